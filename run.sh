@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the utility, stages it beside the simulated adapter library and
+# starts it with /UI /TrayIcon under Wine.
+#   ./run.sh                          interactive (private Xvfb when no display)
+#   ./run.sh --screenshot FILE [SEC]  headless, PNG of the screen after SEC seconds
+set -euo pipefail
+source "$(dirname "$0")/tools/env.sh"
+
+shot=
+seconds=10
+if [ "${1:-}" = "--screenshot" ]; then
+  shot=${2:?usage: ./run.sh --screenshot FILE [SECONDS]}
+  seconds=${3:-10}
+  case "$shot" in /*) ;; *) shot=$PWD/$shot ;; esac
+fi
+
+wu_install
+wu_build --target WirelessUtility OMXWL omxwl_driver
+
+stage=$WU_BUILD/stage
+mkdir -p "$stage"
+cp "$WU_BUILD/bin/WirelessUtility.exe" "$WU_BUILD/bin/OMXWL.DLL" "$stage/"
+cp "$WU_ROOT/data/WirelessUtility.bin" "$WU_ROOT/data/WirelessUtility.ini" "$WU_ROOT/data/OMXWL.world" "$stage/"
+
+wu_wine_env "$WU_BUILD/runprefix"
+cleanup() { wu_wine_stop; wu_xvfb_stop; }
+trap cleanup EXIT INT TERM
+if [ -n "$shot" ] || [ -z "${DISPLAY:-}" ]; then
+  wu_xvfb_start
+fi
+wu_wine_boot
+
+# The simulated driver file, where the library says the driver lives.
+drivers="$WINEPREFIX/drive_c/windows/system32/drivers"
+mkdir -p "$drivers"
+cp "$WU_BUILD/bin/OMXWLNT.SYS" "$drivers/OMXWLNT.SYS"
+
+cd "$stage"
+if [ -z "$shot" ]; then
+  echo "Starting WirelessUtility.exe on display $DISPLAY (stage: $stage)"
+  wine WirelessUtility.exe /UI /TrayIcon </dev/null
+  exit 0
+fi
+
+wine WirelessUtility.exe /UI /TrayIcon </dev/null >/dev/null 2>&1 &
+app=$!
+sleep "$seconds"
+import -display "$DISPLAY" -window root "$shot"
+wine WirelessUtility.exe /Close </dev/null >/dev/null 2>&1 || true
+for _ in $(seq 1 100); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$app" 2>/dev/null || true
+echo "Screenshot saved to $shot"

@@ -1,0 +1,38 @@
+// The process-wide debug log. Switched on by the mere existence of
+// "<exe>.Log" beside the program; every line is one WriteFile call.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CDebugLog {
+ public:
+  CDebugLog() = default;
+  ~CDebugLog();
+  CDebugLog(const CDebugLog&) = delete;
+  CDebugLog& operator=(const CDebugLog&) = delete;
+
+  // Opens the log for the given executable path (the running program's own
+  // path when null). Decided once; see the numbered fallbacks in Udebug.cpp.
+  void Open(const char* exePath = nullptr);
+  void Close();
+  bool IsOn() const { return handle_ != INVALID_HANDLE_VALUE; }
+  const std::string& Path() const { return path_; }
+
+  // Writes text plus CR LF with a single WriteFile call; nothing when off.
+  void WriteLine(const char* text, size_t length) const;
+
+ private:
+  std::string path_;
+  std::string baseName_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+extern CDebugLog g_DebugLog;
+
+// printf-style, one line, no time stamp or level.
+void LogWrite(const char* format, ...);
+// "<formatted> ErrCode(%x) <system text>", or "ErrCode(%x) <system text>"
+// when format is null.
+void LogError(DWORD code, const char* format, ...);

@@ -1,0 +1,82 @@
+# Shared by test.sh and run.sh: installing what is missing, building, and a
+# private Wine prefix and X server. Source it; do not run it.
+
+WU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+WU_BUILD=${BUILD_DIR:-$WU_ROOT/build}
+case "$WU_BUILD" in /*) ;; *) WU_BUILD=$WU_ROOT/$WU_BUILD ;; esac
+
+WU_PACKAGES=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix googletest
+             wine wine32:i386 xvfb x11-utils imagemagick)
+
+wu_sudo() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# Installs only what is missing; a second run does nothing.
+wu_install() {
+  local missing=() p
+  for p in "${WU_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    wu_sudo dpkg --add-architecture i386
+  fi
+  wu_sudo apt-get update -q </dev/null >/dev/null
+  wu_sudo apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+}
+
+wu_build() {
+  cmake -S "$WU_ROOT" -B "$WU_BUILD" -DCMAKE_TOOLCHAIN_FILE="$WU_ROOT/cmake/mingw-i686.cmake" >/dev/null
+  cmake --build "$WU_BUILD" -j"$(nproc)" "$@"
+}
+
+# A private, 32-bit Wine prefix under the build folder. Wine's helper
+# processes inherit open descriptors, so they are started with every stream
+# redirected before anything runs with a pipe attached.
+wu_wine_env() {
+  export WINEPREFIX=${1:-$WU_BUILD/wineprefix}
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+}
+
+wu_wine_boot() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  # wait until the prefix answers
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wu_wine_stop() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
+
+# Starts a private X server and sets DISPLAY; WU_XVFB_PID holds its pid.
+wu_xvfb_start() {
+  local n
+  for n in $(seq 91 150); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    WU_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$WU_XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+wu_xvfb_stop() {
+  if [ -n "${WU_XVFB_PID:-}" ]; then
+    kill "$WU_XVFB_PID" 2>/dev/null || true
+    wait "$WU_XVFB_PID" 2>/dev/null || true
+    WU_XVFB_PID=
+  fi
+}

@@ -1,0 +1,49 @@
+#include "workers/Uthread.h"
+
+#include <exception>
+
+#include "app/Udebug.h"
+
+CThread::CThread() {
+  handle_ = CreateThread(nullptr, 0, &CThread::ThreadProc, this, CREATE_SUSPENDED, &id_);
+  if (!handle_) LogError(GetLastError(), "CreateThread");
+}
+
+CThread::~CThread() {
+  if (handle_) {
+    // A thread that was never started would hold the object forever.
+    if (!started_) TerminateThread(handle_, 0);
+    CloseHandle(handle_);
+  }
+}
+
+void CThread::Start() {
+  if (handle_ && !started_) {
+    started_ = true;
+    ResumeThread(handle_);
+  }
+}
+
+bool CThread::WaitFor(DWORD ms) const {
+  if (!handle_ || !started_) return true;
+  return WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0;
+}
+
+void CThread::Kill() {
+  if (handle_ && !finished_) TerminateThread(handle_, 1);
+  finished_ = true;
+}
+
+DWORD WINAPI CThread::ThreadProc(LPVOID self) {
+  CThread* thread = static_cast<CThread*>(self);
+  // Nothing may propagate out of a thread body.
+  try {
+    thread->Execute();
+  } catch (const std::exception& e) {
+    LogWrite("Exception(CThread::Execute): %s", e.what());
+  } catch (...) {
+    LogWrite("Exception(CThread::Execute)");
+  }
+  thread->finished_ = true;
+  return 0;
+}

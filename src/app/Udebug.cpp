@@ -73,6 +73,9 @@ void CDebugLog::Open(const char* exePath) {
   }
   if (handle_ == INVALID_HANDLE_VALUE) return;
 
+  // A file of exactly 4 GiB - 1 bytes also answers 0xFFFFFFFF; only the
+  // error code tells a failure.
+  SetLastError(NO_ERROR);
   if (SetFilePointer(handle_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
       GetLastError() != NO_ERROR) {
     CloseHandle(handle_);

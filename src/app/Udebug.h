@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 class CDebugLog {
@@ -31,8 +32,12 @@ class CDebugLog {
 
 extern CDebugLog g_DebugLog;
 
+// The compiler checks every format against its arguments: a mismatch cannot
+// be caught at run time.
+#define WU_PRINTF_FORMAT(f, a) __attribute__((format(__MINGW_PRINTF_FORMAT, f, a)))
+
 // printf-style, one line, no time stamp or level.
-void LogWrite(const char* format, ...);
+void LogWrite(const char* format, ...) WU_PRINTF_FORMAT(1, 2);
 // "<formatted> ErrCode(%x) <system text>", or "ErrCode(%x) <system text>"
 // when format is null.
-void LogError(DWORD code, const char* format, ...);
+void LogError(DWORD code, const char* format, ...) WU_PRINTF_FORMAT(2, 3);

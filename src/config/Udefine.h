@@ -146,6 +146,7 @@ class CFAGlobalVar {
   bool IsSupportedHwId(const std::string& deviceId) const;
 
   // Display strings and enumeration texts.
+  void ResetCommonStrings();  // the built-in defaults
   void LoadCommonStrings();
   static int32_t ModeToBands(int32_t mode);
   static int32_t BandsToMode(int32_t bands);
@@ -164,6 +165,9 @@ class CFAGlobalVar {
   // The program's message box: parent = the form containing control.
   int ShowMsgBox(HWND control, const std::string& text, int flags) const;
 };
+
+// Key of a "Common" string in the string file (empty for a bad index).
+const char* CommonStringKey(int index);
 
 extern CFAGlobalVar g_GlobalVar;
 // The registered notification message (ProfRoot + "_NotifyMsg").

@@ -1,0 +1,211 @@
+// Startup load of the global settings: file locations, the settings file,
+// the string file, the notification message and the vendor library.
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+#include "adapter/Ucomxlib.h"
+#include "app/Udebug.h"
+#include "config/Udefine.h"
+#include "config/Uinifile.h"
+
+namespace {
+
+const char kLoadFailed[] = "Failed to load OMXWL.DLL library file.";
+
+size_t NameStart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/:");
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// The path with its extension (the part after the last dot of the file
+// name) replaced; a name without one gets the extension appended.
+std::string ChangeExt(const std::string& path, const char* ext) {
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || dot < NameStart(path)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ModulePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size() - 1 || path.size() > 32768) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string Upper(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return s;
+}
+
+}  // namespace
+
+bool CFAGlobalVar::Load(int32_t flags) { return LoadFor(ModulePath(), flags); }
+
+bool CFAGlobalVar::LoadFor(const std::string& exePath, int32_t flags,
+                           const std::string& libraryPath) {
+  CmdFlags = flags;
+  OsVersionCode = ClassifyWindowsVersion(ReadWindowsVersion());
+  LocateFiles(exePath);
+  NotifyMsg = RegisterWindowMessageA(NotifyMsgName.c_str());
+
+  const std::string library = libraryPath.empty() ? ExeDir + "OMXWL.DLL" : libraryPath;
+  if (g_OmxLib.Bind(library)) {
+    if (!(CmdFlags & CmdService)) {
+      LogWrite("call OMXWL_SetWLProfileDir");
+      const int32_t r = g_OmxLib.OMXWL_SetWLProfileDir(ProfRoot.c_str());
+      LogWrite("call OMXWL_SetWLProfileDir end %d", static_cast<int>(r));
+    }
+    return true;
+  }
+  // Only with a taskbar: an unattended start must not wait for a click.
+  if (FindWindowA("Shell_TrayWnd", nullptr)) {
+    MessageBoxA(nullptr, kLoadFailed, nullptr, MB_ICONERROR);
+  }
+  LogWrite("%s", kLoadFailed);
+  return false;
+}
+
+void CFAGlobalVar::LocateFiles(const std::string& exePath) {
+  ExeDir = exePath.substr(0, NameStart(exePath));
+  if (!ExeDir.empty() && ExeDir.back() != '\\' && ExeDir.back() != '/') ExeDir += '\\';
+  SettingsPath = ChangeExt(exePath, ".bin");
+  SettingsOpen = true;
+
+  const std::string defaultStrings = ChangeExt(exePath.substr(NameStart(exePath)), ".ini");
+  const std::string stringFile =
+      CIniFile(SettingsPath).ReadString("Setting", "StringFile", defaultStrings);
+  // A full path is taken as it stands; joined to the folder it could only
+  // name a file that does not exist.
+  if (!stringFile.empty() && !PathIsRelativeA(stringFile.c_str())) {
+    StringFilePath = stringFile;
+  } else {
+    StringFilePath = ExeDir + stringFile;
+  }
+  StringFileOpen = FileExists(SettingsPath);
+  ReadSettings();
+}
+
+void CFAGlobalVar::ReadSettings() {
+  const size_t start = NameStart(SettingsPath);
+  const size_t dot = SettingsPath.find_last_of('.');
+  AppTitle = SettingsPath.substr(start, dot == std::string::npos || dot < start ? std::string::npos
+                                                                             : dot - start);
+  MsgTitle = AppTitle + " Message";
+  AppTitle = StrFileRead("Utility", "AppTitle", AppTitle);
+  MsgTitle = StrFileRead("Utility", "MsgTitle", MsgTitle);
+
+  HwIdList.clear();
+  for (int i = 0; i < 16; ++i) {
+    const std::string id = InfoReadString("Setting", "HWID" + std::to_string(i), "");
+    if (id.empty()) break;  // a gap ends the list
+    HwIdList.push_back(id);
+  }
+
+  ResetCommonStrings();
+  if (StringFileOpen) LoadCommonStrings();
+
+  ProfRoot = InfoReadString("Setting", "ProfRoot", "Ombrix");
+  MutexName = ProfRoot + "_Mutex";
+  LoginMutexName = ProfRoot + "_Login_Mutex";
+  NotifyMsgName = ProfRoot + "_NotifyMsg";
+}
+
+std::string CFAGlobalVar::InfoReadString(const std::string& section, const std::string& key,
+                                         const std::string& def) const {
+  if (!SettingsOpen) return def;
+  try {
+    return CIniFile(SettingsPath).ReadString(section, key, def);
+  } catch (const std::exception&) {
+    LogWrite("Exception(CFAGlobalVar::InfoRead) string<%s>", key.c_str());
+    return def;
+  }
+}
+
+bool CFAGlobalVar::InfoReadBool(const std::string& section, const std::string& key,
+                                bool def) const {
+  if (!SettingsOpen) return def;
+  try {
+    return CIniFile(SettingsPath).ReadBool(section, key, def);
+  } catch (const std::exception&) {
+    LogWrite("Exception(CFAGlobalVar::InfoRead) bool<%s>", key.c_str());
+    return def;
+  }
+}
+
+int32_t CFAGlobalVar::InfoReadInteger(const std::string& section, const std::string& key,
+                                      int32_t def) const {
+  if (!SettingsOpen) return def;
+  try {
+    return CIniFile(SettingsPath).ReadInteger(section, key, def);
+  } catch (const std::exception&) {
+    LogWrite("Exception(CFAGlobalVar::InfoRead) int<%s>", key.c_str());
+    return def;
+  }
+}
+
+bool CFAGlobalVar::InfoValueExists(const std::string& section, const std::string& key) const {
+  if (!SettingsOpen) return false;
+  try {
+    return CIniFile(SettingsPath).ValueExists(section, key);
+  } catch (const std::exception&) {
+    LogWrite("Exception(CFAGlobalVar::InfoRead) exists<%s>", key.c_str());
+    return false;
+  }
+}
+
+bool CFAGlobalVar::InfoSectionExists(const std::string& section) const {
+  if (!SettingsOpen) return false;
+  try {
+    return CIniFile(SettingsPath).SectionExists(section);
+  } catch (const std::exception&) {
+    LogWrite("Exception(CFAGlobalVar::InfoRead) section<%s>", section.c_str());
+    return false;
+  }
+}
+
+void CFAGlobalVar::InfoWriteString(const std::string& section, const std::string& key,
+                                   const std::string& value) const {
+  if (!SettingsOpen) return;
+  try {
+    CIniFile(SettingsPath).WriteString(section, key, value);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(CFAGlobalVar::InfoWrite) string<%s>: %s", key.c_str(), e.what());
+  }
+}
+
+std::string CFAGlobalVar::StrFileRead(const std::string& section, const std::string& key,
+                                      const std::string& def) const {
+  if (!StringFileOpen) return def;
+  return CIniFile(StringFilePath).ReadString(section, key, def);
+}
+
+int CFAGlobalVar::FillDetectRecords(DetectRec* records, int n) const {
+  const int total = static_cast<int>(HwIdList.size());
+  for (int i = 0; records && i < n && i < total; ++i) {
+    ZeroMemory(&records[i], sizeof records[i]);
+    SetField(records[i].HardwareId, HwIdList[i]);
+  }
+  return total;
+}
+
+bool CFAGlobalVar::IsSupportedHwId(const std::string& deviceId) const {
+  const std::string id = Upper(deviceId);
+  for (const std::string& entry : HwIdList) {
+    if (id.find(Upper(entry)) != std::string::npos) return true;
+  }
+  return false;
+}

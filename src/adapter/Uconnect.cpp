@@ -1,0 +1,236 @@
+// The adapter's worker: the deferred-function list, the worker loop, the
+// connection steps, the hand-over to Windows wireless management and the
+// start of an IP renewal job.
+#include <cstring>
+#include <exception>
+
+#include "adapter/Ucomxlib.h"
+#include "adapter/Unicadapter.h"
+#include "app/Uapplication.h"
+#include "app/Udebug.h"
+#include "workers/Uthrddetect.h"
+#include "workers/Uthreadipaddr.h"
+
+// ---- TFuncList --------------------------------------------------------------
+
+TFuncList::TFuncList() { InitializeCriticalSection(&cs_); }
+
+TFuncList::~TFuncList() {
+  Clear();
+  DeleteCriticalSection(&cs_);
+}
+
+void TFuncList::Add(const TFuncEntry& entry) {
+  Remove(entry);
+  EnterCriticalSection(&cs_);
+  items_.push_back(entry);
+  LeaveCriticalSection(&cs_);
+}
+
+void TFuncList::Remove(const TFuncEntry& entry) {
+  EnterCriticalSection(&cs_);
+  for (auto it = items_.begin(); it != items_.end(); ++it) {
+    if (*it == entry) {
+      items_.erase(it);
+      break;
+    }
+  }
+  LeaveCriticalSection(&cs_);
+}
+
+TFuncEntry TFuncList::PopFront() {
+  TFuncEntry entry;
+  EnterCriticalSection(&cs_);
+  if (!items_.empty()) {
+    entry = items_.front();
+    items_.pop_front();
+  }
+  LeaveCriticalSection(&cs_);
+  return entry;
+}
+
+void TFuncList::Clear() {
+  EnterCriticalSection(&cs_);
+  items_.clear();
+  LeaveCriticalSection(&cs_);
+}
+
+size_t TFuncList::Count() const {
+  EnterCriticalSection(&cs_);
+  size_t n = items_.size();
+  LeaveCriticalSection(&cs_);
+  return n;
+}
+
+// ---- worker -------------------------------------------------------------------
+
+namespace {
+
+void DetectIgnore(bool on) {
+  if (g_ThrdDetect) g_ThrdDetect->SetIgnore(on);
+}
+
+WORD ServicePackMajor() {
+  OSVERSIONINFOEXA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return 0;
+  return info.wServicePackMajor;
+}
+
+}  // namespace
+
+void CNICAdapter::Execute() {
+  LogWrite("CNICAdapter::Execute()");
+  DWORD waitTime = 1000;
+  HANDLE handles[2] = {StopEvent, FuncEvent};
+  while (!Terminated()) {
+    DWORD r = WaitForMultipleObjects(2, handles, FALSE, waitTime);
+    if (Terminated()) return;
+    if (r == WAIT_OBJECT_0 + 1) {
+      LaunchToDoFunc();
+    } else if (r == WAIT_TIMEOUT) {
+      CollectStatus();
+      waitTime = 2000;
+    } else {
+      return;  // stop requested, or the wait itself failed
+    }
+  }
+}
+
+void CNICAdapter::LaunchToDoFunc() {
+  LogWrite("CNICAdapter::LaunchToDoFunc()");
+  for (;;) {
+    TFuncEntry entry = FuncList.PopFront();
+    if (entry.Empty()) break;
+    (entry.Object->*entry.Func)();
+  }
+}
+
+void CNICAdapter::Connect(const WLProfile& profile) {
+  // A connection queued earlier and not yet started is replaced.
+  delete PendingProf.Exchange(new WLProfile(profile));
+  FuncList.Add({this, &CNICAdapter::DoConnect});
+  SetEvent(FuncEvent);
+}
+
+void CNICAdapter::DoConnect() {
+  LogWrite("CNICAdapter::DoConnect()");
+  WLProfile* taken = PendingProf.Take();
+  if (!taken) {
+    // An earlier run already applied the newest profile; applying nothing
+    // keeps AppliedProf true to what the adapter really got.
+    LogWrite("CNICAdapter::DoConnect() no pending profile, nothing to apply");
+    DetectIgnore(false);
+    LogWrite("CNICAdapter::DoConnect() end");
+    return;
+  }
+  const WLProfile profile = *taken;
+  delete AppliedProf.Exchange(taken);
+
+  DetectIgnore(true);
+  // Sent, not posted: the window clears its view before the link drops.
+  if (OwnerWnd) SendMessageA(OwnerWnd, NotifyMsg, kNotifyConnecting, 0);
+
+  if (!LockLib("CNICAdapter::DoConnect")) {
+    DetectIgnore(false);
+    return;
+  }
+  if (profile.ApplyNetwork) {
+    NetworkInfo current{};
+    g_OmxLib.OMXWL_GetNetworkInfo(&current);
+    if (!CFAGlobalVar::SameNetInfo(current, profile.NetInfo)) {
+      LogWrite("set IP");
+      g_OmxLib.OMXWL_SetNetworkInfo(&profile.NetInfo);
+      // The adapter restarts with new IP settings; give it ten seconds.
+      for (int attempt = 0; attempt < 10; ++attempt) {
+        ::DetectRec probe = DetectRec;
+        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1) break;
+        Sleep(1000);
+      }
+    }
+  }
+
+  WLStatus status;
+  std::memset(&status, 0, sizeof status);
+  LogWrite("call OMXWL_WLProfileToWLStatus");
+  g_OmxLib.OMXWL_WLProfileToWLStatus(&profile, &status);
+  LogWrite("call OMXWL_SetWLANStatus");
+  int32_t word = 0;
+  const int32_t result = g_OmxLib.OMXWL_SetWLANStatus(&word, &status);
+  LogWrite("call OMXWL_SetWLANStatus end %d", result);
+  if (result == 1) {
+    const std::string name = FieldText(profile.ProfileName);
+    if (name != kEditingProfile) WriteSet("LastProf", name);
+    g_GlobalVar.ProfToIniFile(profile, "LastApplyProf");
+    Sleep(1000);
+  }
+  UnlockLib("CNICAdapter::DoConnect");
+
+  if (g_ThrdDetect) {
+    Sleep(1000);
+    DetectIgnore(false);
+  }
+  LogWrite("CNICAdapter::DoConnect() end");
+}
+
+void CNICAdapter::WriteUseWZC(bool enable) {
+  LogWrite("CNICAdapter::WriteUseWZC()");
+  if (g_GlobalVar.OsVersionCode < 7 || enable == UseWZC) return;
+  UseWZC = enable;
+  LogWrite("EnableZeroCfg %d", enable ? 1 : 0);
+  FuncList.Add({this, &CNICAdapter::DoSetZeroCfg});
+  SetEvent(FuncEvent);
+  WriteSet("EnableZeroCfg", enable);
+
+  // Straight to the main form's handler, on this (the interface) thread.
+  HWND mainForm = Application.MainWindow;
+  if (!mainForm) mainForm = OwnerWnd;
+  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, enable ? 1 : 0);
+}
+
+void CNICAdapter::DoSetZeroCfg() {
+  if (g_GlobalVar.OsVersionCode < 7) return;
+  LogWrite("CNICAdapter::DoSetZeroCfg()");
+  const bool wanted = UseWZC;
+  DetectIgnore(true);
+  if (!LockLib("CNICAdapter::DoSetZeroCfg")) {
+    DetectIgnore(false);
+    return;
+  }
+  int32_t current = 0;
+  g_OmxLib.OMXWL_Get_ZeroConfig(&current);
+  if ((current != 0) != wanted) {
+    if (wanted && ServicePackMajor() >= 2) {
+      int32_t mode = 0;
+      uint32_t written = 0;
+      // Only a value that was really read is written back.
+      if (g_OmxLib.OMXWL_QueryOID(OMXWL_OID_802_11_INFRASTRUCTURE_MODE, &mode, sizeof mode,
+                                  &written) == 0) {
+        LogWrite("OID_802_11_INFRASTRUCTURE_MODE %d", mode);
+        g_OmxLib.OMXWL_SetOID(OMXWL_OID_802_11_INFRASTRUCTURE_MODE, &mode, sizeof mode);
+      }
+    }
+    LogWrite("Set ZeroCfg: %d", wanted ? 1 : 0);
+    g_OmxLib.OMXWL_Set_ZeroConfig(wanted ? 1 : 0);
+  }
+  UnlockLib("CNICAdapter::DoSetZeroCfg");
+  DetectIgnore(false);
+  LogWrite("CNICAdapter::DoSetZeroCfg() end");
+}
+
+void CNICAdapter::IPConfig(int32_t flags) {
+  try {
+    LogWrite("IPConfig 0x%x", static_cast<unsigned>(flags));
+    const std::string desc = ReadSet("NicDesc", FieldText(DetectRec.Description));
+    LogWrite("IPConfig NIC: %s", desc.c_str());
+    if (IPThread) {
+      IPThread->WaitStop();
+      delete IPThread;
+      IPThread = nullptr;
+    }
+    IPThread = new ThreadIPAddr(desc, flags);
+  } catch (...) {
+    LogWrite("Exception(CNICAdapter::IPConfig)");
+  }
+}

@@ -1,0 +1,204 @@
+// The adapter object: the one object through which the program talks to the
+// selected wireless adapter. It keeps the device's identity and per-adapter
+// settings, the profile lists, the status snapshots, and is itself the worker
+// thread that runs deferred functions and polls the status.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "config/Udefine.h"
+#include "workers/Uthread.h"
+
+class ThreadIPAddr;
+class CNICAdapter;
+
+// One heap record behind a critical section. The section is held only for a
+// copy or a pointer swap; the buffer never frees what it holds.
+template <class T>
+class CGuardedBuffer {
+ public:
+  CGuardedBuffer() { InitializeCriticalSection(&cs_); }
+  ~CGuardedBuffer() { DeleteCriticalSection(&cs_); }
+  CGuardedBuffer(const CGuardedBuffer&) = delete;
+  CGuardedBuffer& operator=(const CGuardedBuffer&) = delete;
+
+  // Enters the section and returns the record (may be null).
+  T* Lock() {
+    EnterCriticalSection(&cs_);
+    return ptr_;
+  }
+  void Unlock() { LeaveCriticalSection(&cs_); }
+  // Stores p and returns what was held; the caller frees that.
+  T* Exchange(T* p) {
+    EnterCriticalSection(&cs_);
+    T* old = ptr_;
+    ptr_ = p;
+    LeaveCriticalSection(&cs_);
+    return old;
+  }
+  T* Take() { return Exchange(nullptr); }
+
+ private:
+  CRITICAL_SECTION cs_;
+  T* ptr_ = nullptr;
+};
+
+// A deferred function: a method of the adapter bound to its object. An entry
+// without a function means "nothing queued".
+struct TFuncEntry {
+  CNICAdapter* Object = nullptr;
+  void (CNICAdapter::*Func)() = nullptr;
+
+  bool Empty() const { return Func == nullptr; }
+  bool operator==(const TFuncEntry& other) const {
+    return Object == other.Object && Func == other.Func;
+  }
+};
+
+// Thread-safe list of deferred functions. A function already queued for the
+// same object moves to the end instead of running twice.
+class TFuncList {
+ public:
+  TFuncList();
+  ~TFuncList();
+  TFuncList(const TFuncList&) = delete;
+  TFuncList& operator=(const TFuncList&) = delete;
+
+  void Add(const TFuncEntry& entry);
+  void Remove(const TFuncEntry& entry);
+  TFuncEntry PopFront();
+  void Clear();
+  size_t Count() const;
+
+ private:
+  mutable CRITICAL_SECTION cs_;
+  std::list<TFuncEntry> items_;
+};
+
+// List kinds of the profile store.
+constexpr int kStationList = 0;
+constexpr int kAPList = 1;
+
+// Codes of NotifyMsg sent by the adapter (wParam).
+constexpr WPARAM kNotifyWZC = 4;
+constexpr WPARAM kNotifyStatus = 3;
+constexpr WPARAM kNotifyConnecting = 7;
+constexpr WPARAM kNotifyProfiles = 8;
+
+// Flags of IPConfig.
+constexpr int32_t kIPRelease = 1;
+constexpr int32_t kIPRenew = 2;
+
+// Most channels collected per request, most site entries per survey.
+constexpr int kMaxChannels = 512;
+// Domain text handed to the channel queries: 11 characters and a terminator.
+constexpr size_t kDomainBufferSize = 12;
+
+class CNICAdapter : public CThread {
+ public:
+  // Reads the device's identity and settings; the worker starts afterwards.
+  CNICAdapter(HWND ownerWnd, int32_t options, const DeviceRec& device);
+  ~CNICAdapter() override;
+
+  // ---- per-adapter settings: registry, then settings file, then default ----
+  int32_t ReadSet(const std::string& name, int32_t def) const;
+  bool ReadSet(const std::string& name, bool def) const;
+  std::string ReadSet(const std::string& name, const std::string& def) const;
+  std::string ReadSet(const std::string& name, const char* def) const;
+  void WriteSet(const std::string& name, int32_t value) const;
+  void WriteSet(const std::string& name, bool value) const;
+  void WriteSet(const std::string& name, const std::string& value) const;
+  void WriteSet(const std::string& name, const char* value) const;
+  void SetDeleteKey(const std::string& name) const;
+
+  // ---- the process-wide library lock, aborted by StopEvent ----
+  bool LockLib(const char* caller);
+  void UnlockLib(const char* caller);
+
+  // ---- profile list store (user interface thread) ----
+  void ReadProfileList(int kind, std::vector<WLProfile>& list);
+  void GetProfileList(int kind, std::vector<WLProfile>& out) const;
+  bool AddProfile(const WLProfile& record);
+  bool UpdateProfile(const WLProfile& record, const std::string& oldName);
+  bool DeleteProfile(int kind, const std::string& name);
+  bool IsProfileExist(const std::string& name) const;
+  std::string GetLastProfName(int kind) const;
+  void GetLastApplyProf(WLProfile& out) const;
+
+  // ---- connect and deferred tasks ----
+  void Connect(const WLProfile& profile);
+  void WriteUseWZC(bool enable);
+  void IPConfig(int32_t flags);
+  void LaunchToDoFunc();  // worker thread
+  void DoConnect();       // worker thread
+  void DoSetZeroCfg();    // worker thread
+
+  // ---- status ----
+  void CollectStatus();  // worker thread
+  void GetStatus(WLStatus& out);
+  void GetNetInfo(NetworkInfo& out);
+  bool GetAppliedProf(WLProfile& out);
+  void SetAntenna(uint8_t value);
+
+  // ---- site survey, channels, bands, certificates ----
+  void StartSiteSurvey();
+  void GetSiteList(std::vector<SiteEntry>& list);
+  void SiteToProfile(const SiteEntry& site, WLProfile& profile);
+  int GetAllowedCh(int32_t* out, int capacity, int32_t bands);
+  int GetSoftAPAllowedCh(int32_t* out, int capacity, int32_t bands);
+  int32_t GetUsableAdHocBand(int32_t mode);
+  bool IsBandEnable(const std::string& name);
+  void GetCertificateList(std::vector<CertEntry>& list, int32_t kind);
+
+  // ---- data ----
+  HANDLE StopEvent = nullptr;
+  HANDLE FuncEvent = nullptr;
+  TFuncList FuncList;
+  ThreadIPAddr* IPThread = nullptr;
+  int32_t Options = 0;
+  HWND OwnerWnd = nullptr;
+  DeviceRec Device{};
+  ::DetectRec DetectRec{};
+  std::string RegSection;
+  std::string RegKey;
+  std::string DriverVersion;
+  std::string DriverPath;
+  std::string MacAddress;
+  std::string Domain;
+  std::atomic<bool> UseWZC{false};
+  bool SoftAPCapable = false;
+  bool AntennaEnabled = false;
+  int32_t SupportMode = 0;
+  int32_t DefBand = 0, DefChB = 0, DefChA = 0;
+  std::string DefProfName, DefProfSSID;
+  int32_t DefAPBand = 0, DefAPChB = 0, DefAPChA = 0;
+  std::string DefAPProfName, DefAPProfSSID;
+  std::vector<WLProfile> ProfList, APProfList;
+  WLProfile DefProf{}, DefAPProf{};
+  CGuardedBuffer<WLStatus> StatusBuf;
+  CGuardedBuffer<NetworkInfo> NetInfoBuf;
+  CGuardedBuffer<WLProfile> PendingProf;
+  CGuardedBuffer<WLProfile> AppliedProf;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void Initial();
+  void InitDefProf();
+  void ReadSettingsFields();
+  std::vector<WLProfile>& ListOf(int kind);
+  const std::vector<WLProfile>& ListOf(int kind) const;
+  void PostNotify(WPARAM code, LPARAM value) const;
+  int CollectChannels(bool softAP, int32_t* out, int capacity, int32_t bands);
+
+  // Thread that took the library lock through this object (0: none), so the
+  // kill path releases only a lock that the killed worker really held.
+  std::atomic<DWORD> libHolder_{0};
+};

@@ -1,0 +1,153 @@
+// The profile list store. The library keeps the profiles by name; the
+// adapter keeps the lists in memory and their order in its registry key.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "adapter/Ucomxlib.h"
+#include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
+
+namespace {
+
+// A library that never ends its enumeration, or a stored count gone wild,
+// must not keep the user interface thread busy forever.
+constexpr int32_t kMaxProfiles = 4096;
+
+bool SameName(const std::string& a, const std::string& b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
+
+std::string NameOf(const WLProfile& p) { return FieldText(p.ProfileName); }
+
+const char* CountValue(int kind) { return kind == kAPList ? "APProfCount" : "ProfCount"; }
+
+std::string ItemValue(int kind, size_t index) {
+  char text[32];
+  snprintf(text, sizeof text, kind == kAPList ? "APProf%u" : "Prof%u",
+           static_cast<unsigned>(index));
+  return text;
+}
+
+int FindByName(const std::vector<WLProfile>& list, const std::string& name) {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (SameName(NameOf(list[i]), name)) return static_cast<int>(i);
+  return -1;
+}
+
+// The name field always carries its terminator when it leaves the store.
+WLProfile WithTerminatedName(const WLProfile& record) {
+  WLProfile copy = record;
+  SetField(copy.ProfileName, NameOf(record));
+  return copy;
+}
+
+}  // namespace
+
+void CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
+  LogWrite("CNICAdapter::ReadProfileList()");
+  std::vector<WLProfile> scratch;
+  if (!LockLib("CNICAdapter::ReadProfileList")) return;
+  const WLProfile& templ = kind == kAPList ? DefAPProf : DefProf;
+  for (int32_t index = 0; index < kMaxProfiles; ++index) {
+    char name[256] = {};
+    if (g_OmxLib.OMXWL_EnumWLProfiles(index, name) != 1) break;
+    const std::string text = FieldText(name, sizeof name);
+    // Fields the library does not fill keep the template's values.
+    WLProfile record = templ;
+    if (g_OmxLib.OMXWL_GetWLProfile(text.c_str(), &record) == 1 && kind == kStationList) {
+      record = WithTerminatedName(record);
+      SetField(record.NetInfo.NI_sz_CurProfile, NameOf(record));
+      scratch.push_back(record);
+    }
+  }
+  UnlockLib("CNICAdapter::ReadProfileList");
+
+  const int32_t stored = std::clamp(ReadSet(CountValue(kind), 0), 0, kMaxProfiles);
+  for (int32_t i = 0; i < stored; ++i) {
+    const std::string name = ReadSet(ItemValue(kind, i), "");
+    int found = FindByName(scratch, name);
+    if (found < 0) continue;
+    list.push_back(scratch[found]);
+    scratch.erase(scratch.begin() + found);
+  }
+  // Profiles added behind the program's back follow in library order.
+  list.insert(list.end(), scratch.begin(), scratch.end());
+
+  WriteSet(CountValue(kind), static_cast<int32_t>(list.size()));
+  for (size_t i = 0; i < list.size(); ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
+  for (int32_t i = static_cast<int32_t>(list.size()); i < stored; ++i)
+    SetDeleteKey(ItemValue(kind, i));
+}
+
+void CNICAdapter::GetProfileList(int kind, std::vector<WLProfile>& out) const {
+  LogWrite("CNICAdapter::GetProfileList()");
+  const std::vector<WLProfile>& list = ListOf(kind);
+  out.insert(out.end(), list.begin(), list.end());
+}
+
+bool CNICAdapter::AddProfile(const WLProfile& record) {
+  LogWrite("CNICAdapter::AddProfile()");
+  const WLProfile copy = WithTerminatedName(record);
+  const std::string name = NameOf(copy);
+  if (IsProfileExist(name)) return UpdateProfile(copy, name);
+
+  if (!LockLib("CNICAdapter::AddProfile")) return false;
+  g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
+  UnlockLib("CNICAdapter::AddProfile");
+
+  ProfList.push_back(copy);
+  WriteSet("ProfCount", static_cast<int32_t>(ProfList.size()));
+  WriteSet(ItemValue(kStationList, ProfList.size() - 1), name);
+  PostNotify(kNotifyProfiles, 0);
+  return true;
+}
+
+bool CNICAdapter::UpdateProfile(const WLProfile& record, const std::string& oldName) {
+  LogWrite("CNICAdapter::UpdateProfile()");
+  const int pos = FindByName(ProfList, oldName);
+  if (pos < 0) return false;
+  const WLProfile copy = WithTerminatedName(record);
+  const std::string name = NameOf(copy);
+
+  if (!LockLib("CNICAdapter::UpdateProfile")) return false;
+  g_OmxLib.OMXWL_DeleteWLProfile(oldName.c_str());
+  g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
+  UnlockLib("CNICAdapter::UpdateProfile");
+
+  ProfList[pos] = copy;
+  WriteSet(ItemValue(kStationList, pos), name);
+  PostNotify(kNotifyProfiles, 0);
+  return true;
+}
+
+bool CNICAdapter::DeleteProfile(int kind, const std::string& name) {
+  LogWrite("CNICAdapter::DeleteProfile()");
+  std::vector<WLProfile>& list = ListOf(kind);
+  const int pos = FindByName(list, name);
+  if (pos < 0) return false;
+
+  if (!LockLib("CNICAdapter::DeleteProfile")) return false;
+  g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
+  UnlockLib("CNICAdapter::DeleteProfile");
+
+  list.erase(list.begin() + pos);
+  const size_t m = list.size();
+  SetDeleteKey(ItemValue(kind, m));
+  WriteSet(CountValue(kind), static_cast<int32_t>(m));
+  for (size_t i = pos; i < m; ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
+  PostNotify(kNotifyProfiles, kind);
+  return true;
+}
+
+bool CNICAdapter::IsProfileExist(const std::string& name) const {
+  return FindByName(ProfList, name) >= 0 || FindByName(APProfList, name) >= 0;
+}
+
+std::string CNICAdapter::GetLastProfName(int kind) const {
+  const std::string last = ReadSet(kind == kAPList ? "LastAPProf" : "LastProf", "");
+  if (last.empty() || FindByName(ListOf(kind), last) < 0) return std::string();
+  return last;
+}
+
+void CNICAdapter::GetLastApplyProf(WLProfile& out) const {
+  if (!g_GlobalVar.ProfFromIniFile("LastApplyProf", out)) out = DefProf;
+}

@@ -1,0 +1,60 @@
+// Status collection: one sample every two idle seconds of the worker, kept
+// in two guarded buffers that the pages copy from.
+#include <cstring>
+#include <exception>
+
+#include "adapter/Ucomxlib.h"
+#include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
+
+void CNICAdapter::CollectStatus() {
+  // Windows wireless management owns the adapter: leave it alone.
+  if (UseWZC) return;
+  WLStatus status;
+  NetworkInfo info;
+  std::memset(&status, 0, sizeof status);
+  std::memset(&info, 0, sizeof info);
+
+  if (!LockLib("CNICAdapter::CollectStatus")) return;
+  try {
+    if (g_OmxLib.QueryConnectStatus(&status) != 1) status.MediaState = 1;
+    if (g_OmxLib.OMXWL_GetNetworkInfo(&info) != 1) std::memset(&info, 0, sizeof info);
+  } catch (...) {
+    LogWrite("Exception(CNICAdapter::CollectStatus)");
+  }
+  UnlockLib("CNICAdapter::CollectStatus");
+
+  if (WLStatus* held = StatusBuf.Lock()) std::memcpy(held, &status, sizeof status);
+  StatusBuf.Unlock();
+  if (NetworkInfo* held = NetInfoBuf.Lock()) std::memcpy(held, &info, sizeof info);
+  NetInfoBuf.Unlock();
+
+  PostNotify(kNotifyStatus, 0);
+}
+
+void CNICAdapter::GetStatus(WLStatus& out) {
+  if (const WLStatus* held = StatusBuf.Lock()) out = *held;
+  StatusBuf.Unlock();
+}
+
+void CNICAdapter::GetNetInfo(NetworkInfo& out) {
+  if (const NetworkInfo* held = NetInfoBuf.Lock()) out = *held;
+  NetInfoBuf.Unlock();
+}
+
+bool CNICAdapter::GetAppliedProf(WLProfile& out) {
+  bool found = false;
+  if (const WLProfile* held = AppliedProf.Lock()) {
+    out = *held;
+    found = true;
+  }
+  AppliedProf.Unlock();
+  return found;
+}
+
+void CNICAdapter::SetAntenna(uint8_t value) {
+  if (!AntennaEnabled) return;
+  if (!LockLib("CNICAdapter::SetAntenna")) return;
+  g_OmxLib.OMXWL_SetOID(OMXWL_OID_PRIVATE_ANTENNA, &value, 1);
+  UnlockLib("CNICAdapter::SetAntenna");
+}

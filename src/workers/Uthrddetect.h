@@ -1,0 +1,79 @@
+// Device detection: a thread with a hidden window that receives the system's
+// device, power and session notifications and its own timers, and probes the
+// supported hardware ids through the vendor library. Whenever the list of
+// present devices changes, the main window is told (NotifyMsg code 2).
+#pragma once
+
+#include <windows.h>
+#include <dbt.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "config/Udefine.h"
+#include "workers/Uthread.h"
+
+// Values of NotifyMsg code 2.
+constexpr WPARAM kNotifyDevice = 2;
+constexpr LPARAM kDevicesGone = 3;    // resume or console disconnect: drop the adapter
+constexpr LPARAM kDevicesChanged = 4;  // the device list changed
+
+constexpr const char* kDetectWndClass = "Ombrix WL Detect WndClass";
+constexpr int kMaxProbedHwIds = 16;
+
+class CThrdDetect : public CThread {
+ public:
+  // notifyWnd receives code 2; null means the application's main window.
+  explicit CThrdDetect(HWND notifyWnd = nullptr);
+  ~CThrdDetect() override;
+
+  void StopThread();
+  // Appends a copy of every present device.
+  void GetDevList(std::vector<DeviceRec>& list);
+  // Suspends detection (on) or resumes it with a burst of passes (off). Any
+  // thread.
+  void SetIgnore(bool on);
+
+  // The hidden window, null until it exists and after it is gone.
+  HWND Window() const { return window_; }
+
+  std::atomic<bool> Ignore{false};
+  std::atomic<HDEVNOTIFY> DevNotify{nullptr};
+  int PassesLeft = 1;  // detection thread only
+  std::atomic<bool> ConsoleAway{false};
+
+ protected:
+  void Execute() override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool RegisterWndClass();
+  bool CreateDetectWnd();
+  void RegisterNotifications(HWND wnd);
+  void DestroyWnd();
+  bool RegisterSessionNotify(bool on);
+  void SetDetectTimer(UINT delay, int passes);
+  void OnResume();
+  void OnDeviceInterface(WPARAM event, const DEV_BROADCAST_DEVICEINTERFACE_A* broadcast);
+  std::string GetDeviceHWID(const std::string& path);
+  void DetectDev();
+  bool EnumDetectDev(std::vector<DeviceRec>& list);
+  void ClearDevList();
+  void Notify(LPARAM value);
+
+  std::atomic<HWND> window_{nullptr};
+  HANDLE stopEvent_ = nullptr;
+  HWND notifyWnd_ = nullptr;
+  HMODULE wtsApi_ = nullptr;  // loaded once, never unloaded
+  CRITICAL_SECTION listLock_;
+  std::vector<DeviceRec> devList_;
+  // True while a pass holds the library lock, so the kill path frees only a
+  // lock that the killed thread really held.
+  std::atomic<bool> libHeld_{false};
+  bool stopped_ = false;
+};
+
+// The one detection thread of the program; null while none exists.
+extern CThrdDetect* g_ThrdDetect;

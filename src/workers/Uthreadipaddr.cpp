@@ -1,0 +1,126 @@
+#include "workers/Uthreadipaddr.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <vector>
+
+#include "app/Udebug.h"
+#include "config/Utext.h"
+
+namespace {
+
+// Enough for one adapter entry; a larger list asks for its own size.
+constexpr ULONG kFirstAdapterBuffer = 640;
+// A corrupt list must not be walked forever.
+constexpr int kMaxAdapters = 1024;
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+const IpHelperApi& SystemIpHelper() {
+  static const IpHelperApi api = [] {
+    IpHelperApi a;
+    a.GetAdaptersInfo = &::GetAdaptersInfo;
+    a.GetInterfaceInfo = &::GetInterfaceInfo;
+    a.IpReleaseAddress = &::IpReleaseAddress;
+    a.IpRenewAddress = &::IpRenewAddress;
+    return a;
+  }();
+  return api;
+}
+
+ThreadIPAddr::ThreadIPAddr(const std::string& description, int32_t flags, const IpHelperApi& api)
+    : description_(description), flags_(flags), api_(api) {
+  Start();
+}
+
+ThreadIPAddr::~ThreadIPAddr() {
+  // The job reads this object's fields; it must be over before they go.
+  if (!WaitFor(0)) WaitStop();
+}
+
+void ThreadIPAddr::WaitStop() {
+  LogWrite("wait IPAddr Thread");
+  if (!WaitFor(1000)) {
+    LogWrite(" TerminateThread");
+    Kill();
+  }
+  LogWrite("stop IPAddr Thread");
+}
+
+void ThreadIPAddr::Execute() {
+  try {
+    ReleaseRenew(Lower(description_), flags_);
+  } catch (...) {
+    LogWrite("Exception(ThreadIPAddr::Execute)");
+  }
+}
+
+bool ThreadIPAddr::GetNicIndex(const std::string& text, DWORD& index) {
+  ULONG size = kFirstAdapterBuffer;
+  std::vector<BYTE> buffer(size);
+  if (api_.GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) !=
+      ERROR_SUCCESS) {
+    buffer.assign(std::max<ULONG>(size, kFirstAdapterBuffer), 0);
+    size = static_cast<ULONG>(buffer.size());
+  }
+  if (api_.GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  const IP_ADAPTER_INFO* entry = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
+  for (int n = 0; entry && n < kMaxAdapters; ++n, entry = entry->Next) {
+    if (Lower(FieldText(entry->Description)).find(text) != std::string::npos) {
+      index = entry->Index;
+      return true;
+    }
+  }
+  return false;
+}
+
+void ThreadIPAddr::ReleaseRenew(const std::string& text, int32_t flags) {
+  DWORD index = 0;
+  if (!GetNicIndex(text, index)) {
+    LogWrite("get NIC index failed");
+    return;
+  }
+  ULONG size = 0;
+  if (api_.GetInterfaceInfo(nullptr, &size) != ERROR_INSUFFICIENT_BUFFER) {
+    LogWrite("GetInterfaceInfo get required failed");
+    return;
+  }
+  constexpr size_t kHeader = offsetof(IP_INTERFACE_INFO, Adapter);
+  std::vector<BYTE> buffer(std::max<size_t>(size, sizeof(IP_INTERFACE_INFO)));
+  size = static_cast<ULONG>(buffer.size());
+  auto* table = reinterpret_cast<IP_INTERFACE_INFO*>(buffer.data());
+  if (api_.GetInterfaceInfo(table, &size) != NO_ERROR) {
+    LogWrite("GetInterfaceInfo failed");
+    return;
+  }
+  // Never trust the count beyond what the buffer holds.
+  const size_t room = (buffer.size() - kHeader) / sizeof(IP_ADAPTER_INDEX_MAP);
+  const size_t count = table->NumAdapters > 0
+                           ? std::min(static_cast<size_t>(table->NumAdapters), room)
+                           : 0;
+  auto* maps = reinterpret_cast<IP_ADAPTER_INDEX_MAP*>(buffer.data() + kHeader);
+  for (size_t i = 0; i < count; ++i) {
+    IP_ADAPTER_INDEX_MAP& adapter = maps[i];
+    if (adapter.Index != index) continue;
+    if (flags & 1) {
+      LogWrite("IP release");
+      api_.IpReleaseAddress(&adapter);
+      LogWrite("IP release done");
+    }
+    if (flags & 2) {
+      LogWrite("IP renew");
+      api_.IpRenewAddress(&adapter);
+      LogWrite("IP renew done");
+    }
+    break;
+  }
+}

@@ -1,0 +1,44 @@
+// The IP renewal job: a short-lived thread that finds the system's network
+// interface of the adapter by its description and releases and/or renews
+// its DHCP lease.
+#pragma once
+
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <cstdint>
+#include <string>
+
+#include "workers/Uthread.h"
+
+// The four IP helper operations the job uses. The system's by default; a
+// test hands in its own.
+struct IpHelperApi {
+  ULONG(WINAPI* GetAdaptersInfo)(PIP_ADAPTER_INFO info, PULONG size) = nullptr;
+  DWORD(WINAPI* GetInterfaceInfo)(PIP_INTERFACE_INFO table, PULONG size) = nullptr;
+  DWORD(WINAPI* IpReleaseAddress)(PIP_ADAPTER_INDEX_MAP adapter) = nullptr;
+  DWORD(WINAPI* IpRenewAddress)(PIP_ADAPTER_INDEX_MAP adapter) = nullptr;
+};
+const IpHelperApi& SystemIpHelper();
+
+class ThreadIPAddr : public CThread {
+ public:
+  // flags: bit 1 release, bit 2 renew. The thread starts at once.
+  ThreadIPAddr(const std::string& description, int32_t flags,
+               const IpHelperApi& api = SystemIpHelper());
+  ~ThreadIPAddr() override;
+
+  // Waits up to 1000 ms for the job, then kills it.
+  void WaitStop();
+
+ protected:
+  void Execute() override;
+
+ private:
+  bool GetNicIndex(const std::string& text, DWORD& index);
+  void ReleaseRenew(const std::string& text, int32_t flags);
+
+  std::string description_;
+  int32_t flags_;
+  IpHelperApi api_;
+};

@@ -1,0 +1,123 @@
+#include "app/Uapp.h"
+
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "app/Uapplication.h"
+#include "app/Udebug.h"
+#include "app/Ustandinmain.h"
+#include "config/Udefine.h"
+
+namespace {
+
+struct Switch {
+  const char* Literal;
+  int32_t Bit;
+};
+constexpr Switch kSwitches[] = {
+    {"/Close", CmdClose}, {"/Service", CmdService}, {"/UI", CmdUI}, {"/TrayIcon", CmdTrayIcon}};
+
+void Broadcast(WPARAM code) { SendMessageA(HWND_BROADCAST, NotifyMsg, code, 0); }
+
+void StartupSteps(int argc, const char* const* argv, StartupState& state) {
+  const int32_t flags = ParseCommandLine(argc, argv);
+  if (!g_GlobalVar.Load(flags)) return;
+
+  if (flags & CmdClose) {
+    LogWrite("PM_CLOSE");
+    Broadcast(9);
+    return;
+  }
+  if (!CreateInstanceMutex(state.Mutex)) return;
+
+  Application.Initialize();
+  Application.Title = g_GlobalVar.AppTitle;
+  Application.HelpFile.clear();
+  if (!CreateMainForm(flags)) throw std::runtime_error("Cannot create the main window");
+  if (!(flags & CmdUI)) Application.ShowMainForm = false;
+  Application.Run();
+}
+
+void Teardown(StartupState& state) {
+  if (Application.MainWindow && IsWindow(Application.MainWindow)) {
+    DestroyWindow(Application.MainWindow);
+  }
+  Application.MainWindow = nullptr;
+  if (state.Mutex) {
+    CloseHandle(state.Mutex);
+    state.Mutex = nullptr;
+  }
+}
+
+void ShowGuarded(const char* message) {
+  try {
+    Application.ShowException(message);
+  } catch (...) {
+    // Nothing leaves the entry point.
+  }
+}
+
+}  // namespace
+
+int32_t ParseCommandLine(int argc, const char* const* argv) {
+  int32_t flags = 0;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv && argv[i] ? argv[i] : "";
+    LogWrite("Param(%d) %s", i, arg);
+    for (const Switch& s : kSwitches) {
+      if (_stricmp(arg, s.Literal) == 0) flags |= s.Bit;
+    }
+  }
+  return flags;
+}
+
+bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
+  const char* name = g_GlobalVar.MutexName.c_str();
+  mutex = CreateMutexA(nullptr, FALSE, name);
+  DWORD error = GetLastError();
+  if (!mutex) {
+    // The name exists but cannot be opened: ask whoever holds it to end.
+    LogError(error, "can't create instance mutex");
+    for (int i = 0; i < retry.Attempts && !mutex; ++i) {
+      LogWrite("broadcast close message and wait %d", i);
+      Broadcast(9);
+      Sleep(retry.WaitMs);
+      mutex = CreateMutexA(nullptr, FALSE, name);
+      error = GetLastError();
+    }
+    if (!mutex) {
+      LogError(error, "can't create instance mutex again");
+      return false;
+    }
+  }
+  if (error == ERROR_ALREADY_EXISTS) {
+    LogWrite("Instance mutex already exists");
+    Broadcast(1);
+    CloseHandle(mutex);
+    mutex = nullptr;
+    return false;
+  }
+  return true;
+}
+
+int RunGuarded(StartupState& state, const std::function<void(StartupState&)>& body) {
+  try {
+    body(state);
+  } catch (const std::exception& e) {
+    ShowGuarded(e.what());
+    LogWrite("Exception(WinMain): %s", e.what());
+  } catch (...) {
+    // Not an exception object: shown as one with an empty message.
+    LogWrite("Exception(WinMain)");
+    ShowGuarded(std::runtime_error("").what());
+  }
+  Teardown(state);
+  return 0;
+}
+
+int RunProgram(int argc, const char* const* argv) {
+  StartupState state;
+  return RunGuarded(state, [&](StartupState& s) { StartupSteps(argc, argv, s); });
+}

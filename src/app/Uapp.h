@@ -1,0 +1,36 @@
+// The program's entry-point logic: command line, settings load, the close
+// request, the instance mutex, the main window and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
+// The flag word of the command line; writes "Param(%d) %s" for every
+// argument 1..argc-1. Switches match whole and ignore letter case.
+int32_t ParseCommandLine(int argc, const char* const* argv);
+
+// How long a starting instance waits for a running one that holds the mutex
+// in a way this process cannot open.
+struct InstanceRetry {
+  int Attempts = 10;
+  DWORD WaitMs = 3000;
+};
+
+// True when this process is now the only instance and holds the mutex in
+// mutex; false (mutex null) when another instance runs or the mutex cannot
+// be had.
+bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry = InstanceRetry());
+
+// What the entry point creates and must release at the end.
+struct StartupState {
+  HANDLE Mutex = nullptr;
+};
+
+// Runs body under the entry point's exception guard, then the teardown of
+// state (in every case). Always 0.
+int RunGuarded(StartupState& state, const std::function<void(StartupState&)>& body);
+
+// The whole entry point; the result of WinMain.
+int RunProgram(int argc, const char* const* argv);

@@ -1,0 +1,135 @@
+// The debug log: switched on by the file's existence, numbered files for
+// concurrent runs, whole lines, the error-code line.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "TestSupport.h"
+#include "app/Udebug.h"
+
+using namespace wutest;
+
+namespace {
+
+std::string Exe(const TempDir& dir) { return dir / "Prog.exe"; }
+
+TEST(DebugLog, StaysOffAndCreatesNothingWithoutTheLogFile) {
+  TempDir dir;
+  CDebugLog log;
+  log.Open(Exe(dir).c_str());
+  EXPECT_FALSE(log.IsOn());
+  log.WriteLine("x", 1);
+  log.Close();
+  EXPECT_FALSE(FileExists(dir / "Prog.Log"));
+  EXPECT_FALSE(FileExists(dir / "Prog_000.Log"));
+}
+
+TEST(DebugLog, AppendsToAnExistingFileAfterTheStartMarker) {
+  TempDir dir;
+  WriteText(dir / "Prog.Log", "");
+  {
+    CDebugLog log;
+    log.Open(Exe(dir).c_str());
+    ASSERT_TRUE(log.IsOn());
+    EXPECT_EQ(log.Path(), dir / "Prog.Log");
+    log.WriteLine("first", 5);
+    log.WriteLine("", 0);
+  }
+  EXPECT_EQ(ReadText(dir / "Prog.Log"), "== START LOG ==\r\nfirst\r\n\r\n");
+  {
+    CDebugLog log;
+    log.Open(Exe(dir).c_str());
+    log.WriteLine("second", 6);
+  }
+  EXPECT_EQ(ReadText(dir / "Prog.Log"),
+            "== START LOG ==\r\nfirst\r\n\r\n== START LOG ==\r\nsecond\r\n");
+}
+
+TEST(DebugLog, ConcurrentRunsTakeTheNextNumberedFileNeverAnExistingOne) {
+  TempDir dir;
+  WriteText(dir / "Prog.Log", "");
+  WriteText(dir / "Prog_001.Log", "kept\r\n");  // left by an earlier run
+  CDebugLog first, second, third;
+  first.Open(Exe(dir).c_str());
+  second.Open(Exe(dir).c_str());
+  third.Open(Exe(dir).c_str());
+  ASSERT_TRUE(first.IsOn());
+  ASSERT_TRUE(second.IsOn());
+  ASSERT_TRUE(third.IsOn());
+  EXPECT_EQ(first.Path(), dir / "Prog.Log");
+  EXPECT_EQ(second.Path(), dir / "Prog_000.Log");
+  EXPECT_EQ(third.Path(), dir / "Prog_002.Log");
+  second.WriteLine("two", 3);
+  EXPECT_EQ(ReadText(dir / "Prog_000.Log"), "== START LOG ==\r\ntwo\r\n");
+  EXPECT_EQ(ReadText(dir / "Prog_001.Log"), "kept\r\n");
+}
+
+TEST(DebugLog, IsOffWhenTheFileIsHeldAndAllHundredNumbersAreTaken) {
+  TempDir dir;
+  WriteText(dir / "Prog.Log", "");
+  for (int i = 0; i < 100; ++i) {
+    char name[32];
+    snprintf(name, sizeof name, "Prog_%03d.Log", i);
+    WriteText(dir / name, "");
+  }
+  CDebugLog holder, late;
+  holder.Open(Exe(dir).c_str());
+  ASSERT_TRUE(holder.IsOn());
+  late.Open(Exe(dir).c_str());
+  EXPECT_FALSE(late.IsOn());
+  EXPECT_FALSE(FileExists(dir / "Prog_100.Log"));
+}
+
+TEST(DebugLog, LinesFromManyThreadsStayWhole) {
+  TempDir dir;
+  WriteText(dir / "Prog.Log", "");
+  CDebugLog log;
+  log.Open(Exe(dir).c_str());
+  ASSERT_TRUE(log.IsOn());
+  const std::string a(700, 'a'), b(900, 'b');
+  auto writer = [&log](const std::string& line) {
+    for (int i = 0; i < 200; ++i) log.WriteLine(line.data(), line.size());
+  };
+  std::thread t1(writer, a), t2(writer, b);
+  t1.join();
+  t2.join();
+  log.Close();
+  const auto lines = SplitLines(ReadText(dir / "Prog.Log"));
+  ASSERT_EQ(lines.size(), 401u);
+  for (size_t i = 1; i < lines.size(); ++i) {
+    ASSERT_TRUE(lines[i] == a || lines[i] == b) << "line " << i << " is torn";
+  }
+}
+
+TEST(DebugLog, FormatsWholeLinesOfAnyLength) {
+  LogCapture capture;
+  const std::string longText(5000, 'z');
+  LogWrite("Param(%d) %s", 3, "/UI");
+  LogWrite("%s|%03d|%x", longText.c_str(), 7, 255);
+  LogWrite("%s", "");
+  const auto lines = capture.Lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Param(3) /UI");
+  EXPECT_EQ(lines[1], longText + "|007|ff");
+  EXPECT_EQ(lines[2], "");
+}
+
+TEST(DebugLog, ErrorLinesCarryTheCodeInHexAndTheSystemText) {
+  char* system = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                 nullptr, 183, 1024, reinterpret_cast<char*>(&system), 0, nullptr);
+  ASSERT_NE(system, nullptr);
+  const std::string text = system;
+  LocalFree(system);
+  ASSERT_FALSE(text.empty());
+
+  LogCapture capture;
+  LogError(183, "open %s", "mutex");
+  LogError(183, nullptr);
+  // The system text keeps its own line break, so the file holds it as is.
+  EXPECT_EQ(capture.Text(), "== START LOG ==\r\nopen mutex ErrCode(b7) " + text +
+                                "\r\nErrCode(b7) " + text + "\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// Helpers for the core tests: private temp folders, file access, capturing
+// the debug log, waiting while messages are pumped, and child processes that
+// are always ended.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/Udebug.h"
+
+namespace wutest {
+
+inline std::string ModuleDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string p = path;
+  return p.substr(0, p.find_last_of('\\') + 1);
+}
+
+inline bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+// Reads a file even while another handle holds it open for writing.
+inline std::string ReadText(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::string text;
+  char buf[4096];
+  DWORD n = 0;
+  while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
+  CloseHandle(h);
+  return text;
+}
+
+// Lines of a CR LF text (the last, empty piece after the final CR LF is
+// dropped).
+inline std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+inline bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  for (const auto& l : lines) {
+    if (l == line) return true;
+  }
+  return false;
+}
+
+inline bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& prefix) {
+  for (const auto& l : lines) {
+    if (l.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+// A unique folder below the temp directory, removed with its files.
+class TempDir {
+ public:
+  TempDir() {
+    static std::atomic<int> counter{0};
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    char name[64];
+    snprintf(name, sizeof name, "wutest_%lu_%d_%lu", GetCurrentProcessId(), counter++,
+             GetTickCount());
+    path_ = std::string(temp) + name + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempDir() { RemoveTree(path_); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  static void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string full = dir + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(full + "\\");
+        } else {
+          SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileA(full.c_str());
+        }
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+  }
+  std::string path_;
+};
+
+// Points the process-wide debug log at a fresh file for the life of the
+// object; afterwards the log is reopened for the test program itself.
+class LogCapture {
+ public:
+  LogCapture() {
+    WriteText(dir_ / "capture.Log", "");
+    g_DebugLog.Open((dir_ / "capture.exe").c_str());
+  }
+  ~LogCapture() { g_DebugLog.Open(); }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  std::string Text() const { return ReadText(dir_ / "capture.Log"); }
+  // The lines written since the capture began (the start marker dropped).
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines = SplitLines(Text());
+    if (!lines.empty() && lines.front() == "== START LOG ==") lines.erase(lines.begin());
+    return lines;
+  }
+
+ private:
+  TempDir dir_;
+};
+
+// Dispatches sent and posted messages while waiting, so that a broadcast
+// from another process to this process's windows never stalls.
+inline void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+inline bool WaitPumping(HANDLE handle, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    const DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) return true;
+    PumpMessages();
+  }
+}
+
+// Waits for a condition, pumping messages, up to timeoutMs.
+template <typename F>
+bool WaitFor(F&& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    PumpMessages();
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+// A started program that is ended when the object goes, whatever happened.
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& exe, const std::string& args, const std::string& dir) {
+    std::string cmd = "\"" + exe + "\" " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              dir.c_str(), &si, &pi_) != 0;
+  }
+  ~ChildProcess() {
+    if (started_) {
+      if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 10000);
+      }
+      CloseHandle(pi_.hThread);
+      CloseHandle(pi_.hProcess);
+    }
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const { return started_; }
+  DWORD Id() const { return pi_.dwProcessId; }
+  HANDLE Handle() const { return pi_.hProcess; }
+  bool WaitExit(DWORD timeoutMs) { return WaitPumping(pi_.hProcess, timeoutMs); }
+  bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_ = {};
+  bool started_ = false;
+};
+
+struct WindowQuery {
+  DWORD Pid;
+  const char* Class;
+  std::vector<HWND> Found;
+};
+
+inline BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
+  auto* q = reinterpret_cast<WindowQuery*>(p);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner != q->Pid) return TRUE;
+  if (q->Class) {
+    char cls[256] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpiA(cls, q->Class) != 0) return TRUE;
+  }
+  q->Found.push_back(w);
+  return TRUE;
+}
+
+// Top-level windows that belong to a process (of one class when given).
+inline std::vector<HWND> WindowsOf(DWORD pid, const char* className = nullptr) {
+  WindowQuery q{pid, className, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
+  return q.Found;
+}
+
+}  // namespace wutest

@@ -1,0 +1,289 @@
+#include "ui/Uform.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "app/Uapplication.h"
+#include "app/Udebug.h"
+#include "ui/Upalette.h"
+#include "ui/Uuithread.h"
+
+namespace {
+
+struct DisableState {
+  HWND self;
+  std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK DisableOthers(HWND w, LPARAM lp) {
+  auto* state = reinterpret_cast<DisableState*>(lp);
+  if (w != state->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
+    EnableWindow(w, FALSE);
+    state->disabled.push_back(w);
+  }
+  return TRUE;
+}
+
+bool IsMainWindow(HWND w) { return w && w == Application.MainWindow; }
+
+}  // namespace
+
+// ---- TForm ------------------------------------------------------------------------
+
+TForm::TForm(TComponent* owner, std::string name, DWORD style, DWORD exStyle)
+    : TContainer(owner, nullptr, std::move(name), TKind::Form) {
+  ui::InitUiThread();
+  visible_ = false;
+  SetColor(palette::Window);
+  StoreBounds(0, 0, 320, 240);
+  CreateHandle(RegisterOwnClass("WuForm", CS_DBLCLKS, nullptr), style & ~WS_VISIBLE, exStyle,
+               nullptr);
+}
+
+TForm::~TForm() { *alive_ = false; }
+
+TForm* TForm::FromHandle(HWND hwnd) { return dynamic_cast<TForm*>(TWinControl::FromHandle(hwnd)); }
+
+int TForm::ClientWidth() const {
+  RECT r{};
+  if (Handle()) GetClientRect(Handle(), &r);
+  return r.right;
+}
+
+int TForm::ClientHeight() const {
+  RECT r{};
+  if (Handle()) GetClientRect(Handle(), &r);
+  return r.bottom;
+}
+
+void TForm::SetClientSize(int width, int height) {
+  if (!Handle()) return;
+  RECT r{0, 0, std::max(0, width), std::max(0, height)};
+  AdjustWindowRectEx(&r, GetWindowLongA(Handle(), GWL_STYLE), FALSE,
+                     GetWindowLongA(Handle(), GWL_EXSTYLE));
+  SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+void TForm::SetVisible(bool visible) {
+  visible_ = visible;
+  // Showing a minimised form brings it back to its normal size.
+  if (Handle())
+    ShowWindow(Handle(), !visible ? SW_HIDE : IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
+  VisibleChanged();
+}
+
+bool TForm::Minimized() const { return Handle() && IsIconic(Handle()); }
+
+void TForm::Restore() {
+  if (!Handle()) return;
+  visible_ = true;
+  ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
+}
+
+void TForm::BringToFront() {
+  if (!Handle()) return;
+  SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(Handle());
+}
+
+void TForm::CenterOn(const TForm* other) {
+  int left, top;
+  if (other && other->Handle() && other->Showing()) {
+    left = other->Left() + (other->Width() - Width()) / 2;
+    top = other->Top() + (other->Height() - Height()) / 2;
+  } else {
+    left = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
+    top = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
+  }
+  SetBounds(left, top, Width(), Height());
+}
+
+void TForm::SetModalResult(int result) {
+  modalResult_ = result;
+  // A result set inside a sent message leaves GetMessage waiting: wake it.
+  if (result != mrNone && inModal_ && Handle()) PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+int TForm::ShowModal() {
+  if (!Handle() || inModal_) return mrCancel;
+  HWND self = Handle();
+  HWND owner = PopupParent ? PopupParent->Handle() : nullptr;
+  if (!owner) {
+    HWND active = GetActiveWindow();
+    if (active && active != self && IsWindowVisible(active)) owner = active;
+  }
+  if (!owner && Application.MainWindow != self && Application.MainWindow &&
+      IsWindowVisible(Application.MainWindow))
+    owner = Application.MainWindow;
+  if (owner && owner != self)
+    SetWindowLongPtrA(self, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+
+  DisableState state{self, {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&state));
+
+  modalResult_ = mrNone;
+  inModal_ = true;
+  Show();
+  SetForegroundWindow(self);
+  bool quit = false;
+  WPARAM quitCode = 0;
+  std::shared_ptr<bool> alive = alive_;
+  MSG msg;
+  for (;;) {
+    if (!*alive) break;
+    if (modalResult_ != mrNone) {
+      TCloseAction action = TCloseAction::Hide;
+      FormClose(action);
+      if (action != TCloseAction::None) break;
+      modalResult_ = mrNone;
+    }
+    if (!IsWindow(self) || Application.Terminated()) {
+      if (modalResult_ == mrNone) modalResult_ = mrCancel;
+      break;
+    }
+    BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+    if (!*alive) {
+      if (r == 0) quit = true, quitCode = msg.wParam;
+      break;
+    }
+    if (r == 0) {
+      quit = true;
+      quitCode = msg.wParam;
+      if (modalResult_ == mrNone) modalResult_ = mrCancel;
+      break;
+    }
+    if (r == -1) {
+      if (modalResult_ == mrNone) modalResult_ = mrCancel;
+      break;
+    }
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageA(active, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  // Enable the others before hiding, so activation returns to the owner.
+  for (HWND w : state.disabled)
+    if (IsWindow(w)) EnableWindow(w, TRUE);
+  if (!*alive) {
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return mrCancel;
+  }
+  int result = modalResult_;
+  if (IsWindow(self)) {
+    inModal_ = false;
+    Hide();
+    if (owner && IsWindow(owner) && IsWindowVisible(owner)) SetActiveWindow(owner);
+  }
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  return result;
+}
+
+void TForm::Close() {
+  if (inModal_) {
+    if (modalResult_ == mrNone) SetModalResult(mrCancel);
+    return;
+  }
+  bool main = IsMainWindow(Handle());
+  TCloseAction action = main ? TCloseAction::Free : TCloseAction::Hide;
+  FormClose(action);
+  if (action == TCloseAction::None) return;
+  Hide();
+  if (main) Application.Terminate();
+}
+
+void TForm::FormClose(TCloseAction& action) { Fire(OnClose, action); }
+
+void TForm::AddSysCommandListener(const void* key, std::function<void(WPARAM)> listener) {
+  sysCommandListeners_[key] = std::move(listener);
+}
+
+void TForm::RemoveSysCommandListener(const void* key) { sysCommandListeners_.erase(key); }
+
+void TForm::PaintBackground(HDC dc, const RECT& clip) {
+  if (Color() == CLR_NONE) {
+    FillRect(dc, &clip, GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  TContainer::PaintBackground(dc, clip);
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f && IsChild(Handle(), f)) savedFocus_ = f;
+        return 0;
+      }
+      if (!HIWORD(wp)) {
+        // Give the focus back to the control that had it.
+        HWND f = savedFocus_;
+        if (!(f && IsWindow(f) && IsChild(Handle(), f) && IsWindowVisible(f) &&
+              IsWindowEnabled(f)))
+          f = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+        ::SetFocus(f ? f : Handle());
+      }
+      return 0;
+    case WM_SYSCOMMAND: {
+      LRESULT r = DefaultProc(msg, wp, lp);
+      // Listeners may remove themselves: call a copy.
+      auto listeners = sysCommandListeners_;
+      for (auto& entry : listeners)
+        if (entry.second) entry.second(wp & 0xFFF0);
+      return r;
+    }
+    case WM_COMMAND:
+      if (lp == 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        DialogKey(LOWORD(wp));
+        return 0;
+      }
+      break;
+  }
+  return TContainer::WndProc(msg, wp, lp);
+}
+
+// ---- TFrame --------------------------------------------------------------------------
+
+TFrame::TFrame(TComponent* owner, TContainer* parent, std::string name)
+    : TContainer(owner, parent, std::move(name), TKind::Frame) {
+  visible_ = false;
+  CreateHandle(RegisterOwnClass("WuFrame", CS_DBLCLKS, nullptr),
+               WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT);
+}
+
+// ---- TPanel --------------------------------------------------------------------------
+
+TPanel::TPanel(TComponent* owner, TContainer* parent, std::string name, const std::string& caption)
+    : TContainer(owner, parent, std::move(name), TKind::Panel) {
+  caption_ = caption;
+  CreateHandle(RegisterOwnClass("WuPanel", CS_DBLCLKS, nullptr),
+               WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT);
+}
+
+void TPanel::SetBorderColor(COLORREF color) {
+  borderColor_ = color;
+  Invalidate();
+}
+
+void TPanel::CaptionChanged() { Invalidate(); }
+
+void TPanel::PaintOverlay(HDC dc, const RECT&) {
+  RECT r{0, 0, Width(), Height()};
+  if (Handle()) GetClientRect(Handle(), &r);
+  if (borderColor_ != CLR_NONE) {
+    HBRUSH b = CreateSolidBrush(borderColor_);
+    FrameRect(dc, &r, b);
+    DeleteObject(b);
+  }
+  std::string text = Caption();
+  if (text.empty()) return;
+  HGDIOBJ old = SelectObject(dc, FontHandle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, Enabled() ? Font().Color : palette::DisabledText);
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+}

@@ -1,0 +1,113 @@
+// Containers: top-level forms with a modal loop, frames (the pages' child
+// windows) and panels.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Ucontrol.h"
+
+// What a close request does with a form.
+enum class TCloseAction { None, Hide, Free };
+
+// Results of a modal form, as the Windows message box numbers them.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
+class TForm : public TContainer {
+ public:
+  static constexpr DWORD kDefaultStyle =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  static constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+  // The window is created hidden; owner may be null (the form then belongs
+  // to whoever deletes it).
+  TForm(TComponent* owner, std::string name, DWORD style = kDefaultStyle,
+        DWORD exStyle = WS_EX_CONTROLPARENT);
+  ~TForm() override;
+
+  static TForm* FromHandle(HWND hwnd);
+
+  int ClientWidth() const;
+  int ClientHeight() const;
+  void SetClientSize(int width, int height);
+
+  void SetVisible(bool visible) override;
+  bool Minimized() const;
+  // Shows the window and restores it when it is minimised.
+  void Restore();
+  void BringToFront();
+  // Centres the form over another form, or on the screen when other is
+  // null (half the size difference, integer).
+  void CenterOn(const TForm* other);
+
+  // Modal show: other windows of the thread are disabled while the form
+  // runs its own message loop, which ends when ModalResult is set or the
+  // form is closed (cancel result). Returns the modal result.
+  virtual int ShowModal();
+  bool InModal() const { return inModal_; }
+  int ModalResult() const { return modalResult_; }
+  // Ends a running modal loop with this result (0 does nothing).
+  void SetModalResult(int result);
+  // The window that owns the form while it is modal; null: the active
+  // window of the thread, else the application's main window.
+  TForm* PopupParent = nullptr;
+
+  // A close request (close box, system menu, Close()): the form decides
+  // through FormClose and OnClose. A modal form ends its loop with the
+  // cancel result instead of hiding.
+  void Close();
+  // Default: Hide, or Free for the application's main window.
+  virtual void FormClose(TCloseAction& action);
+  std::function<void(TCloseAction& action)> OnClose;
+
+  // Enter and Escape that no control wanted (IDOK / IDCANCEL of the dialog
+  // manager).
+  virtual void DialogKey(int id) { (void)id; }
+
+  // Observers of the system commands (minimise, restore) of this window.
+  void AddSysCommandListener(const void* key, std::function<void(WPARAM command)> listener);
+  void RemoveSysCommandListener(const void* key);
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void PaintBackground(HDC dc, const RECT& clip) override;
+
+ private:
+  int modalResult_ = mrNone;
+  bool inModal_ = false;
+  // Cleared by the destructor: a form freed inside its own modal loop.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  HWND savedFocus_ = nullptr;
+  std::map<const void*, std::function<void(WPARAM)>> sysCommandListeners_;
+};
+
+// A child container for a page; created hidden.
+class TFrame : public TContainer {
+ public:
+  TFrame(TComponent* owner, TContainer* parent, std::string name);
+};
+
+// A child container; with a colour it paints a flat area with an optional
+// border and its caption centred, without one the parent shows through.
+class TPanel : public TContainer {
+ public:
+  TPanel(TComponent* owner, TContainer* parent, std::string name, const std::string& caption = "");
+  COLORREF BorderColor() const { return borderColor_; }
+  void SetBorderColor(COLORREF color);
+
+ protected:
+  void CaptionChanged() override;
+  void PaintOverlay(HDC dc, const RECT& clip) override;
+
+ private:
+  COLORREF borderColor_ = CLR_NONE;
+};

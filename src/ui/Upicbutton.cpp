@@ -1,0 +1,266 @@
+#include "ui/Upicbutton.h"
+
+#include <windowsx.h>
+
+#include "ui/Upalette.h"
+
+TPicButton::TPicButton(TComponent* owner, TContainer* parent, std::string name,
+                       const std::string& caption)
+    : TWinControl(owner, parent, std::move(name), TKind::PicButton) {
+  caption_ = caption;
+  TFont f = Font();
+  f.Color = palette::ButtonCaption;
+  SetFont(f);
+  SetBounds(0, 0, 100, 30);
+  CreateHandle(RegisterOwnClass("WuPicButton", CS_DBLCLKS, LoadCursor(nullptr, IDC_HAND)),
+               WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, 0);
+}
+
+void TPicButton::SetFaces(const TPicture& normal, const TPicture& pressed, const TPicture& hover,
+                          const TPicture& disabled) {
+  normal_ = normal;
+  pressed_face_ = pressed;
+  hover_face_ = hover;
+  disabled_face_ = disabled;
+  derivedDisabled_ = normal.Disabled();
+  Invalidate();
+}
+
+void TPicButton::SetNormalFace(const TPicture& face) {
+  normal_ = face;
+  derivedDisabled_ = face.Disabled();
+  Invalidate();
+}
+
+void TPicButton::SetPressedFace(const TPicture& face) {
+  pressed_face_ = face;
+  Invalidate();
+}
+
+void TPicButton::SetHoverFace(const TPicture& face) {
+  hover_face_ = face;
+  Invalidate();
+}
+
+void TPicButton::SetDisabledFace(const TPicture& face) {
+  disabled_face_ = face;
+  Invalidate();
+}
+
+const TPicture& TPicButton::FacePicture(TFace face) const {
+  switch (face) {
+    case TFace::Disabled:
+      return disabled_face_.Empty() ? derivedDisabled_ : disabled_face_;
+    case TFace::Pressed:
+      if (!pressed_face_.Empty()) return pressed_face_;
+      return hover_face_.Empty() ? normal_ : hover_face_;
+    case TFace::Hover:
+      return hover_face_.Empty() ? normal_ : hover_face_;
+    case TFace::Normal:
+      break;
+  }
+  return normal_;
+}
+
+TPicButton::TFace TPicButton::CurrentFace() const {
+  if (!Enabled()) return TFace::Disabled;
+  if (pressed_) return TFace::Pressed;
+  if (hover_) return TFace::Hover;
+  return TFace::Normal;
+}
+
+void TPicButton::FitToFace() {
+  if (!normal_.Empty()) SetBounds(Left(), Top(), normal_.Width(), normal_.Height());
+}
+
+void TPicButton::Click() {
+  if (Enabled()) Fire(OnClick);
+}
+
+void TPicButton::SetPressed(bool on) {
+  if (pressed_ == on) return;
+  pressed_ = on;
+  Invalidate();
+}
+
+void TPicButton::SetHover(bool on) {
+  if (hover_ == on) return;
+  hover_ = on;
+  Invalidate();
+}
+
+void TPicButton::EnabledChanged() {
+  if (!Enabled()) {
+    hover_ = pressed_ = mouseDown_ = spaceDown_ = false;
+    if (Handle() && GetCapture() == Handle()) ReleaseCapture();
+  }
+  Invalidate();
+}
+
+void TPicButton::PaintButton(HDC dc) {
+  RECT r{0, 0, Width(), Height()};
+  GetClientRect(Handle(), &r);
+  // The parent's background first: faces have transparent corners.
+  if (Parent() && Parent()->Handle()) {
+    POINT o{0, 0};
+    MapWindowPoints(Handle(), Parent()->Handle(), &o, 1);
+    int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, -o.x, -o.y, nullptr);
+    RECT pc = r;
+    OffsetRect(&pc, o.x, o.y);
+    Parent()->PaintClient(dc, pc);
+    RestoreDC(dc, saved);
+  } else {
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  TFace face = CurrentFace();
+  const TPicture& pic = FacePicture(face);
+  if (!pic.Empty()) {
+    pic.Draw(dc, (r.right - pic.Width()) / 2, (r.bottom - pic.Height()) / 2);
+  } else {
+    // A plain flat face when no picture was given.
+    COLORREF fill = palette::Panel, border = palette::ButtonBorder;
+    if (face == TFace::Hover) fill = palette::AccentTint, border = palette::Accent;
+    if (face == TFace::Pressed) fill = palette::AccentTintDeep, border = palette::Accent;
+    if (face == TFace::Disabled) fill = palette::ActionBar, border = palette::PanelBorder;
+    HBRUSH b = CreateSolidBrush(fill);
+    HPEN p = CreatePen(PS_SOLID, 1, border);
+    HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, p);
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, 6, 6);
+    SelectObject(dc, ob);
+    SelectObject(dc, op);
+    DeleteObject(b);
+    DeleteObject(p);
+  }
+  std::string text = Caption();
+  if (!text.empty()) {
+    HGDIOBJ old = SelectObject(dc, FontHandle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, face == TFace::Disabled ? palette::DisabledText : Font().Color);
+    RECT tr = r;
+    if (face == TFace::Pressed) OffsetRect(&tr, 0, 1);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+  }
+  LRESULT ui = SendMessageA(Handle(), WM_QUERYUISTATE, 0, 0);
+  if (Focused() && !(ui & UISF_HIDEFOCUS)) {
+    RECT fr = r;
+    InflateRect(&fr, -3, -3);
+    SetTextColor(dc, palette::Text);
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &fr);
+  }
+}
+
+LRESULT TPicButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      RECT r;
+      GetClientRect(Handle(), &r);
+      if (r.right > 0 && r.bottom > 0) {
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bmp = CreateCompatibleBitmap(dc, r.right, r.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        PaintButton(mem);
+        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+      }
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintButton(reinterpret_cast<HDC>(wp));
+      return 0;
+    case WM_MOUSEMOVE: {
+      if (!tracking_) {
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};
+        tracking_ = TrackMouseEvent(&tme) != FALSE;
+      }
+      POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      RECT r;
+      GetClientRect(Handle(), &r);
+      bool inside = PtInRect(&r, p) != FALSE;
+      SetHover(inside);
+      if (mouseDown_) SetPressed(inside);
+      MouseMove(static_cast<UINT>(wp), p.x, p.y);
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      tracking_ = false;
+      SetHover(false);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (CanFocus()) ::SetFocus(Handle());
+      mouseDown_ = true;
+      SetCapture(Handle());
+      SetPressed(true);
+      return 0;
+    case WM_LBUTTONUP:
+      if (mouseDown_) {
+        mouseDown_ = false;
+        bool clicked = pressed_;
+        SetPressed(false);
+        if (GetCapture() == Handle()) ReleaseCapture();
+        if (clicked) Click();  // last: the handler may free the button
+      }
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (mouseDown_) {
+        mouseDown_ = false;
+        SetPressed(false);
+      }
+      break;
+    case WM_KEYDOWN:
+      if (wp == VK_SPACE) {
+        if (!(lp & 0x40000000)) {
+          spaceDown_ = true;
+          SetPressed(true);
+        }
+        return 0;
+      }
+      if (wp == VK_RETURN) {
+        Click();
+        return 0;
+      }
+      break;
+    case WM_KEYUP:
+      if (wp == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        SetPressed(false);
+        Click();
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE: {
+      auto* m = reinterpret_cast<MSG*>(lp);
+      if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
+        return DLGC_BUTTON | DLGC_WANTMESSAGE;
+      return DLGC_BUTTON;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (msg == WM_KILLFOCUS && spaceDown_) {
+        spaceDown_ = false;
+        SetPressed(false);
+      }
+      Invalidate();
+      break;
+    case WM_UPDATEUISTATE: {
+      LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      Invalidate();
+      return r;
+    }
+    case BM_CLICK:
+      Click();
+      return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}

@@ -1,0 +1,58 @@
+// An owner-drawn button whose faces are pictures: normal, pressed, under
+// the mouse and disabled, with its caption drawn over the face. It takes the
+// keyboard focus and is pressed with Space or Enter.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/Ucontrol.h"
+#include "ui/Upicture.h"
+
+class TPicButton : public TWinControl {
+ public:
+  enum class TFace { Normal, Pressed, Hover, Disabled };
+
+  TPicButton(TComponent* owner, TContainer* parent, std::string name,
+             const std::string& caption = "");
+
+  // Missing faces fall back: hover to normal, pressed to hover, disabled to
+  // the normal face made grey and lighter. Without any picture the button
+  // draws a plain flat face.
+  void SetFaces(const TPicture& normal, const TPicture& pressed = TPicture(),
+                const TPicture& hover = TPicture(), const TPicture& disabled = TPicture());
+  void SetNormalFace(const TPicture& face);
+  void SetPressedFace(const TPicture& face);
+  void SetHoverFace(const TPicture& face);
+  void SetDisabledFace(const TPicture& face);
+  // The picture shown for a state, after the fallbacks.
+  const TPicture& FacePicture(TFace face) const;
+  // The state shown now.
+  TFace CurrentFace() const;
+  bool Hover() const { return hover_; }
+  bool Pressed() const { return pressed_; }
+  // Width and height take the normal face's size.
+  void FitToFace();
+
+  // Fires OnClick when enabled.
+  void Click() override;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void CaptionChanged() override { Invalidate(); }
+  void EnabledChanged() override;
+
+ private:
+  void PaintButton(HDC dc);
+  void SetPressed(bool on);
+  void SetHover(bool on);
+
+  TPicture normal_, pressed_face_, hover_face_, disabled_face_;
+  TPicture derivedDisabled_;
+  bool hover_ = false;
+  bool pressed_ = false;
+  bool mouseDown_ = false;
+  bool spaceDown_ = false;
+  bool tracking_ = false;
+};

@@ -1,0 +1,354 @@
+#include "ui/Upicture.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+// The GDI+ headers expect min and max in scope.
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include "app/Udebug.h"
+
+namespace {
+
+void EnsureGdiplus() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // Started once and never shut down: no GDI+ object outlives a load.
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok)
+      LogWrite("GdiplusStartup failed");
+  });
+}
+
+constexpr int kMaxSide = 16384;
+
+inline uint32_t Premultiply(uint32_t argb) {
+  uint32_t a = argb >> 24;
+  if (a == 255) return argb;
+  if (a == 0) return 0;
+  uint32_t r = ((argb >> 16) & 0xFF) * a / 255;
+  uint32_t g = ((argb >> 8) & 0xFF) * a / 255;
+  uint32_t b = (argb & 0xFF) * a / 255;
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+inline uint32_t Unpremultiply(uint32_t p) {
+  uint32_t a = p >> 24;
+  if (a == 255 || a == 0) return a == 0 ? 0 : p;
+  uint32_t r = std::min<uint32_t>(255, ((p >> 16) & 0xFF) * 255 / a);
+  uint32_t g = std::min<uint32_t>(255, ((p >> 8) & 0xFF) * 255 / a);
+  uint32_t b = std::min<uint32_t>(255, (p & 0xFF) * 255 / a);
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+HBITMAP CreateDib(int width, int height, uint32_t** bits, bool topDown) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = topDown ? -height : height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* p = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  *bits = static_cast<uint32_t*>(p);
+  return bmp;
+}
+
+RECT ClipToPicture(const RECT& src, int width, int height) {
+  RECT all{0, 0, width, height}, r;
+  if (!IntersectRect(&r, &src, &all)) return RECT{0, 0, 0, 0};
+  return r;
+}
+
+}  // namespace
+
+TPicture::Data::~Data() {
+  if (bitmap) DeleteObject(bitmap);
+}
+
+std::shared_ptr<TPicture::Data> TPicture::Make(int width, int height, std::vector<uint32_t> argb) {
+  auto d = std::make_shared<Data>();
+  d->bitmap = CreateDib(width, height, &d->bits, true);
+  if (!d->bitmap || !d->bits) return nullptr;
+  d->width = width;
+  d->height = height;
+  for (size_t i = 0; i < argb.size(); ++i) {
+    if ((argb[i] >> 24) != 255) d->hasAlpha = true;
+    d->bits[i] = Premultiply(argb[i]);
+  }
+  GdiFlush();
+  return d;
+}
+
+bool TPicture::LoadFromMemory(const void* bytes, size_t size) {
+  if (!bytes || size == 0 || size > 0x7FFFFFFF) return false;
+  EnsureGdiplus();
+  IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
+  if (!stream) return false;
+  Gdiplus::Bitmap* bmp = Gdiplus::Bitmap::FromStream(stream);
+  std::shared_ptr<Data> made;
+  if (bmp && bmp->GetLastStatus() == Gdiplus::Ok) {
+    int w = static_cast<int>(bmp->GetWidth()), h = static_cast<int>(bmp->GetHeight());
+    if (w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide) {
+      std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+      Gdiplus::BitmapData bd{};
+      bd.Width = w;
+      bd.Height = h;
+      bd.Stride = w * 4;
+      bd.PixelFormat = PixelFormat32bppARGB;
+      bd.Scan0 = argb.data();
+      Gdiplus::Rect rc(0, 0, w, h);
+      if (bmp->LockBits(&rc, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                        PixelFormat32bppARGB, &bd) == Gdiplus::Ok) {
+        bmp->UnlockBits(&bd);
+        made = Make(w, h, std::move(argb));
+      }
+    }
+  }
+  delete bmp;
+  stream->Release();
+  if (!made) return false;
+  data_ = std::move(made);
+  return true;
+}
+
+bool TPicture::LoadFromResource(const char* name, HMODULE module) {
+  if (!name) return false;
+  if (!module) module = GetModuleHandleA(nullptr);
+  HRSRC res = FindResourceA(module, name, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  if (!res) return false;
+  HGLOBAL loaded = LoadResource(module, res);
+  DWORD size = SizeofResource(module, res);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  return bytes && LoadFromMemory(bytes, size);
+}
+
+bool TPicture::LoadFromFile(const std::string& path) {
+  size_t dot = path.find_last_of('.');
+  size_t slash = path.find_last_of("\\/");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static const char* const known[] = {"png", "bmp", "jpg", "jpeg", "gif", "tif", "tiff", "ico"};
+  if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return ext == k; }))
+    return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  std::vector<unsigned char> bytes;
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20);
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+         read == bytes.size();
+  }
+  CloseHandle(file);
+  return ok && LoadFromMemory(bytes.data(), bytes.size());
+}
+
+TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill) {
+  TPicture p;
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return p;
+  uint32_t argb = 0xFF000000u | (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
+  p.data_ = Make(width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, argb));
+  return p;
+}
+
+void TPicture::Draw(HDC dc, int x, int y) const { DrawPart(dc, x, y, RECT{0, 0, Width(), Height()}); }
+
+void TPicture::DrawPart(HDC dc, int x, int y, const RECT& src) const {
+  if (!data_) return;
+  RECT s = ClipToPicture(src, Width(), Height());
+  int w = s.right - s.left, h = s.bottom - s.top;
+  if (w <= 0 || h <= 0) return;
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, data_->bitmap);
+  if (data_->hasAlpha) {
+    BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, w, h, mem, s.left, s.top, w, h, bf);
+  } else {
+    BitBlt(dc, x, y, w, h, mem, s.left, s.top, SRCCOPY);
+  }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+void TPicture::StretchDraw(HDC dc, const RECT& dest) const {
+  if (!data_) return;
+  int w = dest.right - dest.left, h = dest.bottom - dest.top;
+  if (w <= 0 || h <= 0) return;
+  if (w == Width() && h == Height()) return Draw(dc, dest.left, dest.top);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, data_->bitmap);
+  if (data_->hasAlpha) {
+    BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, dest.left, dest.top, w, h, mem, 0, 0, Width(), Height(), bf);
+  } else {
+    int mode = SetStretchBltMode(dc, HALFTONE);
+    StretchBlt(dc, dest.left, dest.top, w, h, mem, 0, 0, Width(), Height(), SRCCOPY);
+    SetStretchBltMode(dc, mode);
+  }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+uint32_t TPicture::Pixel(int x, int y) const {
+  if (!data_ || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+  GdiFlush();
+  uint32_t p = data_->bits[static_cast<size_t>(y) * Width() + x];
+  // GDI leaves the alpha byte of opaque pictures at zero when it draws.
+  if (!data_->hasAlpha) return p | 0xFF000000u;
+  return Unpremultiply(p);
+}
+
+TPicture TPicture::Crop(const RECT& src) const {
+  TPicture p;
+  RECT s = ClipToPicture(src, Width(), Height());
+  int w = s.right - s.left, h = s.bottom - s.top;
+  if (w <= 0 || h <= 0) return p;
+  std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) argb[static_cast<size_t>(y) * w + x] = Pixel(s.left + x, s.top + y);
+  p.data_ = Make(w, h, std::move(argb));
+  return p;
+}
+
+TPicture TPicture::Disabled() const {
+  TPicture p;
+  if (!data_) return p;
+  int w = Width(), h = Height();
+  std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint32_t c = Pixel(x, y);
+      uint32_t a = c >> 24;
+      uint32_t gray = (((c >> 16) & 0xFF) * 30 + ((c >> 8) & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+      uint32_t v = gray + (255 - gray) * 45 / 100;
+      argb[static_cast<size_t>(y) * w + x] = (a << 24) | (v << 16) | (v << 8) | v;
+    }
+  }
+  p.data_ = Make(w, h, std::move(argb));
+  return p;
+}
+
+HICON TPicture::CreateIcon(const RECT& src) const {
+  RECT s = ClipToPicture(src, Width(), Height());
+  int w = s.right - s.left, h = s.bottom - s.top;
+  if (!data_ || w <= 0 || h <= 0) return nullptr;
+  uint32_t* bits = nullptr;
+  HBITMAP color = CreateDib(w, h, &bits, false);
+  if (!color) return nullptr;
+  int maskStride = ((w + 15) / 16) * 2;
+  std::vector<unsigned char> mask(static_cast<size_t>(maskStride) * h, 0);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint32_t c = Pixel(s.left + x, s.top + y);
+      // Bottom-up colour rows; the mask is top-down.
+      bits[static_cast<size_t>(h - 1 - y) * w + x] = c;
+      if ((c >> 24) < 128) mask[static_cast<size_t>(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
+    }
+  }
+  GdiFlush();
+  HBITMAP monochrome = CreateBitmap(w, h, 1, 1, mask.data());
+  ICONINFO ii{TRUE, 0, 0, monochrome, color};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(color);
+  DeleteObject(monochrome);
+  return icon;
+}
+
+// ---- TImageList ---------------------------------------------------------------------
+
+TImageList::TImageList(TComponent* owner, std::string name, int cellWidth, int cellHeight)
+    : TComponent(owner, std::move(name), TKind::ImageList),
+      cellWidth_(cellWidth),
+      cellHeight_(cellHeight) {}
+
+TImageList::~TImageList() {
+  for (HICON i : icons_)
+    if (i) DestroyIcon(i);
+  if (handle_) ImageList_Destroy(handle_);
+}
+
+int TImageList::CellWidth() const { return cellWidth_ > 0 ? cellWidth_ : strip_.Height(); }
+int TImageList::CellHeight() const { return cellHeight_ > 0 ? cellHeight_ : strip_.Height(); }
+
+int TImageList::Count() const {
+  int cw = CellWidth();
+  return cw > 0 && !strip_.Empty() ? strip_.Width() / cw : 0;
+}
+
+RECT TImageList::CellRect(int index) const {
+  int cw = CellWidth();
+  return RECT{index * cw, 0, index * cw + cw, CellHeight()};
+}
+
+void TImageList::DropHandles() const {
+  for (HICON i : icons_)
+    if (i) DestroyIcon(i);
+  icons_.clear();
+}
+
+void TImageList::SetPicture(const TPicture& strip) {
+  strip_ = strip;
+  DropHandles();
+  if (handle_) {
+    // Keep the handle: list views may hold it.
+    ImageList_SetIconSize(handle_, CellWidth(), CellHeight());
+    for (int i = 0; i < Count(); ++i) {
+      HICON icon = strip_.CreateIcon(CellRect(i));
+      if (icon) {
+        ImageList_AddIcon(handle_, icon);
+        DestroyIcon(icon);
+      }
+    }
+  }
+}
+
+void TImageList::Draw(HDC dc, int x, int y, int index) const {
+  if (index < 0 || index >= Count()) return;
+  strip_.DrawPart(dc, x, y, CellRect(index));
+}
+
+TPicture TImageList::CellPicture(int index) const {
+  if (index < 0 || index >= Count()) return TPicture();
+  return strip_.Crop(CellRect(index));
+}
+
+HICON TImageList::Icon(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  if (icons_.size() != static_cast<size_t>(Count())) {
+    DropHandles();
+    icons_.assign(static_cast<size_t>(Count()), nullptr);
+  }
+  if (!icons_[index]) icons_[index] = strip_.CreateIcon(CellRect(index));
+  return icons_[index];
+}
+
+HIMAGELIST TImageList::Handle() const {
+  if (handle_) return handle_;
+  int cw = CellWidth(), ch = CellHeight();
+  if (cw <= 0 || ch <= 0) return nullptr;
+  handle_ = ImageList_Create(cw, ch, ILC_COLOR32 | ILC_MASK, std::max(1, Count()), 1);
+  if (!handle_) return nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    HICON icon = strip_.CreateIcon(CellRect(i));
+    if (icon) {
+      ImageList_AddIcon(handle_, icon);
+      DestroyIcon(icon);
+    }
+  }
+  return handle_;
+}

@@ -1,0 +1,370 @@
+#include "ui/Usortlv.h"
+
+#include <algorithm>
+
+#include "ui/Upicture.h"
+
+// ---- TLvRow ----------------------------------------------------------------------------
+
+std::string TLvRow::Text(int column) const {
+  if (column < 0 || column >= static_cast<int>(texts_.size())) return std::string();
+  return texts_[column];
+}
+
+void TLvRow::SetText(int column, const std::string& text) {
+  if (column < 0) return;
+  if (column >= static_cast<int>(texts_.size())) texts_.resize(column + 1);
+  texts_[column] = text;
+  if (list_) list_->SetItemText(this, column, text);
+}
+
+void TLvRow::SetImageIndex(int index) {
+  image_ = index;
+  if (list_) list_->SetItemImage(this, index);
+}
+
+// ---- TSortLv ---------------------------------------------------------------------------
+
+TSortLv::TSortLv(TComponent* owner, TContainer* parent, std::string name)
+    : TWinControl(owner, parent, std::move(name), TKind::ListView) {
+  SetBounds(0, 0, 250, 150);
+  CreateHandle(WC_LISTVIEWA,
+               WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
+                   LVS_SHAREIMAGELISTS,
+               WS_EX_CLIENTEDGE);
+  DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+  SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+}
+
+TSortLv::~TSortLv() {
+  auto rows = std::move(rows_);
+  rows_.clear();
+  if (Handle()) SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
+  for (auto& row : rows) Fire(OnDeleteRow, *row);
+}
+
+HWND TSortLv::Header() const {
+  return Handle() ? reinterpret_cast<HWND>(SendMessageA(Handle(), LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+int TSortLv::AddColumn(const std::string& caption, int width) {
+  if (!Handle()) return -1;
+  LVCOLUMNA col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  col.pszText = const_cast<char*>(caption.c_str());
+  col.cx = width;
+  int index = ColumnCount();
+  col.iSubItem = index;
+  int r = static_cast<int>(SendMessageA(Handle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(&col)));
+  UpdateHeaderArrows();
+  return r;
+}
+
+int TSortLv::ColumnCount() const {
+  HWND h = Header();
+  return h ? std::max(0, static_cast<int>(SendMessageA(h, HDM_GETITEMCOUNT, 0, 0))) : 0;
+}
+
+std::string TSortLv::ColumnCaption(int column) const {
+  if (!Handle() || column < 0 || column >= ColumnCount()) return std::string();
+  char buffer[260] = {};
+  LVCOLUMNA col{};
+  col.mask = LVCF_TEXT;
+  col.pszText = buffer;
+  col.cchTextMax = sizeof(buffer);
+  SendMessageA(Handle(), LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+  return std::string(buffer);
+}
+
+void TSortLv::SetColumnCaption(int column, const std::string& caption) {
+  if (!Handle() || column < 0 || column >= ColumnCount()) return;
+  LVCOLUMNA col{};
+  col.mask = LVCF_TEXT;
+  col.pszText = const_cast<char*>(caption.c_str());
+  SendMessageA(Handle(), LVM_SETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+}
+
+int TSortLv::ColumnWidth(int column) const {
+  if (!Handle()) return 0;
+  return static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+void TSortLv::SetColumnWidth(int column, int width) {
+  if (Handle()) SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+}
+
+TLvRow* TSortLv::AddRow(const std::string& caption, void* data) {
+  return InsertRow(RowCount(), caption, data);
+}
+
+TLvRow* TSortLv::InsertRow(int index, const std::string& caption, void* data) {
+  if (!Handle()) return nullptr;
+  auto row = std::unique_ptr<TLvRow>(new TLvRow(this));
+  row->texts_[0] = caption;
+  row->Data = data;
+  int n = RowCount();
+  if (index < 0 || index > n) index = n;
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+  item.iItem = index;
+  item.pszText = const_cast<char*>(caption.c_str());
+  item.iImage = -1;
+  item.lParam = reinterpret_cast<LPARAM>(row.get());
+  TLvRow* raw = row.get();
+  rows_.push_back(std::move(row));
+  if (SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) {
+    rows_.pop_back();
+    return nullptr;
+  }
+  return raw;
+}
+
+bool TSortLv::Owns(const TLvRow* row) const {
+  return row && std::any_of(rows_.begin(), rows_.end(),
+                            [row](const std::unique_ptr<TLvRow>& r) { return r.get() == row; });
+}
+
+int TSortLv::IndexOf(const TLvRow* row) const {
+  if (!Handle() || !row) return -1;
+  LVFINDINFOA find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = reinterpret_cast<LPARAM>(row);
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void TSortLv::DeleteRow(TLvRow* row) { DeleteRow(IndexOf(row)); }
+
+void TSortLv::DeleteRow(int index) {
+  TLvRow* row = Row(index);
+  if (!row) return;
+  SendMessageA(Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  auto it = std::find_if(rows_.begin(), rows_.end(),
+                         [row](const std::unique_ptr<TLvRow>& r) { return r.get() == row; });
+  if (it == rows_.end()) return;
+  std::unique_ptr<TLvRow> owned = std::move(*it);
+  rows_.erase(it);
+  Fire(OnDeleteRow, *owned);
+}
+
+void TSortLv::Clear() {
+  auto rows = std::move(rows_);
+  rows_.clear();
+  if (Handle()) SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
+  for (auto& row : rows) Fire(OnDeleteRow, *row);
+}
+
+int TSortLv::RowCount() const {
+  return Handle() ? static_cast<int>(SendMessageA(Handle(), LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+TLvRow* TSortLv::Row(int index) const {
+  if (!Handle() || index < 0 || index >= RowCount()) return nullptr;
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = index;
+  if (!SendMessageA(Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+  auto* row = reinterpret_cast<TLvRow*>(item.lParam);
+  return Owns(row) ? row : nullptr;
+}
+
+void TSortLv::SetItemText(const TLvRow* row, int column, const std::string& text) {
+  int index = IndexOf(row);
+  if (index < 0) return;
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<char*>(text.c_str());
+  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void TSortLv::SetItemImage(const TLvRow* row, int image) {
+  int index = IndexOf(row);
+  if (index < 0) return;
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = index;
+  item.iImage = image;
+  SendMessageA(Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int TSortLv::SelectedIndex() const {
+  if (!Handle()) return -1;
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+TLvRow* TSortLv::Selected() const { return Row(SelectedIndex()); }
+
+void TSortLv::SelectRow(int index) {
+  if (!Handle()) return;
+  if (index < 0 || index >= RowCount()) {
+    ClearSelection();
+    return;
+  }
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void TSortLv::ClearSelection() {
+  if (!Handle()) return;
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = 0;
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+}
+
+void TSortLv::MakeVisible(int index) {
+  if (Handle()) SendMessageA(Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+void TSortLv::BeginUpdate() {
+  if (updateDepth_++ == 0 && Handle()) SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TSortLv::EndUpdate() {
+  if (updateDepth_ == 0) return;
+  if (--updateDepth_ == 0 && Handle()) {
+    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+  }
+}
+
+void TSortLv::SetSortColunm(int column) {
+  sortColumn_ = column;
+  UpdateHeaderArrows();
+}
+
+void TSortLv::SetIncrease(bool ascending) {
+  increase_ = ascending;
+  UpdateHeaderArrows();
+}
+
+int CALLBACK TSortLv::CompareProc(LPARAM a, LPARAM b, LPARAM self) {
+  auto* list = reinterpret_cast<TSortLv*>(self);
+  const auto* ra = reinterpret_cast<const TLvRow*>(a);
+  const auto* rb = reinterpret_cast<const TLvRow*>(b);
+  if (list->OnCompare) return list->OnCompare(*ra, *rb);
+  int r = lstrcmpiA(ra->Text(list->sortColumn_).c_str(), rb->Text(list->sortColumn_).c_str());
+  return list->increase_ ? r : -r;
+}
+
+void TSortLv::Sort() {
+  if (!Handle() || RowCount() < 2) return;
+  SendMessageA(Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+               reinterpret_cast<LPARAM>(&TSortLv::CompareProc));
+}
+
+void TSortLv::ClickColumn(int column) {
+  if (column < 0 || column >= ColumnCount() || column == SkipSort1) return;
+  if (column == sortColumn_)
+    increase_ = !increase_;
+  else
+    sortColumn_ = column;
+  UpdateHeaderArrows();
+  Sort();
+  Fire(OnColumnClick, column);
+}
+
+void TSortLv::UpdateHeaderArrows() {
+  HWND h = Header();
+  if (!h) return;
+  int n = ColumnCount();
+  for (int i = 0; i < n; ++i) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    SendMessageA(h, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN | HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
+    if (i == sortColumn_ && i != SkipSort1) {
+      if (sortImages_ && sortImages_->Count() >= 2) {
+        item.mask |= HDI_IMAGE;
+        item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+        item.iImage = increase_ ? 0 : 1;
+      } else {
+        item.fmt |= increase_ ? HDF_SORTUP : HDF_SORTDOWN;
+      }
+    }
+    SendMessageA(h, HDM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+int TSortLv::HeaderSortMark(int column) const {
+  HWND h = Header();
+  if (!h || column < 0 || column >= ColumnCount()) return 0;
+  HDITEMA item{};
+  item.mask = HDI_FORMAT | HDI_IMAGE;
+  SendMessageA(h, HDM_GETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+  if (item.fmt & HDF_SORTUP) return 1;
+  if (item.fmt & HDF_SORTDOWN) return -1;
+  if (item.fmt & HDF_IMAGE) return item.iImage == 0 ? 1 : -1;
+  return 0;
+}
+
+void TSortLv::SetSmallImages(const TImageList* images) {
+  if (!Handle()) return;
+  HIMAGELIST il = images ? images->Handle() : nullptr;
+  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(il));
+}
+
+void TSortLv::SetSortImages(const TImageList* images) {
+  sortImages_ = images;
+  HWND h = Header();
+  if (h) {
+    HIMAGELIST il = images ? images->Handle() : nullptr;
+    SendMessageA(h, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(il));
+  }
+  UpdateHeaderArrows();
+}
+
+void TSortLv::SetGridLines(bool on) {
+  if (Handle())
+    SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, on ? LVS_EX_GRIDLINES : 0);
+}
+
+bool TSortLv::HandleNotify(NMHDR* header, LRESULT& result) {
+  result = 0;
+  switch (header->code) {
+    case LVN_COLUMNCLICK: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
+      ClickColumn(nm->iSubItem);
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
+      if ((nm->uChanged & LVIF_STATE) && ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)) {
+        auto* row = reinterpret_cast<TLvRow*>(nm->lParam);
+        if (nm->iItem >= 0 && Owns(row))
+          Fire(OnSelectItem, row, (nm->uNewState & LVIS_SELECTED) != 0);
+      }
+      return true;
+    }
+    case NM_DBLCLK:
+      DblClick();
+      return true;
+    case NM_CUSTOMDRAW: {
+      auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+      if (!OnRowColor) {
+        result = CDRF_DODEFAULT;
+        return true;
+      }
+      if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        result = CDRF_NOTIFYITEMDRAW;
+        return true;
+      }
+      if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        auto* row = reinterpret_cast<const TLvRow*>(cd->nmcd.lItemlParam);
+        COLORREF color = Owns(row) && !Destroying() ? OnRowColor(*row) : CLR_NONE;
+        if (color != CLR_NONE) {
+          cd->clrTextBk = color;
+          result = CDRF_NEWFONT;
+          return true;
+        }
+      }
+      result = CDRF_DODEFAULT;
+      return true;
+    }
+  }
+  return false;
+}

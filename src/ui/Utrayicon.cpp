@@ -1,0 +1,175 @@
+#include "ui/Utrayicon.h"
+
+#include "app/Udebug.h"
+#include "ui/Uform.h"
+#include "ui/Umenu.h"
+#include "ui/Upicture.h"
+#include "ui/Uuithread.h"
+
+namespace {
+
+constexpr UINT kIconMessage = WM_APP + 10;
+constexpr UINT kIconId = 1;
+const char kClassName[] = "WuTrayIconWindow";
+
+UINT TaskbarCreatedMessage() {
+  static UINT msg = RegisterWindowMessageA("TaskbarCreated");
+  return msg;
+}
+
+}  // namespace
+
+TTrayIcon::TTrayIcon(TComponent* owner, std::string name)
+    : TComponent(owner, std::move(name), TKind::TrayIcon) {
+  ui::InitUiThread();
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  if (!GetClassInfoA(inst, kClassName, &wc)) {
+    wc = WNDCLASSA{};
+    wc.lpfnWndProc = &TTrayIcon::WindowProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+  }
+  // A hidden top-level window: it also hears the shell's restart broadcast.
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, inst, nullptr);
+  if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  if (auto* form = dynamic_cast<TForm*>(owner))
+    form->AddSysCommandListener(this, [this](WPARAM cmd) { FormSysCommand(cmd); });
+}
+
+TTrayIcon::~TTrayIcon() {
+  if (auto* form = dynamic_cast<TForm*>(Owner())) form->RemoveSysCommandListener(this);
+  if (added_) Update(NIM_DELETE);
+  if (window_) {
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void TTrayIcon::FillData(NOTIFYICONDATAA& data) const {
+  data = NOTIFYICONDATAA{};
+  data.cbSize = sizeof(data);
+  data.hWnd = window_;
+  data.uID = kIconId;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kIconMessage;
+  data.hIcon = icons_ ? icons_->Icon(iconIndex_) : nullptr;
+  lstrcpynA(data.szTip, hint_.c_str(), sizeof(data.szTip));
+}
+
+void TTrayIcon::Update(DWORD command) {
+  if (!window_) return;
+  NOTIFYICONDATAA data;
+  FillData(data);
+  switch (command) {
+    case NIM_ADD:
+      added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+      if (!added_) LogWrite("TTrayIcon: the shell refused the icon");
+      break;
+    case NIM_MODIFY:
+      if (added_) Shell_NotifyIconA(NIM_MODIFY, &data);
+      break;
+    case NIM_DELETE:
+      Shell_NotifyIconA(NIM_DELETE, &data);
+      added_ = false;
+      break;
+  }
+}
+
+void TTrayIcon::SetVisible(bool on) {
+  if (visible_ == on) return;
+  visible_ = on;
+  if (on) {
+    Update(NIM_ADD);
+  } else {
+    Update(NIM_DELETE);
+    // A form hidden by minimising comes back when the icon goes.
+    if (hiddenByMinimise_) {
+      hiddenByMinimise_ = false;
+      if (auto* form = dynamic_cast<TForm*>(Owner()); form && form->Handle())
+        ShowWindow(form->Handle(), SW_SHOWMINNOACTIVE);
+    }
+  }
+}
+
+void TTrayIcon::SetIcons(const TImageList* icons) {
+  icons_ = icons;
+  Update(NIM_MODIFY);
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+  iconIndex_ = index;
+  Update(NIM_MODIFY);
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+  // The shell's classic tip holds 63 characters.
+  if (hint.size() >= 64) return;
+  hint_ = hint;
+  Update(NIM_MODIFY);
+}
+
+void TTrayIcon::FormSysCommand(WPARAM command) {
+  auto* form = dynamic_cast<TForm*>(Owner());
+  if (!form || !form->Handle()) return;
+  if (command == SC_MINIMIZE && visible_ && IsIconic(form->Handle())) {
+    // Without its window the form has no taskbar button; the icon stays.
+    ShowWindow(form->Handle(), SW_HIDE);
+    hiddenByMinimise_ = true;
+  } else if (command == SC_RESTORE && hiddenByMinimise_) {
+    hiddenByMinimise_ = false;
+    ShowWindow(form->Handle(), SW_SHOW);
+  }
+}
+
+void TTrayIcon::HandleIconMessage(UINT mouseMessage) {
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  switch (mouseMessage) {
+    case WM_LBUTTONUP:
+      Fire(OnClick);
+      break;
+    case WM_LBUTTONDBLCLK:
+      Fire(OnDblClick);
+      break;
+    case WM_LBUTTONDOWN:
+      Fire(OnMouseDown, TMouseButton::Left, 0u, static_cast<int>(p.x), static_cast<int>(p.y));
+      break;
+    case WM_RBUTTONDOWN:
+      Fire(OnMouseDown, TMouseButton::Right, 0u, static_cast<int>(p.x), static_cast<int>(p.y));
+      break;
+    case WM_RBUTTONUP:
+      if (OnMouseUp) {
+        Fire(OnMouseUp, TMouseButton::Right, 0u, static_cast<int>(p.x), static_cast<int>(p.y));
+      } else if (PopupMenu) {
+        // The menu closes properly only when its window is in front.
+        SetForegroundWindow(window_);
+        PopupMenu->Popup(p.x, p.y, window_);
+        PostMessageA(window_, WM_NULL, 0, 0);
+      }
+      break;
+  }
+}
+
+LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self) {
+    try {
+      if (msg == kIconMessage && wp == kIconId) {
+        self->HandleIconMessage(static_cast<UINT>(lp));
+        return 0;
+      }
+      if (msg == TaskbarCreatedMessage() && msg != 0) {
+        // The shell restarted: show the icon again.
+        if (self->visible_) self->Update(NIM_ADD);
+        return 0;
+      }
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TTrayIcon::WindowProc): %s", e.what());
+      return 0;
+    }
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}

@@ -342,8 +342,6 @@ std::string CThrdDetect::GetDeviceHWID(const std::string& path) {
     } else {
       key += "##.#" + path.substr(4);
     }
-    // The registry takes the key name without its closing backslash.
-    while (!key.empty() && key.back() == '\\') key.pop_back();
 
     HKEY h = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)

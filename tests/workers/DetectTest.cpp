@@ -1,0 +1,155 @@
+// Device detection against the fake library: passes, bursts, device-interface
+// events, power and session messages, and the kill path.
+#include <windows.h>
+
+#include <dbt.h>
+
+#include "adapter/FakeOmx.h"
+#include "workers/Uthrddetect.h"
+
+namespace {
+
+constexpr const char* kClassKey =
+    "System\\CurrentControlSet\\Control\\DeviceClasses\\{ad498944-762f-11d0-8dcb-00c04fc3358c}";
+
+// A device-interface key as the system keeps it, removed again at the end.
+class InterfaceKey {
+ public:
+  InterfaceKey(const std::string& device, const std::string& instance)
+      : key_(std::string(kClassKey) + "\\##?#" + device + "#{ad498944-762f-11d0-8dcb-00c04fc3358c}"),
+        path_("\\\\?\\" + device + "#{ad498944-762f-11d0-8dcb-00c04fc3358c}\\OMXWL") {
+    HKEY h;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+    RegSetValueExA(h, "DeviceInstance", 0, REG_SZ, reinterpret_cast<const BYTE*>(instance.c_str()),
+                   static_cast<DWORD>(instance.size() + 1));
+    RegCloseKey(h);
+  }
+  ~InterfaceKey() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str()); }
+  // Delivers an arrival or removal of this interface, as the system does.
+  void Send(HWND wnd, WPARAM event) const {
+    std::vector<char> buf(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + path_.size(), 0);
+    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(buf.data());
+    b->dbcc_size = static_cast<DWORD>(buf.size());
+    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    memcpy(b->dbcc_name, path_.data(), path_.size());
+    SendMessageA(wnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(b));
+  }
+
+ private:
+  std::string key_, path_;
+};
+
+void Idle(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+}  // namespace
+
+TEST(Detection, PassesReportTheFirstPresentIdAndOnlyChanges) {
+  TestEnv env;
+  g_GlobalVar.OsVersionCode = 6;  // device-interface notifications
+  g_GlobalVar.HwIdList = {"VID_AAAA", "VID_BBBB", "VID_CCCC"};
+  fake::g->presentIds = "VID_BBBB VID_CCCC";
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 3000));
+  ASSERT_NE(detect.DevNotify.load(), nullptr);
+  std::vector<DeviceRec> devs;
+  detect.GetDevList(devs);
+  ASSERT_EQ(devs.size(), 1u);
+  EXPECT_EQ(FieldText(devs[0].HardwareId), "VID_BBBB");
+  EXPECT_EQ(FieldText(devs[0].Description), "Fake adapter VID_BBBB");
+  EXPECT_EQ(FieldText(devs[0].Tag), "9999");
+  EXPECT_EQ(fake::g->detectIds, (std::vector<std::string>{"VID_AAAA", "VID_BBBB"}));
+
+  // Not ours: no pass. Device tree and power messages are left to the
+  // device-interface events.
+  InterfaceKey other("USB#VID_ZZZZ&PID_0001#X1", "USB\\VID_ZZZZ&PID_0001\\X1");
+  other.Send(detect.Window(), DBT_DEVICEARRIVAL);
+  SendMessageA(detect.Window(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  SendMessageA(detect.Window(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  Idle(1500);
+  EXPECT_EQ(fake::Count("DevDetect"), 2);
+  EXPECT_EQ(rec.CountOf(kNotifyDevice, kDevicesGone), 0u);
+
+  // The device leaves; three events in a row make one burst of three passes
+  // after the last. Only the first pass sees a change.
+  fake::g->presentIds = "";
+  InterfaceKey ours("USB#VID_BBBB&PID_0001#X2", "USB\\VID_BBBB&PID_0001\\X2");
+  ours.Send(detect.Window(), DBT_DEVICEREMOVECOMPLETE);
+  ours.Send(detect.Window(), DBT_DEVICEARRIVAL);
+  ours.Send(detect.Window(), DBT_DEVICEREMOVECOMPLETE);
+  Idle(7000);
+  EXPECT_EQ(fake::Count("DevDetect"), 2 + 3 * 3);
+  EXPECT_EQ(rec.CountOf(kNotifyDevice, kDevicesChanged), 2u);
+  devs.clear();
+  detect.GetDevList(devs);
+  EXPECT_TRUE(devs.empty());
+  EXPECT_EQ(env.LogLines("Remove HWID: USB\\VID_BBBB&PID_0001\\X2").size(), 2u);
+}
+
+TEST(Detection, EmptyIdListProbesOnceAndIgnoreOffFromAnotherThreadStartsABurst) {
+  TestEnv env;
+  g_GlobalVar.HwIdList.clear();
+  NotifyRecorder rec;
+  {
+    CThrdDetect detect(rec.Wnd());
+    ASSERT_TRUE(PumpUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+    EXPECT_EQ(fake::g->detectIds, std::vector<std::string>{""});
+    detect.SetIgnore(true);
+    detect.SetIgnore(false);  // this thread does not own the detection window
+    EXPECT_TRUE(PumpUntil([&] { return fake::Count("DevDetect") == 2; }, 6000));
+    EXPECT_TRUE(rec.Events(kNotifyDevice).empty());  // empty stays empty
+  }
+  EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() Thread Stop").size(), 1u);
+  EXPECT_EQ(env.LogLines("CThrdDetect::Execute() return").size(), 1u);
+}
+
+TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
+  TestEnv env;  // no device-interface notifications: power messages count
+  fake::g->presentIds = "VID_1D4F&PID_0A71";
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 3000));
+  HWND wnd = detect.Window();
+
+  SendMessageA(wnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 1; }, 2000));
+  std::vector<DeviceRec> devs;
+  detect.GetDevList(devs);
+  EXPECT_TRUE(devs.empty());
+  // The burst after resume finds the device again.
+  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 2; }, 6000));
+  SendMessageA(wnd, WM_POWER, PWR_SUSPENDRESUME, 0);
+  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 2; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 3; }, 6000));
+
+  SendMessageA(wnd, 0x02B1, 2, 0);  // console disconnected
+  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 3; }, 2000));
+  EXPECT_TRUE(detect.Ignore);
+  const int probes = fake::Count("DevDetect");
+  SendMessageA(wnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  SendMessageA(wnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  Idle(4000);  // the burst timer set on the way out does no pass
+  EXPECT_EQ(fake::Count("DevDetect"), probes);
+  EXPECT_EQ(rec.CountOf(kNotifyDevice, kDevicesGone), 3u);
+
+  SendMessageA(wnd, 0x02B1, 1, 0);  // back: a burst finds the device
+  EXPECT_FALSE(detect.Ignore);
+  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 4; }, 6000));
+}
+
+TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
+  TestEnv env;
+  fake::g->delayMs["DevDetect"] = 8000;
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  ASSERT_TRUE(PumpUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+  const DWORD start = GetTickCount();
+  detect.StopThread();
+  const DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, 2000u);
+  EXPECT_LT(took, 6000u);
+  EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() TerminateThread").size(), 1u);
+  EXPECT_EQ(env.LogLines("CThrdDetect: release g_OmxLib.SynchEvent event").size(), 1u);
+  ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
+  SetEvent(g_OmxLib.SynchEvent);
+}

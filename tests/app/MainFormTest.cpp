@@ -139,12 +139,4 @@ TEST_F(MainFormTest, TabMovesTheFocusInTheActiveWindow) {
   EXPECT_EQ(GetFocus(), second);
 }
 
-TEST(ApplicationTest, ShowExceptionGoesToTheInstalledHandler) {
-  std::string seen = "untouched";
-  Application.OnException = [&](const std::string& m) { seen = m; };
-  Application.ShowException("bad thing");
-  Application.OnException = nullptr;
-  EXPECT_EQ(seen, "bad thing");
-}
-
 }  // namespace

@@ -243,4 +243,35 @@ inline std::vector<HWND> WindowsOf(DWORD pid, const char* className = nullptr) {
   return q.Found;
 }
 
+inline bool HasChildText(HWND parent, const std::string& text) {
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char buf[512] = {};
+    GetWindowTextA(c, buf, sizeof buf);
+    if (text == buf) return true;
+  }
+  return false;
+}
+
+// Waits for a message box of process pid that shows text, then presses
+// the button with the given command id. Returns the box's caption, or
+// "<none>" when no such box appeared in time or done() came true first.
+template <typename F>
+std::string AnswerMessageBox(DWORD pid, const std::string& text, int command, F&& done,
+                             DWORD timeoutMs = 30000) {
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND b : WindowsOf(pid, "#32770")) {
+          if (HasChildText(b, text)) box = b;
+        }
+        return box != nullptr || done();
+      },
+      timeoutMs);
+  if (!box) return "<none>";
+  char caption[256] = {};
+  GetWindowTextA(box, caption, sizeof caption);
+  PostMessageA(box, WM_COMMAND, command, 0);
+  return caption;
+}
+
 }  // namespace wutest

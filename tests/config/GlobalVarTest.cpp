@@ -1,0 +1,281 @@
+// The global settings: file locations, defaults, the readers of both INI
+// files, hardware ids, the Windows version classes, the startup load with
+// the library, and the message-box seam.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "adapter/Ucomxlib.h"
+#include "app/TestSupport.h"
+#include "config/Udefine.h"
+
+using namespace wutest;
+
+namespace {
+
+TEST(GlobalVar, DefaultsWithoutASettingsFileIgnoreEvenAPresentStringFile) {
+  TempDir dir;
+  WriteText(dir / "Utility.ini", "[Utility]\r\nAppTitle=Other\r\n[Common]\r\nUnknow=zz\r\n");
+  CFAGlobalVar var;
+  var.LocateFiles(dir / "Utility.exe");
+  EXPECT_EQ(var.ExeDir, dir.Path());
+  EXPECT_EQ(var.SettingsPath, dir / "Utility.bin");
+  EXPECT_EQ(var.StringFilePath, dir / "Utility.ini");
+  EXPECT_FALSE(var.StringFileOpen);
+  EXPECT_EQ(var.AppTitle, "Utility");
+  EXPECT_EQ(var.MsgTitle, "Utility Message");
+  EXPECT_EQ(var.ProfRoot, "Ombrix");
+  EXPECT_EQ(var.MutexName, "Ombrix_Mutex");
+  EXPECT_EQ(var.LoginMutexName, "Ombrix_Login_Mutex");
+  EXPECT_EQ(var.NotifyMsgName, "Ombrix_NotifyMsg");
+  EXPECT_TRUE(var.HwIdList.empty());
+  EXPECT_EQ(var.CommonStrings[csUnknow], "N/A");
+  EXPECT_EQ(var.StrFileRead("Utility", "AppTitle", "def"), "def");
+  EXPECT_EQ(var.InfoReadString("Setting", "HelpFile", "none"), "none");
+  EXPECT_TRUE(var.InfoReadBool("Setting", "AutoRenewIP", true));
+}
+
+TEST(GlobalVar, SettingsNameTheRootTheIdsAndAStringFileInASubfolder) {
+  TempDir dir;
+  WriteText(dir / "Prog.bin",
+            "; vendor settings\r\n[Setting]\r\nProfRoot=Acme\r\nHWID0=VID_1D4F&PID_0A71\r\n"
+            "HWID2=VID_FFFF\r\nStringFile=lang\\de.ini\r\n");
+  CreateDirectoryA((dir / "lang").c_str(), nullptr);
+  WriteText(dir / "lang\\de.ini",
+            "[Utility]\r\nAppTitle=Drahtlos\r\nMsgTitle=Meldung\r\n[Common]\r\nUnknow=k.A.\r\n"
+            "Encrypt_WPA_WPA2_PSK=Beide\r\n");
+  CFAGlobalVar var;
+  var.LocateFiles(dir / "Prog.exe");
+  EXPECT_EQ(var.StringFilePath, dir / "lang\\de.ini");
+  EXPECT_TRUE(var.StringFileOpen);
+  EXPECT_EQ(var.AppTitle, "Drahtlos");
+  EXPECT_EQ(var.MsgTitle, "Meldung");
+  EXPECT_EQ(var.ProfRoot, "Acme");
+  EXPECT_EQ(var.MutexName, "Acme_Mutex");
+  EXPECT_EQ(var.NotifyMsgName, "Acme_NotifyMsg");
+  // A gap ends the list.
+  EXPECT_EQ(var.HwIdList, std::vector<std::string>{"VID_1D4F&PID_0A71"});
+  EXPECT_EQ(var.CommonStrings[csUnknow], "k.A.");
+  EXPECT_EQ(var.SiteSecurityText(16), "k.A.");
+  EXPECT_EQ(var.SiteSecurityText(1020), "Beide");
+  EXPECT_EQ(var.CommonStrings[csAdHoc], "Ad-Hoc");
+}
+
+TEST(GlobalVar, SixteenIdsAtMostAndAMissingStringFileKeepsDefaults) {
+  TempDir dir;
+  std::string bin = "[Setting]\r\n";
+  for (int i = 0; i <= 16; ++i) bin += "HWID" + std::to_string(i) + "=ID" + std::to_string(i) + "\r\n";
+  WriteText(dir / "Prog.bin", bin);
+  CFAGlobalVar var;
+  var.LocateFiles(dir / "Prog.exe");
+  ASSERT_EQ(var.HwIdList.size(), 16u);
+  EXPECT_EQ(var.HwIdList.back(), "ID15");
+  EXPECT_TRUE(var.StringFileOpen);  // the object exists, the file does not
+  EXPECT_EQ(var.AppTitle, "Prog");
+  EXPECT_EQ(var.CommonStrings[csEncrypt_WPA_WPA2_PSK], "WPA-PSK/ WPA2-PSK");
+}
+
+TEST(GlobalVar, ReadersGiveWholeValuesOrTheirDefaults) {
+  TempDir dir;
+  const std::string huge(100000, 'h');
+  WriteText(dir / "P.bin", "[S]\r\nnum= 42 \r\nneg=-7\r\nhex=0x10\r\nbad=abc\r\nbig=99999999999\r\n"
+                           "off=0\r\non=2\r\nword=yes\r\nempty=\r\nhuge=" + huge + "\r\n");
+  CFAGlobalVar var;
+  var.LocateFiles(dir / "P.exe");
+  EXPECT_EQ(var.InfoReadInteger("S", "num", 1), 42);
+  EXPECT_EQ(var.InfoReadInteger("S", "neg", 1), -7);
+  EXPECT_EQ(var.InfoReadInteger("S", "hex", 1), 16);
+  EXPECT_EQ(var.InfoReadInteger("S", "bad", 1), 1);
+  EXPECT_EQ(var.InfoReadInteger("S", "big", 1), 1);
+  EXPECT_EQ(var.InfoReadInteger("S", "absent", 5), 5);
+  EXPECT_FALSE(var.InfoReadBool("S", "off", true));
+  EXPECT_TRUE(var.InfoReadBool("S", "on", false));
+  EXPECT_FALSE(var.InfoReadBool("S", "word", false));
+  EXPECT_TRUE(var.InfoReadBool("S", "absent", true));
+  EXPECT_EQ(var.InfoReadString("S", "empty", "def"), "");
+  EXPECT_EQ(var.InfoReadString("S", "huge", ""), huge);
+  EXPECT_TRUE(var.InfoValueExists("S", "EMPTY"));
+  EXPECT_FALSE(var.InfoValueExists("S", "absent"));
+  EXPECT_TRUE(var.InfoSectionExists("s"));
+  EXPECT_FALSE(var.InfoSectionExists("T"));
+}
+
+TEST(GlobalVar, WrittenTextsReadBackExactly) {
+  TempDir dir;
+  CFAGlobalVar var;
+  var.LocateFiles(dir / "P.exe");  // the settings file does not exist yet
+  const std::vector<std::string> texts = {"plain", "  lead", "trail  ", "\"quoted\"", "'single'",
+                                          "\"", "a=b;c", ""};
+  for (size_t i = 0; i < texts.size(); ++i) var.InfoWriteString("W", "k" + std::to_string(i), texts[i]);
+  // A line break cannot live in an INI value; it must not create a key.
+  var.InfoWriteString("W", "inject", "x\r\nEvil=1");
+  for (size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(var.InfoReadString("W", "k" + std::to_string(i), "?"), texts[i]) << i;
+  }
+  EXPECT_EQ(var.InfoReadString("W", "inject", "?"), "x  Evil=1");
+  EXPECT_FALSE(var.InfoValueExists("W", "Evil"));
+}
+
+TEST(GlobalVar, DetectionRecordsGetTheIdsAndTheTotalIsReturned) {
+  CFAGlobalVar var;
+  var.HwIdList = {"VID_1D4F&PID_0A71", std::string(100, 'L'), "THIRD"};
+  DetectRec recs[2];
+  std::memset(recs, 0xAB, sizeof recs);
+  EXPECT_EQ(var.FillDetectRecords(recs, 2), 3);
+  EXPECT_EQ(FieldText(recs[0].HardwareId), "VID_1D4F&PID_0A71");
+  EXPECT_EQ(FieldText(recs[1].HardwareId), std::string(63, 'L'));
+  for (const DetectRec& r : recs) {
+    EXPECT_EQ(r.Lib0[0], 0);
+    EXPECT_EQ(r.Description[0], 0);
+    EXPECT_EQ(r.Unused512[3], 0);
+  }
+  DetectRec many[5];
+  std::memset(many, 0xAB, sizeof many);
+  EXPECT_EQ(var.FillDetectRecords(many, 5), 3);
+  EXPECT_EQ(many[3].HardwareId[0], static_cast<char>(0xAB));  // beyond the list: untouched
+  EXPECT_EQ(var.FillDetectRecords(nullptr, 0), 3);
+}
+
+TEST(GlobalVar, SupportedIdsMatchAsSubstringsIgnoringCase) {
+  CFAGlobalVar var;
+  EXPECT_FALSE(var.IsSupportedHwId("USB\\VID_1D4F&PID_0A71"));
+  var.HwIdList = {"vid_1d4f&pid_0a71", "PID_BEEF"};
+  EXPECT_TRUE(var.IsSupportedHwId("USB\\VID_1D4F&PID_0A71&REV_0001"));
+  EXPECT_TRUE(var.IsSupportedHwId("usb\\vid_0000&pid_beef"));
+  EXPECT_FALSE(var.IsSupportedHwId("USB\\VID_1D4F&PID_0A72"));
+  EXPECT_FALSE(var.IsSupportedHwId(""));
+}
+
+TEST(WindowsVersion, EveryWindowsHasItsClassAndTodaysAreTheNewest) {
+  struct Case {
+    WindowsVersion V;
+    int32_t Code;
+  };
+  const Case cases[] = {
+      {{1, 4, 0}, 1},    {{1, 4, 10}, 4},   {{1, 4, 90}, 5},   {{1, 4, 3}, 3},
+      {{2, 3, 51}, 0},   {{2, 4, 0}, 2},    {{2, 5, 0}, 6},    {{2, 5, 1}, 7},
+      {{2, 5, 2}, 7},    {{2, 6, 0}, 7},    {{2, 6, 1}, 7},    {{2, 6, 3}, 7},
+      {{2, 10, 0}, 7},   {{0, 6, 1}, 0},    {{3, 10, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ClassifyWindowsVersion(c.V), c.Code)
+        << c.V.PlatformId << " " << c.V.Major << "." << c.V.Minor;
+  }
+  // Wine reports an NT 6 system unless told otherwise.
+  EXPECT_EQ(ClassifyWindowsVersion(ReadWindowsVersion()), 7);
+}
+
+WindowsVersion Windows2000() { return {2, 5, 0}; }
+
+TEST(WindowsVersion, TheSourceCanBeReplacedAndRestored) {
+  const WindowsVersionSource previous = SetWindowsVersionSource(Windows2000);
+  EXPECT_EQ(previous, nullptr);
+  EXPECT_EQ(ClassifyWindowsVersion(ReadWindowsVersion()), 6);
+  EXPECT_EQ(SetWindowsVersionSource(nullptr), Windows2000);
+  EXPECT_EQ(ReadWindowsVersion().PlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+}
+
+// The call log of the stand-in library currently bound.
+std::string FakeCalls() {
+  HMODULE m = GetModuleHandleA("OMXFAKE.DLL");
+  if (!m) return "<not loaded>";
+  using Fn = int32_t(__stdcall*)(char*, int32_t);
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "FakeOmx_CallLog")));
+  char buf[1024] = {};
+  fn(buf, sizeof buf);
+  return buf;
+}
+
+TEST(GlobalVarLoad, BindsTheLibraryAndHandsItTheProfileRoot) {
+  TempDir dir;
+  WriteText(dir / "Prog.bin", "[Setting]\r\nProfRoot=AcmeLoad\r\n");
+  SetWindowsVersionSource(Windows2000);
+  CFAGlobalVar var;
+  LogCapture capture;
+  EXPECT_TRUE(var.LoadFor(dir / "Prog.exe", CmdUI | CmdTrayIcon, ModuleDir() + "OMXFAKE.DLL"));
+  SetWindowsVersionSource(nullptr);
+  EXPECT_EQ(var.CmdFlags, CmdUI | CmdTrayIcon);
+  EXPECT_EQ(var.OsVersionCode, 6);
+  EXPECT_NE(NotifyMsg, 0u);
+  EXPECT_EQ(NotifyMsg, RegisterWindowMessageA("AcmeLoad_NotifyMsg"));
+  EXPECT_TRUE(g_OmxLib.IsBound());
+  EXPECT_EQ(FakeCalls(), "Initial(Ombrix,1);SetWLProfileDir(AcmeLoad);");
+  EXPECT_TRUE(Contains(capture.Lines(), "call OMXWL_SetWLProfileDir end 1"));
+  g_OmxLib.Unbind();
+}
+
+TEST(GlobalVarLoad, AsAServiceTheProfileRootIsNotHandedOver) {
+  TempDir dir;
+  CFAGlobalVar var;
+  EXPECT_TRUE(var.LoadFor(dir / "Prog.exe", CmdService, ModuleDir() + "OMXFAKE.DLL"));
+  EXPECT_EQ(FakeCalls(), "Initial(Ombrix,1);");
+  g_OmxLib.Unbind();
+}
+
+// Load on a worker thread: should the failure message box appear (it does
+// while a taskbar exists), this thread answers it, so nothing can hang.
+bool LoadAnsweringTheBox(CFAGlobalVar& var, const std::string& exe, const std::string& library) {
+  bool result = true;
+  std::atomic<bool> done{false};
+  std::thread loader([&] {
+    result = var.LoadFor(exe, 0, library);
+    done = true;
+  });
+  const bool taskbar = FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+  const std::string caption = AnswerMessageBox(GetCurrentProcessId(),
+                                               "Failed to load OMXWL.DLL library file.", IDOK,
+                                               [&] { return done.load(); });
+  loader.join();
+  EXPECT_EQ(caption != "<none>", taskbar) << "a box shows exactly when a taskbar exists";
+  return result;
+}
+
+TEST(GlobalVarLoad, AnIncompleteOrMissingLibraryFailsTheLoad) {
+  TempDir dir;
+  CFAGlobalVar var;
+  {
+    LogCapture capture;
+    EXPECT_FALSE(LoadAnsweringTheBox(var, dir / "Prog.exe", ModuleDir() + "OMXFAKE_MISSING.DLL"));
+    EXPECT_FALSE(g_OmxLib.IsBound());
+    const auto lines = capture.Lines();
+    EXPECT_TRUE(AnyStartsWith(lines, "GetProcAddress(OMXWL_PassphraseToWEPKey) failed ErrCode(7f)"));
+    EXPECT_TRUE(Contains(lines, "Failed to load OMXWL.DLL library file."));
+  }
+  {
+    LogCapture capture;
+    EXPECT_FALSE(LoadAnsweringTheBox(var, dir / "Prog.exe", ""));  // no OMXWL.DLL beside it
+    EXPECT_TRUE(Contains(capture.Lines(), "Failed to load OMXWL.DLL library file."));
+  }
+}
+
+int g_boxCalls = 0;
+int RecordingBox(HWND control, const std::string& text, int flags) {
+  ++g_boxCalls;
+  return control == nullptr && text == "Remove?" && flags == (MB_YESNO | MB_ICONQUESTION) ? IDYES
+                                                                                        : -1;
+}
+
+TEST(MsgBoxSeam, TheInstalledBoxServesAndWithoutOneTheSystemBoxStandsIn) {
+  CFAGlobalVar var;
+  var.MsgTitle = "WuTest Message " + std::to_string(GetCurrentProcessId());
+  EXPECT_EQ(SetMsgBoxHandler(RecordingBox), nullptr);
+  EXPECT_EQ(var.ShowMsgBox(nullptr, "Remove?", MB_YESNO | MB_ICONQUESTION), IDYES);
+  EXPECT_EQ(g_boxCalls, 1);
+  EXPECT_EQ(SetMsgBoxHandler(nullptr), RecordingBox);
+
+  int result = 0;
+  std::atomic<bool> done{false};
+  std::thread asker([&] {
+    result = var.ShowMsgBox(nullptr, "Really?", MB_YESNO);
+    done = true;
+  });
+  const std::string caption =
+      AnswerMessageBox(GetCurrentProcessId(), "Really?", IDNO, [&] { return done.load(); });
+  asker.join();
+  EXPECT_EQ(caption, var.MsgTitle);
+  EXPECT_EQ(result, IDNO);
+  EXPECT_EQ(g_boxCalls, 1);
+}
+
+}  // namespace

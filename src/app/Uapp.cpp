@@ -19,7 +19,9 @@ struct Switch {
 constexpr Switch kSwitches[] = {
     {"/Close", CmdClose}, {"/Service", CmdService}, {"/UI", CmdUI}, {"/TrayIcon", CmdTrayIcon}};
 
-void Broadcast(WPARAM code) { SendMessageA(HWND_BROADCAST, NotifyMsg, code, 0); }
+void Broadcast(WPARAM code) {
+  SendMessageA(HWND_BROADCAST, NotifyMsg, code, 0);
+}
 
 void StartupSteps(int argc, const char* const* argv, StartupState& state) {
   const int32_t flags = ParseCommandLine(argc, argv);

@@ -43,7 +43,9 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
-CDebugLog::~CDebugLog() { Close(); }
+CDebugLog::~CDebugLog() {
+  Close();
+}
 
 void CDebugLog::Open(const char* exePath) {
   Close();
@@ -118,9 +120,9 @@ void LogError(DWORD code, const char* format, ...) {
   std::string line;
   try {
     char* system = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                   nullptr, code, 1024, reinterpret_cast<char*>(&system), 0, nullptr);
+    FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, 1024, reinterpret_cast<char*>(&system), 0, nullptr);
     char tail[64];
     snprintf(tail, sizeof tail, "ErrCode(%lx) ", static_cast<unsigned long>(code));
     if (format) {

@@ -87,10 +87,10 @@ HWND CreateMainForm(int32_t flags) {
     return nullptr;
   }
   auto* form = new TStandInMain;
-  HWND window = CreateWindowExA(0, kClassName, g_GlobalVar.AppTitle.c_str(),
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance,
-                                form);
+  HWND window =
+      CreateWindowExA(0, kClassName, g_GlobalVar.AppTitle.c_str(),
+                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, form);
   if (!window) {
     LogError(GetLastError(), "CreateWindow(%s) failed", kClassName);
     delete form;

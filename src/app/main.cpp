@@ -4,4 +4,6 @@
 
 #include "app/Uapp.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunProgram(__argc, __argv); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return RunProgram(__argc, __argv);
+}

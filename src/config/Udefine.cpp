@@ -57,7 +57,9 @@ int32_t ClassifyWindowsVersion(const WindowsVersion& v) {
   }
 }
 
-MsgBoxHandler SetMsgBoxHandler(MsgBoxHandler handler) { return g_msgBoxHandler.exchange(handler); }
+MsgBoxHandler SetMsgBoxHandler(MsgBoxHandler handler) {
+  return g_msgBoxHandler.exchange(handler);
+}
 
 CFAGlobalVar::CFAGlobalVar() {
   ResetCommonStrings();

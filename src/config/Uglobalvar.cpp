@@ -53,7 +53,9 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
-bool CFAGlobalVar::Load(int32_t flags) { return LoadFor(ModulePath(), flags); }
+bool CFAGlobalVar::Load(int32_t flags) {
+  return LoadFor(ModulePath(), flags);
+}
 
 bool CFAGlobalVar::LoadFor(const std::string& exePath, int32_t flags,
                            const std::string& libraryPath) {
@@ -102,8 +104,8 @@ void CFAGlobalVar::LocateFiles(const std::string& exePath) {
 void CFAGlobalVar::ReadSettings() {
   const size_t start = NameStart(SettingsPath);
   const size_t dot = SettingsPath.find_last_of('.');
-  AppTitle = SettingsPath.substr(start, dot == std::string::npos || dot < start ? std::string::npos
-                                                                             : dot - start);
+  AppTitle = SettingsPath.substr(
+      start, dot == std::string::npos || dot < start ? std::string::npos : dot - start);
   MsgTitle = AppTitle + " Message";
   AppTitle = StrFileRead("Utility", "AppTitle", AppTitle);
   MsgTitle = StrFileRead("Utility", "MsgTitle", MsgTitle);

@@ -15,7 +15,9 @@ const char kAbsent[] = "\x01\x02\x03<absent>\x03\x02\x01";
 // damaged file from making the reader grow without end.
 constexpr DWORD kMaxRead = 16u << 20;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 // Calls GetPrivateProfileStringA with a buffer that grows until the result
 // fits. listMode: the result is a double-zero-terminated list (section or

@@ -24,7 +24,7 @@ struct ProfileKey {
 
 #define PF(name) #name, offsetof(WLProfile, name), sizeof(WLProfile::name)
 #define NI(name) \
-  #name, offsetof(WLProfile, NetInfo) + offsetof(NetworkInfo, name), sizeof(NetworkInfo::name)
+#name, offsetof(WLProfile, NetInfo) + offsetof(NetworkInfo, name), sizeof(NetworkInfo::name)
 
 // Writing and reading order.
 const ProfileKey kProfileKeys[] = {
@@ -158,8 +158,7 @@ void WriteKey(const CIniFile& ini, const std::string& section, const ProfileKey&
   }
 }
 
-void ReadKey(const CIniFile& ini, const std::string& section, const ProfileKey& k,
-             uint8_t* field) {
+void ReadKey(const CIniFile& ini, const std::string& section, const ProfileKey& k, uint8_t* field) {
   switch (k.Type) {
     case Kind::Int32: {
       const int32_t v = static_cast<int32_t>(ReadRanged(ini, section, k, INT32_MIN, INT32_MAX));

@@ -118,20 +118,34 @@ void CFAGlobalVar::LoadCommonStrings() {
 
 int32_t CFAGlobalVar::ModeToBands(int32_t mode) {
   switch (mode) {
-    case 1: return 0x001;
-    case 2: return 0x002;
-    case 3: return 0x004;
-    case 11: return 0x005;
-    case 12: return 0x006;
-    case 13: return 0x003;
-    case 14: return 0x007;
-    case 21: return 0x001;
-    case 22: return 0x102;
-    case 23: return 0x204;
-    case 31: return 0x205;
-    case 32: return 0x306;
-    case 33: return 0x103;
-    default: return 0x307;
+    case 1:
+      return 0x001;
+    case 2:
+      return 0x002;
+    case 3:
+      return 0x004;
+    case 11:
+      return 0x005;
+    case 12:
+      return 0x006;
+    case 13:
+      return 0x003;
+    case 14:
+      return 0x007;
+    case 21:
+      return 0x001;
+    case 22:
+      return 0x102;
+    case 23:
+      return 0x204;
+    case 31:
+      return 0x205;
+    case 32:
+      return 0x306;
+    case 33:
+      return 0x103;
+    default:
+      return 0x307;
   }
 }
 
@@ -139,14 +153,22 @@ int32_t CFAGlobalVar::BandsToMode(int32_t bands) {
   const bool turboA = (bands & 0x100) != 0;
   const bool turboG = (bands & 0x200) != 0;
   switch (bands & 0xFF) {
-    case 1: return 1;
-    case 2: return turboA ? 22 : 2;
-    case 3: return turboA ? 33 : 13;
-    case 4: return turboG ? 23 : 3;
-    case 5: return turboG ? 31 : 11;
-    case 6: return turboA || turboG ? 32 : 12;
-    case 7: return turboA || turboG ? 34 : 14;
-    default: return 34;
+    case 1:
+      return 1;
+    case 2:
+      return turboA ? 22 : 2;
+    case 3:
+      return turboA ? 33 : 13;
+    case 4:
+      return turboG ? 23 : 3;
+    case 5:
+      return turboG ? 31 : 11;
+    case 6:
+      return turboA || turboG ? 32 : 12;
+    case 7:
+      return turboA || turboG ? 34 : 14;
+    default:
+      return 34;
   }
 }
 

@@ -29,7 +29,9 @@ bool ParseDecimal(const std::string& item, int32_t& value) {
   return true;
 }
 
-bool IsSeparatorBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsSeparatorBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
 }  // namespace
 

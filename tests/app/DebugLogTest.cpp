@@ -11,7 +11,9 @@ using namespace wutest;
 
 namespace {
 
-std::string Exe(const TempDir& dir) { return dir / "Prog.exe"; }
+std::string Exe(const TempDir& dir) {
+  return dir / "Prog.exe";
+}
 
 TEST(DebugLog, StaysOffAndCreatesNothingWithoutTheLogFile) {
   TempDir dir;
@@ -116,9 +118,9 @@ TEST(DebugLog, FormatsWholeLinesOfAnyLength) {
 
 TEST(DebugLog, ErrorLinesCarryTheCodeInHexAndTheSystemText) {
   char* system = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                 nullptr, 183, 1024, reinterpret_cast<char*>(&system), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, 183, 1024, reinterpret_cast<char*>(&system), 0, nullptr);
   ASSERT_NE(system, nullptr);
   const std::string text = system;
   LocalFree(system);

@@ -74,8 +74,8 @@ bool HasVisibleWindow(DWORD pid) {
 // Running and answering: it holds the mutex and its main window exists.
 bool WaitUntilServing(Stage& stage, ChildProcess& p) {
   return WaitFor(
-      [&] { return !p.Running() || (stage.MutexExists() && !WindowsOf(p.Id()).empty()); },
-      kGenerous) &&
+             [&] { return !p.Running() || (stage.MutexExists() && !WindowsOf(p.Id()).empty()); },
+             kGenerous) &&
          p.Running();
 }
 

@@ -127,8 +127,8 @@ TEST_F(MainFormTest, TabMovesTheFocusInTheActiveWindow) {
   ASSERT_NE(main, nullptr);
   HWND first = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 20,
                                main, nullptr, nullptr, nullptr);
-  HWND second = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 100,
-                                20, main, nullptr, nullptr, nullptr);
+  HWND second = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 100, 20,
+                                main, nullptr, nullptr, nullptr);
   ShowWindow(main, SW_SHOW);
   SetForegroundWindow(main);
   SetActiveWindow(main);

@@ -55,8 +55,8 @@ class BroadcastListener {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "WuTestListener";
     RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, wc.lpszClassName, "listener", WS_OVERLAPPED, 0, 0, 10, 10,
-                              nullptr, nullptr, wc.hInstance, nullptr);
+    window_ = CreateWindowExA(0, wc.lpszClassName, "listener", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                              nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~BroadcastListener() { DestroyWindow(window_); }
@@ -171,8 +171,8 @@ class GuardTest : public ::testing::Test {
   // Runs body after creating a named mutex in the state; true when the
   // mutex is gone afterwards.
   bool RunAndCheckReleased(const std::function<void()>& body, int* result) {
-    const std::string name = "WuGuard" + std::to_string(GetCurrentProcessId()) + "_" +
-                             std::to_string(counter_++);
+    const std::string name =
+        "WuGuard" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter_++);
     StartupState state;
     *result = RunGuarded(state, [&](StartupState& s) {
       s.Mutex = CreateMutexA(nullptr, FALSE, name.c_str());

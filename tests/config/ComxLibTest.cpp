@@ -87,16 +87,16 @@ TEST_F(ComxLib, BindingInitialisesTheLibraryThenFreesTheLock) {
 
 TEST_F(ComxLib, AnyOneMissingEntryPointFailsTheWholeBinding) {
   int slots = 0;
-#define WU_DROP(name, args)                                            \
-  {                                                                    \
-    ++slots;                                                           \
-    OmxEntryTable t = Fake::Table();                                   \
-    t.name = nullptr;                                                  \
-    Fake::Calls.clear();                                               \
-    EXPECT_FALSE(lib_.BindTable(t)) << #name;                          \
-    EXPECT_FALSE(lib_.IsBound()) << #name;                             \
-    EXPECT_EQ(lib_.SynchEvent, nullptr) << #name;                      \
-    EXPECT_TRUE(Fake::Calls.empty()) << #name << " yet initialised";   \
+#define WU_DROP(name, args)                                          \
+  {                                                                  \
+    ++slots;                                                         \
+    OmxEntryTable t = Fake::Table();                                 \
+    t.name = nullptr;                                                \
+    Fake::Calls.clear();                                             \
+    EXPECT_FALSE(lib_.BindTable(t)) << #name;                        \
+    EXPECT_FALSE(lib_.IsBound()) << #name;                           \
+    EXPECT_EQ(lib_.SynchEvent, nullptr) << #name;                    \
+    EXPECT_TRUE(Fake::Calls.empty()) << #name << " yet initialised"; \
   }
   OMXWL_ENTRY_POINTS(WU_DROP)
 #undef WU_DROP
@@ -110,7 +110,9 @@ TEST_F(ComxLib, TheDllIsBoundByItsExportNames) {
   ASSERT_TRUE(lib_.Bind(path));
   HMODULE m = GetModuleHandleA(path.c_str());
   ASSERT_NE(m, nullptr);
-  auto exported = [m](const char* name) { return reinterpret_cast<void*>(GetProcAddress(m, name)); };
+  auto exported = [m](const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(m, name));
+  };
   EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_Initial), exported("OMXWL_Initial"));
   EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_EnableDevice), exported("OMXWL_EnableDevice"));
   EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_SetWLProfileDir), exported("OMXWL_SetWLProfileDir"));
@@ -129,7 +131,8 @@ TEST_F(ComxLib, AnIncompleteOrMissingDllIsRefusedAndLogged) {
   EXPECT_FALSE(lib_.Bind(ModuleDir() + "NOSUCH.DLL"));
   const auto lines = capture.Lines();
   EXPECT_TRUE(AnyStartsWith(lines, "GetProcAddress(OMXWL_PassphraseToWEPKey) failed ErrCode(7f)"));
-  EXPECT_TRUE(AnyStartsWith(lines, "LoadLibrary(" + ModuleDir() + "NOSUCH.DLL) failed ErrCode(7e)"));
+  EXPECT_TRUE(
+      AnyStartsWith(lines, "LoadLibrary(" + ModuleDir() + "NOSUCH.DLL) failed ErrCode(7e)"));
   EXPECT_TRUE(lib_.Bind(ModuleDir() + "OMXFAKE.DLL"));
 }
 

@@ -65,7 +65,8 @@ TEST(GlobalVar, SettingsNameTheRootTheIdsAndAStringFileInASubfolder) {
 TEST(GlobalVar, SixteenIdsAtMostAndAMissingStringFileKeepsDefaults) {
   TempDir dir;
   std::string bin = "[Setting]\r\n";
-  for (int i = 0; i <= 16; ++i) bin += "HWID" + std::to_string(i) + "=ID" + std::to_string(i) + "\r\n";
+  for (int i = 0; i <= 16; ++i)
+    bin += "HWID" + std::to_string(i) + "=ID" + std::to_string(i) + "\r\n";
   WriteText(dir / "Prog.bin", bin);
   CFAGlobalVar var;
   var.LocateFiles(dir / "Prog.exe");
@@ -79,8 +80,10 @@ TEST(GlobalVar, SixteenIdsAtMostAndAMissingStringFileKeepsDefaults) {
 TEST(GlobalVar, ReadersGiveWholeValuesOrTheirDefaults) {
   TempDir dir;
   const std::string huge(100000, 'h');
-  WriteText(dir / "P.bin", "[S]\r\nnum= 42 \r\nneg=-7\r\nhex=0x10\r\nbad=abc\r\nbig=99999999999\r\n"
-                           "off=0\r\non=2\r\nword=yes\r\nempty=\r\nhuge=" + huge + "\r\n");
+  WriteText(dir / "P.bin",
+            "[S]\r\nnum= 42 \r\nneg=-7\r\nhex=0x10\r\nbad=abc\r\nbig=99999999999\r\n"
+            "off=0\r\non=2\r\nword=yes\r\nempty=\r\nhuge=" +
+                huge + "\r\n");
   CFAGlobalVar var;
   var.LocateFiles(dir / "P.exe");
   EXPECT_EQ(var.InfoReadInteger("S", "num", 1), 42);
@@ -105,9 +108,10 @@ TEST(GlobalVar, WrittenTextsReadBackExactly) {
   TempDir dir;
   CFAGlobalVar var;
   var.LocateFiles(dir / "P.exe");  // the settings file does not exist yet
-  const std::vector<std::string> texts = {"plain", "  lead", "trail  ", "\"quoted\"", "'single'",
-                                          "\"", "a=b;c", ""};
-  for (size_t i = 0; i < texts.size(); ++i) var.InfoWriteString("W", "k" + std::to_string(i), texts[i]);
+  const std::vector<std::string> texts = {"plain",    "  lead", "trail  ", "\"quoted\"",
+                                          "'single'", "\"",     "a=b;c",   ""};
+  for (size_t i = 0; i < texts.size(); ++i)
+    var.InfoWriteString("W", "k" + std::to_string(i), texts[i]);
   // A line break cannot live in an INI value; it must not create a key.
   var.InfoWriteString("W", "inject", "x\r\nEvil=1");
   for (size_t i = 0; i < texts.size(); ++i) {
@@ -153,10 +157,9 @@ TEST(WindowsVersion, EveryWindowsHasItsClassAndTodaysAreTheNewest) {
     int32_t Code;
   };
   const Case cases[] = {
-      {{1, 4, 0}, 1},    {{1, 4, 10}, 4},   {{1, 4, 90}, 5},   {{1, 4, 3}, 3},
-      {{2, 3, 51}, 0},   {{2, 4, 0}, 2},    {{2, 5, 0}, 6},    {{2, 5, 1}, 7},
-      {{2, 5, 2}, 7},    {{2, 6, 0}, 7},    {{2, 6, 1}, 7},    {{2, 6, 3}, 7},
-      {{2, 10, 0}, 7},   {{0, 6, 1}, 0},    {{3, 10, 0}, 0},
+      {{1, 4, 0}, 1}, {{1, 4, 10}, 4}, {{1, 4, 90}, 5}, {{1, 4, 3}, 3}, {{2, 3, 51}, 0},
+      {{2, 4, 0}, 2}, {{2, 5, 0}, 6},  {{2, 5, 1}, 7},  {{2, 5, 2}, 7}, {{2, 6, 0}, 7},
+      {{2, 6, 1}, 7}, {{2, 6, 3}, 7},  {{2, 10, 0}, 7}, {{0, 6, 1}, 0}, {{3, 10, 0}, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ClassifyWindowsVersion(c.V), c.Code)
@@ -166,7 +169,9 @@ TEST(WindowsVersion, EveryWindowsHasItsClassAndTodaysAreTheNewest) {
   EXPECT_EQ(ClassifyWindowsVersion(ReadWindowsVersion()), 7);
 }
 
-WindowsVersion Windows2000() { return {2, 5, 0}; }
+WindowsVersion Windows2000() {
+  return {2, 5, 0};
+}
 
 TEST(WindowsVersion, TheSourceCanBeReplacedAndRestored) {
   const WindowsVersionSource previous = SetWindowsVersionSource(Windows2000);
@@ -223,9 +228,9 @@ bool LoadAnsweringTheBox(CFAGlobalVar& var, const std::string& exe, const std::s
     done = true;
   });
   const bool taskbar = FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
-  const std::string caption = AnswerMessageBox(GetCurrentProcessId(),
-                                               "Failed to load OMXWL.DLL library file.", IDOK,
-                                               [&] { return done.load(); });
+  const std::string caption =
+      AnswerMessageBox(GetCurrentProcessId(), "Failed to load OMXWL.DLL library file.", IDOK,
+                       [&] { return done.load(); });
   loader.join();
   EXPECT_EQ(caption != "<none>", taskbar) << "a box shows exactly when a taskbar exists";
   return result;
@@ -239,7 +244,8 @@ TEST(GlobalVarLoad, AnIncompleteOrMissingLibraryFailsTheLoad) {
     EXPECT_FALSE(LoadAnsweringTheBox(var, dir / "Prog.exe", ModuleDir() + "OMXFAKE_MISSING.DLL"));
     EXPECT_FALSE(g_OmxLib.IsBound());
     const auto lines = capture.Lines();
-    EXPECT_TRUE(AnyStartsWith(lines, "GetProcAddress(OMXWL_PassphraseToWEPKey) failed ErrCode(7f)"));
+    EXPECT_TRUE(
+        AnyStartsWith(lines, "GetProcAddress(OMXWL_PassphraseToWEPKey) failed ErrCode(7f)"));
     EXPECT_TRUE(Contains(lines, "Failed to load OMXWL.DLL library file."));
   }
   {
@@ -253,7 +259,7 @@ int g_boxCalls = 0;
 int RecordingBox(HWND control, const std::string& text, int flags) {
   ++g_boxCalls;
   return control == nullptr && text == "Remove?" && flags == (MB_YESNO | MB_ICONQUESTION) ? IDYES
-                                                                                        : -1;
+                                                                                          : -1;
 }
 
 TEST(MsgBoxSeam, TheInstalledBoxServesAndWithoutOneTheSystemBoxStandsIn) {

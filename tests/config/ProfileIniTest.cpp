@@ -79,8 +79,7 @@ TEST_F(ProfileIni, WrittenProfilesReadBackByteForByte) {
     std::memset(&read, 0, sizeof read);  // padding stays zero, as written
     ASSERT_TRUE(var_.ProfFromIniFile(section, read));
     ASSERT_EQ(std::memcmp(&read, &written, sizeof read), 0)
-        << "round " << round << ", first difference at offset "
-        << [&] {
+        << "round " << round << ", first difference at offset " << [&] {
              const auto* a = reinterpret_cast<const uint8_t*>(&read);
              const auto* b = reinterpret_cast<const uint8_t*>(&written);
              size_t i = 0;
@@ -102,19 +101,21 @@ TEST_F(ProfileIni, KeysAreWrittenInTheirFixedOrderWithHexAddresses) {
     if (line.empty() || line[0] == '[') continue;
     keys.push_back(line.substr(0, line.find('=')));
   }
-  const std::vector<std::string> order = {
-      "Channel", "AdHocBand", "TxRate", "NetworkMode", "ABGMode", "ProfileName", "Ssid1", "Ssid2",
-      "Ssid3", "WEPEncryptionLevel", "PassPhrase", "WEPKey1", "WEPKey2", "WEPKey3", "WEPKey4",
-      "DefaultKey", "WEPKeyFormat", "AuthenticationMode", "EncryptionMethod",
-      "WPAEncryptionType", "WPAPassphrase", "FragThreshold", "RTSThreshold", "PreambleMode",
-      "PowerMode", "LoginName", "LoginPassword", "DomainName", "sCertificate", "sCertAuthority",
-      "ValidateServerCert", "MS8021xAuthMode", "PeapEap", "ApplyNetwork", "bQosEnabled",
-      "NI_sz_CurProfile", "NI_wFlags", "NI_wNetFlags", "NI_wPPPFlags", "NI_wEthWINSMode",
-      "NI_VPI", "NI_VCI", "NI_wEncapsulation", "NI_IpAddr", "NI_IpMask", "NI_IpGate1",
-      "NI_IpGate2", "NI_IpDNS1", "NI_IpDNS2", "NI_IpWINS1", "NI_IpWINS2", "NI_strScopeId",
-      "NI_strHostName", "NI_strDomain", "NI_strDomSufSearch", "NI_strLoginUsr",
-      "NI_strLoginPsw", "NI_strLoginDom"};
-  EXPECT_EQ(keys, order);
+  const std::string order =
+      "Channel AdHocBand TxRate NetworkMode ABGMode ProfileName Ssid1 Ssid2 Ssid3 "
+      "WEPEncryptionLevel PassPhrase WEPKey1 WEPKey2 WEPKey3 WEPKey4 DefaultKey "
+      "WEPKeyFormat AuthenticationMode EncryptionMethod WPAEncryptionType "
+      "WPAPassphrase FragThreshold RTSThreshold PreambleMode PowerMode LoginName "
+      "LoginPassword DomainName sCertificate sCertAuthority ValidateServerCert "
+      "MS8021xAuthMode PeapEap ApplyNetwork bQosEnabled NI_sz_CurProfile NI_wFlags "
+      "NI_wNetFlags NI_wPPPFlags NI_wEthWINSMode NI_VPI NI_VCI NI_wEncapsulation "
+      "NI_IpAddr NI_IpMask NI_IpGate1 NI_IpGate2 NI_IpDNS1 NI_IpDNS2 NI_IpWINS1 "
+      "NI_IpWINS2 NI_strScopeId NI_strHostName NI_strDomain NI_strDomSufSearch "
+      "NI_strLoginUsr NI_strLoginPsw NI_strLoginDom";
+  std::string written;
+  for (const std::string& k : keys) written += k + ' ';
+  written.pop_back();
+  EXPECT_EQ(written, order);
   EXPECT_EQ(var_.InfoReadString("LastApplyProf", "NI_IpAddr", ""), "C0A8010A");
   EXPECT_EQ(var_.InfoReadString("LastApplyProf", "NI_IpMask", ""), "FF000000");
   EXPECT_EQ(var_.InfoReadString("LastApplyProf", "ApplyNetwork", ""), "0");
@@ -157,11 +158,12 @@ TEST_F(ProfileIni, AnAbsentSectionLeavesTheRecordAlone) {
 }
 
 TEST_F(ProfileIni, DamagedValuesGiveDefaultsAndLongTextsAreCut) {
-  Write("[S]\r\nTxRate=fast\r\nChannel=4294967296\r\nNI_VPI=300\r\nNI_wFlags=-1\r\n"
-        "NI_VCI=255\r\nApplyNetwork=5\r\nSsid1=" + std::string(40, 'S') +
-        "\r\nProfileName=" + std::string(500, 'N') +
-        "\r\nNI_IpAddr=c0a8010a\r\nNI_IpMask=FFFF\r\nNI_IpGate1=ZZ000000\r\n"
-        "NI_IpDNS1=0A0B0C0D0E0F\r\nNI_IpDNS2=\r\n");
+  Write(
+      "[S]\r\nTxRate=fast\r\nChannel=4294967296\r\nNI_VPI=300\r\nNI_wFlags=-1\r\n"
+      "NI_VCI=255\r\nApplyNetwork=5\r\nSsid1=" +
+      std::string(40, 'S') + "\r\nProfileName=" + std::string(500, 'N') +
+      "\r\nNI_IpAddr=c0a8010a\r\nNI_IpMask=FFFF\r\nNI_IpGate1=ZZ000000\r\n"
+      "NI_IpDNS1=0A0B0C0D0E0F\r\nNI_IpDNS2=\r\n");
   WLProfile p;
   std::memset(&p, 0x11, sizeof p);
   ASSERT_TRUE(var_.ProfFromIniFile("S", p));
@@ -212,9 +214,9 @@ TEST(ProfileRules, ResetSecurityClearsOnlyTheSecurityFields) {
   EXPECT_EQ(p.MS8021xAuthMode, 0);
   EXPECT_EQ(p.PeapEap, 2);
   EXPECT_EQ(p.ValidateServerCert, 0);
-  for (const char* text : {p.PassPhrase, p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4,
-                           p.WPAPassphrase, p.LoginName, p.LoginPassword, p.DomainName,
-                           p.sCertificate, p.sCertAuthority}) {
+  for (const char* text :
+       {p.PassPhrase, p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4, p.WPAPassphrase, p.LoginName,
+        p.LoginPassword, p.DomainName, p.sCertificate, p.sCertAuthority}) {
     EXPECT_EQ(text[0], 0);
   }
   EXPECT_EQ(FieldText(p.Ssid1), "Net");

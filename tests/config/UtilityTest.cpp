@@ -70,7 +70,10 @@ TEST(Utility, HexText) {
   EXPECT_FALSE(IsHexText("12 34"));
   EXPECT_FALSE(IsHexText("0x12"));
   EXPECT_FALSE(IsHexText("G"));
-  EXPECT_FALSE(IsHexText(std::string("12\0" "34", 5)));
+  EXPECT_FALSE(
+      IsHexText(std::string("12\0"
+                            "34",
+                            5)));
 }
 
 TEST(Utility, IntegerListsCountEverythingButStoreOnlyWhatFits) {

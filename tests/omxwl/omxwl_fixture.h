@@ -1,0 +1,72 @@
+// Loads OMXWL.DLL as the program does (LoadLibrary + GetProcAddress), with
+// its own world file, application-data folder and profile root per test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "omxwl.h"
+
+struct OmxApi {
+#define OMX_API_FIELD(name, args) PFN_##name name = nullptr;
+  OMXWL_ENTRY_POINTS(OMX_API_FIELD)
+#undef OMX_API_FIELD
+};
+
+// A fresh temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFileText(const std::string& path);
+void WriteFileAtomic(const std::string& path, const std::string& text);
+// Pumps this thread's messages until cond() holds or ms elapse.
+bool WaitFor(const std::function<bool()>& cond, DWORD ms = 10000);
+// data/OMXWL.world of the source tree.
+std::string DefaultWorldText();
+// The default world with one line replaced ("Key=old" -> "Key=new").
+std::string Edited(std::string text, const std::string& from, const std::string& to);
+
+class OmxTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Loads the library with the given world text (empty: no world file).
+  void Load(const std::string& world = std::string());
+  void Unload();
+  void WriteWorld(const std::string& text);
+
+  // An independent client: builds the status record from the profile,
+  // applies it, and waits for the link.
+  bool Apply(const WLProfile& p);
+  bool WaitLinked(const std::string& ssid, DWORD ms = 10000);
+  bool StaysUnlinked(DWORD ms);
+  WLStatus Status();
+  std::vector<SiteEntry> Scan();  // scan, wait, fetch
+
+  HMODULE module_ = nullptr;
+  OmxApi api_;
+  std::unique_ptr<TempDir> dir_;
+  std::string worldPath_;
+};
+
+// Profiles for the joins.
+WLProfile OpenProfile(const char* ssid);
+WLProfile WepProfile(const char* ssid, int level, int index, const char* key);
+WLProfile PskProfile(const char* ssid, int type, const char* passphrase);
+WLProfile EapProfile(const char* ssid, int type, int method, const char* user, const char* password,
+                     const char* cert = "", const char* ca = "");
+void SetText(char* field, size_t size, const std::string& text);
+#define SET_TEXT(field, text) SetText(field, sizeof(field), text)

@@ -158,6 +158,51 @@ bool TPicture::LoadFromFile(const std::string& path) {
   return ok && LoadFromMemory(bytes.data(), bytes.size());
 }
 
+bool TPicture::LoadFromIcon(HICON icon, int width, int height) {
+  if (!icon || width <= 0 || height <= 0 || width > 256 || height > 256) return false;
+  // Drawn once on black and once on white: the difference gives the alpha
+  // of icons with and without an alpha channel alike.
+  uint32_t* black = nullptr;
+  uint32_t* white = nullptr;
+  HBITMAP b1 = CreateDib(width, height, &black, true);
+  HBITMAP b2 = CreateDib(width, height, &white, true);
+  bool ok = b1 && b2;
+  if (ok) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    RECT r{0, 0, width, height};
+    HGDIOBJ old = SelectObject(dc, b1);
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ok = DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL) != FALSE;
+    SelectObject(dc, b2);
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ok = ok && DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL) != FALSE;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    GdiFlush();
+  }
+  std::shared_ptr<Data> made;
+  if (ok) {
+    std::vector<uint32_t> argb(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < argb.size(); ++i) {
+      uint32_t k = black[i], w = white[i];
+      uint32_t kg = (k >> 8) & 0xFF, wg = (w >> 8) & 0xFF;
+      uint32_t a = 255 - (wg > kg ? wg - kg : 0);
+      if (a == 0) continue;
+      // On black the colour is premultiplied by the alpha.
+      uint32_t r = std::min<uint32_t>(255, ((k >> 16) & 0xFF) * 255 / a);
+      uint32_t g = std::min<uint32_t>(255, ((k >> 8) & 0xFF) * 255 / a);
+      uint32_t bl = std::min<uint32_t>(255, (k & 0xFF) * 255 / a);
+      argb[i] = (a << 24) | (r << 16) | (g << 8) | bl;
+    }
+    made = Make(width, height, std::move(argb));
+  }
+  if (b1) DeleteObject(b1);
+  if (b2) DeleteObject(b2);
+  if (!made) return false;
+  data_ = std::move(made);
+  return true;
+}
+
 TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill) {
   TPicture p;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return p;

@@ -29,6 +29,8 @@ class TPicture {
   // .gif .tif .tiff .ico). False leaves the picture unchanged.
   bool LoadFromFile(const std::string& path);
   bool LoadFromMemory(const void* bytes, size_t size);
+  // An icon at the given size (its alpha kept); false leaves it unchanged.
+  bool LoadFromIcon(HICON icon, int width, int height);
   void Clear() { data_.reset(); }
 
   // An opaque picture of the given size filled with a colour; GDI may draw

@@ -1,0 +1,62 @@
+#include "shell/Propertypageframeunit.h"
+
+#include <cstdio>
+
+#include "config/Udefine.h"
+#include "shell/Uformbase.h"
+#include "ui/Usortlv.h"
+
+TPropertyPageFrame::TPropertyPageFrame(TComponent* owner, TContainer* parent, std::string name)
+    : TFrame(owner, parent, std::move(name)) {}
+
+TImage* TPropertyPageFrame::PlaceMarkImage(TLabel* label, const TPicture* picture) {
+  if (!label || !picture) return nullptr;
+  int right = label->Left() - 6;
+  return layout::MarkImage(this, this, label, picture, right - picture->Width());
+}
+
+void TPropertyPageFrame::LocalisePage(const std::string& section) {
+  for (TComponent* c : Components()) {
+    switch (c->Kind()) {
+      case TKind::Label:
+      case TKind::ValueLabel:
+      case TKind::TabLabel:
+      case TKind::CheckBox:
+      case TKind::Panel: {
+        TControl* control = c->AsControl();
+        control->SetCaption(g_GlobalVar.StrFileRead(section, control->Name(), control->Caption()));
+        break;
+      }
+      case TKind::ListView: {
+        auto* list = static_cast<TSortLv*>(c);
+        for (int i = 0; i < list->ColumnCount(); ++i) {
+          char key[160];
+          std::snprintf(key, sizeof(key), "%s_Col%d", list->Name().c_str(), i);
+          list->SetColumnCaption(i, g_GlobalVar.StrFileRead(section, key, list->ColumnCaption(i)));
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+void TPropertyPageFrame::FitLabelPair(TLabel* label, TControl* value, int right) {
+  layout::FitLabelPair(label, value, right);
+}
+
+void TPropertyPageFrame::ShrinkCaption(TLabel* label) {
+  if (!label) return;
+  if (label->TextExtent(label->Caption()).cx > label->Width()) label->SetFontHeight(-11);
+}
+
+bool TPropertyPageFrame::EnterPage(TPropertyPageFrame* previous, int mode, int) {
+  if (mode == 1) prevPage_ = previous;
+  return true;
+}
+
+bool TPropertyPageFrame::LeavePage(TPropertyPageFrame*, int mode, int) {
+  if (mode == 2) prevPage_ = nullptr;
+  return true;
+}

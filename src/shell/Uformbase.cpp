@@ -1,0 +1,204 @@
+#include "shell/Uformbase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "config/Udefine.h"
+
+namespace {
+
+std::vector<TFormBase*>& ModalList() {
+  static std::vector<TFormBase*> list;
+  return list;
+}
+
+void RemoveLast(TFormBase* form) {
+  auto& list = ModalList();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if (*it == form) {
+      list.erase(std::next(it).base());
+      return;
+    }
+  }
+}
+
+std::string Trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+bool ParseDecimal(const std::string& s, int& value) {
+  if (s.empty()) return false;
+  size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
+  if (i == s.size()) return false;
+  for (size_t k = i; k < s.size(); ++k)
+    if (s[k] < '0' || s[k] > '9') return false;
+  errno = 0;
+  long long v = std::strtoll(s.c_str(), nullptr, 10);
+  if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+// ---- layout -----------------------------------------------------------------------------
+
+std::vector<int> layout::CommaIntegers(const std::string& text) {
+  std::vector<int> values;
+  const char* p = text.c_str();
+  auto blank = [](char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; };
+  while (blank(*p)) ++p;
+  while (*p) {
+    std::string item;
+    if (*p == '"') {
+      // Quoted: a doubled quote stands for one.
+      ++p;
+      while (*p) {
+        if (*p == '"') {
+          if (p[1] == '"') {
+            item += '"';
+            p += 2;
+            continue;
+          }
+          ++p;
+          break;
+        }
+        item += *p++;
+      }
+    } else {
+      const char* start = p;
+      while (*p && !blank(*p) && *p != ',' && static_cast<unsigned char>(*p) > ' ') ++p;
+      item.assign(start, p);
+    }
+    int v;
+    if (ParseDecimal(item, v)) values.push_back(v);
+    while (blank(*p)) ++p;
+    if (*p == ',') {
+      ++p;
+      while (blank(*p)) ++p;
+    }
+  }
+  return values;
+}
+
+void layout::ApplyCtrlPos(TControl* control, const std::string& section) {
+  if (!control) return;
+  std::string value = Trim(g_GlobalVar.InfoReadString(section, control->Name(), ""));
+  if (value.empty()) return;
+  std::vector<int> v = CommaIntegers(value);
+  if (v.empty()) return;
+  int left = control->Left(), top = control->Top();
+  int width = control->Width(), height = control->Height();
+  if (v.size() > 0) left = v[0];
+  if (v.size() > 1) top = v[1];
+  if (v.size() > 2) width = v[2];
+  if (v.size() > 3) height = v[3];
+  control->SetBounds(left, top, width, height);
+}
+
+void layout::ApplyLayout(TComponent* component, const std::string& name) {
+  if (!component) return;
+  const std::string pos = name + "_CtrlPos";
+  const std::string vis = name + "_Visible";
+  // A copy: applying may not add components, but be safe if it does.
+  std::vector<TComponent*> owned = component->Components();
+  for (TComponent* c : owned) {
+    TControl* control = c->AsControl();
+    if (!control) continue;
+    if (!control->Components().empty()) ApplyLayout(control, name + "_" + control->Name());
+    ApplyCtrlPos(control, pos);
+    control->SetVisible(g_GlobalVar.InfoReadBool(vis, control->Name(), control->Visible()));
+  }
+}
+
+int layout::FitLabel(TLabel* label) {
+  if (!label) return 0;
+  int measured = label->MeasureCaption().cx;
+  label->SetWidth(measured + 6);
+  return measured;
+}
+
+void layout::FitLabelPair(TLabel* label, TControl* value, int right) {
+  if (!label) return;
+  int measured = FitLabel(label);
+  if (!value) return;
+  int left = label->Left() + measured + 6;
+  value->SetBounds(left, value->Top(), right - left, value->Height());
+}
+
+TImage* layout::MarkImage(TComponent* owner, TContainer* fallbackParent, TLabel* label,
+                          const TPicture* picture, int left) {
+  if (!label || !picture) return nullptr;
+  // In the label's own parent, so that the coordinates agree even for a
+  // label inside a panel.
+  TContainer* parent = label->Parent() ? label->Parent() : fallbackParent;
+  auto* image = new TImage(owner, parent, label->Name() + "Mark");
+  image->SetPicture(*picture);
+  int top = label->Top() + (label->Height() - picture->Height()) / 2;
+  image->SetBounds(left, top, picture->Width(), picture->Height());
+  image->SetVisible(label->Visible());
+  return image;
+}
+
+// ---- TFormBase --------------------------------------------------------------------------
+
+TFormBase::TFormBase(TComponent* owner, std::string name, DWORD style, DWORD exStyle)
+    : TForm(owner, std::move(name), style, exStyle) {}
+
+TFormBase::~TFormBase() {
+  // Never leave a freed form in the modal list.
+  auto& list = ModalList();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+int TFormBase::ShowModal() {
+  ModalList().push_back(this);
+  struct Entry {
+    TFormBase* form;
+    ~Entry() { RemoveLast(form); }
+  } entry{this};
+  return TForm::ShowModal();
+}
+
+TFormBase* TFormBase::TopModalForm() {
+  auto& list = ModalList();
+  return list.empty() ? nullptr : list.back();
+}
+
+const std::vector<TFormBase*>& TFormBase::ModalForms() { return ModalList(); }
+
+void TFormBase::ApplyLayout(TComponent* component, const std::string& name) {
+  layout::ApplyLayout(component, name);
+}
+
+void TFormBase::ApplyCtrlPos(TControl* control, const std::string& section) {
+  layout::ApplyCtrlPos(control, section);
+}
+
+TImage* TFormBase::PlaceMarkImage(TLabel* label, const TPicture* picture) {
+  if (!label || !picture) return nullptr;
+  return layout::MarkImage(this, this, label, picture, label->Left() - picture->Width() - 6);
+}
+
+void TFormBase::LocaliseLabels(const std::string& section) {
+  for (TComponent* c : Components()) {
+    if (!c->IsLabel()) continue;
+    auto* label = static_cast<TControl*>(c->AsControl());
+    label->SetCaption(g_GlobalVar.StrFileRead(section, label->Name(), label->Caption()));
+  }
+}
+
+int TFormBase::FitLabel(TLabel* label) {
+  if (!label) return 0;
+  layout::FitLabel(label);
+  return label->Width();
+}
+
+void TFormBase::FitLabelPair(TLabel* label, TControl* value, int right) {
+  layout::FitLabelPair(label, value, right);
+}

@@ -1,0 +1,59 @@
+// The base of the program's top-level windows: the list of open modal
+// windows, and captions from the string file, positions and visibility
+// from the settings file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Uform.h"
+#include "ui/Ustdctrls.h"
+
+class TFormBase : public TForm {
+ public:
+  TFormBase(TComponent* owner, std::string name, DWORD style = kDefaultStyle,
+            DWORD exStyle = WS_EX_CONTROLPARENT);
+  ~TFormBase() override;
+
+  // Runs the modal loop with the form appended to the modal list.
+  int ShowModal() override;
+  // The most recent modal form, or null.
+  static TFormBase* TopModalForm();
+  static const std::vector<TFormBase*>& ModalForms();
+
+  // Positions (section name + "_CtrlPos") and visibility (name + "_Visible")
+  // of the controls that component owns; frames recursively under
+  // "<name>_<frame>".
+  virtual void ApplyLayout(TComponent* component, const std::string& name);
+  // Left, top, width, height from a comma list; fewer numbers change only
+  // the leading ones, items that are not integers are skipped.
+  virtual void ApplyCtrlPos(TControl* control, const std::string& section);
+  // A mark image left of the label, vertically centred on it; null when the
+  // label or the picture is missing.
+  virtual TImage* PlaceMarkImage(TLabel* label, const TPicture* picture);
+  // Captions of every label the form owns from a string-file section.
+  virtual void LocaliseLabels(const std::string& section);
+  // Label width = measured caption width + 6; returns it.
+  virtual int FitLabel(TLabel* label);
+  // Fits the label and puts the value control 6 pixels right of the text,
+  // reaching to right.
+  virtual void FitLabelPair(TLabel* label, TControl* value, int right);
+};
+
+// Shared by forms and pages.
+namespace layout {
+// The integers of a comma text (commas or blanks separate, double quotes
+// group), in order; items that are not decimal integers are skipped.
+std::vector<int> CommaIntegers(const std::string& text);
+void ApplyLayout(TComponent* component, const std::string& name);
+void ApplyCtrlPos(TControl* control, const std::string& section);
+// The measured caption width (the label becomes 6 pixels wider).
+int FitLabel(TLabel* label);
+void FitLabelPair(TLabel* label, TControl* value, int right);
+// An image of the picture, owned by owner, in the label's parent, at the
+// given left edge and centred on the label.
+TImage* MarkImage(TComponent* owner, TContainer* fallbackParent, TLabel* label,
+                  const TPicture* picture, int left);
+}  // namespace layout

@@ -1,0 +1,51 @@
+// The profile store against the simulated OMXWL.DLL: the order kept in the
+// registry survives a restart, and a profile removed behind the program's
+// back drops out without taking the others along.
+#include <memory>
+
+#include "adapter/SimLibrary.h"
+#include "adapter/Unicadapter.h"
+
+namespace {
+
+std::vector<std::string> Names(const CNICAdapter& a) {
+  std::vector<std::string> out;
+  for (const WLProfile& p : a.ProfList) out.push_back(FieldText(p.ProfileName));
+  return out;
+}
+
+using Names_t = std::vector<std::string>;
+
+}  // namespace
+
+TEST(WithSimulatedLibrary, ProfileOrderSurvivesRestartAndLosesOnlyVanishedProfiles) {
+  TestEnv env("", false);
+  SimLibrary lib(env);
+  ASSERT_TRUE(lib.Bound());
+  auto a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
+  EXPECT_EQ(a->MacAddress, "00:1D:4F:6A:21:07");
+  EXPECT_EQ(a->Domain, "FCC");
+  ASSERT_EQ(Names(*a), Names_t{"Default"});
+  for (const char* n : {"Alpha", "Bravo", "Charlie"})
+    ASSERT_TRUE(a->AddProfile(fake::Profile(n, std::string("SSID-") + n)));
+  ASSERT_TRUE(a->DeleteProfile(kStationList, "Alpha"));
+  ASSERT_TRUE(a->AddProfile(fake::Profile("Alpha", "SSID-Alpha")));
+  ASSERT_TRUE(a->UpdateProfile(fake::Profile("Delta", "SSID-Delta"), "Default"));
+  const Names_t order{"Delta", "Bravo", "Charlie", "Alpha"};
+  EXPECT_EQ(Names(*a), order);
+
+  a.reset();
+  a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
+  EXPECT_EQ(Names(*a), order);
+
+  a.reset();
+  ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 5000), WAIT_OBJECT_0);
+  g_OmxLib.OMXWL_DeleteWLProfile("Charlie");  // behind the program's back
+  SetEvent(g_OmxLib.SynchEvent);
+  a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
+  EXPECT_EQ(Names(*a), (Names_t{"Delta", "Bravo", "Alpha"}));
+  EXPECT_EQ(env.Reg("ProfCount"), "3");
+  EXPECT_EQ(env.Reg("Prof2"), "Alpha");
+  EXPECT_EQ(env.Reg("Prof3"), "<none>");
+  EXPECT_EQ(FieldText(a->ProfList[1].Ssid1), "SSID-Bravo");
+}

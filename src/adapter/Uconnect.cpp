@@ -13,7 +13,9 @@
 
 // ---- TFuncList --------------------------------------------------------------
 
-TFuncList::TFuncList() { InitializeCriticalSection(&cs_); }
+TFuncList::TFuncList() {
+  InitializeCriticalSection(&cs_);
+}
 
 TFuncList::~TFuncList() {
   Clear();

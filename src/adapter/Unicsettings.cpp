@@ -13,15 +13,16 @@ namespace {
 
 std::string SystemText(LONG code) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                 nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string result;
   if (text) {
     result = text;
     LocalFree(text);
   }
-  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+  while (!result.empty() &&
+         (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
     result.pop_back();
   if (result.empty()) {
     char buf[32];
@@ -207,8 +208,7 @@ std::string CNICAdapter::ReadSet(const std::string& name, const std::string& def
     if (g_GlobalVar.InfoValueExists(RegSection, name))
       return g_GlobalVar.InfoReadString(RegSection, name, def);
     const std::string hwid = FieldText(Device.HardwareId);
-    if (g_GlobalVar.InfoValueExists(hwid, name))
-      return g_GlobalVar.InfoReadString(hwid, name, def);
+    if (g_GlobalVar.InfoValueExists(hwid, name)) return g_GlobalVar.InfoReadString(hwid, name, def);
     return g_GlobalVar.InfoReadString("Setting", name, def);
   } catch (const std::exception& e) {
     LogReadFailure("string", name, e.what());

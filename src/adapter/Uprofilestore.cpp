@@ -14,11 +14,17 @@ namespace {
 // must not keep the user interface thread busy forever.
 constexpr int32_t kMaxProfiles = 4096;
 
-bool SameName(const std::string& a, const std::string& b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
+bool SameName(const std::string& a, const std::string& b) {
+  return _stricmp(a.c_str(), b.c_str()) == 0;
+}
 
-std::string NameOf(const WLProfile& p) { return FieldText(p.ProfileName); }
+std::string NameOf(const WLProfile& p) {
+  return FieldText(p.ProfileName);
+}
 
-const char* CountValue(int kind) { return kind == kAPList ? "APProfCount" : "ProfCount"; }
+const char* CountValue(int kind) {
+  return kind == kAPList ? "APProfCount" : "ProfCount";
+}
 
 std::string ItemValue(int kind, size_t index) {
   char text[32];

@@ -32,22 +32,52 @@ SiteSecurity SecurityOfSite(int32_t code) {
   switch (code) {
     case 1:
       return {EncWEP, 0};
-    case 10: case 11: case 12: case 15: case 1010: case 1011: case 1012: case 1015:
+    case 10:
+    case 11:
+    case 12:
+    case 15:
+    case 1010:
+    case 1011:
+    case 1012:
+    case 1015:
       return {EncWPA, 1};
-    case 13: case 14: case 1013: case 1014:
+    case 13:
+    case 14:
+    case 1013:
+    case 1014:
       return {EncWPA, 2};
-    case 20: case 21: case 22: case 25: case 99: case 1020: case 1021: case 1022: case 1025:
+    case 20:
+    case 21:
+    case 22:
+    case 25:
+    case 99:
+    case 1020:
+    case 1021:
+    case 1022:
+    case 1025:
     case 1099:
       return {EncWPA_PSK, 1};
-    case 23: case 24: case 1023: case 1024:
+    case 23:
+    case 24:
+    case 1023:
+    case 1024:
       return {EncWPA_PSK, 2};
-    case 110: case 111: case 112: case 115:
+    case 110:
+    case 111:
+    case 112:
+    case 115:
       return {EncWPA2, 1};
-    case 113: case 114:
+    case 113:
+    case 114:
       return {EncWPA2, 2};
-    case 120: case 121: case 122: case 125: case 199:
+    case 120:
+    case 121:
+    case 122:
+    case 125:
+    case 199:
       return {EncWPA2_PSK, 1};
-    case 123: case 124:
+    case 123:
+    case 124:
       return {EncWPA2_PSK, 2};
     default:
       return {EncNone, 0};
@@ -139,7 +169,8 @@ int CNICAdapter::CollectChannels(bool softAP, int32_t* out, int capacity, int32_
   // The queries take 11 characters of domain; a longer name is cut to them.
   char domain[kDomainBufferSize];
   CopyText(domain, sizeof domain, Domain);
-  if (Domain.size() >= kDomainBufferSize) LogWrite("Domain [%s] cut to [%s]", Domain.c_str(), domain);
+  if (Domain.size() >= kDomainBufferSize)
+    LogWrite("Domain [%s] cut to [%s]", Domain.c_str(), domain);
 
   if (!LockLib(name)) return 0;
   std::vector<int32_t> collected;

@@ -31,7 +31,9 @@ constexpr WPARAM kWtsConsoleDisconnect = 2;
 using WtsRegisterFn = BOOL(WINAPI*)(HWND, DWORD);
 using WtsUnregisterFn = BOOL(WINAPI*)(HWND);
 
-bool IsDetectThread(DWORD threadId) { return GetCurrentThreadId() == threadId; }
+bool IsDetectThread(DWORD threadId) {
+  return GetCurrentThreadId() == threadId;
+}
 
 }  // namespace
 
@@ -211,7 +213,8 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
         }
         auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
         if (header && header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
-          OnDeviceInterface(wParam, reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(lParam));
+          OnDeviceInterface(wParam,
+                            reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(lParam));
         return 1;
       }
       if (wParam == DBT_DEVNODES_CHANGED) {
@@ -349,8 +352,8 @@ std::string CThrdDetect::GetDeviceHWID(const std::string& path) {
     char value[512] = {};
     DWORD size = sizeof value;
     DWORD type = REG_NONE;
-    LONG rc = RegQueryValueExA(h, "DeviceInstance", nullptr, &type,
-                               reinterpret_cast<BYTE*>(value), &size);
+    LONG rc = RegQueryValueExA(h, "DeviceInstance", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                               &size);
     RegCloseKey(h);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::string();
     return FieldText(value, std::min<size_t>(size, sizeof value));

@@ -4,8 +4,8 @@
 // present devices changes, the main window is told (NotifyMsg code 2).
 #pragma once
 
-#include <windows.h>
 #include <dbt.h>
+#include <windows.h>
 
 #include <atomic>
 #include <string>
@@ -16,7 +16,7 @@
 
 // Values of NotifyMsg code 2.
 constexpr WPARAM kNotifyDevice = 2;
-constexpr LPARAM kDevicesGone = 3;    // resume or console disconnect: drop the adapter
+constexpr LPARAM kDevicesGone = 3;     // resume or console disconnect: drop the adapter
 constexpr LPARAM kDevicesChanged = 4;  // the device list changed
 
 constexpr const char* kDetectWndClass = "Ombrix WL Detect WndClass";

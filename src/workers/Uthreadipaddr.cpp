@@ -104,9 +104,8 @@ void ThreadIPAddr::ReleaseRenew(const std::string& text, int32_t flags) {
   }
   // Never trust the count beyond what the buffer holds.
   const size_t room = (buffer.size() - kHeader) / sizeof(IP_ADAPTER_INDEX_MAP);
-  const size_t count = table->NumAdapters > 0
-                           ? std::min(static_cast<size_t>(table->NumAdapters), room)
-                           : 0;
+  const size_t count =
+      table->NumAdapters > 0 ? std::min(static_cast<size_t>(table->NumAdapters), room) : 0;
   auto* maps = reinterpret_cast<IP_ADAPTER_INDEX_MAP*>(buffer.data() + kHeader);
   for (size_t i = 0; i < count; ++i) {
     IP_ADAPTER_INDEX_MAP& adapter = maps[i];

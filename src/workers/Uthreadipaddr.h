@@ -3,8 +3,8 @@
 // its DHCP lease.
 #pragma once
 
-#include <windows.h>
 #include <iphlpapi.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>

@@ -4,9 +4,8 @@
 // debug log read back.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstring>
@@ -30,8 +29,8 @@ struct State {
   std::vector<std::pair<std::string, WLProfile>> profiles;
   uint8_t mac[6] = {0x00, 0x1D, 0x4F, 0x0A, 0x71, 0x01};
   std::string domain = "FCC", driver = "System32\\Drivers\\OMXWLNT.SYS";
-  std::string presentIds;      // DevDetect answers 1 for ids contained here
-  int devDetectFailures = 0;   // DevDetect answers 0 this many times first
+  std::string presentIds;     // DevDetect answers 1 for ids contained here
+  int devDetectFailures = 0;  // DevDetect answers 0 this many times first
   uint32_t mediaState = 1;
   int32_t statusResult = 1, netInfoResult = 1, setStatusResult = 1;
   NetworkInfo netInfo{};
@@ -40,7 +39,7 @@ struct State {
   std::vector<std::string> domainsAsked;
   SiteList sites{};
   std::vector<CertEntry> certs;
-  std::vector<std::string> applied;  // Ssid1 of every WLProfileToWLStatus
+  std::vector<std::string> applied;    // Ssid1 of every WLProfileToWLStatus
   std::vector<std::string> detectIds;  // hardware ids DevDetect was asked for
   std::vector<uint8_t> lastOidSet;
   std::map<std::string, DWORD> delayMs;  // entry -> sleep before answering
@@ -68,8 +67,12 @@ inline int Count(const std::string& name) {
 }
 
 #define FAKE(name) inline int32_t __stdcall name
-FAKE(Initial)(const char*, int32_t) { return 1; }
-FAKE(EnumAvailableDevice)(int32_t, DetectRec*) { return 0; }
+FAKE(Initial)(const char*, int32_t) {
+  return 1;
+}
+FAKE(EnumAvailableDevice)(int32_t, DetectRec*) {
+  return 0;
+}
 FAKE(DevDetect)(DetectRec* rec) {
   Called("DevDetect");
   std::lock_guard<std::mutex> l(g->lock);
@@ -86,9 +89,12 @@ FAKE(DevDetect)(DetectRec* rec) {
 FAKE(QueryOID)(uint32_t oid, void* buf, uint32_t len, uint32_t* written) {
   Called("QueryOID");
   std::lock_guard<std::mutex> l(g->lock);
-  if (oid == OMXWL_OID_802_3_CURRENT_ADDRESS && len >= 6) memcpy(buf, g->mac, 6);
-  else if (oid == OMXWL_OID_GEN_MEDIA_CONNECT_STATUS && len >= 4) memcpy(buf, &g->mediaState, 4);
-  else if (oid == OMXWL_OID_802_11_INFRASTRUCTURE_MODE && len >= 4) *static_cast<int32_t*>(buf) = 1;
+  if (oid == OMXWL_OID_802_3_CURRENT_ADDRESS && len >= 6)
+    memcpy(buf, g->mac, 6);
+  else if (oid == OMXWL_OID_GEN_MEDIA_CONNECT_STATUS && len >= 4)
+    memcpy(buf, &g->mediaState, 4);
+  else if (oid == OMXWL_OID_802_11_INFRASTRUCTURE_MODE && len >= 4)
+    *static_cast<int32_t*>(buf) = 1;
   if (written) *written = len;
   return 0;
 }
@@ -98,15 +104,22 @@ FAKE(SetOID)(uint32_t oid, const void* buf, uint32_t len) {
   g->lastOidSet.assign(static_cast<const uint8_t*>(buf), static_cast<const uint8_t*>(buf) + len);
   return 0;
 }
-FAKE(SiteSurveyScan)() { Called("SiteSurveyScan"); return 1; }
+FAKE(SiteSurveyScan)() {
+  Called("SiteSurveyScan");
+  return 1;
+}
 FAKE(SiteSurveyGet)(SiteList* list, uint32_t* len) {
   Called("SiteSurveyGet");
   std::lock_guard<std::mutex> l(g->lock);
   if (*len >= sizeof(SiteList)) *list = g->sites;
   return 1;
 }
-FAKE(ChannelToFrequency)(int32_t) { return 0; }
-FAKE(FrequencyToChannel)(int32_t f) { return f == 2437000 ? 6 : (f == 5180000 ? 36 : 0); }
+FAKE(ChannelToFrequency)(int32_t) {
+  return 0;
+}
+FAKE(FrequencyToChannel)(int32_t f) {
+  return f == 2437000 ? 6 : (f == 5180000 ? 36 : 0);
+}
 FAKE(GetWLANStatus)(int32_t* again, WLStatus* s) {
   Called("GetWLANStatus");
   *again = 0;
@@ -125,7 +138,9 @@ FAKE(WLProfileToWLStatus)(const WLProfile* p, WLStatus*) {
   g->applied.push_back(FieldText(p->Ssid1));
   return 1;
 }
-FAKE(SetWLProfileDir)(const char*) { return 1; }
+FAKE(SetWLProfileDir)(const char*) {
+  return 1;
+}
 FAKE(GetWLProfile)(const char* name, WLProfile* p) {
   Called("GetWLProfile");
   std::lock_guard<std::mutex> l(g->lock);
@@ -163,8 +178,12 @@ FAKE(DeleteWLProfile)(const char* name) {
     }
   return 1;
 }
-FAKE(RegExportProfile)(const char*, const char*) { return 0; }
-FAKE(RegImportProfile)(const char*) { return 0; }
+FAKE(RegExportProfile)(const char*, const char*) {
+  return 0;
+}
+FAKE(RegImportProfile)(const char*) {
+  return 0;
+}
 FAKE(GetNetworkInfo)(NetworkInfo* info) {
   Called("GetNetworkInfo");
   std::lock_guard<std::mutex> l(g->lock);
@@ -177,23 +196,42 @@ FAKE(SetNetworkInfo)(const NetworkInfo* info) {
   g->netInfo = *info;
   return 1;
 }
-FAKE(StrToIPData)(const char*, uint8_t*) { return 0; }
-FAKE(IPDataToStr)(const uint8_t*, char* text) { text[0] = 0; return 1; }
+FAKE(StrToIPData)(const char*, uint8_t*) {
+  return 0;
+}
+FAKE(IPDataToStr)(const uint8_t*, char* text) {
+  text[0] = 0;
+  return 1;
+}
 FAKE(GetWLANDriverPath)(char* path) {
   std::lock_guard<std::mutex> l(g->lock);
   CopyText(path, 256, g->driver);
   return 1;
 }
-FAKE(Get_ZeroConfig)(int32_t* on) { Called("Get_ZeroConfig"); *on = g->zeroConfig; return 1; }
-FAKE(Set_ZeroConfig)(int32_t on) { Called("Set_ZeroConfig"); g->zeroConfig = on; return 1; }
-FAKE(PassphraseToWEPKey)(const char*, int32_t, WEPKeySet*) { return 0; }
+FAKE(Get_ZeroConfig)(int32_t* on) {
+  Called("Get_ZeroConfig");
+  *on = g->zeroConfig;
+  return 1;
+}
+FAKE(Set_ZeroConfig)(int32_t on) {
+  Called("Set_ZeroConfig");
+  g->zeroConfig = on;
+  return 1;
+}
+FAKE(PassphraseToWEPKey)(const char*, int32_t, WEPKeySet*) {
+  return 0;
+}
 FAKE(GetWLANDomain)(char* domain) {
   std::lock_guard<std::mutex> l(g->lock);
   CopyText(domain, 256, g->domain);
   return 1;
 }
-FAKE(SetWLANDomain)(const char*) { return 0; }
-FAKE(Disconnect)() { return 0; }
+FAKE(SetWLANDomain)(const char*) {
+  return 0;
+}
+FAKE(Disconnect)() {
+  return 0;
+}
 FAKE(EnumCertificates)(const CertEntry** entries, int32_t) {
   *entries = g->certs.empty() ? nullptr : g->certs.data();
   return static_cast<int32_t>(g->certs.size());
@@ -213,8 +251,12 @@ FAKE(GetAllowedChannel)(int32_t* out, int32_t band, const char* domain) {
 FAKE(GetAPAllowedChannel)(int32_t* out, int32_t band, const char* domain) {
   return Channels(out, band, domain);
 }
-FAKE(GetCurrentProfile)(char*) { return 0; }
-FAKE(EnableDevice)(int32_t) { return 0; }
+FAKE(GetCurrentProfile)(char*) {
+  return 0;
+}
+FAKE(EnableDevice)(int32_t) {
+  return 0;
+}
 #undef FAKE
 
 inline OmxEntryTable Table() {
@@ -322,8 +364,9 @@ class NotifyRecorder {
  private:
   static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_NCCREATE)
-      SetWindowLongPtrA(w, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+      SetWindowLongPtrA(
+          w, GWLP_USERDATA,
+          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
     auto* self = reinterpret_cast<NotifyRecorder*>(GetWindowLongPtrA(w, GWLP_USERDATA));
     if (self && m == NotifyMsg && NotifyMsg) {
       {
@@ -378,7 +421,9 @@ class TestEnv {
   }
   const std::string& Root() const { return root_; }
   const std::string& Dir() const { return dir_; }
-  std::string AdapterKey() const { return "Software\\" + root_ + "\\WLAdapter\\VID_1D4F&PID_0A71-9999"; }
+  std::string AdapterKey() const {
+    return "Software\\" + root_ + "\\WLAdapter\\VID_1D4F&PID_0A71-9999";
+  }
 
   static DeviceRec Device(const std::string& hwid = "VID_1D4F&PID_0A71") {
     DeviceRec d{};
@@ -414,7 +459,8 @@ class TestEnv {
     SetReg(name, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);
   }
   void SetRegString(const std::string& name, const std::string& v) const {
-    SetReg(name, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()), static_cast<DWORD>(v.size() + 1));
+    SetReg(name, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+           static_cast<DWORD>(v.size() + 1));
   }
   // The value's type and text form; type REG_NONE when absent.
   DWORD RegType(const std::string& name, std::string* text = nullptr) const {

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string Name(const WLProfile& p) { return FieldText(p.ProfileName); }
+std::string Name(const WLProfile& p) {
+  return FieldText(p.ProfileName);
+}
 
 std::vector<std::string> Names(const std::vector<WLProfile>& list) {
   std::vector<std::string> out;
@@ -26,12 +28,12 @@ TEST(AdapterSettings, RegistryThenAdapterSectionsThenSettingThenDefault) {
   env.SetRegDword("DefChB", 1);
   env.SetRegString("NicDesc", "From registry");
   CNICAdapter a(nullptr, CmdService, TestEnv::Device());
-  EXPECT_EQ(a.DefChB, 1);         // registry beats the adapter's section
-  EXPECT_EQ(a.DefChA, 40);        // hardware id with tag beats the bare id
-  EXPECT_EQ(a.DefAPChB, 3);       // bare hardware id section
-  EXPECT_EQ(a.DefAPChA, 48);      // ... beats "Setting"
-  EXPECT_EQ(a.SupportMode, 11);   // "Setting" for every adapter
-  EXPECT_EQ(a.DefBand, 1);        // default
+  EXPECT_EQ(a.DefChB, 1);        // registry beats the adapter's section
+  EXPECT_EQ(a.DefChA, 40);       // hardware id with tag beats the bare id
+  EXPECT_EQ(a.DefAPChB, 3);      // bare hardware id section
+  EXPECT_EQ(a.DefAPChA, 48);     // ... beats "Setting"
+  EXPECT_EQ(a.SupportMode, 11);  // "Setting" for every adapter
+  EXPECT_EQ(a.DefBand, 1);       // default
   EXPECT_FALSE(a.ReadSet("InitConnect", true));
   EXPECT_EQ(a.ReadSet("NicDesc", "x"), "From registry");
   EXPECT_EQ(a.ReadSet("Nothing", "dflt"), "dflt");

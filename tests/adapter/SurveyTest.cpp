@@ -59,9 +59,11 @@ TEST(SiteSurvey, SiteBecomesAProfileWithItsSecurityAndBand) {
   EXPECT_EQ(p.ABGMode, 34);
   EXPECT_EQ(FieldText(p.ProfileName), "Default");
 
-  struct Case { int32_t code, method, wpa, wep; } cases[] = {
-      {1, EncWEP, 1, 1}, {1012, EncWPA, 1, 0}, {13, EncWPA, 2, 0}, {99, EncWPA_PSK, 1, 0},
-      {1023, EncWPA_PSK, 2, 0}, {115, EncWPA2, 1, 0}, {199, EncWPA2_PSK, 1, 0}, {5, EncNone, 1, 0}};
+  struct Case {
+    int32_t code, method, wpa, wep;
+  } cases[] = {{1, EncWEP, 1, 1},        {1012, EncWPA, 1, 0},     {13, EncWPA, 2, 0},
+               {99, EncWPA_PSK, 1, 0},   {1023, EncWPA_PSK, 2, 0}, {115, EncWPA2, 1, 0},
+               {199, EncWPA2_PSK, 1, 0}, {5, EncNone, 1, 0}};
   for (const Case& c : cases) {
     a.SiteToProfile(Site("X", 1, c.code), p);
     EXPECT_EQ(p.EncryptionMethod, c.method) << c.code;

@@ -1,8 +1,7 @@
 // Device detection against the fake library: passes, bursts, device-interface
 // events, power and session messages, and the kill path.
-#include <windows.h>
-
 #include <dbt.h>
+#include <windows.h>
 
 #include "adapter/FakeOmx.h"
 #include "workers/Uthrddetect.h"
@@ -16,10 +15,12 @@ constexpr const char* kClassKey =
 class InterfaceKey {
  public:
   InterfaceKey(const std::string& device, const std::string& instance)
-      : key_(std::string(kClassKey) + "\\##?#" + device + "#{ad498944-762f-11d0-8dcb-00c04fc3358c}"),
+      : key_(std::string(kClassKey) + "\\##?#" + device +
+             "#{ad498944-762f-11d0-8dcb-00c04fc3358c}"),
         path_("\\\\?\\" + device + "#{ad498944-762f-11d0-8dcb-00c04fc3358c}\\OMXWL") {
     HKEY h;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h,
+                    nullptr);
     RegSetValueExA(h, "DeviceInstance", 0, REG_SZ, reinterpret_cast<const BYTE*>(instance.c_str()),
                    static_cast<DWORD>(instance.size() + 1));
     RegCloseKey(h);
@@ -39,7 +40,9 @@ class InterfaceKey {
   std::string key_, path_;
 };
 
-void Idle(DWORD ms) { PumpUntil([] { return false; }, ms); }
+void Idle(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
 
 }  // namespace
 

@@ -121,10 +121,12 @@ TEST(IPRenewal, WaitStopKillsAJobThatHangs) {
   g_calls.clear();
   {
     ThreadIPAddr job("ombrix", 3, Api());
-    ASSERT_TRUE(PumpUntil([] {
-      std::lock_guard<std::mutex> l(g_lock);
-      return g_calls.size() == 4;
-    }, 3000));
+    ASSERT_TRUE(PumpUntil(
+        [] {
+          std::lock_guard<std::mutex> l(g_lock);
+          return g_calls.size() == 4;
+        },
+        3000));
     const DWORD start = GetTickCount();
     job.WaitStop();
     EXPECT_LT(GetTickCount() - start, 3000u);

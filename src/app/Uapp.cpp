@@ -7,7 +7,6 @@
 
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
-#include "app/Ustandinmain.h"
 #include "config/Udefine.h"
 
 namespace {

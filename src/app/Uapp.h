@@ -32,5 +32,10 @@ struct StartupState {
 // state (in every case). Always 0.
 int RunGuarded(StartupState& state, const std::function<void(StartupState&)>& body);
 
+// Creates the main window as the application's main window and calls its
+// Start with the flag word; null when it cannot be created. Implemented by
+// the main window's unit (for now the stand-in of Ustandinmain.cpp).
+HWND CreateMainForm(int32_t flags);
+
 // The whole entry point; the result of WinMain.
 int RunProgram(int argc, const char* const* argv);

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "app/Uapp.h"
 #include "app/Uapplication.h"
-#include "app/Ustandinmain.h"
 #include "config/Udefine.h"
 
 using namespace wutest;

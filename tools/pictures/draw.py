@@ -17,8 +17,11 @@ import os
 import struct
 import subprocess
 import sys
+import zlib
 
 import cairo
+
+sys.dont_write_bytecode = True  # keep the source folder clean when importing preview
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 OUT = os.path.join(ROOT, "src", "res", "pictures")
@@ -122,8 +125,28 @@ def shadow(cr, x, y, w, h, r, dy=1, spread=4, alpha=0.10):
 
 def save(surface, name):
     path = os.path.join(OUT, name)
-    surface.write_to_png(path)
+    write_png(surface, path)
     return path
+
+
+def write_png(surface, path):
+    """Always 8-bit RGBA: cairo's own writer drops the alpha channel of opaque
+    pictures, and the program expects 32-bit pictures throughout."""
+    w, h = surface.get_width(), surface.get_height()
+    bgra = unpremultiplied_bgra(surface)
+    rgba = bytearray(bgra)
+    rgba[0::4], rgba[2::4] = bgra[2::4], bgra[0::4]
+    stride = w * 4
+    raw = b"".join(b"\x00" + bytes(rgba[y * stride:(y + 1) * stride]) for y in range(h))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
+           + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    with open(path, "wb") as f:
+        f.write(png)
 
 
 def check_font():
@@ -721,14 +744,16 @@ def unpremultiplied_bgra(surface):
     surface.flush()
     data = bytes(surface.get_data())
     out = bytearray(len(data))
-    for i in range(0, len(data), 4):
-        b, g, r, a = data[i], data[i + 1], data[i + 2], data[i + 3]
-        if a:
-            b, g, r = (min(255, (b * 255 + a // 2) // a), min(255, (g * 255 + a // 2) // a),
-                       min(255, (r * 255 + a // 2) // a))
-        else:
-            b = g = r = 0
-        out[i:i + 4] = bytes((b, g, r, a))
+    out[:] = data
+    for i in range(3, len(data), 4):
+        a = data[i]
+        if a == 255:
+            continue
+        if a == 0:
+            out[i - 3:i] = b"\x00\x00\x00"
+            continue
+        for j in range(i - 3, i):
+            out[j] = min(255, (data[j] * 255 + a // 2) // a)
     return bytes(out)
 
 

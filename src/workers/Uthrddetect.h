@@ -4,8 +4,9 @@
 // present devices changes, the main window is told (NotifyMsg code 2).
 #pragma once
 
-#include <dbt.h>
 #include <windows.h>
+// Needs the types of windows.h first.
+#include <dbt.h>
 
 #include <atomic>
 #include <string>

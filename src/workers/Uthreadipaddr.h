@@ -3,8 +3,9 @@
 // its DHCP lease.
 #pragma once
 
-#include <iphlpapi.h>
 #include <windows.h>
+// Needs the types of windows.h first.
+#include <iphlpapi.h>
 
 #include <cstdint>
 #include <string>

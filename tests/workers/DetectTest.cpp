@@ -1,7 +1,8 @@
 // Device detection against the fake library: passes, bursts, device-interface
 // events, power and session messages, and the kill path.
-#include <dbt.h>
 #include <windows.h>
+// Needs the types of windows.h first.
+#include <dbt.h>
 
 #include "adapter/FakeOmx.h"
 #include "workers/Uthrddetect.h"

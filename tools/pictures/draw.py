@@ -244,6 +244,7 @@ PAGE_X, PAGE_Y, PAGE_W, PAGE_H = 24, 116, 552, 276
 FOOTER_Y = 400
 PANEL_R = 6
 ACTION_H = 44  # action bar at the bottom of pages with buttons
+COLUMN_X = 276  # divider of two-column information pages
 
 
 def header(cr, w, h, logo_x, logo_y, logo_s, word_size=None, word_x=None, arcs=True):
@@ -334,9 +335,10 @@ def main_background(tabs, selected):
     return s
 
 
-def page_background(action_bar, main=None):
+def page_background(action_bar, main=None, columns=False):
     """A page panel, cut out of a rendered window so that its rounded corners
-    show exactly the window (and card shadow) behind them."""
+    show exactly the window (and card shadow) behind them. Optionally a tinted
+    action bar at the bottom, or a hairline between two columns."""
     if main is None:
         main = main_background(4, 0)
     s, cr = new(PAGE_W, PAGE_H)
@@ -351,6 +353,14 @@ def page_background(action_bar, main=None):
         cr.fill()
         cr.rectangle(0, PAGE_H - ACTION_H - 1, PAGE_W, 1)
         cr.set_source_rgba(*rgb("hairline"))
+        cr.fill()
+    if columns:
+        # fades out at both ends so it reads as a divider, not a box edge
+        cr.rectangle(COLUMN_X, 16, 1, PAGE_H - 32)
+        g = cairo.LinearGradient(0, 16, 0, PAGE_H - 16)
+        for at, a in ((0, 0), (0.15, 1), (0.85, 1), (1, 0)):
+            g.add_color_stop_rgba(at, *rgb("hairline", a))
+        cr.set_source(g)
         cr.fill()
     return s
 
@@ -872,10 +882,12 @@ def generate():
         written.append(save(main_background(3, i), name + ".png"))
 
     base = main_background(4, 0)
-    for name, bar in (("ImgFrLink", False), ("ImgSurvey", True), ("ImgFrProfile", True),
-                      ("ImgAdapter", True), ("ImgFrAPInfo", False), ("ImgFrAPCfg", True),
-                      ("ImgFrAPFilter", True), ("ImgFrProfSet", True), ("ImgFrActive", True)):
-        written.append(save(page_background(bar, base), name + ".png"))
+    for name, bar, cols in (("ImgFrLink", False, True), ("ImgSurvey", True, False),
+                            ("ImgFrProfile", True, False), ("ImgAdapter", True, False),
+                            ("ImgFrAPInfo", False, True), ("ImgFrAPCfg", True, False),
+                            ("ImgFrAPFilter", True, False), ("ImgFrProfSet", True, False),
+                            ("ImgFrActive", True, False)):
+        written.append(save(page_background(bar, base, cols), name + ".png"))
 
     for b in PAGE_BUTTONS:
         written.append(save(page_button(b in PRIMARY, False), "ImgBtn%s.png" % b))

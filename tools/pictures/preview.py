@@ -86,7 +86,7 @@ def mock_link(path):
     cr.translate(24, 116)
     put(cr, "ImgFrLink", 0, 0)
     text(cr, 16, 12, "Wireless Network Status", "accent", 11, bold=True)
-    text(cr, 300, 12, "Statistics", "accent", 11, bold=True)
+    text(cr, 292, 12, "Statistics", "accent", 11, bold=True)
     left = [("Profile Name:", "Home"), ("Network Name (SSID):", "OmbrixLab-5G"),
             ("AP MAC Address:", "00:1A:2B:3C:4D:5E"), ("Network Type:", "Infrastructure"),
             ("Transmission Rate:", "54 Mbps"), ("Security:", "WPA2-PSK"),
@@ -102,10 +102,10 @@ def mock_link(path):
              ("Link Quality:", "-52 dBm")]
     for i, (c, v) in enumerate(right):
         y = 36 + i * 20
-        w = text(cr, 300, y, c, "text2", 11)
-        text(cr, 300 + w + 6, y, v, "text", 11)
-    text(cr, 300, 190, "Signal Strength", "text2", 11)
-    text(cr, 300, 212, "Link Quality", "text2", 11)
+        w = text(cr, 292, y, c, "text2", 11)
+        text(cr, 292 + w + 6, y, v, "text", 11)
+    text(cr, 292, 190, "Signal Strength", "text2", 11)
+    text(cr, 292, 212, "Link Quality", "text2", 11)
     for i in range(8):
         put(cr, "ImgLight", 410 + i * 10, 190)
     for i in range(6):

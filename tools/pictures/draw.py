@@ -575,17 +575,14 @@ def kind_icon(adhoc, protected):
 
 
 def sort_arrow(up):
+    """A stepped triangle set pixel by pixel: 8, 6, 4 and 2 pixels wide,
+    centred in the 12-pixel cell, so it stays sharp in the list header."""
     def draw(cr):
         cr.set_source_rgba(*rgb("muted"))
-        if up:
-            cr.move_to(2.5, 8)
-            cr.line_to(6, 3.5)
-            cr.line_to(9.5, 8)
-        else:
-            cr.move_to(2.5, 4)
-            cr.line_to(6, 8.5)
-            cr.line_to(9.5, 4)
-        cr.close_path()
+        for row in range(4):
+            half = 1 + row  # tip row is 2 pixels wide
+            y = 4 + row if up else 7 - row
+            cr.rectangle(6 - half, y, 2 * half, 1)
         cr.fill()
     return draw
 

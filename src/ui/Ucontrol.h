@@ -54,10 +54,13 @@ class TComponent {
  protected:
   // Frees the owned components, last first.
   void DestroyComponents();
-  // Calls an event handler unless the component is being destroyed.
+  // Calls an event handler unless the component is being destroyed. The
+  // handler is called through a copy: it may free its own component.
   template <class F, class... A>
   void Fire(const F& handler, A&&... args) const {
-    if (handler && !Destroying()) handler(std::forward<A>(args)...);
+    if (!handler || Destroying()) return;
+    F copy = handler;
+    copy(std::forward<A>(args)...);
   }
 
  private:

@@ -156,8 +156,9 @@ int TForm::ShowModal() {
       if (modalResult_ == mrNone) modalResult_ = mrCancel;
       break;
     }
-    HWND active = GetActiveWindow();
-    if (active && IsDialogMessageA(active, &msg)) continue;
+    // Tab, Enter and Escape go to the dialog manager of the form they are for.
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && TForm::FromHandle(root) && IsDialogMessageA(root, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

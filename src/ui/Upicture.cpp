@@ -263,10 +263,20 @@ TPicture TPicture::Crop(const RECT& src) const {
   RECT s = ClipToPicture(src, Width(), Height());
   int w = s.right - s.left, h = s.bottom - s.top;
   if (w <= 0 || h <= 0) return p;
-  std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+  // The stored pixels are copied as they are: no rounding on the way.
+  auto d = std::make_shared<Data>();
+  d->bitmap = CreateDib(w, h, &d->bits, true);
+  if (!d->bitmap || !d->bits) return p;
+  d->width = w;
+  d->height = h;
+  d->hasAlpha = data_->hasAlpha;
+  GdiFlush();
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) argb[static_cast<size_t>(y) * w + x] = Pixel(s.left + x, s.top + y);
-  p.data_ = Make(w, h, std::move(argb));
+    for (int x = 0; x < w; ++x)
+      d->bits[static_cast<size_t>(y) * w + x] =
+          data_->bits[static_cast<size_t>(s.top + y) * Width() + s.left + x];
+  GdiFlush();
+  p.data_ = std::move(d);
   return p;
 }
 

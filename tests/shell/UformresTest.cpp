@@ -1,0 +1,130 @@
+// The image resource form: every named picture and image list built in,
+// their replacement from "Res_Path", and the message box it installs.
+#include <gtest/gtest.h>
+
+#include "shell/Uformmsgbox.h"
+#include "shell/Uformres.h"
+#include "ui/UiTest.h"
+
+using namespace wutest;
+
+namespace {
+
+// A 24-bit BMP of w x h in one colour.
+std::string Bmp(int w, int h, COLORREF c) {
+  int stride = (w * 3 + 3) & ~3;
+  std::string data(static_cast<size_t>(stride) * h, '\0');
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      size_t at = static_cast<size_t>(y) * stride + x * 3;
+      data[at] = static_cast<char>(GetBValue(c));
+      data[at + 1] = static_cast<char>(GetGValue(c));
+      data[at + 2] = static_cast<char>(GetRValue(c));
+    }
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(ih);
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(data.size());
+  ih.biSize = sizeof(ih);
+  ih.biWidth = w;
+  ih.biHeight = h;
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  return std::string(reinterpret_cast<const char*>(&fh), sizeof(fh)) +
+         std::string(reinterpret_cast<const char*>(&ih), sizeof(ih)) + data;
+}
+
+SIZE SizeOf(const TImage* image) { return SIZE{image->Picture().Width(), image->Picture().Height()}; }
+
+TEST(FormRes, HoldsEveryNamedPictureAndImageListBuiltIn) {
+  GlobalFiles files("", "");
+  TFormRes res;
+  EXPECT_EQ(FormRes, &res);
+  const auto& owned = res.Components();
+  ASSERT_EQ(owned.size(), static_cast<size_t>(TFormRes::kImageCount + TFormRes::kImageListCount));
+  const char* first[] = {"ImgMainInfo", "ImgMainSurvey", "ImgMainProfile", "ImgMainAdapter"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(owned[i]->Name(), first[i]);
+  EXPECT_EQ(owned[69]->Name(), "ImgChartBG");
+  EXPECT_EQ(owned[70]->Name(), "ImgsNull");
+  EXPECT_EQ(owned[74]->Name(), "ImgsKvIconXP");
+  for (int i = 0; i < TFormRes::kImageCount; ++i) {
+    ASSERT_EQ(owned[i]->Kind(), TKind::Image);
+    EXPECT_FALSE(static_cast<TImage*>(owned[i])->Picture().Empty()) << owned[i]->Name();
+  }
+  // The sizes the windows are laid out for.
+  auto is = [](const TImage* img, int w, int h) {
+    return SizeOf(img).cx == w && SizeOf(img).cy == h;
+  };
+  EXPECT_TRUE(is(res.ImgMainInfo, 600, 440));
+  EXPECT_TRUE(is(res.ImgAPFilter, 600, 440));
+  EXPECT_TRUE(is(res.ImgFrLink, 552, 276));
+  EXPECT_TRUE(is(res.ImgBtnConnectOn, 100, 30));
+  EXPECT_TRUE(is(res.ImgBtnHelpN, 28, 28));
+  EXPECT_TRUE(is(res.ImgBtnTChart, 30, 30));
+  EXPECT_TRUE(is(res.ImgAboutBG, 380, 240));
+  EXPECT_TRUE(is(res.ImgBtnCloseH, 20, 20));
+  EXPECT_TRUE(is(res.ImgChartBG, 460, 300));
+  EXPECT_TRUE(is(res.ImgMark, 8, 8));
+  EXPECT_TRUE(is(res.ImgLight, 10, 14));
+  EXPECT_EQ(res.ImgsNull->Count(), 1);
+  EXPECT_EQ(res.ImgsSort->Count(), 2);
+  EXPECT_EQ(res.ImgsType->Count(), 4);
+  EXPECT_EQ(res.ImgsKvIcon->Count(), 3);
+  EXPECT_EQ(res.ImgsKvIconXP->Count(), 3);
+  EXPECT_EQ(res.ImgsType->CellWidth(), 16);
+  EXPECT_EQ(res.ImgsSort->CellWidth(), 12);
+  EXPECT_EQ(res.Image("imgmark"), res.ImgMark);
+  EXPECT_EQ(res.Image("ImgsType"), nullptr);
+  EXPECT_EQ(res.ImageList("ImgsType"), res.ImgsType);
+  EXPECT_FALSE(res.Visible());
+}
+
+TEST(FormRes, ReplacesPicturesFromResPathAndKeepsWhatCannotBeLoaded) {
+  GlobalFiles files(
+      "[Setting]\r\nRes_Path=skin\r\n"
+      "[FormRes_TImage]\r\n"
+      "ImgMark=mark.bmp\r\n"
+      "ImgLight=missing.bmp\r\n"
+      "ImgMainInfo=notes.txt\r\n"
+      "ImgBtnAct=broken.png\r\n"
+      "ImgsType=mark.bmp\r\n",
+      "");
+  CreateDirectoryA((files.Dir() / "skin").c_str(), nullptr);
+  WriteText(files.Dir() / "skin\\mark.bmp", Bmp(3, 5, RGB(0xAB, 0xCD, 0xEF)));
+  WriteText(files.Dir() / "skin\\notes.txt", Bmp(3, 5, RGB(0, 0, 0)));
+  WriteText(files.Dir() / "skin\\broken.png", "\x89PNG\r\n\x1a\ngarbage");
+  TFormRes res;
+  EXPECT_EQ(SizeOf(res.ImgMark).cx, 3);
+  EXPECT_EQ(SizeOf(res.ImgMark).cy, 5);
+  EXPECT_EQ(res.ImgMark->Picture().Pixel(1, 1), 0xFFABCDEFu);
+  EXPECT_EQ(res.ImgMark->Width(), 3);
+  EXPECT_EQ(SizeOf(res.ImgLight).cx, 10);      // file missing
+  EXPECT_EQ(SizeOf(res.ImgMainInfo).cx, 600);  // not a picture format
+  EXPECT_EQ(SizeOf(res.ImgBtnAct).cx, 100);    // unreadable
+  EXPECT_EQ(res.ImgsType->Count(), 4);         // image lists are never replaced
+}
+
+TEST(FormRes, AMissingResPathDirectoryKeepsAllBuiltInPictures) {
+  GlobalFiles files("[Setting]\r\nRes_Path=nowhere\\\r\n[FormRes_TImage]\r\nImgMark=mark.bmp\r\n", "");
+  WriteText(files.Dir() / "mark.bmp", Bmp(3, 5, RGB(1, 2, 3)));
+  TFormRes res;
+  EXPECT_EQ(SizeOf(res.ImgMark).cx, 8);
+}
+
+TEST(FormRes, InstallsTheProgramsMessageBoxForItsLifetime) {
+  GlobalFiles files("", "");
+  MsgBoxHandler probe = [](HWND, const std::string&, int) { return 42; };
+  MsgBoxHandler before = SetMsgBoxHandler(probe);
+  {
+    TFormRes res;
+    MsgBoxHandler current = SetMsgBoxHandler(probe);
+    EXPECT_EQ(current, &ShowMsgBox);
+    SetMsgBoxHandler(current);
+  }
+  EXPECT_EQ(g_GlobalVar.ShowMsgBox(nullptr, "x", 0), 42);
+  EXPECT_EQ(FormRes, nullptr);
+  SetMsgBoxHandler(before);
+}
+
+}  // namespace

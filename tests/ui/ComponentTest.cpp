@@ -1,0 +1,90 @@
+// Ownership, parents and destruction of components and controls.
+#include <gtest/gtest.h>
+
+#include "ui/Uform.h"
+#include "ui/Usortlv.h"
+#include "ui/Ustdctrls.h"
+#include "ui/Utimer.h"
+
+namespace {
+
+TEST(Component, OwnedComponentsKeepCreationOrderAndAreFoundByNameInAnyCase) {
+  TForm form(nullptr, "Form1");
+  auto* a = new TLabel(&form, &form, "LbA");
+  auto* panel = new TPanel(&form, &form, "PlB");
+  auto* edit = new TEdit(&form, panel, "EdtC");
+  auto* timer = new TTimer(&form, "TimerD");
+  EXPECT_EQ(form.Components(), (std::vector<TComponent*>{a, panel, edit, timer}));
+  EXPECT_EQ(form.FindComponent("edtc"), edit);
+  EXPECT_EQ(form.FindComponent("Nothing"), nullptr);
+  EXPECT_TRUE(a->IsLabel());
+  EXPECT_FALSE(edit->IsLabel());
+  EXPECT_EQ(timer->AsControl(), nullptr);
+
+  // Owner and parent differ: the edit is shown by the panel.
+  EXPECT_EQ(edit->Parent(), panel);
+  EXPECT_EQ(GetParent(edit->Handle()), panel->Handle());
+  EXPECT_EQ(edit->ParentForm(), &form);
+  EXPECT_EQ(panel->Controls(), (std::vector<TControl*>{edit}));
+}
+
+TEST(Component, FreeingAParentLeavesItsForeignChildrenDetachedNotDangling) {
+  TForm form(nullptr, "Form1");
+  auto* panel = new TPanel(&form, &form, "PlB");
+  auto* edit = new TEdit(&form, panel, "EdtC");
+  auto* label = new TLabel(&form, panel, "LbD");
+  delete panel;
+  EXPECT_EQ(form.Components(), (std::vector<TComponent*>{edit, label}));
+  EXPECT_EQ(edit->Parent(), nullptr);
+  EXPECT_EQ(label->Parent(), nullptr);
+  // The edit's window went with the panel's.
+  EXPECT_EQ(edit->Handle(), nullptr);
+  edit->SetCaption("still safe");
+  edit->SetBounds(1, 2, 3, 4);
+  label->SetCaption("still safe");
+  label->Invalidate();
+  EXPECT_EQ(edit->Caption(), "still safe");
+}
+
+TEST(Component, DeletingAChildRemovesItFromItsOwnerAndParent) {
+  TForm form(nullptr, "Form1");
+  auto* a = new TLabel(&form, &form, "LbA");
+  auto* b = new TLabel(&form, &form, "LbB");
+  delete a;
+  EXPECT_EQ(form.Components(), (std::vector<TComponent*>{b}));
+  EXPECT_EQ(form.Controls(), (std::vector<TControl*>{b}));
+  EXPECT_EQ(form.GraphicChildAt(POINT{1, 1}), b);
+}
+
+TEST(Component, EventsStayQuietWhileTheOwnerIsBeingDestroyed) {
+  int deleted = 0;
+  int clicks = 0;
+  {
+    TForm form(nullptr, "Form1");
+    auto* lv = new TSortLv(&form, &form, "LvA");
+    lv->AddColumn("A", 50);
+    lv->AddRow("1");
+    lv->AddRow("2");
+    lv->OnDeleteRow = [&](TLvRow&) { ++deleted; };
+    auto* check = new TCheckBox(&form, &form, "ChkB");
+    check->OnClick = [&] { ++clicks; };
+    lv->DeleteRow(0);
+    EXPECT_EQ(deleted, 1);
+  }
+  // The form's half-destroyed state was never called back into.
+  EXPECT_EQ(deleted, 1);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST(Component, NegativeSizesAreClampedToZero) {
+  TForm form(nullptr, "Form1");
+  auto* edit = new TEdit(&form, &form, "EdtA");
+  edit->SetBounds(10, 10, -40, -3);
+  EXPECT_EQ(edit->Width(), 0);
+  EXPECT_EQ(edit->Height(), 0);
+  auto* label = new TLabel(&form, &form, "LbA");
+  label->SetWidth(-1);
+  EXPECT_EQ(label->Width(), 0);
+}
+
+}  // namespace

@@ -17,7 +17,7 @@ Library* Library::instance_ = nullptr;
 namespace {
 
 constexpr uint32_t kFileCheckMs = 250;
-constexpr UINT kSendTimeoutMs = 2000;
+constexpr UINT kSendTimeoutMs = 1000;
 constexpr DWORD kStopWaitMs = 5000;
 constexpr DWORD kMaxWorldBytes = 1 << 20;
 
@@ -124,9 +124,11 @@ void Library::EnsureStarted() {
   neverEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (stopEvent_ && wakeEvent_ && runningEvent_ && parkedEvent_ && neverEvent_)
     thread_ = CreateThread(nullptr, 0, WatcherMain, this, 0, nullptr);
-  // A thread that has not started yet needs the loader lock to start, which
-  // an unload holds: see it running before going on.
-  if (thread_ && WaitForSingleObject(runningEvent_, 5000) != WAIT_OBJECT_0)
+  EnsureDeviceKeys(world_);
+  // A thread that has not started yet, or that loads a DLL on its first
+  // call into the window system, needs the loader lock, which an unload
+  // holds: see it started and warmed up before going on.
+  if (thread_ && WaitForSingleObject(runningEvent_, 10000) != WAIT_OBJECT_0)
     Trace("watcher thread is slow to start");
   if (!thread_)
     Trace(
@@ -337,6 +339,11 @@ void Library::EnsureDeviceKeys(const World& w) {
   }
 }
 
+// Sends the events to every top-level window of the process. Device
+// broadcasts carry a pointer, so they can only be sent synchronously; a
+// window that does not answer within a second still gets the message later,
+// so its broadcast is kept alive. The short wait also bounds how long an
+// unload can be held up by a window of the unloading thread.
 void Library::Deliver(const std::vector<Event>& events) {
   if (events.empty()) return;
   std::vector<HWND> windows = ProcessWindows();
@@ -360,7 +367,6 @@ void Library::Deliver(const std::vector<Event>& events) {
         Trace("window %p did not take the device event in time", static_cast<void*>(h));
       }
     }
-    // A window that timed out may still read the broadcast later: keep it.
     if (!unanswered) std::free(b);
     if (stopping_) return;
   }
@@ -376,6 +382,9 @@ void Library::Deliver(const std::vector<Event>& events) {
 
 DWORD WINAPI Library::WatcherMain(void* self) {
   auto* lib = static_cast<Library*>(self);
+  // The window system's first use may load the display driver.
+  GetDesktopWindow();
+  ProcessWindows();
   SetEvent(lib->runningEvent_);
   lib->WatchLoop();
   // Park outside this module's code; unloading ends the thread here.
@@ -388,12 +397,6 @@ void Library::Wake() {
 }
 
 void Library::WatchLoop() {
-  World first;
-  {
-    Lock guard(this);
-    first = world_;
-  }
-  EnsureDeviceKeys(first);
   while (!stopping_) {
     bool busy = false;
     {

@@ -9,7 +9,7 @@
 namespace {
 
 struct DeviceEvent {
-  WPARAM code;
+  WPARAM code = 0;
   DWORD deviceType = 0;
   GUID classGuid{};
   std::string name;
@@ -19,7 +19,8 @@ std::vector<DeviceEvent> g_events;
 
 LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_DEVICECHANGE) {
-    DeviceEvent ev{wp};
+    DeviceEvent ev;
+    ev.code = wp;
     if ((wp == DBT_DEVICEARRIVAL || wp == DBT_DEVICEREMOVECOMPLETE) && lp) {
       auto* hdr = reinterpret_cast<const DEV_BROADCAST_HDR*>(lp);
       ev.deviceType = hdr->dbch_devicetype;

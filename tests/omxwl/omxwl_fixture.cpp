@@ -159,8 +159,8 @@ std::vector<SiteEntry> OmxTest::Scan() {
   EXPECT_EQ(api_.OMXWL_SiteSurveyScan(), 1);
   std::vector<SiteEntry> out;
   auto list = std::make_unique<SiteList>();
-  // A scan takes about 1.5 s; the previous result stays until it is done.
-  Sleep(1700);
+  // A scan takes its time; the previous result stays until it is done.
+  Sleep(scanWaitMs_);
   WaitFor(
       [&] {
         uint32_t len = sizeof(SiteList);

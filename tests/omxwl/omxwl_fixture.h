@@ -55,6 +55,7 @@ class OmxTest : public ::testing::Test {
   bool StaysUnlinked(DWORD ms);
   WLStatus Status();
   std::vector<SiteEntry> Scan();  // scan, wait, fetch
+  DWORD scanWaitMs_ = 1700;       // a little above the world's ScanTime
 
   HMODULE module_ = nullptr;
   OmxApi api_;

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -66,236 +67,156 @@ inline int Count(const std::string& name) {
   return n;
 }
 
-#define FAKE(name) inline int32_t __stdcall name
-FAKE(Initial)(const char*, int32_t) {
-  return 1;
-}
-FAKE(EnumAvailableDevice)(int32_t, DetectRec*) {
-  return 0;
-}
-FAKE(DevDetect)(DetectRec* rec) {
-  Called("DevDetect");
-  std::lock_guard<std::mutex> l(g->lock);
-  const std::string id = FieldText(rec->HardwareId);
-  g->detectIds.push_back(id);
-  if (g->devDetectFailures > 0) {
-    --g->devDetectFailures;
+// Entry points that no test scripts answer 0.
+template <class F>
+struct Unused;
+template <class... A>
+struct Unused<int32_t(__stdcall*)(A...)> {
+  static int32_t __stdcall Call(A...) { return 0; }
+};
+
+// The scripted entry points.
+struct Lib {
+  using Guard = std::lock_guard<std::mutex>;
+  static int32_t __stdcall Initial(const char*, int32_t) { return 1; }
+  static int32_t __stdcall DevDetect(DetectRec* rec) {
+    Called("DevDetect");
+    Guard l(g->lock);
+    const std::string id = FieldText(rec->HardwareId);
+    g->detectIds.push_back(id);
+    if (g->devDetectFailures > 0 && g->devDetectFailures--) return 0;
+    if (id.empty() || g->presentIds.find(id) == std::string::npos) return 0;
+    SetField(rec->Description, "Fake adapter " + id);
+    return 1;
+  }
+  static int32_t __stdcall QueryOID(uint32_t oid, void* buf, uint32_t len, uint32_t*) {
+    Called("QueryOID");
+    Guard l(g->lock);
+    if (oid == OMXWL_OID_802_3_CURRENT_ADDRESS && len >= 6) memcpy(buf, g->mac, 6);
+    if (oid == OMXWL_OID_GEN_MEDIA_CONNECT_STATUS && len >= 4) memcpy(buf, &g->mediaState, 4);
     return 0;
   }
-  if (g->presentIds.find(id.empty() ? "\x01" : id) == std::string::npos) return 0;
-  SetField(rec->Description, "Fake adapter " + id);
-  return 1;
-}
-FAKE(QueryOID)(uint32_t oid, void* buf, uint32_t len, uint32_t* written) {
-  Called("QueryOID");
-  std::lock_guard<std::mutex> l(g->lock);
-  if (oid == OMXWL_OID_802_3_CURRENT_ADDRESS && len >= 6)
-    memcpy(buf, g->mac, 6);
-  else if (oid == OMXWL_OID_GEN_MEDIA_CONNECT_STATUS && len >= 4)
-    memcpy(buf, &g->mediaState, 4);
-  else if (oid == OMXWL_OID_802_11_INFRASTRUCTURE_MODE && len >= 4)
-    *static_cast<int32_t*>(buf) = 1;
-  if (written) *written = len;
-  return 0;
-}
-FAKE(SetOID)(uint32_t oid, const void* buf, uint32_t len) {
-  Called(oid == OMXWL_OID_PRIVATE_ANTENNA ? "SetOID(antenna)" : "SetOID");
-  std::lock_guard<std::mutex> l(g->lock);
-  g->lastOidSet.assign(static_cast<const uint8_t*>(buf), static_cast<const uint8_t*>(buf) + len);
-  return 0;
-}
-FAKE(SiteSurveyScan)() {
-  Called("SiteSurveyScan");
-  return 1;
-}
-FAKE(SiteSurveyGet)(SiteList* list, uint32_t* len) {
-  Called("SiteSurveyGet");
-  std::lock_guard<std::mutex> l(g->lock);
-  if (*len >= sizeof(SiteList)) *list = g->sites;
-  return 1;
-}
-FAKE(ChannelToFrequency)(int32_t) {
-  return 0;
-}
-FAKE(FrequencyToChannel)(int32_t f) {
-  return f == 2437000 ? 6 : (f == 5180000 ? 36 : 0);
-}
-FAKE(GetWLANStatus)(int32_t* again, WLStatus* s) {
-  Called("GetWLANStatus");
-  *again = 0;
-  s->SignalLevel = -50;
-  return g->statusResult;
-}
-FAKE(SetWLANStatus)(int32_t* word, WLStatus*) {
-  Called("SetWLANStatus");
-  if (g->gate) WaitForSingleObject(g->gate, 20000);
-  *word = 7;
-  return g->setStatusResult;
-}
-FAKE(WLProfileToWLStatus)(const WLProfile* p, WLStatus*) {
-  Called("WLProfileToWLStatus");
-  std::lock_guard<std::mutex> l(g->lock);
-  g->applied.push_back(FieldText(p->Ssid1));
-  return 1;
-}
-FAKE(SetWLProfileDir)(const char*) {
-  return 1;
-}
-FAKE(GetWLProfile)(const char* name, WLProfile* p) {
-  Called("GetWLProfile");
-  std::lock_guard<std::mutex> l(g->lock);
-  for (auto& e : g->profiles)
-    if (e.first == name) {
-      *p = e.second;
-      return 1;
-    }
-  return 0;
-}
-FAKE(SetWLProfile)(const char* name, const WLProfile* p) {
-  Called("SetWLProfile");
-  std::lock_guard<std::mutex> l(g->lock);
-  for (auto& e : g->profiles)
-    if (e.first == name) {
-      e.second = *p;
-      return 1;
-    }
-  g->profiles.emplace_back(name, *p);
-  return 1;
-}
-FAKE(EnumWLProfiles)(int32_t index, char* name) {
-  std::lock_guard<std::mutex> l(g->lock);
-  if (index < 0 || index >= static_cast<int32_t>(g->profiles.size())) return 0;
-  CopyText(name, 256, g->profiles[index].first);
-  return 1;
-}
-FAKE(DeleteWLProfile)(const char* name) {
-  Called("DeleteWLProfile");
-  std::lock_guard<std::mutex> l(g->lock);
-  for (auto it = g->profiles.begin(); it != g->profiles.end(); ++it)
-    if (it->first == name) {
-      g->profiles.erase(it);
-      break;
-    }
-  return 1;
-}
-FAKE(RegExportProfile)(const char*, const char*) {
-  return 0;
-}
-FAKE(RegImportProfile)(const char*) {
-  return 0;
-}
-FAKE(GetNetworkInfo)(NetworkInfo* info) {
-  Called("GetNetworkInfo");
-  std::lock_guard<std::mutex> l(g->lock);
-  *info = g->netInfo;
-  return g->netInfoResult;
-}
-FAKE(SetNetworkInfo)(const NetworkInfo* info) {
-  Called("SetNetworkInfo");
-  std::lock_guard<std::mutex> l(g->lock);
-  g->netInfo = *info;
-  return 1;
-}
-FAKE(StrToIPData)(const char*, uint8_t*) {
-  return 0;
-}
-FAKE(IPDataToStr)(const uint8_t*, char* text) {
-  text[0] = 0;
-  return 1;
-}
-FAKE(GetWLANDriverPath)(char* path) {
-  std::lock_guard<std::mutex> l(g->lock);
-  CopyText(path, 256, g->driver);
-  return 1;
-}
-FAKE(Get_ZeroConfig)(int32_t* on) {
-  Called("Get_ZeroConfig");
-  *on = g->zeroConfig;
-  return 1;
-}
-FAKE(Set_ZeroConfig)(int32_t on) {
-  Called("Set_ZeroConfig");
-  g->zeroConfig = on;
-  return 1;
-}
-FAKE(PassphraseToWEPKey)(const char*, int32_t, WEPKeySet*) {
-  return 0;
-}
-FAKE(GetWLANDomain)(char* domain) {
-  std::lock_guard<std::mutex> l(g->lock);
-  CopyText(domain, 256, g->domain);
-  return 1;
-}
-FAKE(SetWLANDomain)(const char*) {
-  return 0;
-}
-FAKE(Disconnect)() {
-  return 0;
-}
-FAKE(EnumCertificates)(const CertEntry** entries, int32_t) {
-  *entries = g->certs.empty() ? nullptr : g->certs.data();
-  return static_cast<int32_t>(g->certs.size());
-}
-// Writes at most 512 channels (the caller's buffer), reports what it likes.
-inline int32_t Channels(int32_t* out, int32_t band, const char* domain) {
-  std::lock_guard<std::mutex> l(g->lock);
-  g->domainsAsked.push_back(domain);
-  g->calls.push_back("GetAllowedChannel(" + std::to_string(band) + ")");
-  const int32_t n = g->channelCounts.count(band) ? g->channelCounts[band] : 0;
-  for (int32_t i = 0; i < n && i < 512; ++i) out[i] = band * 1000 + i;
-  return n;
-}
-FAKE(GetAllowedChannel)(int32_t* out, int32_t band, const char* domain) {
-  return Channels(out, band, domain);
-}
-FAKE(GetAPAllowedChannel)(int32_t* out, int32_t band, const char* domain) {
-  return Channels(out, band, domain);
-}
-FAKE(GetCurrentProfile)(char*) {
-  return 0;
-}
-FAKE(EnableDevice)(int32_t) {
-  return 0;
-}
-#undef FAKE
+  static int32_t __stdcall SetOID(uint32_t oid, const void* buf, uint32_t len) {
+    Called(oid == OMXWL_OID_PRIVATE_ANTENNA ? "SetOID(antenna)" : "SetOID");
+    Guard l(g->lock);
+    g->lastOidSet.assign(static_cast<const uint8_t*>(buf), static_cast<const uint8_t*>(buf) + len);
+    return 0;
+  }
+  static int32_t __stdcall SiteSurveyScan() { return Called("SiteSurveyScan"), 1; }
+  static int32_t __stdcall SiteSurveyGet(SiteList* list, uint32_t* len) {
+    Guard l(g->lock);
+    if (*len >= sizeof(SiteList)) *list = g->sites;
+    return 1;
+  }
+  static int32_t __stdcall FrequencyToChannel(int32_t f) { return f == 2437000 ? 6 : 0; }
+  static int32_t __stdcall GetWLANStatus(int32_t* again, WLStatus* s) {
+    Called("GetWLANStatus");
+    *again = 0;
+    s->SignalLevel = -50;
+    return g->statusResult;
+  }
+  static int32_t __stdcall SetWLANStatus(int32_t* word, WLStatus*) {
+    Called("SetWLANStatus");
+    if (g->gate) WaitForSingleObject(g->gate, 20000);
+    *word = 7;
+    return g->setStatusResult;
+  }
+  static int32_t __stdcall WLProfileToWLStatus(const WLProfile* p, WLStatus*) {
+    Called("WLProfileToWLStatus");
+    Guard l(g->lock);
+    g->applied.push_back(FieldText(p->Ssid1));
+    return 1;
+  }
+  static int32_t __stdcall GetWLProfile(const char* name, WLProfile* p) {
+    Guard l(g->lock);
+    for (auto& e : g->profiles)
+      if (e.first == name) return *p = e.second, 1;
+    return 0;
+  }
+  static int32_t __stdcall SetWLProfile(const char* name, const WLProfile* p) {
+    Called("SetWLProfile");
+    Guard l(g->lock);
+    for (auto& e : g->profiles)
+      if (e.first == name) return e.second = *p, 1;
+    g->profiles.emplace_back(name, *p);
+    return 1;
+  }
+  static int32_t __stdcall EnumWLProfiles(int32_t index, char* name) {
+    Guard l(g->lock);
+    if (index < 0 || index >= static_cast<int32_t>(g->profiles.size())) return 0;
+    CopyText(name, 256, g->profiles[index].first);
+    return 1;
+  }
+  static int32_t __stdcall DeleteWLProfile(const char* name) {
+    Guard l(g->lock);
+    for (auto it = g->profiles.begin(); it != g->profiles.end(); ++it)
+      if (it->first == name) return g->profiles.erase(it), 1;
+    return 1;
+  }
+  static int32_t __stdcall GetNetworkInfo(NetworkInfo* info) {
+    Called("GetNetworkInfo");
+    Guard l(g->lock);
+    *info = g->netInfo;
+    return g->netInfoResult;
+  }
+  static int32_t __stdcall SetNetworkInfo(const NetworkInfo* info) {
+    Called("SetNetworkInfo");
+    Guard l(g->lock);
+    g->netInfo = *info;
+    return 1;
+  }
+  static int32_t __stdcall GetWLANDriverPath(char* path) {
+    Guard l(g->lock);
+    CopyText(path, 256, g->driver);
+    return 1;
+  }
+  static int32_t __stdcall Get_ZeroConfig(int32_t* on) {
+    Called("Get_ZeroConfig");
+    *on = g->zeroConfig;
+    return 1;
+  }
+  static int32_t __stdcall Set_ZeroConfig(int32_t on) {
+    return Called("Set_ZeroConfig"), g->zeroConfig = on, 1;
+  }
+  static int32_t __stdcall GetWLANDomain(char* domain) {
+    Guard l(g->lock);
+    CopyText(domain, 256, g->domain);
+    return 1;
+  }
+  static int32_t __stdcall EnumCertificates(const CertEntry** entries, int32_t) {
+    *entries = g->certs.empty() ? nullptr : g->certs.data();
+    return static_cast<int32_t>(g->certs.size());
+  }
+  // Writes at most the caller's 512 entries; reports what the test likes.
+  static int32_t __stdcall AllowedChannels(int32_t* out, int32_t band, const char* domain) {
+    Guard l(g->lock);
+    g->domainsAsked.push_back(domain);
+    g->calls.push_back("GetAllowedChannel(" + std::to_string(band) + ")");
+    const int32_t n = g->channelCounts.count(band) ? g->channelCounts[band] : 0;
+    for (int32_t i = 0; i < n && i < 512; ++i) out[i] = band * 1000 + i;
+    return n;
+  }
+};
 
 inline OmxEntryTable Table() {
   OmxEntryTable t;
-  t.OMXWL_Initial = &Initial;
-  t.OMXWL_EnumAvailableDevice = &EnumAvailableDevice;
-  t.OMXWL_DevDetect = &DevDetect;
-  t.OMXWL_QueryOID = &QueryOID;
-  t.OMXWL_SetOID = &SetOID;
-  t.OMXWL_SiteSurveyScan = &SiteSurveyScan;
-  t.OMXWL_SiteSurveyGet = &SiteSurveyGet;
-  t.OMXWL_ChannelToFrequency = &ChannelToFrequency;
-  t.OMXWL_FrequencyToChannel = &FrequencyToChannel;
-  t.OMXWL_GetWLANStatus = &GetWLANStatus;
-  t.OMXWL_SetWLANStatus = &SetWLANStatus;
-  t.OMXWL_WLProfileToWLStatus = &WLProfileToWLStatus;
-  t.OMXWL_SetWLProfileDir = &SetWLProfileDir;
-  t.OMXWL_GetWLProfile = &GetWLProfile;
-  t.OMXWL_SetWLProfile = &SetWLProfile;
-  t.OMXWL_EnumWLProfiles = &EnumWLProfiles;
-  t.OMXWL_DeleteWLProfile = &DeleteWLProfile;
-  t.OMXWL_RegExportProfile = &RegExportProfile;
-  t.OMXWL_RegImportProfile = &RegImportProfile;
-  t.OMXWL_GetNetworkInfo = &GetNetworkInfo;
-  t.OMXWL_SetNetworkInfo = &SetNetworkInfo;
-  t.OMXWL_StrToIPData = &StrToIPData;
-  t.OMXWL_IPDataToStr = &IPDataToStr;
-  t.OMXWL_GetWLANDriverPath = &GetWLANDriverPath;
-  t.OMXWL_Get_ZeroConfig = &Get_ZeroConfig;
-  t.OMXWL_Set_ZeroConfig = &Set_ZeroConfig;
-  t.OMXWL_PassphraseToWEPKey = &PassphraseToWEPKey;
-  t.OMXWL_GetWLANDomain = &GetWLANDomain;
-  t.OMXWL_SetWLANDomain = &SetWLANDomain;
-  t.OMXWL_Disconnect = &Disconnect;
-  t.OMXWL_EnumCertificates = &EnumCertificates;
-  t.OMXWL_GetAllowedChannel = &GetAllowedChannel;
-  t.OMXWL_GetAPAllowedChannel = &GetAPAllowedChannel;
-  t.OMXWL_GetCurrentProfile = &GetCurrentProfile;
-  t.OMXWL_EnableDevice = &EnableDevice;
+#define FAKE_UNUSED(name, args) t.name = &Unused<PFN_##name>::Call;
+  OMXWL_ENTRY_POINTS(FAKE_UNUSED)
+#undef FAKE_UNUSED
+#define FAKE_SCRIPTED(name) t.OMXWL_##name = &Lib::name;
+  FAKE_SCRIPTED(Initial)
+  FAKE_SCRIPTED(DevDetect)
+  FAKE_SCRIPTED(QueryOID) FAKE_SCRIPTED(SetOID) FAKE_SCRIPTED(SiteSurveyScan)
+      FAKE_SCRIPTED(SiteSurveyGet) FAKE_SCRIPTED(FrequencyToChannel) FAKE_SCRIPTED(GetWLANStatus)
+          FAKE_SCRIPTED(SetWLANStatus) FAKE_SCRIPTED(WLProfileToWLStatus)
+              FAKE_SCRIPTED(GetWLProfile) FAKE_SCRIPTED(SetWLProfile) FAKE_SCRIPTED(EnumWLProfiles)
+                  FAKE_SCRIPTED(DeleteWLProfile) FAKE_SCRIPTED(GetNetworkInfo)
+                      FAKE_SCRIPTED(SetNetworkInfo) FAKE_SCRIPTED(GetWLANDriverPath)
+                          FAKE_SCRIPTED(Get_ZeroConfig) FAKE_SCRIPTED(Set_ZeroConfig)
+                              FAKE_SCRIPTED(GetWLANDomain) FAKE_SCRIPTED(EnumCertificates)
+#undef FAKE_SCRIPTED
+                                  t.OMXWL_GetAllowedChannel = t.OMXWL_GetAPAllowedChannel =
+      &Lib::AllowedChannels;
   return t;
 }
 
@@ -435,67 +356,37 @@ class TestEnv {
 
   // Lines of the debug log that contain text.
   std::vector<std::string> LogLines(const std::string& text) const {
+    std::ifstream in(dir_ + "WirelessUtility.Log", std::ios::binary);
     std::vector<std::string> out;
-    HANDLE h = CreateFileA((dir_ + "WirelessUtility.Log").c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    std::string all;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) all.append(buf, got);
-    CloseHandle(h);
-    size_t pos = 0;
-    while (pos < all.size()) {
-      size_t end = all.find("\r\n", pos);
-      if (end == std::string::npos) end = all.size();
-      std::string line = all.substr(pos, end - pos);
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
       if (line.find(text) != std::string::npos) out.push_back(line);
-      pos = end + 2;
     }
     return out;
   }
 
   void SetRegDword(const std::string& name, DWORD v) const {
-    SetReg(name, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);
+    SetReg(name, REG_DWORD, &v, sizeof v);
   }
   void SetRegString(const std::string& name, const std::string& v) const {
-    SetReg(name, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-           static_cast<DWORD>(v.size() + 1));
+    SetReg(name, REG_SZ, v.c_str(), static_cast<DWORD>(v.size() + 1));
   }
-  // The value's type and text form; type REG_NONE when absent.
-  DWORD RegType(const std::string& name, std::string* text = nullptr) const {
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, AdapterKey().c_str(), 0, KEY_READ, &h)) return REG_NONE;
-    BYTE data[1024] = {};
-    DWORD size = sizeof data - 1, type = REG_NONE;
-    if (RegQueryValueExA(h, name.c_str(), nullptr, &type, data, &size)) type = REG_NONE;
-    RegCloseKey(h);
-    if (text) {
-      if (type == REG_DWORD)
-        *text = std::to_string(*reinterpret_cast<DWORD*>(data));
-      else
-        *text = reinterpret_cast<char*>(data);
-    }
-    return type;
-  }
+  // A 32-bit value as "#<number>", a text as it is, "<none>" when absent.
   std::string Reg(const std::string& name) const {
-    std::string text;
-    return RegType(name, &text) == REG_NONE ? "<none>" : text;
+    char data[1024] = {};
+    DWORD size = sizeof data - 1, type = REG_NONE;
+    if (RegGetValueA(HKEY_CURRENT_USER, AdapterKey().c_str(), name.c_str(), RRF_RT_ANY, &type, data,
+                     &size))
+      return "<none>";
+    return type == REG_DWORD ? "#" + std::to_string(*reinterpret_cast<DWORD*>(data)) : data;
   }
 
  private:
-  void SetReg(const std::string& name, DWORD type, const BYTE* data, DWORD size) const {
-    HKEY h;
-    RegCreateKeyExA(HKEY_CURRENT_USER, AdapterKey().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h,
-                    nullptr);
-    RegSetValueExA(h, name.c_str(), 0, type, data, size);
-    RegCloseKey(h);
+  void SetReg(const std::string& name, DWORD type, const void* data, DWORD size) const {
+    RegSetKeyValueA(HKEY_CURRENT_USER, AdapterKey().c_str(), name.c_str(), type, data, size);
   }
   static void WriteFileText(const std::string& path, const std::string& text) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-    CloseHandle(h);
+    std::ofstream(path, std::ios::binary) << text;
   }
   std::string root_, dir_, exe_;
 };

@@ -44,7 +44,7 @@ TEST(WithSimulatedLibrary, ProfileOrderSurvivesRestartAndLosesOnlyVanishedProfil
   SetEvent(g_OmxLib.SynchEvent);
   a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
   EXPECT_EQ(Names(*a), (Names_t{"Delta", "Bravo", "Alpha"}));
-  EXPECT_EQ(env.Reg("ProfCount"), "3");
+  EXPECT_EQ(env.Reg("ProfCount"), "#3");
   EXPECT_EQ(env.Reg("Prof2"), "Alpha");
   EXPECT_EQ(env.Reg("Prof3"), "<none>");
   EXPECT_EQ(FieldText(a->ProfList[1].Ssid1), "SSID-Bravo");

@@ -151,8 +151,7 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
 
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.CountOf(kNotifyWZC, 1), 1u);  // synchronous: no pumping needed
-  EXPECT_EQ(env.RegType("EnableZeroCfg"), static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(env.Reg("EnableZeroCfg"), "1");
+  EXPECT_EQ(env.Reg("EnableZeroCfg"), "#1");
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.Events(kNotifyWZC).size(), 1u);
   ASSERT_TRUE(PumpUntil([&] { return fake::g->zeroConfig == 1; }, 5000));
@@ -170,7 +169,7 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
   a.WriteUseWZC(true);
   EXPECT_FALSE(a.UseWZC);
   EXPECT_TRUE(rec.Events(kNotifyWZC).empty());
-  EXPECT_EQ(env.Reg("EnableZeroCfg"), "0");
+  EXPECT_EQ(env.Reg("EnableZeroCfg"), "#0");
 }
 
 TEST(Status, SamplesComeAtOneThreeFiveSecondsAndCarryWhatTheLibrarySaid) {

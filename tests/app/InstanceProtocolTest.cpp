@@ -138,15 +138,6 @@ TEST(InstanceProtocol, CloseWithUIShowsNothingAndOnlyEndsTheRunningInstance) {
   EXPECT_FALSE(Contains(closerLog, "Instance mutex already exists"));
 }
 
-TEST(InstanceProtocol, CloseWithoutARunningInstanceJustEnds) {
-  Stage stage(true);
-  auto closer = stage.Start("/Close");
-  ASSERT_TRUE(closer->WaitExit(kGenerous));
-  EXPECT_EQ(closer->ExitCode(), 0u);
-  EXPECT_EQ(stage.Log("WirelessUtility.Log").back(), "PM_CLOSE");
-  EXPECT_FALSE(stage.MutexExists());
-}
-
 // The message box of a failed load shows only while a taskbar exists, so
 // the test first makes sure one does (Wine creates it once a window shows)
 // and then answers the box itself; without a taskbar no box may appear.

@@ -48,15 +48,6 @@ TEST_F(MainFormTest, StartsHiddenAndCodeOneShowsIt) {
   EXPECT_TRUE(IsWindowVisible(main));
 }
 
-TEST_F(MainFormTest, CodeOneRestoresAMinimisedWindow) {
-  HWND main = CreateMainForm(0);
-  ASSERT_NE(main, nullptr);
-  ShowWindow(main, SW_MINIMIZE);
-  ASSERT_TRUE(WaitFor([&] { return IsIconic(main) != 0; }, 5000));
-  SendMessageA(main, NotifyMsg, 1, 0);
-  EXPECT_TRUE(WaitFor([&] { return !IsIconic(main) && IsWindowVisible(main); }, 5000));
-}
-
 TEST_F(MainFormTest, TheCloseBoxOnlyHidesTheWindow) {
   HWND main = CreateMainForm(CmdUI);
   ASSERT_NE(main, nullptr);
@@ -110,16 +101,6 @@ TEST_F(MainFormTest, RunEndsWhenAnotherThreadTerminates) {
   other.join();
   EXPECT_TRUE(Application.Terminated());
   EXPECT_FALSE(IsWindowVisible(main));
-}
-
-TEST_F(MainFormTest, ProcessMessagesDispatchesWhatIsQueuedWithoutWaiting) {
-  HWND main = CreateMainForm(0);
-  ASSERT_NE(main, nullptr);
-  PostMessageA(main, NotifyMsg, 1, 0);
-  EXPECT_FALSE(IsWindowVisible(main));
-  Application.ProcessMessages();
-  EXPECT_TRUE(IsWindowVisible(main));
-  EXPECT_FALSE(Application.Terminated());
 }
 
 TEST_F(MainFormTest, TabMovesTheFocusInTheActiveWindow) {

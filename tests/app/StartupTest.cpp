@@ -204,13 +204,6 @@ TEST_F(GuardTest, AnyOtherThrownValueBecomesAnEmptyMessage) {
   EXPECT_EQ(capture.Lines(), std::vector<std::string>{"Exception(WinMain)"});
 }
 
-TEST_F(GuardTest, ANormalRunReleasesTheMutexAndShowsNothing) {
-  int result = -1;
-  EXPECT_TRUE(RunAndCheckReleased([] {}, &result));
-  EXPECT_EQ(result, 0);
-  EXPECT_TRUE(shown_.empty());
-}
-
 TEST_F(GuardTest, AFailingDisplayDoesNotEscapeEither) {
   Application.OnException = [](const std::string&) { throw std::logic_error("display broke"); };
   LogCapture capture;

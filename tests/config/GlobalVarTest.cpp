@@ -62,21 +62,6 @@ TEST(GlobalVar, SettingsNameTheRootTheIdsAndAStringFileInASubfolder) {
   EXPECT_EQ(var.CommonStrings[csAdHoc], "Ad-Hoc");
 }
 
-TEST(GlobalVar, SixteenIdsAtMostAndAMissingStringFileKeepsDefaults) {
-  TempDir dir;
-  std::string bin = "[Setting]\r\n";
-  for (int i = 0; i <= 16; ++i)
-    bin += "HWID" + std::to_string(i) + "=ID" + std::to_string(i) + "\r\n";
-  WriteText(dir / "Prog.bin", bin);
-  CFAGlobalVar var;
-  var.LocateFiles(dir / "Prog.exe");
-  ASSERT_EQ(var.HwIdList.size(), 16u);
-  EXPECT_EQ(var.HwIdList.back(), "ID15");
-  EXPECT_TRUE(var.StringFileOpen);  // the object exists, the file does not
-  EXPECT_EQ(var.AppTitle, "Prog");
-  EXPECT_EQ(var.CommonStrings[csEncrypt_WPA_WPA2_PSK], "WPA-PSK/ WPA2-PSK");
-}
-
 TEST(GlobalVar, ReadersGiveWholeValuesOrTheirDefaults) {
   TempDir dir;
   const std::string huge(100000, 'h');

@@ -36,21 +36,9 @@ TEST(CommonStrings, KeysAreUniqueAndEachWordSitsAtItsIndex) {
   EXPECT_EQ(var.CommonStrings[7], "v7");
   EXPECT_EQ(var.CommonStrings[63], "v63");
   EXPECT_EQ(var.CommonStrings[20], "Very Good");
-}
-
-TEST(CommonStrings, DefaultsAreTheExactTexts) {
-  CFAGlobalVar var;
-  EXPECT_EQ(var.CommonStrings[0], "N/A");
-  EXPECT_EQ(var.CommonStrings[14], "Connecting...");
   EXPECT_EQ(var.CommonStrings[23], "Authentication failed, retrying...");
-  EXPECT_EQ(var.CommonStrings[28], "Disabled");
   EXPECT_EQ(var.CommonStrings[36], "WPA-PSK/ WPA2-PSK");
-  EXPECT_EQ(var.CommonStrings[37], "WPA/ WPA2");
-  EXPECT_EQ(var.CommonStrings[58], "EAP/MS-CHAP v2");
-  EXPECT_EQ(var.CommonStrings[59], "Not Using WEP");
-  EXPECT_EQ(var.CommonStrings[72], "Long Preamble");
-  EXPECT_EQ(var.CommonStrings[78], "Level 0(Max. Power)");
-  EXPECT_EQ(var.CommonStrings[81], "Level 3(Min. Power)");
+  EXPECT_EQ(var.CommonStrings[80], "Level 2");
 }
 
 const std::set<int32_t> kModes = {1, 2, 3, 11, 12, 13, 14, 21, 22, 23, 31, 32, 33, 34};

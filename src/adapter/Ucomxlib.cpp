@@ -17,11 +17,10 @@ void ForEachEntry(OmxEntryTable& table, F&& f) {
 
 }  // namespace
 
-COmxLib::~COmxLib() {
-  // The module stays loaded until the process ends: a worker killed at exit
-  // may have left the library in a state its unload code cannot handle.
-  if (SynchEvent) CloseHandle(SynchEvent);
-}
+// The event and the module are left to the end of the process: another
+// global object may still take the lock while it is destroyed, and a worker
+// killed at exit may have left the library unfit to run its unload code.
+COmxLib::~COmxLib() = default;
 
 void COmxLib::Unbind() {
   bound_ = false;

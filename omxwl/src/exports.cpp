@@ -20,12 +20,13 @@ int32_t Run(const char* entry, int32_t failure, Body&& body) {
   if (!lib) return failure;
   try {
     lib->EnsureStarted();
+    const int index = omx::EntryIndex(entry);
     uint32_t delay = 0;
     bool fail = false;
-    lib->Knobs(entry, &delay, &fail);
+    lib->Knobs(index, &delay, &fail);
     if (delay) {
-      lib->DelayCall(entry, delay);
-      lib->Knobs(entry, &delay, &fail);
+      lib->DelayCall(index, entry, delay);
+      lib->Knobs(index, &delay, &fail);
     }
     if (fail) {
       Trace("%s fails (fault knob)", entry);

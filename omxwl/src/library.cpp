@@ -137,18 +137,20 @@ void Library::EnsureStarted() {
         GetLastError());
 }
 
-void Library::Knobs(const char* entry, uint32_t* delayMs, bool* fail) {
-  std::string key = Upper(entry);
-  Lock guard(this);
-  const FaultDef& f = world_.faults;
-  auto d = f.delayMs.find(key);
-  *delayMs = d == f.delayMs.end() ? 0 : d->second;
-  auto x = f.fail.find(key);
-  *fail = x != f.fail.end() && x->second;
+void Library::PublishKnobs() {
+  for (int i = 0; i < kEntryCount; ++i) {
+    InterlockedExchange(&delayMs_[i], static_cast<LONG>(world_.faults.delayMs[i]));
+    InterlockedExchange(&fail_[i], world_.faults.fail[i] ? 1 : 0);
+  }
 }
 
-void Library::DelayCall(const char* entry, uint32_t ms) {
-  Trace("%s: delayed by %u ms (fault knob)", entry, ms);
+void Library::Knobs(int entry, uint32_t* delayMs, bool* fail) const {
+  *delayMs = entry < 0 ? 0 : static_cast<uint32_t>(delayMs_[entry]);
+  *fail = entry >= 0 && fail_[entry] != 0;
+}
+
+void Library::DelayCall(int entry, const char* name, uint32_t ms) {
+  Trace("%s: delayed by %u ms (fault knob)", name, ms);
   DWORD start = GetTickCount();
   for (;;) {
     if (stopping_) return;
@@ -238,6 +240,7 @@ void Library::LoadInitialWorld() {
     if (ReadWorldFile(worldPath_, &text, &why) && ParseWorld(text, &w, &why)) {
       world_ = std::move(w);
       worldFromFile_ = true;
+      PublishKnobs();
       Trace("world read from %s", worldPath_.c_str());
       return;
     }
@@ -247,6 +250,7 @@ void Library::LoadInitialWorld() {
   if (!ParseWorld(DefaultWorldText(), &w, &why))
     Trace("built-in world is broken: %s", why.c_str());  // caught by the tests
   world_ = std::move(w);
+  PublishKnobs();
 }
 
 // Watcher thread only: the stamps and the check time are its own.
@@ -311,6 +315,7 @@ std::vector<Library::Event> Library::ApplyWorld(World next) {
     }
   }
   world_ = std::move(next);
+  PublishKnobs();
   Advance(GetTickCount());
   return events;
 }

@@ -112,10 +112,11 @@ class Library {
 
   // Loads the world and starts the watcher on first use.
   void EnsureStarted();
-  // Fault knobs of an entry point (short name, e.g. "DevDetect").
-  void Knobs(const char* entry, uint32_t* delayMs, bool* fail);
+  // Fault knobs of an entry point (its index). Read without the lock: a
+  // caller killed during a delay must not leave the lock taken.
+  void Knobs(int entry, uint32_t* delayMs, bool* fail) const;
   // Sleeps for the entry's delay knob, following live changes of it.
-  void DelayCall(const char* entry, uint32_t ms);
+  void DelayCall(int entry, const char* name, uint32_t ms);
 
   // ---- entry points (the lock is taken inside) ----
   int32_t Initial(const char* root, int32_t flags);
@@ -208,6 +209,7 @@ class Library {
   int32_t WithStore(bool write, Fn fn);
 
   uint32_t Random();
+  void PublishKnobs();  // lock held
 
   static Library* instance_;
 
@@ -234,6 +236,8 @@ class Library {
   HANDLE parkedEvent_ = nullptr;
   HANDLE neverEvent_ = nullptr;
   volatile LONG stopping_ = 0;
+  volatile LONG delayMs_[kEntryCount] = {};
+  volatile LONG fail_[kEntryCount] = {};
 };
 
 }  // namespace omx

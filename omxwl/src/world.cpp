@@ -14,41 +14,41 @@ const char kNetClassGuidText[] = "{ad498944-762f-11d0-8dcb-00c04fc3358c}";
 
 namespace {
 
-const char* const kEntryNames[] = {"Initial",
-                                   "EnumAvailableDevice",
-                                   "DevDetect",
-                                   "QueryOID",
-                                   "SetOID",
-                                   "SiteSurveyScan",
-                                   "SiteSurveyGet",
-                                   "ChannelToFrequency",
-                                   "FrequencyToChannel",
-                                   "GetWLANStatus",
-                                   "SetWLANStatus",
-                                   "WLProfileToWLStatus",
-                                   "SetWLProfileDir",
-                                   "GetWLProfile",
-                                   "SetWLProfile",
-                                   "EnumWLProfiles",
-                                   "DeleteWLProfile",
-                                   "RegExportProfile",
-                                   "RegImportProfile",
-                                   "GetNetworkInfo",
-                                   "SetNetworkInfo",
-                                   "StrToIPData",
-                                   "IPDataToStr",
-                                   "GetWLANDriverPath",
-                                   "Get_ZeroConfig",
-                                   "Set_ZeroConfig",
-                                   "PassphraseToWEPKey",
-                                   "GetWLANDomain",
-                                   "SetWLANDomain",
-                                   "Disconnect",
-                                   "EnumCertificates",
-                                   "GetAllowedChannel",
-                                   "GetAPAllowedChannel",
-                                   "GetCurrentProfile",
-                                   "EnableDevice"};
+const char* const kEntryNames[kEntryCount] = {"Initial",
+                                              "EnumAvailableDevice",
+                                              "DevDetect",
+                                              "QueryOID",
+                                              "SetOID",
+                                              "SiteSurveyScan",
+                                              "SiteSurveyGet",
+                                              "ChannelToFrequency",
+                                              "FrequencyToChannel",
+                                              "GetWLANStatus",
+                                              "SetWLANStatus",
+                                              "WLProfileToWLStatus",
+                                              "SetWLProfileDir",
+                                              "GetWLProfile",
+                                              "SetWLProfile",
+                                              "EnumWLProfiles",
+                                              "DeleteWLProfile",
+                                              "RegExportProfile",
+                                              "RegImportProfile",
+                                              "GetNetworkInfo",
+                                              "SetNetworkInfo",
+                                              "StrToIPData",
+                                              "IPDataToStr",
+                                              "GetWLANDriverPath",
+                                              "Get_ZeroConfig",
+                                              "Set_ZeroConfig",
+                                              "PassphraseToWEPKey",
+                                              "GetWLANDomain",
+                                              "SetWLANDomain",
+                                              "Disconnect",
+                                              "EnumCertificates",
+                                              "GetAllowedChannel",
+                                              "GetAPAllowedChannel",
+                                              "GetCurrentProfile",
+                                              "EnableDevice"};
 
 const char kDefaultWorld[] =
 #include "default_world.inc"
@@ -505,15 +505,15 @@ class Parser {
     if (k.rfind("DELAY.", 0) == 0 || k.rfind("FAIL.", 0) == 0) {
       bool delay = k[0] == 'D';
       std::string entry = key.substr(delay ? 6 : 5);
-      if (!IsEntryName(entry)) return Fail("no entry point named " + entry);
-      std::string shortName = Upper(EntryShortName(entry));
+      int index = EntryIndex(entry);
+      if (index < 0) return Fail("no entry point named " + entry);
       if (delay) {
         if (!Int(key, v, 0, 600000, &n)) return false;
-        f.delayMs[shortName] = static_cast<uint32_t>(n);
+        f.delayMs[index] = static_cast<uint32_t>(n);
       } else {
         bool on;
         if (!Bool(key, v, &on)) return false;
-        f.fail[shortName] = on;
+        f.fail[index] = on;
       }
       return true;
     }
@@ -696,16 +696,12 @@ const char* DefaultWorldText() {
   return kDefaultWorld;
 }
 
-std::string EntryShortName(const std::string& name) {
-  if (name.size() > 6 && EqualsNoCase(name.substr(0, 6), "OMXWL_")) return name.substr(6);
-  return name;
-}
-
-bool IsEntryName(const std::string& name) {
-  std::string s = EntryShortName(name);
-  for (const char* e : kEntryNames)
-    if (EqualsNoCase(s, e)) return true;
-  return false;
+int EntryIndex(const std::string& name) {
+  std::string s = name;
+  if (s.size() > 6 && EqualsNoCase(s.substr(0, 6), "OMXWL_")) s = s.substr(6);
+  for (int i = 0; i < kEntryCount; ++i)
+    if (EqualsNoCase(s, kEntryNames[i])) return i;
+  return -1;
 }
 
 }  // namespace omx

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -67,9 +66,11 @@ struct DhcpDef {
   std::array<uint8_t, 4> address{}, mask{}, gateway{}, dns1{}, dns2{};
 };
 
+constexpr int kEntryCount = 35;
+
 struct FaultDef {
-  std::map<std::string, uint32_t> delayMs;  // by entry name without prefix
-  std::map<std::string, bool> fail;
+  std::array<uint32_t, kEntryCount> delayMs{};  // by entry index
+  std::array<bool, kEntryCount> fail{};
   bool scanMalformed = false;
   int32_t scanCount = 0;     // reported entry count, 0 = true count
   int32_t channelCount = 0;  // reported channel count, 0 = true count
@@ -95,9 +96,9 @@ bool ParseWorld(const std::string& text, World* world, std::string* error);
 // data/OMXWL.world.
 const char* DefaultWorldText();
 
-// True when name is one of the 35 entry points (with or without "OMXWL_").
-bool IsEntryName(const std::string& name);
-std::string EntryShortName(const std::string& name);
+// Index of one of the 35 entry points (named with or without "OMXWL_"),
+// or -1.
+int EntryIndex(const std::string& name);
 
 // The network-adapter device interface class.
 extern const char kNetClassGuidText[];

@@ -164,3 +164,30 @@ TEST_F(FaultTest, StatusAsksForASecondCall) {
   ASSERT_EQ(api_.OMXWL_GetWLANStatus(&again, &st), 1);
   EXPECT_EQ(again, 0);
 }
+
+namespace {
+
+DWORD WINAPI CallScan(void* api) {
+  static_cast<OmxApi*>(api)->OMXWL_SiteSurveyScan();
+  return 0;
+}
+
+}  // namespace
+
+// The program kills a worker that hangs in the library past its time-out;
+// the library must stay usable afterwards.
+TEST_F(FaultTest, ThreadKilledDuringADelayedCallLeavesTheLibraryUsable) {
+  Load(WithFaults("Delay.SiteSurveyScan=60000\n"));
+  HANDLE worker = CreateThread(nullptr, 0, CallScan, &api_, 0, nullptr);
+  ASSERT_NE(worker, nullptr);
+  EXPECT_EQ(WaitForSingleObject(worker, 700), static_cast<DWORD>(WAIT_TIMEOUT));
+  ASSERT_TRUE(TerminateThread(worker, 1));
+  WaitForSingleObject(worker, 5000);
+  CloseHandle(worker);
+  DetectRec rec{};
+  EXPECT_EQ(api_.OMXWL_DevDetect(&rec), 1);
+  WriteWorld(kWorld);
+  EXPECT_TRUE(WaitFor([&] { return api_.OMXWL_SiteSurveyScan() == 1; }, 5000));
+  ASSERT_TRUE(Apply(OpenProfile("Plain")));
+  EXPECT_TRUE(WaitLinked("Plain"));
+}

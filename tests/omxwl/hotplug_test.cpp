@@ -173,3 +173,34 @@ TEST_F(OmxTest, FreeLibraryStopsTheWatcherAndAReloadWorks) {
   DetectRec dr{};
   EXPECT_EQ(api_.OMXWL_DevDetect(&dr), 1);
 }
+
+TEST_F(OmxTest, DeviceClassKeyOpensWithOrWithoutTheTrailingBackslash) {
+  Load();
+  DetectRec rec{};
+  ASSERT_EQ(api_.OMXWL_DevDetect(&rec), 1);  // the keys exist once the library runs
+  const std::string base =
+      "System\\CurrentControlSet\\Control\\DeviceClasses\\{ad498944-762f-11d0-8dcb-00c04fc3358c}"
+      "\\##?#USB#VID_1D4F&PID_0A71#OMX0001#{ad498944-762f-11d0-8dcb-00c04fc3358c}";
+  for (const std::string& key : {base, base + "\\"}) {
+    HKEY h;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS)
+        << key;
+    RegCloseKey(h);
+  }
+  EXPECT_EQ(InstanceOfPath(kPath), "USB\\VID_1D4F&PID_0A71\\OMX0001");
+}
+
+TEST_F(OmxTest, UnloadRightAfterAnEventDoesNotHang) {
+  std::string world = DefaultWorldText();
+  Load(world);
+  Recorder rec;
+  WriteWorld(Edited(world, "Present=1", "Present=0"));
+  DetectRec dr{};
+  // no pumping: the events are on their way to this thread's window
+  while (api_.OMXWL_DevDetect(&dr) == 1) Sleep(20);
+  DWORD start = GetTickCount();
+  Unload();
+  EXPECT_LT(GetTickCount() - start, 4000u);  // the watcher gives up a blocked send
+  Load(world);
+  EXPECT_EQ(api_.OMXWL_DevDetect(&dr), 1);
+}

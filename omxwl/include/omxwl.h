@@ -283,6 +283,12 @@ constexpr uint32_t OMXWL_OID_PRIVATE_ANTENNA = 0xFFA00002;           // 1 byte
 
 // Entry points, all __stdcall with int32 results, exported undecorated.
 // Each has a pointer type PFN_<name> for GetProcAddress.
+// Buffers passed without a length: GetWLANDriverPath and GetWLANDomain 256
+// bytes, IPDataToStr 260, EnumWLProfiles 256, GetCurrentProfile 65 (a
+// profile name); GetAllowedChannel/GetAPAllowedChannel write at most the real
+// channel set of the band (never more than 512 entries). QueryOID sets
+// *written to the bytes written, or to the bytes needed when the buffer is
+// too short. omxwl/README.md describes the simulated library's behaviour.
 #define OMXWL_ENTRY_POINTS(X)                                                              \
   X(OMXWL_Initial, (const char* root, int32_t flags))                                      \
   X(OMXWL_EnumAvailableDevice, (int32_t index, DetectRec* rec))                            \

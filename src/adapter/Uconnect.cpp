@@ -68,10 +68,6 @@ size_t TFuncList::Count() const {
 
 namespace {
 
-void DetectIgnore(bool on) {
-  if (g_ThrdDetect) g_ThrdDetect->SetIgnore(on);
-}
-
 WORD ServicePackMajor() {
   OSVERSIONINFOEXA info;
   std::memset(&info, 0, sizeof info);
@@ -123,19 +119,19 @@ void CNICAdapter::DoConnect() {
     // An earlier run already applied the newest profile; applying nothing
     // keeps AppliedProf true to what the adapter really got.
     LogWrite("CNICAdapter::DoConnect() no pending profile, nothing to apply");
-    DetectIgnore(false);
+    SetDetectIgnore(false);
     LogWrite("CNICAdapter::DoConnect() end");
     return;
   }
   const WLProfile profile = *taken;
   delete AppliedProf.Exchange(taken);
 
-  DetectIgnore(true);
+  SetDetectIgnore(true);
   // Sent, not posted: the window clears its view before the link drops.
   if (OwnerWnd) SendMessageA(OwnerWnd, NotifyMsg, kNotifyConnecting, 0);
 
   if (!LockLib("CNICAdapter::DoConnect")) {
-    DetectIgnore(false);
+    SetDetectIgnore(false);
     return;
   }
   if (profile.ApplyNetwork) {
@@ -171,7 +167,7 @@ void CNICAdapter::DoConnect() {
 
   if (g_ThrdDetect) {
     Sleep(1000);
-    DetectIgnore(false);
+    SetDetectIgnore(false);
   }
   LogWrite("CNICAdapter::DoConnect() end");
 }
@@ -195,9 +191,9 @@ void CNICAdapter::DoSetZeroCfg() {
   if (g_GlobalVar.OsVersionCode < 7) return;
   LogWrite("CNICAdapter::DoSetZeroCfg()");
   const bool wanted = UseWZC;
-  DetectIgnore(true);
+  SetDetectIgnore(true);
   if (!LockLib("CNICAdapter::DoSetZeroCfg")) {
-    DetectIgnore(false);
+    SetDetectIgnore(false);
     return;
   }
   int32_t current = 0;
@@ -217,7 +213,7 @@ void CNICAdapter::DoSetZeroCfg() {
     g_OmxLib.OMXWL_Set_ZeroConfig(wanted ? 1 : 0);
   }
   UnlockLib("CNICAdapter::DoSetZeroCfg");
-  DetectIgnore(false);
+  SetDetectIgnore(false);
   LogWrite("CNICAdapter::DoSetZeroCfg() end");
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <mutex>
 
 #include "adapter/Ucomxlib.h"
 #include "app/Uapplication.h"
@@ -35,7 +36,18 @@ bool IsDetectThread(DWORD threadId) {
   return GetCurrentThreadId() == threadId;
 }
 
+// Guards the use of g_ThrdDetect from other threads against its destruction.
+std::mutex& DetectorLifetimeLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 }  // namespace
+
+void SetDetectIgnore(bool on) {
+  std::lock_guard<std::mutex> guard(DetectorLifetimeLock());
+  if (g_ThrdDetect) g_ThrdDetect->SetIgnore(on);
+}
 
 CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
   InitializeCriticalSection(&listLock_);
@@ -44,7 +56,10 @@ CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
 }
 
 CThrdDetect::~CThrdDetect() {
-  if (g_ThrdDetect == this) g_ThrdDetect = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(DetectorLifetimeLock());
+    if (g_ThrdDetect == this) g_ThrdDetect = nullptr;
+  }
   StopThread();
   ClearDevList();
   if (stopEvent_) CloseHandle(stopEvent_);

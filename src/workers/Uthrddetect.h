@@ -78,3 +78,7 @@ class CThrdDetect : public CThread {
 
 // The one detection thread of the program; null while none exists.
 extern CThrdDetect* g_ThrdDetect;
+
+// SetIgnore on g_ThrdDetect when it exists, from any thread; a detection
+// thread being destroyed meanwhile is waited for, never touched after.
+void SetDetectIgnore(bool on);

@@ -34,7 +34,7 @@ int RunGuarded(StartupState& state, const std::function<void(StartupState&)>& bo
 
 // Creates the main window as the application's main window and calls its
 // Start with the flag word; null when it cannot be created. Implemented by
-// the main window's unit (for now the stand-in of Ustandinmain.cpp).
+// the main window's unit (Uformmain.cpp).
 HWND CreateMainForm(int32_t flags);
 
 // The whole entry point; the result of WinMain.

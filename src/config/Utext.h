@@ -36,3 +36,29 @@ template <size_t N>
 inline std::string FieldText(const unsigned char (&field)[N]) {
   return FieldText(reinterpret_cast<const char*>(field), N);
 }
+
+// A text with one "%s" taken from a string file: the first "%s" becomes arg,
+// "%%" becomes "%", anything else stays as written. Unlike printf, a format
+// with other or more conversions cannot read past its argument.
+inline std::string FormatText(std::string_view format, std::string_view arg) {
+  std::string out;
+  out.reserve(format.size() + arg.size());
+  bool used = false;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size()) {
+      if (format[i + 1] == 's') {
+        if (!used) out.append(arg);
+        used = true;
+        ++i;
+        continue;
+      }
+      if (format[i + 1] == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+    }
+    out += format[i];
+  }
+  return out;
+}

@@ -37,7 +37,8 @@ class MainFormTest : public ::testing::Test {
 };
 
 TEST_F(MainFormTest, StartsHiddenAndCodeOneShowsIt) {
-  HWND main = CreateMainForm(0);
+  // No adapter here: "Open" (code 1) shows the window only with /TrayIcon.
+  HWND main = CreateMainForm(CmdTrayIcon);
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(Application.MainWindow, main);
   EXPECT_FALSE(IsWindowVisible(main));

@@ -1,0 +1,143 @@
+#include "pages/ap/Uframeapinfo.h"
+
+#include "adapter/Ucomxlib.h"
+#include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
+#include "pages/station/Upageparts.h"
+
+using namespace pageparts;
+
+namespace {
+constexpr const char* kSection = "FrameAPInfo";
+constexpr int kCaptionLeft = 32;
+constexpr int kValueRight = 282;
+}  // namespace
+
+TFrameAPInfo::TFrameAPInfo(TComponent* owner, TContainer* parent, std::string name)
+    : TPropertyPageFrame(owner, parent, std::move(name)) {
+  ImgBG = MakeBackground(this, "ImgFrAPInfo");
+  LbStatus = MakeHeading(this, this, "LbStatus", "Status", 16, 12, 266);
+  int top = 38;
+  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
+                  const char* text) {
+    caption = MakeCaption(this, this, cname, text, kCaptionLeft, top);
+    value = MakeValue(this, this, vname, kCaptionLeft + 100, top, 100);
+    top += 24;
+  };
+  pair(LbSSID, LblSSID, "LbSSID", "LblSSID", "SSID:");
+  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Current Channel:");
+  pair(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transmission Rate:");
+  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
+  pair(LbMAC, LblMAC, "LbMAC", "LblMAC", "MAC:");
+  pair(LbPower, LblPower, "LbPower", "LblPower", "Output Power:");
+  pair(LbIP, LblIP, "LbIP", "LblIP", "IP Address");
+  LbAssoc = MakeHeading(this, this, "LbAssoc", "Association List", 300, 12, 236);
+  LvMAC = new TSortLv(this, this, "LvMAC");
+  LvMAC->SetBounds(300, 34, 236, 186);
+  LvMAC->AddColumn("", 0);
+  LvMAC->AddColumn("MAC Address", 210);
+  LvMAC->SetSortColunm(1);
+  LvMAC->SetSortImages(Images("ImgsSort"));
+  LvMAC->OnCompare = [this](const TLvRow& a, const TLvRow& b) {
+    const int column = LvMAC->SortColunm();
+    int r = 0;
+    if (column > 0 && column - 1 < a.SubItemCount())
+      r = lstrcmpiA(a.SubItem(column - 1).c_str(), b.SubItem(column - 1).c_str());
+    else if (column == 0)
+      r = lstrcmpiA(a.Caption().c_str(), b.Caption().c_str());
+    return LvMAC->Increase() ? r : -r;
+  };
+  LvMAC->SkipSort1 = 0;
+  BtnRefresh = MakeButton(this, this, "BtnRefresh", "Refresh", "ImgBtnRefresh", 436, 228);
+  BtnRefresh->OnClick = [this] { BtnRefreshClick(); };
+}
+
+void TFrameAPInfo::InitPage() {
+  LocalisePage(kSection);
+  LocaliseButtons(this, kSection);
+  for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbSSID, LblSSID},
+                                {LbChannel, LblChannel},
+                                {LbTxRate, LblTxRate},
+                                {LbSecurity, LblSecurity},
+                                {LbMAC, LblMAC},
+                                {LbPower, LblPower},
+                                {LbIP, LblIP}})
+    FitLabelPair(caption, value, kValueRight);
+  ResetPage();
+}
+
+void TFrameAPInfo::ClearValues() {
+  for (TValueLabel* l : {LblSSID, LblChannel, LblTxRate, LblSecurity, LblMAC, LblPower, LblIP})
+    l->SetCaption("");
+  LvMAC->Clear();
+}
+
+void TFrameAPInfo::ResetPage() {
+  BtnRefresh->SetEnabled(false);
+  ClearValues();
+  renewPending_ = false;
+}
+
+void TFrameAPInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
+  if (kind == 1) {
+    if (!adapter || !(mode & 1)) return;
+    adapter_ = adapter;
+    BtnRefresh->SetEnabled(!adapter->UseWZC);
+  } else if (kind == 2) {
+    ResetPage();
+    adapter_ = nullptr;
+  }
+}
+
+void TFrameAPInfo::AdapterNotify(CNICAdapter* adapter, int code, int value) {
+  (void)adapter;
+  if (!adapter_) return;
+  if (code == 3) {
+    Refresh();
+  } else if (code == 7 && (value & 1)) {
+    renewPending_ = true;
+    ClearValues();
+  } else if (code == 4) {
+    if (value == 1)
+      ResetPage();
+    else
+      BtnRefresh->SetEnabled(true);
+  }
+}
+
+void TFrameAPInfo::Refresh() {
+  if (adapter_->UseWZC) return;
+  WLStatus s{};
+  NetworkInfo info{};
+  adapter_->GetStatus(s);
+  adapter_->GetNetInfo(info);
+  if (s.MediaState == 1) return;
+  if (renewPending_) {
+    renewPending_ = false;
+    if (adapter_->ReadSet("AutoRenewIP", true)) adapter_->IPConfig(kIPRelease | kIPRenew);
+  }
+  const uint32_t n = s.SsidLength < sizeof s.Ssid ? s.SsidLength : sizeof s.Ssid;
+  LblSSID->SetCaption(std::string(reinterpret_cast<const char*>(s.Ssid), n));
+  LblChannel->SetCaption(std::to_string(
+      g_OmxLib.OMXWL_FrequencyToChannel ? g_OmxLib.OMXWL_FrequencyToChannel(s.Frequency) : 0));
+  LblTxRate->SetCaption(RateText(s.TxRate));
+  LblSecurity->SetCaption(g_GlobalVar.SecurityText(s.Security));
+  LblMAC->SetCaption(adapter_->MacAddress);
+  char text[64] = {};
+  if (g_OmxLib.OMXWL_IPDataToStr) g_OmxLib.OMXWL_IPDataToStr(info.NI_IpAddr, text);
+  const std::string ip = FieldText(text, sizeof text);
+  LblIP->SetCaption(ip.empty() ? "0.0.0.0" : ip);
+  // The adapter offers no list of associated stations: every row goes.
+  LvMAC->Clear();
+}
+
+void TFrameAPInfo::ConnectLast() {
+  if (!adapter_ || !adapter_->ReadSet("InitConnect", true)) return;
+  const WLProfile& ap = g_GlobalVar.APProfile;
+  LogWrite("Connect last => %s", FieldText(ap.ProfileName).c_str());
+  adapter_->Connect(ap);
+}
+
+void TFrameAPInfo::BtnRefreshClick() {
+  LvMAC->Clear();
+}

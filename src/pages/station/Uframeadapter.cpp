@@ -1,0 +1,167 @@
+#include "pages/station/Uframeadapter.h"
+
+#include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
+#include "config/Uutility.h"
+#include "pages/station/Upageparts.h"
+
+using namespace pageparts;
+
+namespace {
+
+constexpr const char* kSection = "FrameAdapter";
+constexpr int kMaxRates = 256;
+constexpr int kCaptionLeft = 40;
+constexpr int kListLeft = 190;
+constexpr int kListWidth = 180;
+
+}  // namespace
+
+TFrameAdapter::TFrameAdapter(TComponent* owner, TContainer* parent, std::string name)
+    : TPropertyPageFrame(owner, parent, std::move(name)) {
+  ImgBG = MakeBackground(this, "ImgAdapter");
+  LbSetting = MakeHeading(this, this, "LbSetting", "Adapter Setting", 16, 12, 300);
+  auto row = [&](TLabel*& caption, TComboBox*& list, const char* cname, const char* lname,
+                 const char* text, int top) {
+    caption = MakeCaption(this, this, cname, text, kCaptionLeft, top + 4);
+    caption->SetWidth(kListLeft - kCaptionLeft - 8);
+    list = new TComboBox(this, this, lname);
+    list->SetBounds(kListLeft, top, kListWidth, 200);
+  };
+  row(LbTxRate, CmbTxRate, "LbTxRate", "CmbTxRate", "Transfer Rate:", 48);
+  row(LbPreamble, CmbPreamble, "LbPreamble", "CmbPreamble", "Preamble Type:", 84);
+  row(LbPower, CmbPower, "LbPower", "CmbPower", "Power Saving Mode:", 120);
+  BtnSave = MakeButton(this, this, "BtnSave", "Save", "ImgBtnSave", kButtonRight, kButtonTop);
+  BtnSave->OnClick = [this] { BtnSaveClick(); };
+}
+
+void TFrameAdapter::InitPage() {
+  LocalisePage(kSection);
+  LocaliseButtons(this, kSection);
+  const TPicture& mark = Picture("ImgMark");
+  if (!mark.Empty())
+    for (TLabel* l : {LbTxRate, LbPreamble, LbPower}) PlaceMarkImage(l, &mark);
+  const std::string* common = g_GlobalVar.CommonStrings;
+  CmbPreamble->Clear();
+  CmbPreamble->AddItem(common[csPreambleAuto], 2);
+  CmbPreamble->AddItem(common[csPreambleLong], 0);
+  CmbPreamble->AddItem(common[csPreambleShort], 1);
+  CmbPower->Clear();
+  CmbPower->AddItem(common[csPowSaveNo], 0);
+  CmbPower->AddItem(common[csPowSaveFast], 2);
+  CmbPower->AddItem(common[csPowSaveMax], 1);
+  ResetPage();
+}
+
+void TFrameAdapter::ResetPage() {
+  CmbTxRate->Clear();
+  CmbPreamble->SetItemIndex(-1);
+  CmbPower->SetItemIndex(-1);
+  for (TWinControl* c :
+       std::initializer_list<TWinControl*>{CmbTxRate, CmbPreamble, CmbPower, BtnSave})
+    c->SetEnabled(false);
+  rateBand_ = 4;
+}
+
+bool TFrameAdapter::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
+  if (adapter_ && !adapter_->UseWZC) ShowCurrent();
+  return TPropertyPageFrame::EnterPage(previous, mode, flags);
+}
+
+void TFrameAdapter::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
+  if (kind == 1) {
+    if (!adapter || (mode & 1)) return;
+    adapter_ = adapter;
+    if (!adapter->UseWZC) EnableAndFill();
+  } else if (kind == 2) {
+    ResetPage();
+    adapter_ = nullptr;
+  }
+}
+
+void TFrameAdapter::AdapterNotify(CNICAdapter* adapter, int code, int value) {
+  (void)adapter;
+  if (!adapter_) return;
+  if (code == 4) {
+    if (value == 1)
+      ResetPage();
+    else
+      EnableAndFill();
+  } else if (code == 7 && !(value & 1)) {
+    ShowCurrent();
+  } else if (code == 3) {
+    FollowBand();
+  }
+}
+
+void TFrameAdapter::EnableAndFill() {
+  for (TWinControl* c :
+       std::initializer_list<TWinControl*>{CmbTxRate, CmbPreamble, CmbPower, BtnSave})
+    c->SetEnabled(true);
+  const int32_t bands = CFAGlobalVar::ModeToBands(adapter_->SupportMode);
+  if (bands & Band11g)
+    InitTxRate(3);
+  else if (bands & Band11b)
+    InitTxRate(1);
+  else if (bands & Band11a)
+    InitTxRate(2);
+}
+
+void TFrameAdapter::InitTxRate(int band) {
+  const char* key = band == 1 ? "TxRateB" : band == 2 ? "TxRateA" : band == 3 ? "TxRateG" : nullptr;
+  if (!key) {
+    LogWrite("TFrameAdapter::InitTxRate NetworkType %d", band);
+    return;
+  }
+  const std::string text = adapter_ ? adapter_->ReadSet(key, "") : std::string();
+  int32_t values[kMaxRates];
+  const int found = ParseIntList(text, values, kMaxRates);
+  const int count = found < kMaxRates ? found : kMaxRates;
+  CmbTxRate->Clear();
+  for (int i = 0; i < count && values[i] >= 1; ++i)
+    CmbTxRate->InsertItem(0, RateText(values[i]), values[i]);
+  CmbTxRate->InsertItem(0, g_GlobalVar.CommonStrings[csAuto], 15);
+  rateBand_ = band;
+}
+
+void TFrameAdapter::ShowCurrent() {
+  if (!adapter_) return;
+  WLProfile profile = adapter_->DefProf;
+  WLProfile applied{};
+  if (adapter_->GetAppliedProf(applied)) profile = applied;
+  if (!CmbPower->SelectByValue(profile.PowerMode) && CmbPower->Count() > 0)
+    CmbPower->SetItemIndex(0);
+  if (!CmbPreamble->SelectByValue(profile.PreambleMode)) CmbPreamble->SelectByValue(2);
+  if (!CmbTxRate->SelectByValue(profile.TxRate) && CmbTxRate->Count() > 0)
+    CmbTxRate->SetItemIndex(0);
+}
+
+void TFrameAdapter::FollowBand() {
+  if (adapter_->UseWZC) return;
+  WLStatus status{};
+  adapter_->GetStatus(status);
+  if (status.MediaState != 0) return;
+  if (status.NetType != rateBand_) {
+    InitTxRate(status.NetType);
+    ShowCurrent();
+  }
+}
+
+void TFrameAdapter::BtnSaveClick() {
+  if (!adapter_) return;
+  WLProfile& work = g_GlobalVar.WorkProfile;
+  WLProfile applied{};
+  if (!adapter_->GetAppliedProf(applied)) return;
+  work = applied;
+  work.TxRate = static_cast<int32_t>(CmbTxRate->SelectedValue(15));
+  work.PreambleMode = static_cast<int32_t>(CmbPreamble->SelectedValue(2));
+  work.PowerMode = static_cast<int32_t>(CmbPower->SelectedValue(0));
+  const std::string name = FieldText(work.ProfileName);
+  if (adapter_->IsProfileExist(name)) {
+    LogWrite("modify profile %s", name.c_str());
+    if (TForm* form = ParentForm()) SendMessageA(form->Handle(), NotifyMsg, 5, 256);
+  } else {
+    LogWrite("profile %s is not exist", name.c_str());
+  }
+  if (!adapter_->UseWZC) adapter_->Connect(work);
+}

@@ -1,0 +1,282 @@
+#include "pages/station/Uframelinkinfo.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "adapter/Ucomxlib.h"
+#include "adapter/Unicadapter.h"
+#include "pages/station/Upageparts.h"
+
+using namespace pageparts;
+
+namespace {
+
+constexpr const char* kSection = "FrameLinkInfo";
+constexpr int kLeftCaption = 32;
+constexpr int kLeftRight = 282;
+constexpr int kRightCaption = 300;
+constexpr int kRightRight = 536;
+constexpr int kFirstRow = 38;
+constexpr int kRowStep = 24;
+constexpr int kLampLeft = 416;
+
+std::string AuthModeText(int32_t mode) {
+  const std::string* common = g_GlobalVar.CommonStrings;
+  if (mode == 1) return common[csAuthModeShare];
+  if (mode == 2) return common[csAuthModeAuto];
+  return common[csAuthModeOpen];
+}
+
+std::string Dot1xText(int32_t method) {
+  const std::string* common = g_GlobalVar.CommonStrings;
+  switch (method) {
+    case 1:
+      return common[csAuthen_TLS];
+    case 2:
+      return common[csAuthen_TTLS];
+    case 3:
+      return common[csAuthen_PEAP];
+    case 4:
+      return common[csAuthen_LEAP];
+    case 5:
+      return common[csAuthen_MD5];
+  }
+  return std::string();
+}
+
+}  // namespace
+
+TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::string name)
+    : TPropertyPageFrame(owner, parent, std::move(name)) {
+  ImgBG = MakeBackground(this, "ImgFrLink");
+  LbStatus = MakeHeading(this, this, "LbStatus", "Wireless Network Status", 16, 12, 266);
+  LbStatistics = MakeHeading(this, this, "LbStatistics", "Statistics", 292, 12, 200);
+
+  int left = kLeftCaption, top = kFirstRow;
+  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
+                  const char* text) {
+    caption = MakeCaption(this, this, cname, text, left, top);
+    value = MakeValue(this, this, vname, left + 100, top, 100);
+    top += kRowStep;
+  };
+  pair(LbProfName, LblProfName, "LbProfName", "LblProfName", "Profile Name:");
+  pair(LbSSID, LblSSID, "LbSSID", "LblSSID", "Network Name (SSID):");
+  pair(LbMAC, LblMAC, "LbMAC", "LblMAC", "AP MAC Address:");
+  pair(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
+  pair(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transmission Rate:");
+  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
+  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
+  pair(LbIP, LblIP, "LbIP", "LblIP", "IP Address");
+  left = kRightCaption;
+  top = kFirstRow;
+  pair(LbTransRate, LblTransRate, "LbTransRate", "LblTransRate", "Transmit Rate:");
+  pair(LbRecvReate, LblRecvReate, "LbRecvReate", "LblRecvReate", "Receive Rate:");
+  pair(LbAuthen, LblAuthen, "LbAuthen", "LblAuthen", "Authentication:");
+  pair(LbNetMode, LblNetMode, "LbNetMode", "LblNetMode", "Network Mode:");
+  pair(LbTrans, LblTrans, "LbTrans", "LblTrans", "Total Transmit:");
+  pair(LbRecv, LblRecv, "LbRecv", "LblRecv", "Total Receive:");
+  pair(LbLinkQuality, LblLinkQuality, "LbLinkQuality", "LblLinkQuality", "Link Quality:");
+
+  LbSignal = MakeCaption(this, this, "LbSignal", "Signal Strength", kRightCaption, 214);
+  LbQuality = MakeCaption(this, this, "LbQuality", "Link Quality", kRightCaption, 240);
+  BtnTChart = new TPicButton(this, this, "BtnTChart");
+  BtnTChart->SetFaces(Picture("ImgBtnTChart"), Picture("ImgBtnTChartOn"),
+                      Picture("ImgBtnTChartOn"));
+  BtnTChart->SetBounds(kRightRight - 30, 4, 30, 30);
+  BtnTChart->SetEnabled(false);
+}
+
+void TFrameLinkInfo::InitPage() {
+  LocalisePage(kSection);
+  const TPicture& mark = Picture("ImgMark");
+  TLabel* left[] = {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP};
+  TValueLabel* leftValues[] = {LblProfName, LblSSID,     LblMAC,     LblNetType,
+                               LblTxRate,   LblSecurity, LblChannel, LblIP};
+  for (int i = 0; i < 8; ++i) {
+    if (!mark.Empty()) PlaceMarkImage(left[i], &mark);
+    FitLabelPair(left[i], leftValues[i], kLeftRight);
+  }
+  TLabel* right[] = {LbTransRate, LbRecvReate, LbAuthen, LbNetMode, LbTrans, LbRecv, LbLinkQuality};
+  TValueLabel* rightValues[] = {LblTransRate, LblRecvReate, LblAuthen,     LblNetMode,
+                                LblTrans,     LblRecv,      LblLinkQuality};
+  for (int i = 0; i < 7; ++i) FitLabelPair(right[i], rightValues[i], kRightRight);
+  ShrinkCaption(LbStatistics);
+  // Right-aligned with the right column.
+  BtnTChart->SetLeft(kRightRight - BtnTChart->Width());
+  const TPicture& light = Picture("ImgLight");
+  const int w = light.Empty() ? 10 : light.Width();
+  const int h = light.Empty() ? 14 : light.Height();
+  for (int i = 0; i < kLampCount; ++i) {
+    SignalLamps[i] = new TImage(this, this, "ImgSignal" + std::to_string(i + 1));
+    SignalLamps[i]->SetPicture(light);
+    SignalLamps[i]->SetBounds(kLampLeft + i * w, LbSignal->Top() + 1, w, h);
+    QualityLamps[i] = new TImage(this, this, "ImgQuality" + std::to_string(i + 1));
+    QualityLamps[i]->SetPicture(light);
+    QualityLamps[i]->SetBounds(kLampLeft + i * w, LbQuality->Top() + 1, w, h);
+  }
+  ResetPage();
+}
+
+void TFrameLinkInfo::ResetPage() {
+  ClearValues();
+  BtnTChart->SetEnabled(false);
+  haveProfile_ = false;
+  std::memset(&profile_, 0, sizeof profile_);
+  connecting_ = false;
+  rateTime_ = 0;
+}
+
+void TFrameLinkInfo::ClearValues() {
+  for (TComponent* c : Components())
+    if (c->Kind() == TKind::ValueLabel) c->AsControl()->SetCaption("");
+  for (int i = 0; i < kLampCount; ++i) {
+    if (SignalLamps[i]) SignalLamps[i]->Hide();
+    if (QualityLamps[i]) QualityLamps[i]->Hide();
+  }
+}
+
+int TFrameLinkInfo::LitLamps(bool quality) const {
+  int n = 0;
+  for (TImage* lamp : quality ? QualityLamps : SignalLamps) n += lamp && lamp->Visible();
+  return n;
+}
+
+void TFrameLinkInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
+  if (kind == 1) {
+    if (!adapter || (mode & 1)) return;
+    adapter_ = adapter;
+    // The chart button stays off: the throughput chart is not part of the
+    // program yet.
+  } else if (kind == 2) {
+    ResetPage();
+    adapter_ = nullptr;
+  }
+}
+
+void TFrameLinkInfo::AdapterNotify(CNICAdapter* adapter, int code, int value) {
+  (void)adapter;
+  if (!adapter_) return;
+  if (code == 3) {
+    Refresh();
+  } else if (code == 7 && !(value & 1)) {
+    ConnectStarted();
+  } else if (code == 4 && value == 1) {
+    ResetPage();
+  }
+}
+
+void TFrameLinkInfo::ConnectStarted() {
+  connecting_ = true;
+  rateTime_ = 0;
+  ClearValues();
+  haveProfile_ = adapter_->GetAppliedProf(profile_);
+}
+
+void TFrameLinkInfo::Refresh() {
+  if (adapter_->UseWZC) return;
+  WLStatus status{};
+  NetworkInfo info{};
+  adapter_->GetStatus(status);
+  adapter_->GetNetInfo(info);
+  if (status.MediaState != 0) {
+    if (connecting_) return;
+    rateTime_ = 0;
+    ClearValues();
+    return;
+  }
+  if (connecting_) {
+    connecting_ = false;
+    if (!adapter_->UseWZC && adapter_->ReadSet("AutoRenewIP", true))
+      adapter_->IPConfig(kIPRelease | kIPRenew);
+  }
+  ShowStatus(status);
+  ShowIP(info);
+  ShowRates(status);
+}
+
+void TFrameLinkInfo::ShowStatus(const WLStatus& s) {
+  const std::string* common = g_GlobalVar.CommonStrings;
+  if (haveProfile_) {
+    const std::string name = FieldText(profile_.ProfileName);
+    LblProfName->SetCaption(name == kEditingProfile ? std::string() : name);
+    const int32_t method = profile_.EncryptionMethod;
+    LblSecurity->SetCaption(g_GlobalVar.SecurityText(method));
+    std::string authen;
+    if (method == EncNone || method == EncWEP)
+      authen = AuthModeText(s.AuthMode);
+    else if (method == EncWPA_PSK || method == EncWPA2_PSK)
+      authen = common[csNone];
+    else if (method == EncWPA || method == EncRADIUS || method == EncWPA2)
+      authen = Dot1xText(profile_.MS8021xAuthMode);
+    LblAuthen->SetCaption(authen);
+  } else {
+    LblSecurity->SetCaption(g_GlobalVar.SecurityText(s.Security));
+    LblAuthen->SetCaption(AuthModeText(s.AuthMode));
+  }
+  const uint32_t n = s.SsidLength < sizeof s.Ssid ? s.SsidLength : sizeof s.Ssid;
+  LblSSID->SetCaption(std::string(reinterpret_cast<const char*>(s.Ssid), n));
+  char text[64];
+  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", s.Bssid[0], s.Bssid[1],
+                s.Bssid[2], s.Bssid[3], s.Bssid[4], s.Bssid[5]);
+  LblMAC->SetCaption(text);
+  LblNetType->SetCaption(s.InfraMode == 1 ? common[csInfrastructure] : common[csAdHoc]);
+  LblTxRate->SetCaption(RateText(s.TxRate));
+  LblChannel->SetCaption(std::to_string(
+      g_OmxLib.OMXWL_FrequencyToChannel ? g_OmxLib.OMXWL_FrequencyToChannel(s.Frequency) : 0));
+  switch (s.NetType) {
+    case 1:
+      LblNetMode->SetCaption(common[cs802B]);
+      break;
+    case 2:
+      LblNetMode->SetCaption(common[cs802A]);
+      break;
+    case 3:
+      LblNetMode->SetCaption(common[cs802G]);
+      break;
+    default:
+      break;
+  }
+  LblTrans->SetCaption(std::to_string(s.TxTotal));
+  LblRecv->SetCaption(std::to_string(s.RxTotal));
+  std::snprintf(text, sizeof text, "%d %s", static_cast<int>(s.LinkLevel), common[csdBm].c_str());
+  LblLinkQuality->SetCaption(text);
+  ShowLamps(SignalLamps, CFAGlobalVar::SignalPercent(s.SignalLevel));
+  ShowLamps(QualityLamps, CFAGlobalVar::SignalPercent(s.LinkLevel));
+}
+
+void TFrameLinkInfo::ShowLamps(TImage* const* lamps, int percent) {
+  const int lit = (percent + 9) / 10;
+  for (int i = 0; i < kLampCount; ++i)
+    if (lamps[i]) lamps[i]->SetVisible(i < lit);
+}
+
+void TFrameLinkInfo::ShowIP(const NetworkInfo& info) {
+  char text[64] = {};
+  if (g_OmxLib.OMXWL_IPDataToStr) g_OmxLib.OMXWL_IPDataToStr(info.NI_IpAddr, text);
+  std::string ip = FieldText(text, sizeof text);
+  LblIP->SetCaption(ip.empty() ? "0.0.0.0" : ip);
+}
+
+void TFrameLinkInfo::ShowRates(const WLStatus& s) {
+  const DWORD now = GetTickCount();
+  if (rateTime_ == 0) {
+    rateTime_ = now;
+    prevRx_ = s.RxCounter;
+    prevTx_ = s.TxCounter;
+    return;
+  }
+  const DWORD elapsed = now - rateTime_;
+  auto rate = [elapsed](uint64_t now, uint64_t prev) -> float {
+    if (now < prev || elapsed == 0) return 0.0f;
+    return static_cast<float>((now - prev) >> 7) / static_cast<float>(elapsed) * 1000.0f;
+  };
+  const std::string& kbps = g_GlobalVar.CommonStrings[csKbps];
+  char text[64];
+  std::snprintf(text, sizeof text, "%.0f %s", rate(s.TxCounter, prevTx_), kbps.c_str());
+  LblTransRate->SetCaption(text);
+  std::snprintf(text, sizeof text, "%.0f %s", rate(s.RxCounter, prevRx_), kbps.c_str());
+  LblRecvReate->SetCaption(text);
+  prevRx_ = s.RxCounter;
+  prevTx_ = s.TxCounter;
+  rateTime_ = now;
+}

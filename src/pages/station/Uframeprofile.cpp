@@ -1,0 +1,323 @@
+#include "pages/station/Uframeprofile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
+#include "pages/station/Upageparts.h"
+#include "ui/Upalette.h"
+
+using namespace pageparts;
+
+namespace {
+
+constexpr const char* kSection = "FrameProfile";
+constexpr int kInfoLeft = 348;
+constexpr int kInfoRight = 536;
+
+int RowIcon(const WLProfile& p) {
+  return (p.EncryptionMethod != 0 ? 2 : 0) + (p.NetworkMode != 1 ? 1 : 0);
+}
+
+}  // namespace
+
+TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string name)
+    : TPropertyPageFrame(owner, parent, std::move(name)) {
+  ImgBG = MakeBackground(this, "ImgFrProfile");
+  PlProfile = new TPanel(this, this, "PlProfile");
+  PlProfile->SetBounds(0, 0, Width(), Height());
+
+  LbList = MakeHeading(this, PlProfile, "LbList", "Profile List", 16, 12, 300);
+  LvProf = new TSortLv(this, PlProfile, "LvProf");
+  LvProf->SetBounds(16, 34, 306, 186);
+  LvProf->AddColumn("", 26);
+  LvProf->AddColumn("Profile Name", 140);
+  LvProf->AddColumn("SSID", 134);
+  LvProf->SkipSort1 = 0;
+  LvProf->SetSortColunm(1);
+  LvProf->SetIncrease(true);
+  LvProf->SetGridLines(true);
+  LvProf->SetSmallImages(Images("ImgsType"));
+  LvProf->SetSortImages(Images("ImgsSort"));
+
+  LbInfo = MakeHeading(this, PlProfile, "LbInfo", "Profile Info", 338, 12, 198);
+  int top = 40;
+  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
+                  const char* text) {
+    caption = MakeCaption(this, PlProfile, cname, text, kInfoLeft, top);
+    value = MakeValue(this, PlProfile, vname, kInfoLeft + 100, top, 88);
+    top += 24;
+  };
+  pair(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
+  pair(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode:");
+  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
+  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
+  pair(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transfer Rate:");
+
+  BtnActivate = MakeButton(this, PlProfile, "BtnActivate", "Activate", "ImgBtnAct", 0, kButtonTop);
+  BtnAdd = MakeButton(this, PlProfile, "BtnAdd", "Add", "ImgBtnAdd", 0, kButtonTop);
+  BtnDelete = MakeButton(this, PlProfile, "BtnDelete", "Delete", "ImgBtnDelete", 0, kButtonTop);
+  BtnEdit = MakeButton(this, PlProfile, "BtnEdit", "Edit", "ImgBtnEdit", 0, kButtonTop);
+
+  LvProf->OnCompare = [this](const TLvRow& a, const TLvRow& b) { return LvProfCompare(a, b); };
+  LvProf->OnSelectItem = [this](TLvRow* row, bool selected) { LvProfSelectItem(row, selected); };
+  LvProf->OnRowColor = [this](const TLvRow& row) -> COLORREF {
+    const WLProfile* p = RowProfile(&row);
+    return p && std::memcmp(p, &applied_, sizeof applied_) == 0 ? palette::RowHighlight : CLR_NONE;
+  };
+  LvProf->OnDeleteRow = [](TLvRow& row) {
+    delete static_cast<WLProfile*>(row.Data);
+    row.Data = nullptr;
+  };
+  LvProf->OnDblClick = [this] { BtnActivateClick(); };
+  BtnActivate->OnClick = [this] { BtnActivateClick(); };
+  BtnDelete->OnClick = [this] { BtnDeleteClick(); };
+}
+
+TFrameProfile::~TFrameProfile() {
+  // The rows' profiles are freed here: the list does not report its rows
+  // while its owner is being destroyed.
+  ClearList();
+}
+
+const WLProfile* TFrameProfile::RowProfile(const TLvRow* row) {
+  return row ? static_cast<const WLProfile*>(row->Data) : nullptr;
+}
+
+void TFrameProfile::InitPage() {
+  LocalisePage(kSection);
+  LocaliseButtons(this, kSection);
+  for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbNetType, LblNetType},
+                                {LbWlMode, LblWlMode},
+                                {LbChannel, LblChannel},
+                                {LbSecurity, LblSecurity},
+                                {LbTxRate, LblTxRate}})
+    FitLabelPair(caption, value, kInfoRight);
+  ShrinkCaption(LbInfo);
+  // Right to left: Edit, Delete, Add, Activate.
+  int left = kButtonRight;
+  for (TPicButton* b : {BtnEdit, BtnDelete, BtnAdd, BtnActivate}) {
+    b->SetLeft(left);
+    left -= b->Width() + kButtonGap;
+  }
+  ResetPage();
+}
+
+void TFrameProfile::DonePage() {
+  ClearList();
+}
+
+void TFrameProfile::ResetPage() {
+  PlProfile->Show();
+  ClearList();
+  for (TPicButton* b : {BtnActivate, BtnAdd, BtnDelete, BtnEdit}) b->SetEnabled(false);
+  std::memset(&applied_, 0, sizeof applied_);
+}
+
+bool TFrameProfile::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
+  if (flags & kProfKeyOnly) {
+    if (!OpenWizard(3, flags)) return false;
+  } else {
+    PlProfile->Show();
+  }
+  return TPropertyPageFrame::EnterPage(previous, mode, flags);
+}
+
+void TFrameProfile::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
+  if (kind == 1) {
+    if (!adapter || (mode & 1)) return;
+    adapter_ = adapter;
+    blocked_ = adapter->UseWZC;
+    if (!blocked_) InitProfileList();
+  } else if (kind == 2) {
+    ResetPage();
+    adapter_ = nullptr;
+  }
+}
+
+void TFrameProfile::AdapterNotify(CNICAdapter* adapter, int code, int value) {
+  (void)adapter;
+  if (!adapter_) return;
+  if (code == 4) {
+    blocked_ = value == 1;
+    if (blocked_)
+      ResetPage();
+    else
+      InitProfileList();
+  } else if (code == 7 && !(value & 1)) {
+    adapter_->GetAppliedProf(applied_);
+    LvProf->Invalidate();
+  }
+}
+
+void TFrameProfile::InitProfileList() {
+  if (!adapter_) return;
+  // A second fill must not list every profile twice.
+  ClearList();
+  std::vector<WLProfile> profiles;
+  adapter_->GetProfileList(kStationList, profiles);
+  LvProf->BeginUpdate();
+  for (const WLProfile& p : profiles) {
+    TLvRow* row = LvProf->AddRow("", new WLProfile(p));
+    FillRow(row);
+  }
+  LvProf->EndUpdate();
+  LvProf->Sort();
+  if (LvProf->RowCount() > 0) LvProf->SelectRow(0);
+  FocusControl(LvProf, this, "TFrameProfile::InitProfileList");
+  // Adding needs the profile wizard, which this page does not hold yet.
+}
+
+void TFrameProfile::ClearList() {
+  LvProf->Clear();
+  ClearProfileInfo();
+}
+
+void TFrameProfile::FillRow(TLvRow* row) {
+  const WLProfile* p = RowProfile(row);
+  if (!p) return;
+  row->SetCaption("");
+  row->SetSubItem(0, FieldText(p->ProfileName));
+  row->SetSubItem(1, FieldText(p->Ssid1));
+  row->SetImageIndex(RowIcon(*p));
+}
+
+void TFrameProfile::ShowProfileInfo(const WLProfile& p) {
+  const std::string* common = g_GlobalVar.CommonStrings;
+  if (p.NetworkMode == 1) {
+    LblNetType->SetCaption(common[csInfrastructure]);
+    LblWlMode->SetCaption(CFAGlobalVar::ModeListText(p.ABGMode));
+  } else {
+    LblNetType->SetCaption(common[csAdHoc]);
+    LblWlMode->SetCaption(
+        adapter_ ? g_GlobalVar.BandText(p.AdHocBand, adapter_->ReadSet("EnableAdHocG", true))
+                 : common[csAuto]);
+  }
+  LblChannel->SetCaption(p.Channel != 0 && p.NetworkMode != 1 ? std::to_string(p.Channel)
+                                                              : common[csAuto]);
+  LblSecurity->SetCaption(g_GlobalVar.SecurityText(p.EncryptionMethod));
+  LblTxRate->SetCaption(p.TxRate != 0 && p.TxRate != 15 ? RateText(p.TxRate) : common[csAuto]);
+  BtnActivate->SetEnabled(!blocked_);
+  BtnDelete->SetEnabled(true);
+}
+
+void TFrameProfile::ClearProfileInfo() {
+  for (TValueLabel* l : {LblNetType, LblWlMode, LblChannel, LblSecurity, LblTxRate})
+    l->SetCaption("");
+  BtnActivate->SetEnabled(false);
+  BtnDelete->SetEnabled(false);
+  BtnEdit->SetEnabled(false);
+}
+
+void TFrameProfile::LvProfSelectItem(TLvRow* row, bool selected) {
+  const WLProfile* p = RowProfile(row);
+  if (selected && p)
+    ShowProfileInfo(*p);
+  else
+    ClearProfileInfo();
+}
+
+int TFrameProfile::LvProfCompare(const TLvRow& a, const TLvRow& b) const {
+  const int column = LvProf->SortColunm();
+  int r = 0;
+  if (column > 0 && column - 1 < a.SubItemCount())
+    r = lstrcmpiA(a.SubItem(column - 1).c_str(), b.SubItem(column - 1).c_str());
+  else if (column == 0)
+    r = lstrcmpiA(a.Caption().c_str(), b.Caption().c_str());
+  r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+  return LvProf->Increase() ? r : -r;
+}
+
+TLvRow* TFrameProfile::FindRow(const std::string& name) const {
+  for (int i = 0; i < LvProf->RowCount(); ++i) {
+    TLvRow* row = LvProf->Row(i);
+    const WLProfile* p = RowProfile(row);
+    if (p && FieldText(p->ProfileName) == name) return row;
+  }
+  return nullptr;
+}
+
+void TFrameProfile::BtnActivateClick() {
+  FocusControl(LvProf, this, "TFrameProfile::BtnActivateClick");
+  const WLProfile* p = RowProfile(LvProf->Selected());
+  if (!adapter_ || !p || blocked_) return;
+  adapter_->Connect(*p);
+  if (TForm* form = ParentForm()) PostMessageA(form->Handle(), NotifyMsg, 10, 1);
+}
+
+void TFrameProfile::BtnDeleteClick() {
+  TLvRow* row = LvProf->Selected();
+  const WLProfile* p = RowProfile(row);
+  if (!adapter_ || !p) return;
+  const std::string name = FieldText(p->ProfileName);
+  const std::string text =
+      FormatText(g_GlobalVar.StrFileRead("Message", "RemoveProf", "Really remove '%s'?"), name);
+  if (g_GlobalVar.ShowMsgBox(Handle(), text, 0x41) != 1) {
+    FocusControl(LvProf, this, "TFrameProfile::BtnDeleteClick 1");
+    return;
+  }
+  // The question ran a message loop: the row or the adapter may be gone.
+  if (!adapter_ || LvProf->IndexOf(row) < 0) return;
+  if (adapter_->DeleteProfile(kStationList, name)) {
+    LvProf->BeginUpdate();
+    int index = LvProf->IndexOf(row);
+    LvProf->DeleteRow(row);
+    index = std::min(index, LvProf->RowCount() - 1);
+    if (index >= 0) LvProf->SelectRow(index);
+    LvProf->EndUpdate();
+  }
+  FocusControl(LvProf, this, "TFrameProfile::BtnDeleteClick 2");
+}
+
+bool TFrameProfile::OpenWizard(int returnPage, int flags) {
+  (void)returnPage, (void)flags;
+  // The profile wizard is not part of this page yet: nothing can open it.
+  if (!adapter_) return false;
+  LogWrite("TFrameProfile::OpenWizard: no profile wizard");
+  return false;
+}
+
+bool TFrameProfile::SaveProfile(int flags) {
+  if (!adapter_) return false;
+  const WLProfile& work = g_GlobalVar.WorkProfile;
+  const std::string workName = FieldText(work.ProfileName);
+  TLvRow* row = nullptr;
+  if (flags & kProfEditMode) {
+    row = FindRow(workName);
+    if (!row) row = FindRow(editedName_);
+    if (!row) {
+      LogWrite("SaveProfile: not found selected profile");
+      return false;
+    }
+    if (!adapter_->UpdateProfile(work, FieldText(RowProfile(row)->ProfileName))) return false;
+  } else {
+    if (!adapter_->AddProfile(work)) return false;
+    row = FindRow(workName);
+    if (!row) {
+      row = LvProf->InsertRow(0, "", new WLProfile{});
+      row->AddSubItem("");
+      row->AddSubItem("");
+    }
+  }
+  *static_cast<WLProfile*>(row->Data) = work;
+  FillRow(row);
+  LvProf->ClearSelection();
+  const int index = LvProf->IndexOf(row);
+  LvProf->SelectRow(index);
+  LvProf->MakeVisible(index);
+  return true;
+}
+
+void TFrameProfile::InitConnect() {
+  if (!adapter_ || blocked_ || LvProf->RowCount() == 0) return;
+  if (!adapter_->ReadSet("InitConnect", true)) return;
+  const std::string last = adapter_->GetLastProfName(kStationList);
+  TLvRow* row = last.empty() ? nullptr : FindRow(last);
+  if (!row) row = LvProf->Row(0);
+  const WLProfile* p = RowProfile(row);
+  if (!p) return;
+  LogWrite("Connect last => %s", FieldText(p->ProfileName).c_str());
+  adapter_->Connect(*p);
+}

@@ -1,0 +1,808 @@
+#include "shell/Uformmain.h"
+
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "adapter/Unicadapter.h"
+#include "app/Uapp.h"
+#include "app/Uapplication.h"
+#include "app/Udebug.h"
+#include "config/Uutility.h"
+#include "pages/ap/Uframeapcfg.h"
+#include "pages/ap/Uframeapfilter.h"
+#include "pages/ap/Uframeapinfo.h"
+#include "pages/station/Uframeadapter.h"
+#include "pages/station/Uframelinkinfo.h"
+#include "pages/station/Uframeprofile.h"
+#include "pages/station/Uframesurvey.h"
+#include "shell/Propertypageframeunit.h"
+#include "shell/Uformabout.h"
+#include "shell/Uformres.h"
+#include "shell/Uthrdcloseform.h"
+#include "ui/Upalette.h"
+#include "ui/Uuithread.h"
+#include "workers/Uthrddetect.h"
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+// Private messages of the window.
+constexpr UINT kMsgFree = WM_APP + 40;
+constexpr UINT_PTR kFreeRetryTimer = 40;
+
+// Design size of the window and its parts (the background pictures).
+constexpr int kClientWidth = 600;
+constexpr int kClientHeight = 440;
+constexpr int kTabTop = 80;
+constexpr int kTabHeight = 30;
+constexpr int kTabLeft = 24;
+constexpr int kTabStep = 138;
+constexpr int kTabWidth = 130;
+constexpr int kPageLeft = 24;
+constexpr int kPageTop = 116;
+
+// Process-wide: the open about box and the open utility-control question.
+TFormAbout* g_About = nullptr;
+bool g_QuestionOpen = false;
+
+const TPicture& ResPicture(const char* name) {
+  static const TPicture empty;
+  TImage* image = FormRes ? FormRes->Image(name) : nullptr;
+  return image ? image->Picture() : empty;
+}
+
+TTabLabel* MakeTab(TFormMain* form, const char* name, const char* caption, int index) {
+  auto* tab = new TTabLabel(form, form, name, caption);
+  tab->SetBounds(kTabLeft + index * kTabStep, kTabTop, kTabWidth, kTabHeight);
+  tab->SetFontBold(true);
+  return tab;
+}
+
+// The help viewer's entry point, imported by ordinal as the system does.
+using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+HtmlHelpFn HtmlHelpEntry() {
+  static HtmlHelpFn entry = [] {
+    HMODULE module = LoadLibraryA("hhctrl.ocx");
+    return module ? reinterpret_cast<HtmlHelpFn>(
+                        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(14))))
+                  : nullptr;
+  }();
+  return entry;
+}
+
+// Stops the adapter's worker before the adapter is freed, answering what
+// the worker sends to this thread meanwhile: a worker that is just reporting
+// a connection start would otherwise wait for this thread while this thread
+// waits for it, and be killed.
+void StopWorker(CNICAdapter* adapter) {
+  adapter->Terminate();
+  if (adapter->StopEvent) SetEvent(adapter->StopEvent);
+  HANDLE thread = adapter->Handle();
+  if (!thread) return;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= 2000) return;
+    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 2000 - elapsed, QS_SENDMESSAGE);
+    if (r != WAIT_OBJECT_0 + 1) return;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+}  // namespace
+
+// Marks a handler of this window as running: the window is not freed under
+// it, whatever message loop it runs.
+class TFormMain::Busy {
+ public:
+  explicit Busy(TFormMain* form) : form_(form) { ++form_->busy_; }
+  ~Busy() { --form_->busy_; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  TFormMain* form_;
+};
+
+TFormMain::TFormMain(TComponent* owner)
+    : TFormBase(owner, "FormMain", kDefaultStyle | WS_POPUP, WS_EX_CONTROLPARENT) {
+  Busy busy(this);
+  CreateControls();
+  FormCreate();
+}
+
+void TFormMain::CreateControls() {
+  PBoxBG = new TPaintBox(this, this, "PBoxBG");
+  PBoxBG->OnPaint = [this](HDC dc, const RECT& rect) {
+    if (curBG_ && !curBG_->Empty()) {
+      curBG_->Draw(dc, 0, 0);
+    } else {
+      HBRUSH b = CreateSolidBrush(palette::Window);
+      FillRect(dc, &rect, b);
+      DeleteObject(b);
+    }
+  };
+  LbLinkInfo = MakeTab(this, "LbLinkInfo", "Link Info", 0);
+  LbSiteSurvey = MakeTab(this, "LbSiteSurvey", "Site Survey", 1);
+  LbProfile = MakeTab(this, "LbProfile", "Profile", 2);
+  LbAdapter = MakeTab(this, "LbAdapter", "Adapter", 3);
+  LbAPInfo = MakeTab(this, "LbAPInfo", "Link Info", 0);
+  LbAPCfg = MakeTab(this, "LbAPCfg", "Configuration", 1);
+  LbAPFilter = MakeTab(this, "LbAPFilter", "MAC Filter", 2);
+
+  LbCopyright = new TLabel(this, this, "LbCopyright");
+  LbCopyright->SetFontColor(palette::Copyright);
+  LbCopyright->SetShowAccelChar(false);
+  LbCopyright->SetEllipsisEnd(true);
+  LbCopyright->SetBounds(24, 414, 400, 16);
+  LbSoftAP = new TLabel(this, this, "LbSoftAP", "AP Mode");
+  LbSoftAP->SetBounds(318, 413, 60, 16);
+  LbStation = new TLabel(this, this, "LbStation", "Station Mode");
+  LbStation->SetBounds(420, 413, 80, 16);
+
+  BtnHelp = new TPicButton(this, this, "BtnHelp");
+  BtnHelp->SetBounds(520, 406, 28, 28);
+  BtnAbout = new TPicButton(this, this, "BtnAbout");
+  BtnAbout->SetBounds(556, 406, 28, 28);
+  BtnSoftAP = new TPicButton(this, this, "BtnSoftAP");
+  BtnSoftAP->SetBounds(384, 406, 28, 28);
+  BtnStation = new TPicButton(this, this, "BtnStation");
+  BtnStation->SetBounds(486, 406, 28, 28);
+
+  FrameLinkInfo1 = new TFrameLinkInfo(this, this);
+  FrameSurvey1 = new TFrameSurvey(this, this);
+  FrameProfile1 = new TFrameProfile(this, this);
+  FrameAdapter1 = new TFrameAdapter(this, this);
+  FrameAPInfo1 = new TFrameAPInfo(this, this);
+  FrameAPCfg1 = new TFrameAPCfg(this, this);
+  FrameAPFilter1 = new TFrameAPFilter(this, this);
+  for (TPropertyPageFrame* page : Pages())
+    page->SetBounds(kPageLeft, kPageTop, page->Width(), page->Height());
+
+  TrayIconMain = new TTrayIcon(this, "TrayIconMain");
+  PMTrayIcon = new TPopupMenu(this, "PMTrayIcon");
+  MenuItWZC = new TMenuItem(this, PMTrayIcon, "MenuItWZC", "Window Zero Configuration");
+  N1 = new TMenuItem(this, PMTrayIcon, "N1", "-");
+  MenuItOpen = new TMenuItem(this, PMTrayIcon, "MenuItOpen", "Open");
+  MenuItClose = new TMenuItem(this, PMTrayIcon, "MenuItClose", "Close");
+
+  for (TTabLabel* tab :
+       {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter}) {
+    tab->OnMouseDown = [this, tab](TMouseButton button, UINT, int, int) {
+      if (button == TMouseButton::Left && tab != curTab_) {
+        Busy busy(this);
+        SwitchPage(tab, 0);
+      }
+    };
+  }
+  BtnHelp->OnClick = [this] { BtnHelpClick(); };
+  BtnAbout->OnClick = [this] { BtnAboutClick(); };
+  BtnSoftAP->OnClick = [this] { BtnSoftAPClick(BtnSoftAP); };
+  BtnStation->OnClick = [this] { BtnSoftAPClick(BtnStation); };
+  TrayIconMain->OnMouseDown = [this](TMouseButton b, UINT, int, int) { TrayIconMouseDown(b); };
+  TrayIconMain->OnMouseUp = [this](TMouseButton b, UINT, int, int) { TrayIconMouseUp(b); };
+  TrayIconMain->OnClick = [this] { MenuItOpenClick(); };
+  MenuItWZC->OnClick = [this] { MenuItWZCClick(); };
+  MenuItOpen->OnClick = [this] { MenuItOpenClick(); };
+  MenuItClose->OnClick = [this] { MenuItCloseClick(); };
+}
+
+void TFormMain::FormCreate() {
+  // 1. Pictures and sizes.
+  BtnHelp->SetFaces(ResPicture("ImgBtnHelpN"), ResPicture("ImgBtnHelpH"),
+                    ResPicture("ImgBtnHelpH"));
+  BtnAbout->SetFaces(ResPicture("ImgBtnAboutN"), ResPicture("ImgBtnAboutH"),
+                     ResPicture("ImgBtnAboutH"));
+  for (TPicButton* b : {BtnSoftAP, BtnStation}) {
+    b->SetFaces(ResPicture("ImgBtnDisable"));
+    b->SetDisabledFace(ResPicture("ImgBtnDisable"));
+    b->SetEnabled(false);
+  }
+  const TPicture& info = ResPicture("ImgMainInfo");
+  const int width = info.Empty() ? kClientWidth : info.Width();
+  const int height = info.Empty() ? kClientHeight : info.Height();
+  SetClientSize(width, height);
+  PBoxBG->SetBounds(0, 0, width, height);
+  if (FormRes)
+    TrayIconMain->SetIcons(g_GlobalVar.OsVersionCode < 7 ? FormRes->ImgsKvIcon
+                                                         : FormRes->ImgsKvIconXP);
+
+  // 2. Texts.
+  LocaliseLabels(Name());
+  SetCaption(g_GlobalVar.AppTitle);
+  TrayIconMain->SetHint(g_GlobalVar.StrFileRead("Utility", "ProductName", g_GlobalVar.AppTitle));
+  LbCopyright->SetCaption(g_GlobalVar.StrFileRead("Utility", "Copyright1", kDefaultCopyright));
+
+  // 3. Positions and visibility, pages included.
+  ApplyLayout(this, Name());
+
+  // 4. Every page initialises itself and waits hidden.
+  for (TPropertyPageFrame* page : Pages()) {
+    try {
+      page->InitPage();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TFormMain::FormCreate %s): %s", page->Name().c_str(), e.what());
+    }
+    page->Hide();
+  }
+
+  // Focus marks only once the keyboard is used, as in dialogs.
+  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+
+  // 5. Station mode; 6. the mode switch stays out of sight.
+  CenterOn(nullptr);
+  SetOperateMode(0);
+  for (TControl* c : std::initializer_list<TControl*>{BtnSoftAP, LbSoftAP, BtnStation, LbStation})
+    c->Hide();
+}
+
+TFormMain::~TFormMain() {
+  *alive_ = false;
+  FormDestroy();
+  // Components go now, while the image resource form they draw from still
+  // exists.
+  DestroyComponents();
+  if (OwnedFormRes) {
+    delete OwnedFormRes;
+    OwnedFormRes = nullptr;
+  }
+  if (FormMain == this) FormMain = nullptr;
+  if (Application.MainWindow && Application.MainWindow == Handle()) {
+    Application.MainWindow = nullptr;
+    Application.Terminate();
+  }
+}
+
+void TFormMain::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  KillTimer(Handle(), kFreeRetryTimer);
+  for (TPropertyPageFrame* page : Pages()) {
+    try {
+      page->DonePage();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TFormMain::FormDestroy %s): %s", page->Name().c_str(), e.what());
+    }
+  }
+  if (g_ThrdDetect) {
+    CThrdDetect* detect = g_ThrdDetect;
+    g_ThrdDetect = nullptr;
+    delete detect;
+  }
+  device_.reset();
+  if (adapter_) {
+    CNICAdapter* adapter = adapter_;
+    adapter_ = nullptr;
+    StopWorker(adapter);
+    delete adapter;
+  }
+}
+
+std::vector<TPropertyPageFrame*> TFormMain::Pages() const {
+  std::vector<TPropertyPageFrame*> pages;
+  for (TComponent* c : Components())
+    if (auto* page = dynamic_cast<TPropertyPageFrame*>(c)) pages.push_back(page);
+  return pages;
+}
+
+bool TFormMain::QuestionOpen() {
+  return g_QuestionOpen;
+}
+
+bool TFormMain::AboutOpen() {
+  return g_About != nullptr;
+}
+
+HWND TFormMain::AppWindow() const {
+  if (Handle() && IsWindowVisible(Handle())) return Handle();
+  return TrayIconMain && TrayIconMain->Handle() ? TrayIconMain->Handle() : Handle();
+}
+
+void TFormMain::SetTrayIcon(int index) {
+  if (TrayIconMain) TrayIconMain->SetIconIndex(index);
+}
+
+// ---- start, pages and modes --------------------------------------------------------
+
+void TFormMain::Start(int32_t flags) {
+  Busy busy(this);
+  CmdFlags = flags;
+  if (!g_ThrdDetect) g_ThrdDetect = new CThrdDetect(Handle());
+  SetTrayIcon(kIconDisconnected);
+  if (CmdFlags & CmdTrayIcon) TrayIconMain->SetVisible(true);
+}
+
+TPropertyPageFrame* TFormMain::PageOf(TTabLabel* tab, const TPicture** background) const {
+  struct Entry {
+    TTabLabel* tab;
+    TPropertyPageFrame* page;
+    const char* picture;
+  };
+  const Entry map[] = {
+      {LbLinkInfo, FrameLinkInfo1, "ImgMainInfo"},  {LbSiteSurvey, FrameSurvey1, "ImgMainSurvey"},
+      {LbProfile, FrameProfile1, "ImgMainProfile"}, {LbAdapter, FrameAdapter1, "ImgMainAdapter"},
+      {LbAPInfo, FrameAPInfo1, "ImgAPInfo"},        {LbAPCfg, FrameAPCfg1, "ImgAPCfg"},
+      {LbAPFilter, FrameAPFilter1, "ImgAPFilter"}};
+  for (const Entry& e : map) {
+    if (tab && e.tab == tab) {
+      *background = &ResPicture(e.picture);
+      return e.page;
+    }
+  }
+  *background = nullptr;
+  return nullptr;
+}
+
+void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
+  Busy busy(this);
+  const TPicture* background = nullptr;
+  TPropertyPageFrame* page = PageOf(tab, &background);
+  if (curPage_ && !curPage_->LeavePage(page, 0, 0)) return;
+  if (!page || !page->EnterPage(curPage_, 0, flags)) return;
+  if (curPage_ && curPage_ != page) curPage_->Hide();
+  page->Show();
+
+  const bool showing = Handle() && IsWindowVisible(Handle());
+  if (page == FrameProfile1) {
+    try {
+      if (FrameProfile1->LvProf->CanFocus() && showing) FrameProfile1->LvProf->SetFocus();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TFormMain::SwitchPage 1): %s", e.what());
+    }
+  } else if (page == FrameSurvey1) {
+    try {
+      if (FrameSurvey1->LvSite->CanFocus() && showing) FrameSurvey1->LvSite->SetFocus();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TFormMain::SwitchPage 2): %s", e.what());
+    }
+  }
+
+  if (curTab_ && curTab_ != tab) curTab_->SetSelected(false);
+  tab->SetSelected(true);
+  curTab_ = tab;
+  curPage_ = page;
+  curBG_ = background;
+  Invalidate();
+}
+
+void TFormMain::SetOperateMode(int mode) {
+  Busy busy(this);
+  mode_ = mode;
+  for (TTabLabel* tab : {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter})
+    tab->SetVisible(mode == 0);
+  for (TTabLabel* tab : {LbAPInfo, LbAPCfg, LbAPFilter}) tab->SetVisible(mode == 1);
+  const TPicture& on = ResPicture("ImgBtnEnable");
+  const TPicture& off = ResPicture("ImgBtnDisable");
+  if (mode == 1) {
+    BtnSoftAP->SetNormalFace(on);
+    BtnStation->SetNormalFace(off);
+    SwitchPage(LbAPInfo, 0);
+    SetTrayIcon(kIconAccessPoint);
+  } else {
+    BtnSoftAP->SetNormalFace(off);
+    BtnStation->SetNormalFace(on);
+    SwitchPage(LbLinkInfo, 0);
+    SetTrayIcon(kIconDisconnected);
+  }
+  // The change paints at once.
+  Application.ProcessMessages();
+}
+
+void TFormMain::AttachAll(int kind, int mode) {
+  for (TPropertyPageFrame* page : Pages()) page->AttachAdapter(adapter_, kind, mode);
+}
+
+void TFormMain::BtnSoftAPClick(TPicButton* sender) {
+  Busy busy(this);
+  const int mode = sender == BtnSoftAP ? 1 : 0;
+  if (mode == mode_) return;
+  if (!adapter_) {
+    SetOperateMode(mode);
+    return;
+  }
+  AttachAll(2, mode_);
+  SetOperateMode(mode);
+  adapter_->WriteSet("OperateMode", static_cast<int32_t>(mode));
+  AttachAll(1, mode);
+  if (adapter_->AntennaEnabled)
+    adapter_->SetAntenna(static_cast<uint8_t>(
+        mode == 0 ? adapter_->ReadSet("AntennaMode", static_cast<int32_t>(4)) : 0));
+  if (!adapter_->UseWZC) {
+    if (mode == 1)
+      FrameAPInfo1->ConnectLast();
+    else
+      FrameProfile1->InitConnect();
+  }
+}
+
+// ---- devices ----------------------------------------------------------------------
+
+void TFormMain::SelectDevice(const DeviceRec& device) {
+  Busy busy(this);
+  if (device_) return;
+  device_ = std::make_unique<DeviceRec>(device);
+  LogWrite("Select Dev: <%s><%s><%s>", FieldText(device_->Description).c_str(),
+           FieldText(device_->HardwareId).c_str(), FieldText(device_->Tag).c_str());
+  if (!adapter_) {
+    try {
+      adapter_ = new CNICAdapter(Handle(), CmdFlags, *device_);
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TFormMain::SelectDevice): %s", e.what());
+      device_.reset();
+      return;
+    }
+  }
+  WLProfile last{};
+  if (CmdFlags & CmdService) adapter_->GetLastApplyProf(last);
+  if (adapter_->AntennaEnabled)
+    adapter_->SetAntenna(static_cast<uint8_t>(adapter_->ReadSet("AntennaMode", int32_t{4})));
+  SetOperateMode(0);
+  // SetOperateMode let other messages run: the adapter may be gone again.
+  if (!adapter_) return;
+  const bool softAP = adapter_->SoftAPCapable;
+  BtnSoftAP->SetEnabled(softAP);
+  BtnStation->SetEnabled(softAP);
+  if (softAP) {
+    std::vector<WLProfile> aps;
+    adapter_->GetProfileList(kAPList, aps);
+    g_GlobalVar.APProfile = aps.empty() ? adapter_->DefAPProf : aps.front();
+  }
+  AttachAll(1, 0);
+  if (CmdFlags & CmdService) {
+    if (!adapter_->UseWZC) adapter_->Connect(last);
+  } else {
+    if (!adapter_->UseWZC) FrameProfile1->InitConnect();
+    SetTrayIcon(kIconDisconnected);
+    if (!TrayIconMain->Visible()) TrayIconMain->SetVisible(true);
+  }
+}
+
+void TFormMain::DeviceNotice(int kind) {
+  Busy busy(this);
+  if (releasing_) {
+    // The detection thread reports a change only once: look at the list
+    // again when the release is over, or a device present now is missed.
+    noticeDropped_ = true;
+    return;
+  }
+  if (kind == 4) {
+    std::vector<DeviceRec> list;
+    if (g_ThrdDetect) g_ThrdDetect->GetDevList(list);
+    if (!device_ && !list.empty()) {
+      SelectDevice(list.front());
+    } else if (device_) {
+      bool present = false;
+      for (const DeviceRec& d : list)
+        if (std::memcmp(&d, device_.get(), sizeof(DeviceRec)) == 0) present = true;
+      if (!present) ReleaseDevice();
+    }
+  } else if (kind == 3) {
+    if (device_) ReleaseDevice();
+  }
+}
+
+void TFormMain::ReleaseDevice() {
+  releasing_ = true;
+  std::shared_ptr<bool> alive = alive_;
+  new CThrdCloseForm([this, alive] {
+    if (*alive) FinishRelease();
+  });
+}
+
+void TFormMain::FinishRelease() {
+  Busy busy(this);
+  if (device_) {
+    AttachAll(2, mode_);
+    BtnSoftAP->SetEnabled(false);
+    BtnStation->SetEnabled(false);
+    CNICAdapter* adapter = adapter_;
+    adapter_ = nullptr;
+    StopWorker(adapter);
+    delete adapter;
+    device_.reset();
+    if (!(CmdFlags & CmdService)) {
+      SetTrayIcon(kIconDisconnected);
+      if (!(CmdFlags & CmdTrayIcon)) {
+        TrayIconMain->SetVisible(false);
+        Hide();
+      }
+    }
+  }
+  releasing_ = false;
+  if (noticeDropped_) {
+    noticeDropped_ = false;
+    DeviceNotice(4);
+  }
+}
+
+// ---- notifications ------------------------------------------------------------------
+
+void TFormMain::ForwardNotify(int code, int value) {
+  if (!adapter_) return;
+  for (TPropertyPageFrame* page : Pages()) {
+    // A page may run a message loop that releases the adapter.
+    if (!adapter_) return;
+    page->AdapterNotify(adapter_, code, value);
+  }
+}
+
+void TFormMain::ShowPage(int page) {
+  switch (page) {
+    case 1:
+      SwitchPage(LbLinkInfo, 0);
+      break;
+    case 2:
+      SwitchPage(LbProfile, 0);
+      break;
+    case 3:
+      SwitchPage(LbSiteSurvey, kSurveyNoScan);
+      break;
+    case 4:
+      SwitchPage(LbAPInfo, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {
+  Busy busy(this);
+  const int v = static_cast<int>(value);
+  switch (code) {
+    case 1:
+      MenuItOpenClick();
+      break;
+    case 2:
+      DeviceNotice(v);
+      break;
+    case 3:
+      if (!adapter_) break;
+      UpdateTrayIcon();
+      ForwardNotify(3, v);
+      break;
+    case 4:
+      if (!adapter_) break;
+      ForwardNotify(4, v);
+      WZCChanged(v == 1);
+      break;
+    case 5:
+      if (!(v & 1)) return FrameProfile1->SaveProfile(v) ? 1 : 0;
+      break;
+    case 7:
+      if (!adapter_) break;
+      if (!(v & 1)) SetTrayIcon(kIconDisconnected);
+      ForwardNotify(7, v);
+      break;
+    case 8:
+      if (!adapter_) break;
+      ForwardNotify(8, v);
+      break;
+    case 9:
+      LogWrite("WPM_CLOSEALL");
+      MenuItCloseClick();
+      break;
+    case 10:
+      ShowPage(v);
+      break;
+    case 11:
+      SwitchPage(LbProfile, v);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void TFormMain::WZCChanged(bool on) {
+  if (on) {
+    new CThrdCloseForm();
+    SetTrayIcon(kIconDisconnected);
+    Hide();
+  } else if (mode_ == 1) {
+    FrameAPInfo1->ConnectLast();
+    ShowPage(4);
+  } else {
+    FrameProfile1->InitConnect();
+    ShowPage(1);
+  }
+}
+
+void TFormMain::UpdateTrayIcon() {
+  if (!adapter_ || adapter_->UseWZC) return;
+  WLStatus status{};
+  adapter_->GetStatus(status);
+  const int icon =
+      mode_ == 1 ? kIconAccessPoint : (status.MediaState == 0 ? kIconConnected : kIconDisconnected);
+  if (icon != TrayIconMain->IconIndex()) SetTrayIcon(icon);
+}
+
+// ---- tray icon and menu -------------------------------------------------------------
+
+void TFormMain::TrayIconMouseDown(TMouseButton button) {
+  if (button == TMouseButton::Right) ForceForeground(AppWindow());
+}
+
+void TFormMain::TrayIconMouseUp(TMouseButton button) {
+  if (button != TMouseButton::Right) return;
+  Busy busy(this);
+  if (HWND foreground = GetForegroundWindow()) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    if (process != GetCurrentProcessId()) return;
+  }
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  PrepareTrayMenu();
+  HWND owner = TrayIconMain->Handle();
+  SetForegroundWindow(owner);
+  PMTrayIcon->Popup(p.x, p.y, owner);
+  PostMessageA(owner, WM_NULL, 0, 0);
+}
+
+void TFormMain::PrepareTrayMenu() {
+  MenuItWZC->SetCaption(g_GlobalVar.StrFileRead("Menu", "MenuWZC", MenuItWZC->Caption()));
+  MenuItOpen->SetCaption(g_GlobalVar.StrFileRead("Menu", "MenuOpen", MenuItOpen->Caption()));
+  MenuItClose->SetCaption(g_GlobalVar.StrFileRead("Menu", "MenuClose", MenuItClose->Caption()));
+  const bool wzc = g_GlobalVar.OsVersionCode >= 7 && adapter_;
+  MenuItWZC->SetVisible(wzc);
+  N1->SetVisible(wzc);
+  if (wzc) MenuItWZC->SetChecked(adapter_->UseWZC);
+  MenuItOpen->SetVisible(false);
+}
+
+void TFormMain::MenuItWZCClick() {
+  Busy busy(this);
+  if (adapter_) adapter_->WriteUseWZC(!adapter_->UseWZC);
+}
+
+void TFormMain::MenuItOpenClick() {
+  Busy busy(this);
+  if (!adapter_ && !(CmdFlags & CmdTrayIcon)) return;
+  if (adapter_ && adapter_->UseWZC) {
+    if (!ConfirmUtilityControl()) return;
+    // The question ran a message loop: the adapter may have gone meanwhile.
+    if (!adapter_) return;
+    adapter_->WriteUseWZC(false);
+  }
+  if (Handle() && IsWindowVisible(Handle()))
+    Restore();
+  else
+    Show();
+  ForceForeground(Handle());
+}
+
+void TFormMain::MenuItCloseClick() {
+  closing_ = true;
+  Close();
+}
+
+bool TFormMain::ConfirmUtilityControl() {
+  Busy busy(this);
+  if (g_QuestionOpen) {
+    ForceForeground(AppWindow());
+    return false;
+  }
+  const std::string product =
+      g_GlobalVar.StrFileRead("Utility", "ProductName", "Wireless Adapter Utility");
+  const std::string text = FormatText(
+      g_GlobalVar.StrFileRead("Message", "UseUtility", "Use %s manage this wireless adapter?"),
+      product);
+  g_QuestionOpen = true;
+  ForceForeground(AppWindow());
+  int answer = 0;
+  try {
+    answer = g_GlobalVar.ShowMsgBox(Handle(), text, 0x41);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(TFormMain::ConfirmUtilityControl): %s", e.what());
+  }
+  g_QuestionOpen = false;
+  return answer == 1;
+}
+
+// ---- help and about -----------------------------------------------------------------
+
+void TFormMain::BtnHelpClick() {
+  Busy busy(this);
+  const std::string file = g_GlobalVar.InfoReadString("Setting", "HelpFile", "");
+  if (file.empty()) return;
+  const std::string path = g_GlobalVar.ExeDir + file;
+  if (HtmlHelpFn help = HtmlHelpEntry()) {
+    help(AppWindow(), path.c_str(), 0 /* display topic */, 0);
+  } else {
+    LogWrite("TFormMain::BtnHelpClick: no help viewer for %s", path.c_str());
+  }
+}
+
+void TFormMain::BtnAboutClick() {
+  Busy busy(this);
+  if (g_About) return;
+  try {
+    TFormAbout about;
+    g_About = &about;
+    about.ShowAbout(this, adapter_);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(TFormMain::BtnAboutClick): %s", e.what());
+  }
+  g_About = nullptr;
+}
+
+// ---- closing ---------------------------------------------------------------------------
+
+void TFormMain::FormClose(TCloseAction& action) {
+  // The toolkit would end the program itself; this window decides.
+  action = TCloseAction::None;
+  TForm::FormClose(action);
+  action = TCloseAction::None;
+  if (closing_)
+    ScheduleFree();
+  else
+    Hide();
+}
+
+void TFormMain::ScheduleFree() {
+  Hide();
+  if (freeScheduled_) return;
+  freeScheduled_ = true;
+  PostMessageA(Handle(), kMsgFree, 0, 0);
+}
+
+void TFormMain::TryFree() {
+  // Not under a running handler, modal window or menu of ours: close those
+  // first and look again shortly.
+  if (busy_ > 0 || TFormBase::TopModalForm()) {
+    if (TFormBase::TopModalForm() && !closeThreadStarted_) {
+      closeThreadStarted_ = true;
+      new CThrdCloseForm();
+    }
+    EndMenu();
+    SetTimer(Handle(), kFreeRetryTimer, 50, nullptr);
+    return;
+  }
+  KillTimer(Handle(), kFreeRetryTimer);
+  delete this;
+}
+
+LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kMsgFree || (msg == WM_TIMER && wp == kFreeRetryTimer)) {
+    // Nothing of this object may be touched once TryFree returns.
+    TryFree();
+    return 0;
+  }
+  if (NotifyMsg != 0 && msg == NotifyMsg) return NotifyMessage(wp, lp);
+  if (msg == WM_DESTROY) {
+    // Destroyed from outside (at the end of the program): stop the threads
+    // now and free the rest once this message is done with.
+    FormDestroy();
+    TFormMain* self = this;
+    std::shared_ptr<bool> alive = alive_;
+    ui::Queue([self, alive] {
+      if (*alive) delete self;
+    });
+  }
+  if (msg == WM_ERASEBKGND && curBG_) return 1;
+  return TFormBase::WndProc(msg, wp, lp);
+}
+
+// ---- creation -------------------------------------------------------------------------
+
+HWND CreateMainForm(int32_t flags) {
+  TFormRes* ownRes = nullptr;
+  try {
+    if (!FormRes) ownRes = new TFormRes(nullptr);
+    auto* form = new TFormMain(nullptr);
+    form->OwnedFormRes = ownRes;
+    ownRes = nullptr;
+    FormMain = form;
+    Application.MainWindow = form->Handle();
+    form->Start(flags);
+    return form->Handle();
+  } catch (const std::exception& e) {
+    LogWrite("Exception(CreateMainForm): %s", e.what());
+  }
+  delete ownRes;
+  return nullptr;
+}

@@ -1,0 +1,148 @@
+// The main window and the adapter: selection when the detection thread
+// reports it, release when it is unplugged, selection again when it comes
+// back, the tray icon on the way, and the command-line variants.
+#include <cstring>
+
+#include "adapter/Unicadapter.h"
+#include "pages/ap/Uframeapinfo.h"
+#include "pages/station/Uframelinkinfo.h"
+#include "pages/station/Uframeprofile.h"
+#include "tformmain_support.h"
+#include "workers/Uthrddetect.h"
+
+using namespace mainwin;
+
+namespace {
+
+class TFormMainDevice : public ::testing::Test {
+ protected:
+  void Make(int32_t flags) {
+    form = new TFormMain(nullptr);
+    recorder = new TRecordingPage(form, form, "FrameRec", &events);
+    form->Start(flags);
+  }
+  void TearDown() override {
+    delete form;
+    EXPECT_EQ(g_ThrdDetect, nullptr) << "the detection thread outlived the window";
+  }
+  MainWindowEnv env;
+  TFormMain* form = nullptr;
+  TRecordingPage* recorder = nullptr;
+  std::vector<PageEvent> events;
+};
+
+TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesItBack) {
+  ASSERT_TRUE(env.Bound());
+  Make(0);
+  EXPECT_EQ(form->OperateMode(), 0);
+  EXPECT_EQ(form->CurrentPage(), static_cast<TPropertyPageFrame*>(form->FrameLinkInfo1));
+  EXPECT_FALSE(form->TrayIconMain->Visible()) << "no /TrayIcon, no adapter: no icon yet";
+
+  ASSERT_TRUE(WaitAdapter(form, true));
+  ASSERT_NE(form->SelectedDevice(), nullptr);
+  EXPECT_EQ(FieldText(form->SelectedDevice()->HardwareId), "VID_1D4F&PID_0A71");
+  EXPECT_TRUE(env.Logged("Select Dev: <Ombrix Test Adapter><VID_1D4F&PID_0A71><9999>"));
+  // Every page learns of it in station mode; only station pages take it.
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 1, 0}}));
+  EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
+  EXPECT_EQ(form->FrameLinkInfo1->Adapter(), form->Adapter());
+  EXPECT_EQ(form->FrameAPInfo1->Adapter(), nullptr);
+  EXPECT_TRUE(form->TrayIconMain->Visible()) << "selection shows the tray icon";
+  EXPECT_FALSE(form->BtnSoftAP->Enabled()) << "the adapter never offers the access-point role";
+  // The last (here: the first) profile is connected; the icon follows the link.
+  EXPECT_TRUE(env.Logged("Connect last => Default"));
+  EXPECT_TRUE(WaitFor([&] { return form->TrayIconMain->IconIndex() == 1; }, kGenerous))
+      << "the tray icon never showed the link";
+
+  form->Show();
+  events.clear();
+  env.WriteWorld(false);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  EXPECT_EQ(form->SelectedDevice(), nullptr);
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 0}}));
+  EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
+  EXPECT_EQ(form->FrameProfile1->LvProf->RowCount(), 0);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), 0);
+  EXPECT_FALSE(form->TrayIconMain->Visible()) << "without /TrayIcon the icon goes with the adapter";
+  EXPECT_FALSE(IsWindowVisible(form->Handle())) << "without /TrayIcon the window hides";
+
+  events.clear();
+  env.WriteWorld(true);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 1, 0}}));
+}
+
+TEST_F(TFormMainDevice, WithServiceTheTrayIconIsNeitherShownNorTouched) {
+  ASSERT_TRUE(env.Bound());
+  Make(CmdService);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  EXPECT_FALSE(form->TrayIconMain->Visible());
+  EXPECT_FALSE(env.Logged("Connect last => Default")) << "a service connects without the list";
+
+  form->TrayIconMain->SetVisible(true);
+  form->Show();
+  env.WriteWorld(false);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  EXPECT_TRUE(form->TrayIconMain->Visible());
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TFormMainDevice, WithTrayIconTheIconStaysAndOpenWorksWithoutAnAdapter) {
+  ASSERT_TRUE(env.Bound());
+  env.WriteWorld(false);
+  Make(CmdTrayIcon);
+  EXPECT_TRUE(form->TrayIconMain->Visible()) << "Start shows the icon with /TrayIcon";
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), 0);
+  form->MenuItOpenClick();
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+
+  env.WriteWorld(true);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  env.WriteWorld(false);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  EXPECT_TRUE(form->TrayIconMain->Visible());
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TFormMainDevice, WithoutTrayIconOpenDoesNothingUntilThereIsAnAdapter) {
+  ASSERT_TRUE(env.Bound());
+  env.WriteWorld(false);
+  Make(0);
+  SendMessageA(form->Handle(), NotifyMsg, 1, 0);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  env.WriteWorld(true);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  SendMessageA(form->Handle(), NotifyMsg, 1, 0);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TFormMainDevice, ANoticeDroppedDuringAReleaseIsLookedAtWhenTheReleaseEnds) {
+  ASSERT_TRUE(env.Bound());
+  Make(0);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  // Resume from sleep: the adapter is dropped; the device list, read again
+  // while the release runs, still holds the device.
+  SendMessageA(form->Handle(), NotifyMsg, 2, 3);
+  EXPECT_TRUE(form->Releasing());
+  SendMessageA(form->Handle(), NotifyMsg, 2, 4);
+  ASSERT_TRUE(WaitFor([&] { return !form->Releasing(); }, kGenerous));
+  EXPECT_NE(form->Adapter(), nullptr) << "the device that is still there was not taken again";
+  EXPECT_EQ(events,
+            (std::vector<PageEvent>{
+                {"FrameRec", 'A', 1, 0}, {"FrameRec", 'A', 2, 0}, {"FrameRec", 'A', 1, 0}}));
+}
+
+TEST_F(TFormMainDevice, ASecondNoticeForTheSameDeviceChangesNothing) {
+  ASSERT_TRUE(env.Bound());
+  Make(0);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  CNICAdapter* adapter = form->Adapter();
+  events.clear();
+  SendMessageA(form->Handle(), NotifyMsg, 2, 4);
+  PumpMessages();
+  EXPECT_EQ(form->Adapter(), adapter);
+  EXPECT_FALSE(form->Releasing());
+  EXPECT_TRUE(events.empty());
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// Support of the main-window tests: a private settings file, registry root
+// and debug log per test, the project's simulated OMXWL.DLL pointed at a
+// world file of the test's own (the adapter can be plugged in and out), and
+// a page that records what the main window tells its pages.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "adapter/Ucomxlib.h"
+#include "app/TestSupport.h"
+#include "app/Uapplication.h"
+#include "config/Udefine.h"
+#include "shell/Propertypageframeunit.h"
+#include "shell/Uformbase.h"
+#include "shell/Uformmain.h"
+#include "shell/Uformres.h"
+#include "ui/UiTest.h"
+
+namespace mainwin {
+
+using namespace wutest;
+
+constexpr DWORD kGenerous = 20000;
+
+class MainWindowEnv {
+ public:
+  // settings: extra lines of section [Setting]; osVersion: the version class
+  // the program sees (7 and up: Windows may manage the adapter).
+  explicit MainWindowEnv(const std::string& settings = "", int osVersion = 6) {
+    static int counter = 0;
+    root_ = "WuMain" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    exe_ = dir_ / "WirelessUtility.exe";
+    world_ = dir_ / "test.world";
+    WriteText(dir_ / "WirelessUtility.bin",
+              "[Setting]\r\nProfRoot=" + root_ + "\r\nHWID0=VID_1D4F&PID_0A71\r\n" + settings);
+    WriteText(dir_ / "WirelessUtility.Log", "");
+    g_DebugLog.Open(exe_.c_str());
+    g_GlobalVar.LocateFiles(exe_);
+    g_GlobalVar.OsVersionCode = osVersion;
+    g_GlobalVar.CmdFlags = 0;
+    g_GlobalVar.LoadCommonStrings();
+    NotifyMsg = RegisterWindowMessageA(("WuMainTest_NotifyMsg_" + root_).c_str());
+    WriteWorld(true);
+    SetEnvironmentVariableA("OMXWL_WORLD", world_.c_str());
+    bound_ = g_OmxLib.Bind(ModuleDir() + "OMXWL.DLL");
+    if (bound_) g_OmxLib.OMXWL_SetWLProfileDir(root_.c_str());
+    if (!FormRes) ownRes_ = new TFormRes(nullptr);
+    Application.Initialize();
+  }
+  ~MainWindowEnv() {
+    delete ownRes_;
+    g_OmxLib.Unbind();
+    SetEnvironmentVariableA("OMXWL_WORLD", nullptr);
+    RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root_).c_str());
+    char appData[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH)) {
+      const std::string folder = std::string(appData) + "\\" + root_;
+      WIN32_FIND_DATAA f;
+      HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &f);
+      if (h != INVALID_HANDLE_VALUE) {
+        do DeleteFileA((folder + "\\" + f.cFileName).c_str());
+        while (FindNextFileA(h, &f));
+        FindClose(h);
+      }
+      RemoveDirectoryA(folder.c_str());
+    }
+    g_DebugLog.Open();
+    g_GlobalVar.LocateFiles(dir_ / "gone\\WirelessUtility.exe");
+    Application.MainWindow = nullptr;
+    Application.Initialize();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  MainWindowEnv(const MainWindowEnv&) = delete;
+  MainWindowEnv& operator=(const MainWindowEnv&) = delete;
+
+  bool Bound() const { return bound_; }
+  const std::string& Root() const { return root_; }
+
+  // Plugs the adapter in or out; the library reads the file again by itself.
+  void WriteWorld(bool present) {
+    static int generation = 0;
+    WriteText(world_, "; generation " + std::to_string(++generation) +
+                          "\r\n[World]\r\nScanTime=300\r\nAssociateTime=200\r\n"
+                          "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\n"
+                          "Instance=OMX0001\r\nDescription=Ombrix Test Adapter\r\n"
+                          "MAC=00:1D:4F:6A:21:07\r\nDomain=FCC\r\nBands=a,b,g\r\n"
+                          "Driver=System32\\Drivers\\OMXWLNT.SYS\r\nPresent=" +
+                          std::string(present ? "1" : "0") +
+                          "\r\n[Network Open]\r\nSSID=TestOpen\r\nBSSID=00:1D:4F:10:00:01\r\n"
+                          "Channel=6\r\nType=g\r\nSecurity=0\r\nSignal=-48\r\nJitter=0\r\n");
+  }
+
+  std::vector<std::string> Log() const {
+    std::vector<std::string> lines = SplitLines(ReadText(dir_ / "WirelessUtility.Log"));
+    return lines;
+  }
+  bool Logged(const std::string& line) const { return Contains(Log(), line); }
+
+ private:
+  TempDir dir_;
+  std::string root_, exe_, world_;
+  bool bound_ = false;
+  TFormRes* ownRes_ = nullptr;
+};
+
+// What a page was told, in the order the pages were told.
+struct PageEvent {
+  std::string Page;
+  char What;  // 'A' AttachAdapter(kind, mode), 'N' AdapterNotify(code, value)
+  int A;
+  int B;
+  bool operator==(const PageEvent& o) const {
+    return Page == o.Page && What == o.What && A == o.A && B == o.B;
+  }
+};
+inline void PrintTo(const PageEvent& e, std::ostream* os) {
+  *os << e.Page << ":" << e.What << "(" << e.A << "," << e.B << ")";
+}
+
+class TRecordingPage : public TPropertyPageFrame {
+ public:
+  TRecordingPage(TComponent* owner, TContainer* parent, const std::string& name,
+                 std::vector<PageEvent>* log)
+      : TPropertyPageFrame(owner, parent, name), log_(log) {}
+  ~TRecordingPage() override {
+    if (Freed) *Freed = true;
+  }
+  void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override {
+    if (adapter) log_->push_back({Name(), 'A', kind, mode});
+  }
+  void AdapterNotify(CNICAdapter* adapter, int code, int value) override {
+    // The adapter's own events (value 0) come and go as they like; the tests
+    // send values of their own.
+    if (adapter && !((code == 3 || code == 7 || code == 8) && value == 0))
+      log_->push_back({Name(), 'N', code, value});
+  }
+  void DonePage() override { ++DoneCount; }
+
+  int DoneCount = 0;
+  bool* Freed = nullptr;
+
+ private:
+  std::vector<PageEvent>* log_;
+};
+
+// Waits, pumping messages, until the window has an adapter (or has none).
+inline bool WaitAdapter(TFormMain* form, bool present, DWORD ms = kGenerous) {
+  return WaitFor([&] { return (form->Adapter() != nullptr) == present && !form->Releasing(); }, ms);
+}
+
+}  // namespace mainwin

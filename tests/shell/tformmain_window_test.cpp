@@ -1,0 +1,255 @@
+// The main window's events, pages, closing and tray menu: which NotifyMsg
+// codes reach the pages and which are dropped, the page switch, hiding on
+// the close box, ending through the tray menu, the question before the
+// utility takes the adapter back from Windows, and the about box.
+#include "adapter/Unicadapter.h"
+#include "pages/station/Uframelinkinfo.h"
+#include "pages/station/Uframeprofile.h"
+#include "pages/station/Uframesurvey.h"
+#include "shell/Uformabout.h"
+#include "shell/Uformmsgbox.h"
+#include "tformmain_support.h"
+#include "workers/Uthrddetect.h"
+
+using namespace mainwin;
+
+namespace {
+
+class TFormMainWindow : public ::testing::Test {
+ protected:
+  void Make(int32_t flags = 0, bool second = false) {
+    form = new TFormMain(nullptr);
+    recorder = new TRecordingPage(form, form, "FrameRec", &events);
+    recorder->Freed = &recorderFreed;
+    if (second) new TRecordingPage(form, form, "FrameRec2", &events);
+    form->Start(flags);
+  }
+  void TearDown() override {
+    if (!recorderFreed) delete form;
+  }
+  LRESULT Notify(WPARAM code, LPARAM value) {
+    return SendMessageA(form->Handle(), NotifyMsg, code, value);
+  }
+  std::vector<PageEvent> Received() {
+    std::vector<PageEvent> out;
+    for (const PageEvent& e : events)
+      if (e.What == 'N') out.push_back(e);
+    return out;
+  }
+  // Answers the next message box with its OK (true) or Cancel button and
+  // keeps its text.
+  void AnswerBox(bool ok) {
+    Every(20, [this, ok] {
+      auto* box = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
+      if (!box) return false;
+      boxText = box->LbMsg->Caption();
+      // Asking again while the question is open is refused at once.
+      reentry = form->ConfirmUtilityControl();
+      (ok ? box->BtnOk : box->BtnCancel)->Click();
+      return true;
+    });
+  }
+
+  MainWindowEnv env{"", 7};
+  TFormMain* form = nullptr;
+  TRecordingPage* recorder = nullptr;
+  bool recorderFreed = false;
+  std::vector<PageEvent> events;
+  std::string boxText;
+  bool reentry = true;
+};
+
+TEST_F(TFormMainWindow, AdapterEventsAreDroppedWithoutAnAdapterAndForwardedInPageOrderWithOne) {
+  ASSERT_TRUE(env.Bound());
+  env.WriteWorld(false);
+  Make(0, true);
+  for (WPARAM code : {3, 4, 7, 8}) Notify(code, 5);
+  EXPECT_TRUE(Received().empty());
+  EXPECT_EQ(Notify(5, 0), 0) << "no adapter: nothing can be stored";
+
+  env.WriteWorld(true);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  form->Show();
+  Notify(3, 5);
+  Notify(7, 1);  // the access-point side: the icon keeps its state
+  Notify(8, 6);
+  Notify(5, 257);  // bit 0 set: not the station list, nothing happens
+  EXPECT_EQ(Received(), (std::vector<PageEvent>{{"FrameRec", 'N', 3, 5},
+                                                {"FrameRec2", 'N', 3, 5},
+                                                {"FrameRec", 'N', 7, 1},
+                                                {"FrameRec2", 'N', 7, 1},
+                                                {"FrameRec", 'N', 8, 6},
+                                                {"FrameRec2", 'N', 8, 6}}));
+  // Windows takes the adapter: pages hear it first, then the window hides.
+  events.clear();
+  Notify(4, 1);
+  EXPECT_EQ(Received(),
+            (std::vector<PageEvent>{{"FrameRec", 'N', 4, 1}, {"FrameRec2", 'N', 4, 1}}));
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), 0);
+}
+
+TEST_F(TFormMainWindow, CodeFiveStoresTheWorkingProfileThroughTheProfilePage) {
+  ASSERT_TRUE(env.Bound());
+  Make();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  WLProfile& work = g_GlobalVar.WorkProfile;
+  work = form->Adapter()->DefProf;
+  SetField(work.ProfileName, "Office");
+  SetField(work.NetInfo.NI_sz_CurProfile, "Office");
+  SetField(work.Ssid1, "OfficeNet");
+  EXPECT_EQ(Notify(5, 0), 1);
+  EXPECT_TRUE(form->Adapter()->IsProfileExist("Office"));
+  TLvRow* row = form->FrameProfile1->LvProf->Selected();
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->SubItem(0), "Office");
+  EXPECT_EQ(row->SubItem(1), "OfficeNet");
+
+  // Edit mode finds the row by name and changes it in place.
+  const int rows = form->FrameProfile1->LvProf->RowCount();
+  SetField(work.Ssid1, "OfficeNet2");
+  EXPECT_EQ(Notify(5, 256), 1);
+  EXPECT_EQ(form->FrameProfile1->LvProf->RowCount(), rows);
+  EXPECT_EQ(form->FrameProfile1->LvProf->Selected()->SubItem(1), "OfficeNet2");
+  SetField(work.ProfileName, "Nowhere");
+  EXPECT_EQ(Notify(5, 256), 0);
+  EXPECT_TRUE(env.Logged("SaveProfile: not found selected profile"));
+}
+
+TEST_F(TFormMainWindow, TabsPagesAndBackgroundsSwitchTogether) {
+  Make();
+  EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
+  EXPECT_TRUE(form->LbLinkInfo->Selected());
+  EXPECT_TRUE(form->FrameLinkInfo1->Visible());
+  EXPECT_TRUE(form->LbLinkInfo->Visible());
+  EXPECT_FALSE(form->LbAPInfo->Visible()) << "access-point tabs belong to the other mode";
+  EXPECT_FALSE(form->BtnSoftAP->Visible());
+  ASSERT_NE(form->CurrentBackground(), nullptr);
+  EXPECT_TRUE(form->CurrentBackground()->SameAs(FormRes->ImgMainInfo->Picture()));
+
+  form->LbProfile->MouseDown(TMouseButton::Left, MK_LBUTTON, 5, 5);
+  EXPECT_EQ(form->CurrentPage(), static_cast<TPropertyPageFrame*>(form->FrameProfile1));
+  EXPECT_TRUE(form->FrameProfile1->Visible());
+  EXPECT_FALSE(form->FrameLinkInfo1->Visible());
+  EXPECT_TRUE(form->LbProfile->Selected());
+  EXPECT_FALSE(form->LbLinkInfo->Selected());
+  EXPECT_TRUE(form->CurrentBackground()->SameAs(FormRes->ImgMainProfile->Picture()));
+
+  // Code 10: 1 link page, 3 survey without scanning; unknown values change
+  // nothing.
+  Notify(10, 3);
+  EXPECT_EQ(form->CurrentTab(), form->LbSiteSurvey);
+  EXPECT_TRUE(form->CurrentBackground()->SameAs(FormRes->ImgMainSurvey->Picture()));
+  Notify(10, 7);
+  EXPECT_EQ(form->CurrentTab(), form->LbSiteSurvey);
+  Notify(10, 1);
+  EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
+  // Code 11 asks the profile page to open the wizard; without an adapter
+  // it refuses and the link page stays.
+  Notify(11, 512);
+  EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
+  EXPECT_TRUE(form->FrameLinkInfo1->Visible());
+}
+
+TEST_F(TFormMainWindow, TheCloseBoxOnlyHidesTheWindow) {
+  Make();
+  Application.MainWindow = form->Handle();
+  form->Show();
+  SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  PumpMessages();
+  EXPECT_FALSE(recorderFreed);
+  EXPECT_TRUE(IsWindow(form->Handle()));
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_FALSE(form->Closing());
+  EXPECT_FALSE(Application.Terminated());
+}
+
+TEST_F(TFormMainWindow, TheTrayMenusCloseFreesTheWindowAndEndsTheProgram) {
+  ASSERT_TRUE(env.Bound());
+  Make(CmdTrayIcon);
+  Application.MainWindow = form->Handle();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  HWND window = form->Handle();
+  form->MenuItClose->Click();
+  ASSERT_TRUE(WaitFor([&] { return recorderFreed; }, kGenerous));
+  EXPECT_EQ(recorder->DoneCount, 1) << "pages are finished before they go";
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(Application.Terminated());
+  EXPECT_EQ(g_ThrdDetect, nullptr);
+  EXPECT_EQ(FormMain, nullptr);
+}
+
+TEST_F(TFormMainWindow, CodeNineWhileTheAboutBoxIsOpenClosesItFirst) {
+  ASSERT_TRUE(env.Bound());
+  Make();
+  Application.MainWindow = form->Handle();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  form->Show();
+  std::string driver, utility;
+  After(50, [&] {
+    auto* about = dynamic_cast<TFormAbout*>(TFormBase::TopModalForm());
+    if (about) {
+      driver = about->LblDriverVer->Caption();
+      utility = about->LblUtilityVer->Caption();
+    }
+    // The about box is the one of its kind.
+    form->BtnAboutClick();
+    PostMessageA(form->Handle(), NotifyMsg, 9, 0);
+  });
+  form->BtnAboutClick();
+  EXPECT_EQ(driver, form->Adapter() ? form->Adapter()->DriverVersion : "")
+      << "the about box shows the driver version of the adapter";
+  EXPECT_FALSE(utility.empty()) << "the program's own version is shown";
+  ASSERT_TRUE(WaitFor([&] { return recorderFreed; }, kGenerous));
+  EXPECT_TRUE(env.Logged("WPM_CLOSEALL"));
+  EXPECT_FALSE(TFormMain::AboutOpen());
+}
+
+TEST_F(TFormMainWindow, OpenWhileWindowsManagesTheAdapterAsksFirst) {
+  ASSERT_TRUE(env.Bound());
+  // Windows manages the adapter from the start.
+  g_GlobalVar.InfoWriteString("Setting", "EnableZeroCfg", "1");
+  Make();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  ASSERT_TRUE(form->Adapter()->UseWZC);
+  EXPECT_FALSE(env.Logged("Connect last => Default")) << "nothing is connected for Windows";
+  EXPECT_EQ(form->FrameProfile1->LvProf->RowCount(), 0);
+
+  form->PrepareTrayMenu();
+  EXPECT_TRUE(form->MenuItWZC->Visible());
+  EXPECT_TRUE(form->MenuItWZC->Checked());
+  EXPECT_FALSE(form->MenuItOpen->Visible());
+
+  AnswerBox(false);
+  form->MenuItOpenClick();
+  EXPECT_EQ(boxText, "Use Wireless Adapter Utility manage this wireless adapter?");
+  EXPECT_FALSE(reentry);
+  EXPECT_FALSE(TFormMain::QuestionOpen());
+  EXPECT_TRUE(form->Adapter()->UseWZC) << "Cancel leaves everything as it was";
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+
+  AnswerBox(true);
+  form->MenuItOpenClick();
+  EXPECT_FALSE(form->Adapter()->UseWZC);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
+  EXPECT_GT(form->FrameProfile1->LvProf->RowCount(), 0) << "the profile list comes back";
+  EXPECT_TRUE(WaitFor([&] { return env.Logged("Connect last => Default"); }, kGenerous));
+
+  // The menu's check item hands the adapter back without a question.
+  form->MenuItWZCClick();
+  EXPECT_TRUE(form->Adapter()->UseWZC);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TFormMainWindow, OnOlderWindowsTheTrayMenuHasNoWindowsManagementItem) {
+  g_GlobalVar.OsVersionCode = 6;
+  Make();
+  form->PrepareTrayMenu();
+  EXPECT_FALSE(form->MenuItWZC->Visible());
+  EXPECT_FALSE(form->N1->Visible());
+  EXPECT_TRUE(form->MenuItClose->Visible());
+  EXPECT_TRUE(form->TrayIconMain->Icons() == FormRes->ImgsKvIcon);
+}
+
+}  // namespace

@@ -26,11 +26,18 @@ using namespace wutest;
 
 constexpr DWORD kGenerous = 20000;
 
+constexpr const char* kOpenNetwork =
+    "[Network Open]\r\nSSID=TestOpen\r\nBSSID=00:1D:4F:10:00:01\r\nChannel=6\r\nType=g\r\n"
+    "Security=0\r\nSignal=-48\r\nJitter=0\r\n";
+
 class MainWindowEnv {
  public:
   // settings: extra lines of section [Setting]; osVersion: the version class
   // the program sees (7 and up: Windows may manage the adapter).
-  explicit MainWindowEnv(const std::string& settings = "", int osVersion = 6) {
+  // networks: the world's network sections (one open network by default).
+  explicit MainWindowEnv(const std::string& settings = "", int osVersion = 6,
+                         const std::string& networks = kOpenNetwork)
+      : networks_(networks) {
     static int counter = 0;
     root_ = "WuMain" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     exe_ = dir_ / "WirelessUtility.exe";
@@ -91,9 +98,7 @@ class MainWindowEnv {
                           "Instance=OMX0001\r\nDescription=Ombrix Test Adapter\r\n"
                           "MAC=00:1D:4F:6A:21:07\r\nDomain=FCC\r\nBands=a,b,g\r\n"
                           "Driver=System32\\Drivers\\OMXWLNT.SYS\r\nPresent=" +
-                          std::string(present ? "1" : "0") +
-                          "\r\n[Network Open]\r\nSSID=TestOpen\r\nBSSID=00:1D:4F:10:00:01\r\n"
-                          "Channel=6\r\nType=g\r\nSecurity=0\r\nSignal=-48\r\nJitter=0\r\n");
+                          std::string(present ? "1" : "0") + "\r\n" + networks_);
   }
 
   std::vector<std::string> Log() const {
@@ -104,6 +109,7 @@ class MainWindowEnv {
 
  private:
   TempDir dir_;
+  std::string networks_;
   std::string root_, exe_, world_;
   bool bound_ = false;
   TFormRes* ownRes_ = nullptr;

@@ -2,15 +2,14 @@
 
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
-#include "config/Uutility.h"
 #include "pages/station/Upageparts.h"
+#include "pages/station/Ustationlogic.h"
 
 using namespace pageparts;
 
 namespace {
 
 constexpr const char* kSection = "FrameAdapter";
-constexpr int kMaxRates = 256;
 constexpr int kCaptionLeft = 40;
 constexpr int kListLeft = 190;
 constexpr int kListWidth = 180;
@@ -114,12 +113,10 @@ void TFrameAdapter::InitTxRate(int band) {
     return;
   }
   const std::string text = adapter_ ? adapter_->ReadSet(key, "") : std::string();
-  int32_t values[kMaxRates];
-  const int found = ParseIntList(text, values, kMaxRates);
-  const int count = found < kMaxRates ? found : kMaxRates;
   CmbTxRate->Clear();
-  for (int i = 0; i < count && values[i] >= 1; ++i)
-    CmbTxRate->InsertItem(0, RateText(values[i]), values[i]);
+  // Each rate goes on top: the list shows the setting's values reversed.
+  for (int32_t rate : stationlogic::OfferedRates(text))
+    CmbTxRate->InsertItem(0, RateText(rate), rate);
   CmbTxRate->InsertItem(0, g_GlobalVar.CommonStrings[csAuto], 15);
   rateBand_ = band;
 }

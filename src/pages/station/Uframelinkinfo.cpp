@@ -6,6 +6,7 @@
 #include "adapter/Ucomxlib.h"
 #include "adapter/Unicadapter.h"
 #include "pages/station/Upageparts.h"
+#include "pages/station/Ustationlogic.h"
 
 using namespace pageparts;
 
@@ -20,28 +21,9 @@ constexpr int kFirstRow = 38;
 constexpr int kRowStep = 24;
 constexpr int kLampLeft = 416;
 
-std::string AuthModeText(int32_t mode) {
-  const std::string* common = g_GlobalVar.CommonStrings;
-  if (mode == 1) return common[csAuthModeShare];
-  if (mode == 2) return common[csAuthModeAuto];
-  return common[csAuthModeOpen];
-}
-
-std::string Dot1xText(int32_t method) {
-  const std::string* common = g_GlobalVar.CommonStrings;
-  switch (method) {
-    case 1:
-      return common[csAuthen_TLS];
-    case 2:
-      return common[csAuthen_TTLS];
-    case 3:
-      return common[csAuthen_PEAP];
-    case 4:
-      return common[csAuthen_LEAP];
-    case 5:
-      return common[csAuthen_MD5];
-  }
-  return std::string();
+std::string CommonText(int index) {
+  return index >= 0 && index < kCommonStringCount ? g_GlobalVar.CommonStrings[index]
+                                                  : std::string();
 }
 
 }  // namespace
@@ -199,20 +181,12 @@ void TFrameLinkInfo::ShowStatus(const WLStatus& s) {
   if (haveProfile_) {
     const std::string name = FieldText(profile_.ProfileName);
     LblProfName->SetCaption(name == kEditingProfile ? std::string() : name);
-    const int32_t method = profile_.EncryptionMethod;
-    LblSecurity->SetCaption(g_GlobalVar.SecurityText(method));
-    std::string authen;
-    if (method == EncNone || method == EncWEP)
-      authen = AuthModeText(s.AuthMode);
-    else if (method == EncWPA_PSK || method == EncWPA2_PSK)
-      authen = common[csNone];
-    else if (method == EncWPA || method == EncRADIUS || method == EncWPA2)
-      authen = Dot1xText(profile_.MS8021xAuthMode);
-    LblAuthen->SetCaption(authen);
+    LblSecurity->SetCaption(g_GlobalVar.SecurityText(profile_.EncryptionMethod));
   } else {
     LblSecurity->SetCaption(g_GlobalVar.SecurityText(s.Security));
-    LblAuthen->SetCaption(AuthModeText(s.AuthMode));
   }
+  LblAuthen->SetCaption(CommonText(stationlogic::AuthenIndex(
+      haveProfile_, profile_.EncryptionMethod, profile_.MS8021xAuthMode, s.AuthMode)));
   const uint32_t n = s.SsidLength < sizeof s.Ssid ? s.SsidLength : sizeof s.Ssid;
   LblSSID->SetCaption(std::string(reinterpret_cast<const char*>(s.Ssid), n));
   char text[64];
@@ -240,12 +214,11 @@ void TFrameLinkInfo::ShowStatus(const WLStatus& s) {
   LblRecv->SetCaption(std::to_string(s.RxTotal));
   std::snprintf(text, sizeof text, "%d %s", static_cast<int>(s.LinkLevel), common[csdBm].c_str());
   LblLinkQuality->SetCaption(text);
-  ShowLamps(SignalLamps, CFAGlobalVar::SignalPercent(s.SignalLevel));
-  ShowLamps(QualityLamps, CFAGlobalVar::SignalPercent(s.LinkLevel));
+  ShowLamps(SignalLamps, stationlogic::LampCount(s.SignalLevel));
+  ShowLamps(QualityLamps, stationlogic::LampCount(s.LinkLevel));
 }
 
-void TFrameLinkInfo::ShowLamps(TImage* const* lamps, int percent) {
-  const int lit = (percent + 9) / 10;
+void TFrameLinkInfo::ShowLamps(TImage* const* lamps, int lit) {
   for (int i = 0; i < kLampCount; ++i)
     if (lamps[i]) lamps[i]->SetVisible(i < lit);
 }
@@ -266,15 +239,13 @@ void TFrameLinkInfo::ShowRates(const WLStatus& s) {
     return;
   }
   const DWORD elapsed = now - rateTime_;
-  auto rate = [elapsed](uint64_t now, uint64_t prev) -> float {
-    if (now < prev || elapsed == 0) return 0.0f;
-    return static_cast<float>((now - prev) >> 7) / static_cast<float>(elapsed) * 1000.0f;
-  };
   const std::string& kbps = g_GlobalVar.CommonStrings[csKbps];
   char text[64];
-  std::snprintf(text, sizeof text, "%.0f %s", rate(s.TxCounter, prevTx_), kbps.c_str());
+  std::snprintf(text, sizeof text, "%.0f %s", stationlogic::KbitRate(s.TxCounter, prevTx_, elapsed),
+                kbps.c_str());
   LblTransRate->SetCaption(text);
-  std::snprintf(text, sizeof text, "%.0f %s", rate(s.RxCounter, prevRx_), kbps.c_str());
+  std::snprintf(text, sizeof text, "%.0f %s", stationlogic::KbitRate(s.RxCounter, prevRx_, elapsed),
+                kbps.c_str());
   LblRecvReate->SetCaption(text);
   prevRx_ = s.RxCounter;
   prevTx_ = s.TxCounter;

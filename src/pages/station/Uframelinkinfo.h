@@ -74,7 +74,7 @@ class TFrameLinkInfo : public TPropertyPageFrame {
   void ShowStatus(const WLStatus& status);
   void ShowIP(const NetworkInfo& info);
   void ShowRates(const WLStatus& status);
-  void ShowLamps(TImage* const* lamps, int percent);
+  void ShowLamps(TImage* const* lamps, int lit);
 
   CNICAdapter* adapter_ = nullptr;
   bool connecting_ = false;

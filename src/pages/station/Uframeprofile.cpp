@@ -7,6 +7,7 @@
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "pages/station/Upageparts.h"
+#include "pages/station/Ustationlogic.h"
 #include "ui/Upalette.h"
 
 using namespace pageparts;
@@ -18,7 +19,7 @@ constexpr int kInfoLeft = 348;
 constexpr int kInfoRight = 536;
 
 int RowIcon(const WLProfile& p) {
-  return (p.EncryptionMethod != 0 ? 2 : 0) + (p.NetworkMode != 1 ? 1 : 0);
+  return stationlogic::NetworkIcon(p.EncryptionMethod != 0, p.NetworkMode);
 }
 
 }  // namespace
@@ -221,13 +222,11 @@ void TFrameProfile::LvProfSelectItem(TLvRow* row, bool selected) {
 
 int TFrameProfile::LvProfCompare(const TLvRow& a, const TLvRow& b) const {
   const int column = LvProf->SortColunm();
-  int r = 0;
   if (column > 0 && column - 1 < a.SubItemCount())
-    r = lstrcmpiA(a.SubItem(column - 1).c_str(), b.SubItem(column - 1).c_str());
-  else if (column == 0)
-    r = lstrcmpiA(a.Caption().c_str(), b.Caption().c_str());
-  r = r < 0 ? -1 : (r > 0 ? 1 : 0);
-  return LvProf->Increase() ? r : -r;
+    return stationlogic::CompareTexts(a.SubItem(column - 1), b.SubItem(column - 1),
+                                      LvProf->Increase());
+  if (column == 0) return stationlogic::CompareTexts(a.Caption(), b.Caption(), LvProf->Increase());
+  return 0;
 }
 
 TLvRow* TFrameProfile::FindRow(const std::string& name) const {
@@ -265,7 +264,10 @@ void TFrameProfile::BtnDeleteClick() {
     int index = LvProf->IndexOf(row);
     LvProf->DeleteRow(row);
     index = std::min(index, LvProf->RowCount() - 1);
-    if (index >= 0) LvProf->SelectRow(index);
+    if (index >= 0)
+      LvProf->SelectRow(index);
+    else
+      ClearProfileInfo();  // the list may not report the lost selection
     LvProf->EndUpdate();
   }
   FocusControl(LvProf, this, "TFrameProfile::BtnDeleteClick 2");

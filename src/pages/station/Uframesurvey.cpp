@@ -8,6 +8,7 @@
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "pages/station/Upageparts.h"
+#include "pages/station/Ustationlogic.h"
 #include "ui/Upalette.h"
 
 using namespace pageparts;
@@ -32,10 +33,6 @@ std::string MacText(const uint8_t* mac) {
 
 int Channel(const SiteEntry& e) {
   return g_OmxLib.OMXWL_FrequencyToChannel ? g_OmxLib.OMXWL_FrequencyToChannel(e.Frequency) : 0;
-}
-
-int Sign(int v) {
-  return v < 0 ? -1 : (v > 0 ? 1 : 0);
 }
 
 }  // namespace
@@ -209,7 +206,7 @@ void TFrameSurvey::ShowSiteList(const std::vector<SiteEntry>& entries) {
     row->AddSubItem(SsidText(e));
     row->AddSubItem(std::to_string(Channel(e)));
     row->AddSubItem(std::to_string(CFAGlobalVar::SignalPercent(e.SignalLevel)) + "%");
-    row->SetImageIndex((e.SecurityCode != 0 ? 2 : 0) + (e.InfraMode != 1 ? 1 : 0));
+    row->SetImageIndex(stationlogic::NetworkIcon(e.SecurityCode != 0, e.InfraMode));
   }
   LvSite->EndUpdate();
   LvSite->Sort();
@@ -226,18 +223,10 @@ int TFrameSurvey::LvSiteCompare(const TLvRow& a, const TLvRow& b) const {
   const SiteEntry* ea = RowSite(&a);
   const SiteEntry* eb = RowSite(&b);
   const int column = LvSite->SortColunm();
-  int r = 0;
-  if (column == 2 && ea && eb) {
-    const int ca = Channel(*ea), cb = Channel(*eb);
-    r = ca < cb ? -1 : (ca > cb ? 1 : 0);
-  } else if (column == 3 && ea && eb) {
-    r = ea->SignalLevel < eb->SignalLevel ? -1 : (ea->SignalLevel > eb->SignalLevel ? 1 : 0);
-  } else if (column > 0) {
-    r = Sign(lstrcmpiA(a.Text(column).c_str(), b.Text(column).c_str()));
-  } else {
-    r = Sign(lstrcmpiA(a.Caption().c_str(), b.Caption().c_str()));
-  }
-  return LvSite->Increase() ? r : -r;
+  if (!ea || !eb) return stationlogic::CompareTexts(a.Text(column), b.Text(column), true);
+  return stationlogic::CompareSites(column, LvSite->Increase(), Channel(*ea), Channel(*eb),
+                                    ea->SignalLevel, eb->SignalLevel, a.Text(column),
+                                    b.Text(column));
 }
 
 void TFrameSurvey::LvSiteSelectItem(TLvRow* row, bool selected) {

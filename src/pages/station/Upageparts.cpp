@@ -5,6 +5,7 @@
 
 #include "app/Udebug.h"
 #include "config/Udefine.h"
+#include "pages/station/Ustationlogic.h"
 #include "shell/Uformres.h"
 #include "ui/Upalette.h"
 
@@ -96,12 +97,7 @@ void FocusControl(TWinControl* control, const TControl* page, const char* where)
 }
 
 std::string RateText(int rate) {
-  char text[32];
-  if (rate % 2 != 0)
-    std::snprintf(text, sizeof text, "%.1f ", rate * 0.5);
-  else
-    std::snprintf(text, sizeof text, "%d ", rate / 2);
-  return text + g_GlobalVar.CommonStrings[csMbps];
+  return stationlogic::RateText(rate, g_GlobalVar.CommonStrings[csMbps]);
 }
 
 }  // namespace pageparts

@@ -234,6 +234,16 @@ void TControl::Repaint() {
   if (w) UpdateWindow(w);
 }
 
+void TControl::BringToFront() {
+  if (parent_) parent_->MoveControl(this, true);
+  Invalidate();
+}
+
+void TControl::SendToBack() {
+  if (parent_) parent_->MoveControl(this, false);
+  Invalidate();
+}
+
 void TControl::Click() { Fire(OnClick); }
 void TControl::DblClick() { Fire(OnDblClick); }
 void TControl::MouseDown(TMouseButton b, UINT keys, int x, int y) { Fire(OnMouseDown, b, keys, x, y); }
@@ -326,7 +336,11 @@ void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle
                                HWND parentWindow) {
   HWND parent = parentWindow ? parentWindow : (Parent() ? Parent()->Handle() : nullptr);
   HMENU id = nullptr;
-  if (style & WS_CHILD) id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()));
+  if (style & WS_CHILD) {
+    id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()));
+    // Overlapping siblings (a panel over a list) must not paint over each other.
+    style |= WS_CLIPSIBLINGS;
+  }
   if (visible_ && (style & WS_CHILD)) style |= WS_VISIBLE;
   if (!enabled_) style |= WS_DISABLED;
   inCreate_ = true;
@@ -344,6 +358,10 @@ void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle
     SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::SubclassProc));
   }
   SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+  // A later control lies above the earlier ones, as it does among graphic
+  // controls; the Tab key follows creation order on its own (SelectNext).
+  if (style & WS_CHILD)
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Windows may adjust the size (combo boxes, forms); keep what it made.
   RECT r;
   GetWindowRect(w, &r);
@@ -400,7 +418,31 @@ LRESULT TWinControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
+bool TWinControl::TabStop() const {
+  return hwnd_ && (GetWindowLongA(hwnd_, GWL_STYLE) & (WS_TABSTOP | WS_CHILD)) == (WS_TABSTOP | WS_CHILD);
+}
+
+// Windowed controls keep their place in the parent's list, which is also
+// the Tab order; only the window moves.
+void TWinControl::BringToFront() {
+  if (hwnd_) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TWinControl::SendToBack() {
+  if (hwnd_) SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // Tab and Shift+Tab move the focus in creation order.
+  if (msg == WM_GETDLGCODE && TabStop()) return DefaultProc(msg, wp, lp) | DLGC_WANTTAB;
+  if (msg == WM_KEYDOWN && wp == VK_TAB && TabStop() && !(GetKeyState(VK_CONTROL) & 0x8000) &&
+      !(GetKeyState(VK_MENU) & 0x8000)) {
+    if (TForm* form = ParentForm()) {
+      form->SelectNext(this, !(GetKeyState(VK_SHIFT) & 0x8000));
+      return 0;
+    }
+  }
+  if (msg == WM_CHAR && wp == '\t' && TabStop()) return 0;
   if (msg == WM_WINDOWPOSCHANGED && hwnd_) {
     LRESULT r = DefaultProc(msg, wp, lp);
     RECT rc;
@@ -516,6 +558,16 @@ TContainer::~TContainer() {
 }
 
 void TContainer::InsertControl(TControl* control) { controls_.push_back(control); }
+
+void TContainer::MoveControl(TControl* control, bool toFront) {
+  auto it = std::find(controls_.begin(), controls_.end(), control);
+  if (it == controls_.end()) return;
+  controls_.erase(it);
+  if (toFront)
+    controls_.push_back(control);
+  else
+    controls_.insert(controls_.begin(), control);
+}
 
 void TContainer::RemoveControl(TControl* control) {
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());

@@ -150,6 +150,11 @@ class TControl : public TComponent {
 
   // Performs a click as the user would (fires OnClick).
   virtual void Click();
+  // Above or below the siblings (windowed controls always lie above the
+  // graphic ones of the same parent). Controls are stacked in creation
+  // order, the last one on top.
+  virtual void BringToFront();
+  virtual void SendToBack();
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -226,9 +231,14 @@ class TWinControl : public TControl {
   void SetCaption(const std::string& caption) override;
   void Invalidate() override;
 
+  void BringToFront() override;
+  void SendToBack() override;
+
   bool Focused() const;
   // Enabled and showing, so that it can take the keyboard focus.
   bool CanFocus() const;
+  // Reached with the Tab key.
+  bool TabStop() const;
   // Throws std::runtime_error when the control cannot take the focus.
   void SetFocus();
 
@@ -294,6 +304,7 @@ class TContainer : public TWinControl {
   friend class TControl;
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
+  void MoveControl(TControl* control, bool toFront);
   bool RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
   void SetHover(TControl* control);
 

@@ -194,6 +194,43 @@ void TForm::Close() {
 
 void TForm::FormClose(TCloseAction& action) { Fire(OnClose, action); }
 
+namespace {
+void CollectTabStops(const TContainer* container, std::vector<TWinControl*>& out) {
+  for (TControl* c : container->Controls()) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w || !w->Handle() || !w->Visible() || !w->Enabled()) continue;
+    if (w->TabStop()) out.push_back(w);
+    if (auto* inner = dynamic_cast<const TContainer*>(w)) CollectTabStops(inner, out);
+  }
+}
+}  // namespace
+
+std::vector<TWinControl*> TForm::TabOrder() const {
+  std::vector<TWinControl*> order;
+  CollectTabStops(this, order);
+  return order;
+}
+
+void TForm::SelectNext(TWinControl* current, bool forward) {
+  std::vector<TWinControl*> order = TabOrder();
+  if (order.empty()) return;
+  auto it = std::find(order.begin(), order.end(), current);
+  size_t n = order.size();
+  size_t at = it == order.end() ? (forward ? n - 1 : 0) : static_cast<size_t>(it - order.begin());
+  size_t next = forward ? (at + 1) % n : (at + n - 1) % n;
+  for (size_t tries = 0; tries < n; ++tries) {
+    TWinControl* target = order[next];
+    if (target->CanFocus()) {
+      // Keyboard navigation shows where the focus is.
+      SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      ::SetFocus(target->Handle());
+      if (target->Kind() == TKind::Edit) SendMessageA(target->Handle(), EM_SETSEL, 0, -1);
+      return;
+    }
+    next = forward ? (next + 1) % n : (next + n - 1) % n;
+  }
+}
+
 void TForm::AddSysCommandListener(const void* key, std::function<void(WPARAM)> listener) {
   sysCommandListeners_[key] = std::move(listener);
 }
@@ -223,8 +260,16 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         // Give the focus back to the control that had it.
         HWND f = savedFocus_;
         if (!(f && IsWindow(f) && IsChild(Handle(), f) && IsWindowVisible(f) &&
-              IsWindowEnabled(f)))
-          f = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+              IsWindowEnabled(f))) {
+          // The first control in Tab order.
+          f = nullptr;
+          for (TWinControl* c : TabOrder()) {
+            if (c->CanFocus()) {
+              f = c->Handle();
+              break;
+            }
+          }
+        }
         ::SetFocus(f ? f : Handle());
       }
       return 0;

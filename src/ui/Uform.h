@@ -69,6 +69,12 @@ class TForm : public TContainer {
   virtual void FormClose(TCloseAction& action);
   std::function<void(TCloseAction& action)> OnClose;
 
+  // Moves the focus to the next (or previous) control that takes the Tab
+  // key, in creation order through frames and panels, wrapping around.
+  void SelectNext(TWinControl* current, bool forward);
+  // The controls the Tab key reaches now, in order.
+  std::vector<TWinControl*> TabOrder() const;
+
   // Enter and Escape that no control wanted (IDOK / IDCANCEL of the dialog
   // manager).
   virtual void DialogKey(int id) { (void)id; }

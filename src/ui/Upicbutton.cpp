@@ -242,8 +242,8 @@ LRESULT TPicButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE: {
       auto* m = reinterpret_cast<MSG*>(lp);
       if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
-        return DLGC_BUTTON | DLGC_WANTMESSAGE;
-      return DLGC_BUTTON;
+        return DLGC_BUTTON | DLGC_WANTTAB | DLGC_WANTMESSAGE;
+      return DLGC_BUTTON | DLGC_WANTTAB;
     }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

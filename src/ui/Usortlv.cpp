@@ -353,12 +353,15 @@ bool TSortLv::HandleNotify(NMHDR* header, LRESULT& result) {
         result = CDRF_NOTIFYITEMDRAW;
         return true;
       }
-      if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+      if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT ||
+          cd->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
         auto* row = reinterpret_cast<const TLvRow*>(cd->nmcd.lItemlParam);
         COLORREF color = Owns(row) && !Destroying() ? OnRowColor(*row) : CLR_NONE;
         if (color != CLR_NONE) {
+          // Every column of the row, not only the first.
           cd->clrTextBk = color;
           result = CDRF_NEWFONT;
+          if (!(cd->nmcd.dwDrawStage & CDDS_SUBITEM)) result |= CDRF_NOTIFYSUBITEMDRAW;
           return true;
         }
       }

@@ -261,6 +261,7 @@ void TEdit::ClearMask() {
 LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CHAR:
+      if (wp == '\t') break;  // focus moved on; not a key for this edit
       if (masked_ && !readOnly_) ClearMask();
       if (OnKeyPress) {
         char key = static_cast<char>(wp);

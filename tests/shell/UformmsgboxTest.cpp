@@ -81,12 +81,15 @@ TEST_F(MsgBox, ShortTextsKeepTheMinimumSizeAndCountLinesExactly) {
 
 TEST_F(MsgBox, YesNoUsesTheStringFileAndAnswersSixOrSeven) {
   std::string yes, no;
+  bool yesFocused = false;
   int r = Ask(nullptr, "Really remove 'Home'?", 0x24, [&](TFormMsgBox* box) {
+    yesFocused = box->BtnOk->Focused();
     yes = box->BtnOk->Caption();
     no = box->BtnCancel->Caption();
     SendMessageA(box->BtnOk->Handle(), BM_CLICK, 0, 0);
   });
   EXPECT_EQ(r, 6);
+  EXPECT_TRUE(yesFocused);  // the first button takes the focus
   EXPECT_EQ(yes, "Sure");
   EXPECT_EQ(no, "No");
   r = Ask(nullptr, "Again?", 0x24,

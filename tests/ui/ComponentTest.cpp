@@ -88,3 +88,53 @@ TEST(Component, NegativeSizesAreClampedToZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Component, LaterControlsLieAboveEarlierOnesAndTabFollowsCreationOrder) {
+  TForm form(nullptr, "Form1");
+  form.SetClientSize(300, 200);
+  auto* first = new TEdit(&form, &form, "EdtFirst");
+  first->SetBounds(10, 10, 100, 21);
+  auto* list = new TSortLv(&form, &form, "LvSite");
+  list->SetBounds(10, 40, 200, 120);
+  auto* panel = new TPanel(&form, &form, "PlSearch", "Searching");
+  panel->SetBounds(50, 60, 100, 40);
+  auto* inner = new TComboBox(&form, panel, "CmbInner");
+  inner->SetBounds(5, 5, 80, 21);
+  auto* last = new TEdit(&form, &form, "EdtLast");
+  last->SetBounds(10, 170, 100, 21);
+  auto* hidden = new TEdit(&form, &form, "EdtHidden");
+  hidden->Hide();
+
+  POINT over{60, 90};  // inside both the list and the panel
+  EXPECT_EQ(RealChildWindowFromPoint(form.Handle(), over), panel->Handle());
+  panel->SendToBack();
+  EXPECT_EQ(RealChildWindowFromPoint(form.Handle(), over), list->Handle());
+  panel->BringToFront();
+  EXPECT_EQ(RealChildWindowFromPoint(form.Handle(), over), panel->Handle());
+
+  EXPECT_EQ(form.TabOrder(), (std::vector<TWinControl*>{first, list, inner, last}));
+  form.Show();
+  first->SetFocus();
+  ASSERT_TRUE(first->Focused());
+  SendMessageA(first->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_TRUE(list->Focused());
+  SendMessageA(list->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_TRUE(inner->Focused());
+  SendMessageA(inner->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_TRUE(last->Focused());
+  SendMessageA(last->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_TRUE(first->Focused());  // wraps, skipping the hidden edit
+  form.SelectNext(first, false);
+  EXPECT_TRUE(last->Focused());
+  // The Tab character that follows does not reach the text.
+  first->SetText("abc");
+  first->SetMasked(true);
+  SendMessageA(first->Handle(), WM_CHAR, '\t', 1);
+  EXPECT_EQ(first->Text(), "abc");
+  EXPECT_TRUE(first->Masked());
+  form.Hide();
+}
+
+}  // namespace

@@ -170,7 +170,9 @@ TFormBase* TFormBase::TopModalForm() {
   return list.empty() ? nullptr : list.back();
 }
 
-const std::vector<TFormBase*>& TFormBase::ModalForms() { return ModalList(); }
+const std::vector<TFormBase*>& TFormBase::ModalForms() {
+  return ModalList();
+}
 
 void TFormBase::ApplyLayout(TComponent* component, const std::string& name) {
   layout::ApplyLayout(component, name);

@@ -7,6 +7,7 @@
 #include "app/Udebug.h"
 #include "config/Uutility.h"
 #include "ui/Upalette.h"
+#include "ui/Uuithread.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
   size_t start = 0;
   for (;;) {
     size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (line.size() > longest.size()) longest = line;
     if (end == std::string::npos) break;
     start = end + 1;
@@ -65,10 +67,18 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
 
   int icon = 0;
   switch (flags & 0xF0) {
-    case 0x10: icon = 32513; break;  // IDI_HAND
-    case 0x20: icon = 32514; break;  // IDI_QUESTION
-    case 0x30: icon = 32515; break;  // IDI_EXCLAMATION
-    case 0x40: icon = 32516; break;  // IDI_ASTERISK
+    case 0x10:
+      icon = 32513;
+      break;  // IDI_HAND
+    case 0x20:
+      icon = 32514;
+      break;  // IDI_QUESTION
+    case 0x30:
+      icon = 32515;
+      break;  // IDI_EXCLAMATION
+    case 0x40:
+      icon = 32516;
+      break;  // IDI_ASTERISK
   }
   TPicture picture;
   if (icon) {
@@ -125,6 +135,16 @@ void TFormMsgBox::DialogKey(int id) {
 }
 
 int ShowMsgBox(HWND control, const std::string& text, int flags) {
+  // Windows and the modal list belong to the user-interface thread.
+  if (!ui::IsUiThread() && ui::UiThreadWindow()) {
+    int result = mrCancel;
+    try {
+      ui::Synchronize([&] { result = ShowMsgBox(control, text, flags); });
+    } catch (...) {
+      LogWrite("Exception(ShowMsgBox)");
+    }
+    return result;
+  }
   TForm* parent = control ? TForm::FromHandle(GetAncestor(control, GA_ROOT)) : nullptr;
   try {
     TFormMsgBox box;
@@ -139,4 +159,6 @@ int ShowMsgBox(HWND control, const std::string& text, int flags) {
                      g_GlobalVar.MsgTitle.c_str(), static_cast<UINT>(flags & 0xFF));
 }
 
-MsgBoxHandler InstallMsgBox() { return SetMsgBoxHandler(&ShowMsgBox); }
+MsgBoxHandler InstallMsgBox() {
+  return SetMsgBoxHandler(&ShowMsgBox);
+}

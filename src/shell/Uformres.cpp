@@ -20,22 +20,22 @@ bool FileExists(const std::string& path) {
 }  // namespace
 
 TFormRes::TFormRes(TComponent* owner) : TForm(owner, "FormRes") {
-#define WU_CREATE_IMAGE(n)                                                 \
-  n = new TImage(this, this, #n);                                          \
-  {                                                                        \
-    TPicture p;                                                            \
-    if (!p.LoadFromResource(#n)) LogWrite("TFormRes: no picture " #n);     \
-    n->SetPicture(p);                                                      \
-    n->FitToPicture();                                                     \
+#define WU_CREATE_IMAGE(n)                                             \
+  n = new TImage(this, this, #n);                                      \
+  {                                                                    \
+    TPicture p;                                                        \
+    if (!p.LoadFromResource(#n)) LogWrite("TFormRes: no picture " #n); \
+    n->SetPicture(p);                                                  \
+    n->FitToPicture();                                                 \
   }
   WU_FORMRES_IMAGES(WU_CREATE_IMAGE)
 #undef WU_CREATE_IMAGE
-#define WU_CREATE_IMAGE_LIST(n)                                            \
-  n = new TImageList(this, #n);                                            \
-  {                                                                        \
-    TPicture p;                                                            \
-    if (!p.LoadFromResource(#n)) LogWrite("TFormRes: no picture " #n);     \
-    n->SetPicture(p);                                                      \
+#define WU_CREATE_IMAGE_LIST(n)                                        \
+  n = new TImageList(this, #n);                                        \
+  {                                                                    \
+    TPicture p;                                                        \
+    if (!p.LoadFromResource(#n)) LogWrite("TFormRes: no picture " #n); \
+    n->SetPicture(p);                                                  \
   }
   WU_FORMRES_IMAGE_LISTS(WU_CREATE_IMAGE_LIST)
 #undef WU_CREATE_IMAGE_LIST

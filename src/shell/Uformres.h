@@ -12,6 +12,7 @@
 #include "ui/Ustdctrls.h"
 
 // Names in ownership order; each is also the name of the built-in picture.
+// clang-format off
 #define WU_FORMRES_IMAGES(X)                                                                     \
   X(ImgMainInfo) X(ImgMainSurvey) X(ImgMainProfile) X(ImgMainAdapter) X(ImgBtnAboutH)           \
   X(ImgBtnAboutN) X(ImgBtnHelpH) X(ImgBtnHelpN) X(ImgBtnEnable) X(ImgBtnDisable) X(ImgAboutBG)  \
@@ -28,6 +29,7 @@
   X(ImgSurvey) X(ImgAdapter) X(ImgFrProfSet) X(ImgFrActive) X(ImgChartBG)
 
 #define WU_FORMRES_IMAGE_LISTS(X) X(ImgsNull) X(ImgsSort) X(ImgsType) X(ImgsKvIcon) X(ImgsKvIconXP)
+// clang-format on
 
 class TFormRes : public TForm {
  public:

@@ -132,7 +132,9 @@ TControl::TControl(TComponent* owner, TContainer* parent, std::string name, TKin
   if (parent_) parent_->InsertControl(this);
 }
 
-TControl::~TControl() { DetachFromParent(); }
+TControl::~TControl() {
+  DetachFromParent();
+}
 
 void TControl::DetachFromParent() {
   if (parent_) parent_->RemoveControl(this);
@@ -244,13 +246,27 @@ void TControl::SendToBack() {
   Invalidate();
 }
 
-void TControl::Click() { Fire(OnClick); }
-void TControl::DblClick() { Fire(OnDblClick); }
-void TControl::MouseDown(TMouseButton b, UINT keys, int x, int y) { Fire(OnMouseDown, b, keys, x, y); }
-void TControl::MouseUp(TMouseButton b, UINT keys, int x, int y) { Fire(OnMouseUp, b, keys, x, y); }
-void TControl::MouseMove(UINT keys, int x, int y) { Fire(OnMouseMove, keys, x, y); }
-void TControl::MouseEnter() { Fire(OnMouseEnter); }
-void TControl::MouseLeave() { Fire(OnMouseLeave); }
+void TControl::Click() {
+  Fire(OnClick);
+}
+void TControl::DblClick() {
+  Fire(OnDblClick);
+}
+void TControl::MouseDown(TMouseButton b, UINT keys, int x, int y) {
+  Fire(OnMouseDown, b, keys, x, y);
+}
+void TControl::MouseUp(TMouseButton b, UINT keys, int x, int y) {
+  Fire(OnMouseUp, b, keys, x, y);
+}
+void TControl::MouseMove(UINT keys, int x, int y) {
+  Fire(OnMouseMove, keys, x, y);
+}
+void TControl::MouseEnter() {
+  Fire(OnMouseEnter);
+}
+void TControl::MouseLeave() {
+  Fire(OnMouseLeave);
+}
 
 // ---- TGraphicControl -----------------------------------------------------------------
 
@@ -419,7 +435,8 @@ LRESULT TWinControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool TWinControl::TabStop() const {
-  return hwnd_ && (GetWindowLongA(hwnd_, GWL_STYLE) & (WS_TABSTOP | WS_CHILD)) == (WS_TABSTOP | WS_CHILD);
+  return hwnd_ &&
+         (GetWindowLongA(hwnd_, GWL_STYLE) & (WS_TABSTOP | WS_CHILD)) == (WS_TABSTOP | WS_CHILD);
 }
 
 // Windowed controls keep their place in the parent's list, which is also
@@ -471,7 +488,9 @@ void TWinControl::SetVisible(bool visible) {
   VisibleChanged();
 }
 
-bool TWinControl::Enabled() const { return hwnd_ ? IsWindowEnabled(hwnd_) != FALSE : enabled_; }
+bool TWinControl::Enabled() const {
+  return hwnd_ ? IsWindowEnabled(hwnd_) != FALSE : enabled_;
+}
 
 void TWinControl::SetEnabled(bool enabled) {
   enabled_ = enabled;
@@ -498,7 +517,9 @@ void TWinControl::Invalidate() {
   if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-bool TWinControl::Focused() const { return hwnd_ && GetFocus() == hwnd_; }
+bool TWinControl::Focused() const {
+  return hwnd_ && GetFocus() == hwnd_;
+}
 
 bool TWinControl::CanFocus() const {
   if (!hwnd_ || !IsWindowVisible(hwnd_)) return false;
@@ -514,9 +535,15 @@ void TWinControl::SetFocus() {
   ::SetFocus(hwnd_);
 }
 
-bool TWinControl::HandleCommand(WORD, LRESULT&) { return false; }
-bool TWinControl::HandleNotify(NMHDR*, LRESULT&) { return false; }
-HBRUSH TWinControl::CtlColor(HDC, UINT) { return nullptr; }
+bool TWinControl::HandleCommand(WORD, LRESULT&) {
+  return false;
+}
+bool TWinControl::HandleNotify(NMHDR*, LRESULT&) {
+  return false;
+}
+HBRUSH TWinControl::CtlColor(HDC, UINT) {
+  return nullptr;
+}
 
 void TWinControl::FontChanged() {
   if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
@@ -557,7 +584,9 @@ TContainer::~TContainer() {
   while (!controls_.empty()) controls_.back()->DetachFromParent();
 }
 
-void TContainer::InsertControl(TControl* control) { controls_.push_back(control); }
+void TContainer::InsertControl(TControl* control) {
+  controls_.push_back(control);
+}
 
 void TContainer::MoveControl(TControl* control, bool toFront) {
   auto it = std::find(controls_.begin(), controls_.end(), control);

@@ -10,8 +10,8 @@
 //                         hosts child controls (forms, frames, panels)
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -24,8 +24,25 @@ class TContainer;
 class TForm;
 
 enum class TKind {
-  Form, Frame, Panel, Label, ValueLabel, TabLabel, Edit, ComboBox, CheckBox, RadioButton,
-  Image, PaintBox, ListView, PicButton, Timer, PopupMenu, MenuItem, TrayIcon, ImageList
+  Form,
+  Frame,
+  Panel,
+  Label,
+  ValueLabel,
+  TabLabel,
+  Edit,
+  ComboBox,
+  CheckBox,
+  RadioButton,
+  Image,
+  PaintBox,
+  ListView,
+  PicButton,
+  Timer,
+  PopupMenu,
+  MenuItem,
+  TrayIcon,
+  ImageList
 };
 
 class TComponent {
@@ -251,8 +268,7 @@ class TWinControl : public TControl {
  protected:
   // Creates the window; standard classes are subclassed so that WndProc
   // sees their messages. parentWindow overrides the parent's handle (forms).
-  void CreateHandle(const char* className, DWORD style, DWORD exStyle,
-                    HWND parentWindow = nullptr);
+  void CreateHandle(const char* className, DWORD style, DWORD exStyle, HWND parentWindow = nullptr);
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
   void FontChanged() override;

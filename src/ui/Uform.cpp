@@ -24,7 +24,9 @@ BOOL CALLBACK DisableOthers(HWND w, LPARAM lp) {
   return TRUE;
 }
 
-bool IsMainWindow(HWND w) { return w && w == Application.MainWindow; }
+bool IsMainWindow(HWND w) {
+  return w && w == Application.MainWindow;
+}
 
 }  // namespace
 
@@ -40,9 +42,13 @@ TForm::TForm(TComponent* owner, std::string name, DWORD style, DWORD exStyle)
                nullptr);
 }
 
-TForm::~TForm() { *alive_ = false; }
+TForm::~TForm() {
+  *alive_ = false;
+}
 
-TForm* TForm::FromHandle(HWND hwnd) { return dynamic_cast<TForm*>(TWinControl::FromHandle(hwnd)); }
+TForm* TForm::FromHandle(HWND hwnd) {
+  return dynamic_cast<TForm*>(TWinControl::FromHandle(hwnd));
+}
 
 int TForm::ClientWidth() const {
   RECT r{};
@@ -72,7 +78,9 @@ void TForm::SetVisible(bool visible) {
   VisibleChanged();
 }
 
-bool TForm::Minimized() const { return Handle() && IsIconic(Handle()); }
+bool TForm::Minimized() const {
+  return Handle() && IsIconic(Handle());
+}
 
 void TForm::Restore() {
   if (!Handle()) return;
@@ -192,7 +200,9 @@ void TForm::Close() {
   if (main) Application.Terminate();
 }
 
-void TForm::FormClose(TCloseAction& action) { Fire(OnClose, action); }
+void TForm::FormClose(TCloseAction& action) {
+  Fire(OnClose, action);
+}
 
 namespace {
 void CollectTabStops(const TContainer* container, std::vector<TWinControl*>& out) {
@@ -235,7 +245,9 @@ void TForm::AddSysCommandListener(const void* key, std::function<void(WPARAM)> l
   sysCommandListeners_[key] = std::move(listener);
 }
 
-void TForm::RemoveSysCommandListener(const void* key) { sysCommandListeners_.erase(key); }
+void TForm::RemoveSysCommandListener(const void* key) {
+  sysCommandListeners_.erase(key);
+}
 
 void TForm::PaintBackground(HDC dc, const RECT& clip) {
   if (Color() == CLR_NONE) {
@@ -314,7 +326,9 @@ void TPanel::SetBorderColor(COLORREF color) {
   Invalidate();
 }
 
-void TPanel::CaptionChanged() { Invalidate(); }
+void TPanel::CaptionChanged() {
+  Invalidate();
+}
 
 void TPanel::PaintOverlay(HDC dc, const RECT&) {
   RECT r{0, 0, Width(), Height()};

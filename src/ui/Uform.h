@@ -63,7 +63,9 @@ class TForm : public TContainer {
 
   // A close request (close box, system menu, Close()): the form decides
   // through FormClose and OnClose. A modal form ends its loop with the
-  // cancel result instead of hiding.
+  // cancel result instead of hiding. None keeps the form as it is; Hide and
+  // Free hide it (whoever owns the object frees it); for the application's
+  // main window both also end the message loop.
   void Close();
   // Default: Hide, or Free for the application's main window.
   virtual void FormClose(TCloseAction& action);

@@ -211,7 +211,9 @@ TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill) {
   return p;
 }
 
-void TPicture::Draw(HDC dc, int x, int y) const { DrawPart(dc, x, y, RECT{0, 0, Width(), Height()}); }
+void TPicture::Draw(HDC dc, int x, int y) const {
+  DrawPart(dc, x, y, RECT{0, 0, Width(), Height()});
+}
 
 void TPicture::DrawPart(HDC dc, int x, int y, const RECT& src) const {
   if (!data_) return;
@@ -337,8 +339,12 @@ TImageList::~TImageList() {
   if (handle_) ImageList_Destroy(handle_);
 }
 
-int TImageList::CellWidth() const { return cellWidth_ > 0 ? cellWidth_ : strip_.Height(); }
-int TImageList::CellHeight() const { return cellHeight_ > 0 ? cellHeight_ : strip_.Height(); }
+int TImageList::CellWidth() const {
+  return cellWidth_ > 0 ? cellWidth_ : strip_.Height();
+}
+int TImageList::CellHeight() const {
+  return cellHeight_ > 0 ? cellHeight_ : strip_.Height();
+}
 
 int TImageList::Count() const {
   int cw = CellWidth();

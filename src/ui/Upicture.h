@@ -3,8 +3,8 @@
 // horizontal strips of equal cells.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <memory>

@@ -28,10 +28,10 @@ void TLvRow::SetImageIndex(int index) {
 TSortLv::TSortLv(TComponent* owner, TContainer* parent, std::string name)
     : TWinControl(owner, parent, std::move(name), TKind::ListView) {
   SetBounds(0, 0, 250, 150);
-  CreateHandle(WC_LISTVIEWA,
-               WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
-                   LVS_SHAREIMAGELISTS,
-               WS_EX_CLIENTEDGE);
+  CreateHandle(
+      WC_LISTVIEWA,
+      WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+      WS_EX_CLIENTEDGE);
   DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
 }
@@ -73,7 +73,8 @@ std::string TSortLv::ColumnCaption(int column) const {
   col.mask = LVCF_TEXT;
   col.pszText = buffer;
   col.cchTextMax = sizeof(buffer);
-  SendMessageA(Handle(), LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+  SendMessageA(Handle(), LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+               reinterpret_cast<LPARAM>(&col));
   return std::string(buffer);
 }
 
@@ -82,12 +83,14 @@ void TSortLv::SetColumnCaption(int column, const std::string& caption) {
   LVCOLUMNA col{};
   col.mask = LVCF_TEXT;
   col.pszText = const_cast<char*>(caption.c_str());
-  SendMessageA(Handle(), LVM_SETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+  SendMessageA(Handle(), LVM_SETCOLUMNA, static_cast<WPARAM>(column),
+               reinterpret_cast<LPARAM>(&col));
 }
 
 int TSortLv::ColumnWidth(int column) const {
   if (!Handle()) return 0;
-  return static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
 void TSortLv::SetColumnWidth(int column, int width) {
@@ -130,11 +133,13 @@ int TSortLv::IndexOf(const TLvRow* row) const {
   LVFINDINFOA find{};
   find.flags = LVFI_PARAM;
   find.lParam = reinterpret_cast<LPARAM>(row);
-  return static_cast<int>(
-      SendMessageA(Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  return static_cast<int>(SendMessageA(Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(&find)));
 }
 
-void TSortLv::DeleteRow(TLvRow* row) { DeleteRow(IndexOf(row)); }
+void TSortLv::DeleteRow(TLvRow* row) {
+  DeleteRow(IndexOf(row));
+}
 
 void TSortLv::DeleteRow(int index) {
   TLvRow* row = Row(index);
@@ -175,7 +180,8 @@ void TSortLv::SetItemText(const TLvRow* row, int column, const std::string& text
   LVITEMA item{};
   item.iSubItem = column;
   item.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
 }
 
 void TSortLv::SetItemImage(const TLvRow* row, int image) {
@@ -194,7 +200,9 @@ int TSortLv::SelectedIndex() const {
       SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-TLvRow* TSortLv::Selected() const { return Row(SelectedIndex()); }
+TLvRow* TSortLv::Selected() const {
+  return Row(SelectedIndex());
+}
 
 void TSortLv::SelectRow(int index) {
   if (!Handle()) return;
@@ -205,7 +213,8 @@ void TSortLv::SelectRow(int index) {
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
 }
 
 void TSortLv::ClearSelection() {
@@ -213,7 +222,8 @@ void TSortLv::ClearSelection() {
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED;
   item.state = 0;
-  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(&item));
 }
 
 void TSortLv::MakeVisible(int index) {
@@ -320,7 +330,8 @@ void TSortLv::SetSortImages(const TImageList* images) {
 
 void TSortLv::SetGridLines(bool on) {
   if (Handle())
-    SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, on ? LVS_EX_GRIDLINES : 0);
+    SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES,
+                 on ? LVS_EX_GRIDLINES : 0);
 }
 
 bool TSortLv::HandleNotify(NMHDR* header, LRESULT& result) {

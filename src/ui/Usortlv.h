@@ -4,8 +4,8 @@
 // in the header, and a comparison supplied by the page.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <functional>
 #include <memory>

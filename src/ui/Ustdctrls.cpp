@@ -58,7 +58,9 @@ UINT TLabel::TextFlags() const {
   return flags;
 }
 
-UINT TLabel::DrawFlags() const { return TextFlags() | (ellipsis_ ? DT_END_ELLIPSIS : 0); }
+UINT TLabel::DrawFlags() const {
+  return TextFlags() | (ellipsis_ ? DT_END_ELLIPSIS : 0);
+}
 
 SIZE TLabel::MeasureCaption() const {
   HDC dc = GetDC(nullptr);
@@ -101,7 +103,9 @@ std::string TLabel::DisplayText() const {
   return std::string(buffer.data());
 }
 
-COLORREF TLabel::TextColor() const { return Enabled() ? Font().Color : palette::DisabledText; }
+COLORREF TLabel::TextColor() const {
+  return Enabled() ? Font().Color : palette::DisabledText;
+}
 
 void TLabel::Paint(HDC dc) {
   if (Color() != CLR_NONE) {
@@ -126,8 +130,12 @@ void TLabel::AdjustSize() {
   SetBounds(Left(), Top(), wordWrap_ ? Width() : s.cx, s.cy);
 }
 
-void TLabel::CaptionChanged() { AdjustSize(); }
-void TLabel::FontChanged() { AdjustSize(); }
+void TLabel::CaptionChanged() {
+  AdjustSize();
+}
+void TLabel::FontChanged() {
+  AdjustSize();
+}
 
 TValueLabel::TValueLabel(TComponent* owner, TContainer* parent, std::string name,
                          const std::string& caption)
@@ -203,7 +211,9 @@ void TImage::SetStretch(bool on) {
   Invalidate();
 }
 
-void TImage::FitToPicture() { SetBounds(Left(), Top(), picture_.Width(), picture_.Height()); }
+void TImage::FitToPicture() {
+  SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+}
 
 void TImage::Paint(HDC dc) {
   if (picture_.Empty()) return;
@@ -221,7 +231,9 @@ TPaintBox::TPaintBox(TComponent* owner, TContainer* parent, std::string name)
   StoreBounds(0, 0, 105, 105);
 }
 
-void TPaintBox::Paint(HDC dc) { Fire(OnPaint, dc, RECT{0, 0, Width(), Height()}); }
+void TPaintBox::Paint(HDC dc) {
+  Fire(OnPaint, dc, RECT{0, 0, Width(), Height()});
+}
 
 // ---- TEdit ------------------------------------------------------------------------------
 
@@ -355,7 +367,8 @@ std::string TComboBox::ItemText(int index) const {
 
 intptr_t TComboBox::ItemValue(int index) const {
   if (!Handle() || index < 0 || index >= Count()) return 0;
-  return static_cast<intptr_t>(SendMessageA(Handle(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  return static_cast<intptr_t>(
+      SendMessageA(Handle(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
 int TComboBox::ItemIndex() const {
@@ -384,7 +397,9 @@ bool TComboBox::SelectByValue(intptr_t value) {
   return false;
 }
 
-std::string TComboBox::Text() const { return ItemText(ItemIndex()); }
+std::string TComboBox::Text() const {
+  return ItemText(ItemIndex());
+}
 
 bool TComboBox::HandleCommand(WORD code, LRESULT& result) {
   result = 0;
@@ -453,7 +468,8 @@ void TRadioButton::SetChecked(bool on) {
   if (!on || !Parent()) return;
   for (TControl* c : Parent()->Controls()) {
     auto* other = dynamic_cast<TRadioButton*>(c);
-    if (other && other != this && other->GroupIndex == GroupIndex) other->TCheckBox::SetChecked(false);
+    if (other && other != this && other->GroupIndex == GroupIndex)
+      other->TCheckBox::SetChecked(false);
   }
 }
 

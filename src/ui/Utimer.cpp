@@ -8,7 +8,9 @@ TTimer::TTimer(TComponent* owner, std::string name, UINT intervalMs, bool enable
   if (enabled_) Restart();
 }
 
-TTimer::~TTimer() { Stop(); }
+TTimer::~TTimer() {
+  Stop();
+}
 
 void TTimer::Stop() {
   if (id_) ui::StopTimer(id_);

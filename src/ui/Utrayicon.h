@@ -3,8 +3,8 @@
 // minimising its form hides the form's taskbar button.
 #pragma once
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 

@@ -10,8 +10,8 @@
 namespace ui {
 namespace {
 
-constexpr UINT kSyncCall = WM_APP + 1;   // wParam: SyncCall*
-constexpr UINT kQueuedCall = WM_APP + 2; // lParam: std::function<void()>*
+constexpr UINT kSyncCall = WM_APP + 1;    // wParam: SyncCall*
+constexpr UINT kQueuedCall = WM_APP + 2;  // lParam: std::function<void()>*
 const char kClassName[] = "WuUiThreadWindow";
 
 struct SyncCall {
@@ -91,9 +91,13 @@ void InitUiThread() {
   });
 }
 
-HWND UiThreadWindow() { return g_window; }
+HWND UiThreadWindow() {
+  return g_window;
+}
 
-bool IsUiThread() { return g_window && GetCurrentThreadId() == g_threadId; }
+bool IsUiThread() {
+  return g_window && GetCurrentThreadId() == g_threadId;
+}
 
 bool Synchronize(const std::function<void()>& fn) {
   if (IsUiThread()) {

@@ -97,7 +97,7 @@ TEST(FormBase, LabelsOfEveryKindTakeTheirCaptionsFromTheStringFile) {
   EXPECT_EQ(form.LbA->Caption(), "Hello");
   EXPECT_EQ(form.LblV->Caption(), "Shown");
   EXPECT_EQ(form.LbTab->Caption(), "Profiles");
-  EXPECT_EQ(form.EdtB->Caption(), "");  // not a label
+  EXPECT_EQ(form.EdtB->Caption(), "");              // not a label
   EXPECT_EQ(form.LbC->Caption(), "Frame caption");  // owned by the frame
   form.LocaliseLabels("Other");
   EXPECT_EQ(form.LbA->Caption(), "Hello");

@@ -117,14 +117,12 @@ TEST_F(MsgBox, OkCancelAndSingleButtonResults) {
   EXPECT_EQ(r, 1);
   EXPECT_FALSE(cancelShown);
   // Escape, routed by the dialog manager of the modal loop, cancels.
-  r = Ask(nullptr, "Use it?", 0x21, [](TFormMsgBox* box) {
-    PostMessageA(box->BtnOk->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
-  });
+  r = Ask(nullptr, "Use it?", 0x21,
+          [](TFormMsgBox* box) { PostMessageA(box->BtnOk->Handle(), WM_KEYDOWN, VK_ESCAPE, 1); });
   EXPECT_EQ(r, 2);
   // Enter presses the focused button.
-  r = Ask(nullptr, "Use it?", 0x24, [](TFormMsgBox* box) {
-    PostMessageA(box->BtnOk->Handle(), WM_KEYDOWN, VK_RETURN, 1);
-  });
+  r = Ask(nullptr, "Use it?", 0x24,
+          [](TFormMsgBox* box) { PostMessageA(box->BtnOk->Handle(), WM_KEYDOWN, VK_RETURN, 1); });
   EXPECT_EQ(r, 6);
 }
 

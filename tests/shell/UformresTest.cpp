@@ -35,7 +35,9 @@ std::string Bmp(int w, int h, COLORREF c) {
          std::string(reinterpret_cast<const char*>(&ih), sizeof(ih)) + data;
 }
 
-SIZE SizeOf(const TImage* image) { return SIZE{image->Picture().Width(), image->Picture().Height()}; }
+SIZE SizeOf(const TImage* image) {
+  return SIZE{image->Picture().Width(), image->Picture().Height()};
+}
 
 TEST(FormRes, HoldsEveryNamedPictureAndImageListBuiltIn) {
   GlobalFiles files("", "");
@@ -106,7 +108,8 @@ TEST(FormRes, ReplacesPicturesFromResPathAndKeepsWhatCannotBeLoaded) {
 }
 
 TEST(FormRes, AMissingResPathDirectoryKeepsAllBuiltInPictures) {
-  GlobalFiles files("[Setting]\r\nRes_Path=nowhere\\\r\n[FormRes_TImage]\r\nImgMark=mark.bmp\r\n", "");
+  GlobalFiles files("[Setting]\r\nRes_Path=nowhere\\\r\n[FormRes_TImage]\r\nImgMark=mark.bmp\r\n",
+                    "");
   WriteText(files.Dir() / "mark.bmp", Bmp(3, 5, RGB(1, 2, 3)));
   TFormRes res;
   EXPECT_EQ(SizeOf(res.ImgMark).cx, 8);

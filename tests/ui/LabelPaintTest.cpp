@@ -3,8 +3,8 @@
 // erasing, the parent's picture showing through transparent children.
 #include <gtest/gtest.h>
 
-#include "ui/UiTest.h"
 #include "ui/Uform.h"
+#include "ui/UiTest.h"
 #include "ui/Upalette.h"
 #include "ui/Ustdctrls.h"
 

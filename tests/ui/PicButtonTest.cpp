@@ -2,8 +2,8 @@
 // face, mouse and keyboard activation, and transparent face corners.
 #include <gtest/gtest.h>
 
-#include "ui/UiTest.h"
 #include "ui/Uform.h"
+#include "ui/UiTest.h"
 #include "ui/Upicbutton.h"
 
 using namespace wutest;
@@ -106,10 +106,10 @@ TEST_F(PicButton, SpaceAndEnterActivateTheFocusedButton) {
   button_->SetFocus();
   ASSERT_TRUE(button_->Focused());
   MSG msg{button_->Handle(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
-  EXPECT_NE(SendMessageA(button_->Handle(), WM_GETDLGCODE, VK_RETURN,
-                         reinterpret_cast<LPARAM>(&msg)) &
-                DLGC_WANTMESSAGE,
-            0);
+  EXPECT_NE(
+      SendMessageA(button_->Handle(), WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&msg)) &
+          DLGC_WANTMESSAGE,
+      0);
   EXPECT_TRUE(IsDialogMessageA(form_.Handle(), &msg));
   EXPECT_EQ(clicks_, 2);
   form_.Hide();

@@ -128,7 +128,8 @@ TEST(Picture, SystemIconsKeepTheirShapeAsPictures) {
   EXPECT_EQ(p.Width(), 32);
   int opaque = 0, clear = 0;
   for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) (p.Pixel(x, y) >> 24) == 255 ? ++opaque : (p.Pixel(x, y) >> 24) == 0 ? ++clear : 0;
+    for (int x = 0; x < 32; ++x)
+      (p.Pixel(x, y) >> 24) == 255 ? ++opaque : (p.Pixel(x, y) >> 24) == 0 ? ++clear : 0;
   EXPECT_GT(opaque, 100);
   EXPECT_GT(clear, 10);
   EXPECT_FALSE(p.LoadFromIcon(nullptr, 32, 32));

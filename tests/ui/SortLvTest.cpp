@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "ui/UiTest.h"
 #include "ui/Uform.h"
+#include "ui/UiTest.h"
 #include "ui/Upicture.h"
 #include "ui/Usortlv.h"
 

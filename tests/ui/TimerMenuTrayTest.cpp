@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "ui/UiTest.h"
 #include "ui/Uform.h"
+#include "ui/UiTest.h"
 #include "ui/Umenu.h"
 #include "ui/Upicture.h"
 #include "ui/Utimer.h"
@@ -122,7 +122,9 @@ TEST(TrayIcon, KeepsShortHintsAndDeliversClicks) {
 
   int left = 0, rightDown = 0, rightUp = 0;
   tray->OnClick = [&] { ++left; };
-  tray->OnMouseDown = [&](TMouseButton b, UINT, int, int) { rightDown += b == TMouseButton::Right; };
+  tray->OnMouseDown = [&](TMouseButton b, UINT, int, int) {
+    rightDown += b == TMouseButton::Right;
+  };
   tray->OnMouseUp = [&](TMouseButton b, UINT, int, int) { rightUp += b == TMouseButton::Right; };
   // As the shell reports them, through the icon's window.
   SendMessageA(tray->Handle(), WM_APP + 10, 1, WM_LBUTTONUP);

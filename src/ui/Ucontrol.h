@@ -10,8 +10,9 @@
 //                         hosts child controls (forms, frames, panels)
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// (needs the types of windows.h)
+#include <commctrl.h>
 
 #include <functional>
 #include <string>

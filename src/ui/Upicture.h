@@ -3,8 +3,9 @@
 // horizontal strips of equal cells.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// (needs the types of windows.h)
+#include <commctrl.h>
 
 #include <cstdint>
 #include <memory>

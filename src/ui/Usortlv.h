@@ -4,8 +4,9 @@
 // in the header, and a comparison supplied by the page.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// (needs the types of windows.h)
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>

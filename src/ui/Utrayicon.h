@@ -3,8 +3,9 @@
 // minimising its form hides the form's taskbar button.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// (needs the types of windows.h)
+#include <shellapi.h>
 
 #include <string>
 

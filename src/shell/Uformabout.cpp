@@ -97,8 +97,9 @@ TFormAbout::TFormAbout(TComponent* owner)
   LblUtilityVer->SetCaption(
       g_GlobalVar.StrFileRead("Utility", "UtilityVer", GetFileVersionText(ProgramPath(), 3)));
 
-  // Focus marks only once the keyboard is used.
-  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  // Enter and Escape close the box; the close button is for the mouse.
+  SetWindowLongA(BtnClose->Handle(), GWL_STYLE,
+                 GetWindowLongA(BtnClose->Handle(), GWL_STYLE) & ~WS_TABSTOP);
   BtnClose->OnClick = [this] { SetModalResult(mrOk); };
   // Dragging the background moves the box, as a caption would.
   ImgBG->OnMouseMove = [this](UINT keys, int, int) {

@@ -230,8 +230,10 @@ void TFormMain::FormCreate() {
     page->Hide();
   }
 
-  // Focus marks only once the keyboard is used, as in dialogs.
-  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  // The footer's icon buttons are for the mouse: the keyboard focus goes to
+  // the page, and no focus mark sits on a button nobody chose.
+  for (TPicButton* b : {BtnHelp, BtnAbout, BtnSoftAP, BtnStation})
+    SetWindowLongA(b->Handle(), GWL_STYLE, GetWindowLongA(b->Handle(), GWL_STYLE) & ~WS_TABSTOP);
 
   // 5. Station mode; 6. the mode switch stays out of sight.
   CenterOn(nullptr);

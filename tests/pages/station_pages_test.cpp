@@ -214,6 +214,17 @@ TEST(SurveyPage, ListsNetworksStrongestFirstAndSortsByClickedColumns) {
   EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"1", "6", "11"}));
   list->ClickColumn(0);
   EXPECT_EQ(list->SortColunm(), 2) << "the icon column is not sortable";
+
+  // A new scan empties the list and the details of the old choice.
+  p.page->BtnScanClick();
+  EXPECT_EQ(list->RowCount(), 0);
+  EXPECT_TRUE(p.page->PlSearch->Visible());
+  EXPECT_FALSE(p.page->BtnScan->Enabled());
+  EXPECT_FALSE(p.page->BtnConnect->Enabled());
+  EXPECT_EQ(p.page->LblMAC->Caption(), "");
+  ASSERT_TRUE(WaitFor([&] { return list->RowCount() == 3; }, kGenerous));
+  EXPECT_EQ(list->SortColunm(), 2) << "the chosen order stays";
+  EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"1", "6", "11"}));
 }
 
 TEST(SurveyPage, AnOpenNetworkIsJoinedAtOnceAProtectedOneGoesToTheProfilePage) {

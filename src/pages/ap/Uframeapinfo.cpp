@@ -10,7 +10,7 @@ using namespace pageparts;
 namespace {
 constexpr const char* kSection = "FrameAPInfo";
 constexpr int kCaptionLeft = 32;
-constexpr int kValueRight = 282;
+constexpr int kValueRight = 264;
 }  // namespace
 
 TFrameAPInfo::TFrameAPInfo(TComponent* owner, TContainer* parent, std::string name)

@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kSection = "FrameLinkInfo";
 constexpr int kLeftCaption = 32;
-constexpr int kLeftRight = 282;
+constexpr int kLeftRight = 264;
 constexpr int kRightCaption = 300;
 constexpr int kRightRight = 536;
 constexpr int kFirstRow = 38;

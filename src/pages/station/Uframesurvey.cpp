@@ -196,6 +196,8 @@ void TFrameSurvey::TimerSurveyTimer() {
 void TFrameSurvey::ClearList() {
   LvSite->Clear();
   LblTime->SetCaption("");
+  // The list does not report the selection it lost with its rows.
+  LvSiteSelectItem(nullptr, false);
 }
 
 void TFrameSurvey::ShowSiteList(const std::vector<SiteEntry>& entries) {

@@ -3,6 +3,7 @@
 // the close box, ending through the tray menu, the question before the
 // utility takes the adapter back from Windows, and the about box.
 #include "adapter/Unicadapter.h"
+#include "pages/ap/Uframeapinfo.h"
 #include "pages/station/Uframelinkinfo.h"
 #include "pages/station/Uframeprofile.h"
 #include "pages/station/Uframesurvey.h"
@@ -240,6 +241,39 @@ TEST_F(TFormMainWindow, OpenWhileWindowsManagesTheAdapterAsksFirst) {
   form->MenuItWZCClick();
   EXPECT_TRUE(form->Adapter()->UseWZC);
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
+  ASSERT_TRUE(env.Bound());
+  Make();
+  // Without an adapter only the tabs change.
+  form->BtnSoftAPClick(form->BtnSoftAP);
+  EXPECT_EQ(form->OperateMode(), 1);
+  EXPECT_EQ(form->CurrentTab(), form->LbAPInfo);
+  EXPECT_TRUE(form->LbAPCfg->Visible());
+  EXPECT_FALSE(form->LbProfile->Visible());
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), 2);
+  form->BtnSoftAPClick(form->BtnStation);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  EXPECT_EQ(form->OperateMode(), 0) << "a selection always starts in station mode";
+
+  events.clear();
+  g_GlobalVar.APProfile = form->Adapter()->DefAPProf;
+  form->BtnSoftAPClick(form->BtnSoftAP);
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 0}, {"FrameRec", 'A', 1, 1}}));
+  EXPECT_EQ(form->FrameAPInfo1->Adapter(), form->Adapter());
+  EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
+  EXPECT_TRUE(env.Logged("Connect last => Default_SoftAP"));
+  Notify(3, 5);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), 2) << "access-point mode keeps its icon";
+  form->BtnSoftAPClick(form->BtnSoftAP);  // the same mode again: nothing
+  EXPECT_EQ(events.size(), 3u);
+
+  events.clear();
+  form->BtnSoftAPClick(form->BtnStation);
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 1}, {"FrameRec", 'A', 1, 0}}));
+  EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
+  EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
 }
 
 TEST_F(TFormMainWindow, OnOlderWindowsTheTrayMenuHasNoWindowsManagementItem) {

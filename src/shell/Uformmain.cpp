@@ -408,6 +408,8 @@ void TFormMain::BtnSoftAPClick(TPicButton* sender) {
   }
   AttachAll(2, mode_);
   SetOperateMode(mode);
+  // SetOperateMode let other messages run: the adapter may be gone.
+  if (!adapter_) return;
   adapter_->WriteSet("OperateMode", static_cast<int32_t>(mode));
   AttachAll(1, mode);
   if (adapter_->AntennaEnabled)

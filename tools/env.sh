@@ -46,8 +46,9 @@ wu_wine_boot() {
     wineboot -i </dev/null >/dev/null 2>&1 || true
   fi
   wineserver -p </dev/null >/dev/null 2>&1 || true
-  # wait until the prefix answers
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # Unmanaged X windows: with no window manager on the private X server, a
+  # managed window waits for an answer that never comes on every hide.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 }
 
 wu_wine_stop() { wineserver -k </dev/null >/dev/null 2>&1 || true; }

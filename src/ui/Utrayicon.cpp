@@ -99,8 +99,26 @@ void TTrayIcon::SetIcons(const TImageList* icons) {
   Update(NIM_MODIFY);
 }
 
+namespace {
+// Wine's notification area draws a changed icon over the old one without
+// clearing it, so the old picture shows through its transparent parts.
+bool TrayNeedsReAdd() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+}  // namespace
+
 void TTrayIcon::SetIconIndex(int index) {
+  if (index == iconIndex_) return;
   iconIndex_ = index;
+  // Windows keeps the icon's place only when it is modified, so re-adding is
+  // kept to Wine, where it is the only way to repaint the icon cleanly.
+  if (added_ && TrayNeedsReAdd()) {
+    Update(NIM_DELETE);
+    Update(NIM_ADD);
+    return;
+  }
   Update(NIM_MODIFY);
 }
 

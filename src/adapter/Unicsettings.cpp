@@ -128,94 +128,70 @@ void WriteRaw(const std::string& key, const std::string& name, DWORD type, const
     LogWrite("WriteSet(int) %s exception: %s", name.c_str(), SystemText(rc).c_str());
 }
 
+bool RegBool(const RegValue& value, const std::string& name, bool& out, std::string& error) {
+  int32_t v = 0;
+  if (!RegInteger(value, name, v, error)) return false;
+  out = v != 0;
+  return true;
+}
+
+// One lookup for the three value types: the registry, then the adapter's own
+// sections of the settings file, then "Setting", then the default. A value
+// that cannot be read gives the default and one log line.
+template <typename T, typename FromReg, typename FromIni>
+T LookupSetting(const CNICAdapter& adapter, const std::string& name, const T& def,
+                const char* kind, FromReg fromReg, FromIni fromIni) {
+  try {
+    RegValue value;
+    std::string error;
+    RegRead r = QueryRegValue(adapter.RegKey, name, value, error);
+    if (r == RegRead::Found) {
+      T v{};
+      if (fromReg(value, name, v, error)) return v;
+      LogReadFailure(kind, name, error);
+      return def;
+    }
+    if (r == RegRead::Failed) {
+      LogReadFailure(kind, name, error);
+      return def;
+    }
+    if (!g_GlobalVar.SettingsOpen) return def;
+    if (g_GlobalVar.InfoValueExists(adapter.RegSection, name))
+      return fromIni(adapter.RegSection, name, def);
+    const std::string hwid = FieldText(adapter.Device.HardwareId);
+    if (g_GlobalVar.InfoValueExists(hwid, name)) return fromIni(hwid, name, def);
+    return fromIni("Setting", name, def);
+  } catch (const std::exception& e) {
+    LogReadFailure(kind, name, e.what());
+  } catch (...) {
+    LogReadFailure(kind, name, "");
+  }
+  return def;
+}
+
 }  // namespace
 
 int32_t CNICAdapter::ReadSet(const std::string& name, int32_t def) const {
-  try {
-    RegValue value;
-    std::string error;
-    RegRead r = QueryRegValue(RegKey, name, value, error);
-    if (r == RegRead::Found) {
-      int32_t v = 0;
-      if (RegInteger(value, name, v, error)) return v;
-      LogReadFailure("int", name, error);
-      return def;
-    }
-    if (r == RegRead::Failed) {
-      LogReadFailure("int", name, error);
-      return def;
-    }
-    if (!g_GlobalVar.SettingsOpen) return def;
-    if (g_GlobalVar.InfoValueExists(RegSection, name))
-      return g_GlobalVar.InfoReadInteger(RegSection, name, def);
-    const std::string hwid = FieldText(Device.HardwareId);
-    if (g_GlobalVar.InfoValueExists(hwid, name))
-      return g_GlobalVar.InfoReadInteger(hwid, name, def);
-    return g_GlobalVar.InfoReadInteger("Setting", name, def);
-  } catch (const std::exception& e) {
-    LogReadFailure("int", name, e.what());
-  } catch (...) {
-    LogReadFailure("int", name, "");
-  }
-  return def;
+  return LookupSetting<int32_t>(
+      *this, name, def, "int", RegInteger,
+      [](const std::string& section, const std::string& key, int32_t d) {
+        return g_GlobalVar.InfoReadInteger(section, key, d);
+      });
 }
 
 bool CNICAdapter::ReadSet(const std::string& name, bool def) const {
-  try {
-    RegValue value;
-    std::string error;
-    RegRead r = QueryRegValue(RegKey, name, value, error);
-    if (r == RegRead::Found) {
-      int32_t v = 0;
-      if (RegInteger(value, name, v, error)) return v != 0;
-      LogReadFailure("bool", name, error);
-      return def;
-    }
-    if (r == RegRead::Failed) {
-      LogReadFailure("bool", name, error);
-      return def;
-    }
-    if (!g_GlobalVar.SettingsOpen) return def;
-    if (g_GlobalVar.InfoValueExists(RegSection, name))
-      return g_GlobalVar.InfoReadBool(RegSection, name, def);
-    const std::string hwid = FieldText(Device.HardwareId);
-    if (g_GlobalVar.InfoValueExists(hwid, name)) return g_GlobalVar.InfoReadBool(hwid, name, def);
-    return g_GlobalVar.InfoReadBool("Setting", name, def);
-  } catch (const std::exception& e) {
-    LogReadFailure("bool", name, e.what());
-  } catch (...) {
-    LogReadFailure("bool", name, "");
-  }
-  return def;
+  return LookupSetting<bool>(*this, name, def, "bool", RegBool,
+                             [](const std::string& section, const std::string& key, bool d) {
+                               return g_GlobalVar.InfoReadBool(section, key, d);
+                             });
 }
 
 std::string CNICAdapter::ReadSet(const std::string& name, const std::string& def) const {
-  try {
-    RegValue value;
-    std::string error;
-    RegRead r = QueryRegValue(RegKey, name, value, error);
-    if (r == RegRead::Found) {
-      std::string v;
-      if (RegString(value, name, v, error)) return v;
-      LogReadFailure("string", name, error);
-      return def;
-    }
-    if (r == RegRead::Failed) {
-      LogReadFailure("string", name, error);
-      return def;
-    }
-    if (!g_GlobalVar.SettingsOpen) return def;
-    if (g_GlobalVar.InfoValueExists(RegSection, name))
-      return g_GlobalVar.InfoReadString(RegSection, name, def);
-    const std::string hwid = FieldText(Device.HardwareId);
-    if (g_GlobalVar.InfoValueExists(hwid, name)) return g_GlobalVar.InfoReadString(hwid, name, def);
-    return g_GlobalVar.InfoReadString("Setting", name, def);
-  } catch (const std::exception& e) {
-    LogReadFailure("string", name, e.what());
-  } catch (...) {
-    LogReadFailure("string", name, "");
-  }
-  return def;
+  return LookupSetting<std::string>(
+      *this, name, def, "string", RegString,
+      [](const std::string& section, const std::string& key, const std::string& d) {
+        return g_GlobalVar.InfoReadString(section, key, d);
+      });
 }
 
 std::string CNICAdapter::ReadSet(const std::string& name, const char* def) const {

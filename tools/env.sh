@@ -6,7 +6,7 @@ WU_BUILD=${BUILD_DIR:-$WU_ROOT/build}
 case "$WU_BUILD" in /*) ;; *) WU_BUILD=$WU_ROOT/$WU_BUILD ;; esac
 
 WU_PACKAGES=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix googletest
-             wine wine32:i386 xvfb x11-utils imagemagick)
+             wine wine32:i386 xvfb imagemagick)
 
 wu_sudo() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -23,7 +23,7 @@ wu_install() {
     wu_sudo dpkg --add-architecture i386
   fi
   wu_sudo apt-get update -q </dev/null >/dev/null
-  wu_sudo apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+  wu_sudo apt-get install -y -q "${missing[@]}" </dev/null
 }
 
 wu_build() {

@@ -17,11 +17,6 @@ fi
 wu_install
 wu_build --target WirelessUtility OMXWL omxwl_driver
 
-stage=$WU_BUILD/stage
-mkdir -p "$stage"
-cp "$WU_BUILD/bin/WirelessUtility.exe" "$WU_BUILD/bin/OMXWL.DLL" "$stage/"
-cp "$WU_ROOT/data/WirelessUtility.bin" "$WU_ROOT/data/WirelessUtility.ini" "$WU_ROOT/data/OMXWL.world" "$stage/"
-
 wu_wine_env "$WU_BUILD/runprefix"
 cleanup() { wu_wine_stop; wu_xvfb_stop; }
 trap cleanup EXIT INT TERM
@@ -29,15 +24,11 @@ if [ -n "$shot" ] || [ -z "${DISPLAY:-}" ]; then
   wu_xvfb_start
 fi
 wu_wine_boot
+wu_stage
 
-# The simulated driver file, where the library says the driver lives.
-drivers="$WINEPREFIX/drive_c/windows/system32/drivers"
-mkdir -p "$drivers"
-cp "$WU_BUILD/bin/OMXWLNT.SYS" "$drivers/OMXWLNT.SYS"
-
-cd "$stage"
+cd "$WU_STAGE"
 if [ -z "$shot" ]; then
-  echo "Starting WirelessUtility.exe on display $DISPLAY (stage: $stage)"
+  echo "Starting WirelessUtility.exe on display $DISPLAY (stage: $WU_STAGE)"
   wine WirelessUtility.exe /UI /TrayIcon </dev/null
   exit 0
 fi

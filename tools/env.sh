@@ -81,3 +81,18 @@ wu_xvfb_stop() {
     WU_XVFB_PID=
   fi
 }
+
+# Copies into $WU_BUILD/stage what the program reads beside itself, and the
+# simulated driver file to where the library says the driver lives (inside
+# the current WINEPREFIX). Needs the targets WirelessUtility, OMXWL and
+# omxwl_driver.
+wu_stage() {
+  WU_STAGE=$WU_BUILD/stage
+  mkdir -p "$WU_STAGE"
+  cp "$WU_BUILD/bin/WirelessUtility.exe" "$WU_BUILD/bin/OMXWL.DLL" "$WU_STAGE/"
+  cp "$WU_ROOT/data/WirelessUtility.bin" "$WU_ROOT/data/WirelessUtility.ini" \
+     "$WU_ROOT/data/OMXWL.world" "$WU_STAGE/"
+  local drivers="$WINEPREFIX/drive_c/windows/system32/drivers"
+  mkdir -p "$drivers"
+  cp "$WU_BUILD/bin/OMXWLNT.SYS" "$drivers/OMXWLNT.SYS"
+}

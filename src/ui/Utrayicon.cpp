@@ -85,10 +85,12 @@ void TTrayIcon::SetVisible(bool on) {
     Update(NIM_ADD);
   } else {
     Update(NIM_DELETE);
-    // A form hidden by minimising comes back when the icon goes.
+    // A form hidden by minimising comes back when the icon goes, unless it
+    // was shown again meanwhile: a normal window must not be minimised.
     if (hiddenByMinimise_) {
       hiddenByMinimise_ = false;
-      if (auto* form = dynamic_cast<TForm*>(Owner()); form && form->Handle())
+      if (auto* form = dynamic_cast<TForm*>(Owner());
+          form && form->Handle() && !IsWindowVisible(form->Handle()) && IsIconic(form->Handle()))
         ShowWindow(form->Handle(), SW_SHOWMINNOACTIVE);
     }
   }

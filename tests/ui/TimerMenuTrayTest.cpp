@@ -157,6 +157,11 @@ TEST(TrayIcon, MinimisingHidesTheFormOnlyWhileTheIconIsVisible) {
   form.Show();
   EXPECT_TRUE(IsWindowVisible(form.Handle()));
   EXPECT_FALSE(form.Minimized());
+  // Shown again that way, it stays as it is when the icon goes later.
+  tray->SetVisible(false);
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  EXPECT_FALSE(form.Minimized());
+  tray->SetVisible(true);
 
   SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_FALSE(IsWindowVisible(form.Handle()));

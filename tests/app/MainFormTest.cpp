@@ -49,17 +49,6 @@ TEST_F(MainFormTest, StartsHiddenAndCodeOneShowsIt) {
   EXPECT_TRUE(IsWindowVisible(main));
 }
 
-TEST_F(MainFormTest, TheCloseBoxOnlyHidesTheWindow) {
-  HWND main = CreateMainForm(CmdUI);
-  ASSERT_NE(main, nullptr);
-  ShowWindow(main, SW_SHOW);
-  SendMessageA(main, WM_CLOSE, 0, 0);
-  PumpMessages();
-  EXPECT_TRUE(IsWindow(main));
-  EXPECT_FALSE(IsWindowVisible(main));
-  EXPECT_FALSE(Application.Terminated());
-}
-
 TEST_F(MainFormTest, CodeNineEndsTheMessageLoopAndFreesTheWindow) {
   HWND main = CreateMainForm(0);
   ASSERT_NE(main, nullptr);

@@ -158,14 +158,6 @@ WindowsVersion Windows2000() {
   return {2, 5, 0};
 }
 
-TEST(WindowsVersion, TheSourceCanBeReplacedAndRestored) {
-  const WindowsVersionSource previous = SetWindowsVersionSource(Windows2000);
-  EXPECT_EQ(previous, nullptr);
-  EXPECT_EQ(ClassifyWindowsVersion(ReadWindowsVersion()), 6);
-  EXPECT_EQ(SetWindowsVersionSource(nullptr), Windows2000);
-  EXPECT_EQ(ReadWindowsVersion().PlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
-}
-
 // The call log of the stand-in library currently bound.
 std::string FakeCalls() {
   HMODULE m = GetModuleHandleA("OMXFAKE.DLL");
@@ -201,43 +193,6 @@ TEST(GlobalVarLoad, AsAServiceTheProfileRootIsNotHandedOver) {
   EXPECT_TRUE(var.LoadFor(dir / "Prog.exe", CmdService, ModuleDir() + "OMXFAKE.DLL"));
   EXPECT_EQ(FakeCalls(), "Initial(Ombrix,1);");
   g_OmxLib.Unbind();
-}
-
-// Load on a worker thread: should the failure message box appear (it does
-// while a taskbar exists), this thread answers it, so nothing can hang.
-bool LoadAnsweringTheBox(CFAGlobalVar& var, const std::string& exe, const std::string& library) {
-  bool result = true;
-  std::atomic<bool> done{false};
-  std::thread loader([&] {
-    result = var.LoadFor(exe, 0, library);
-    done = true;
-  });
-  const bool taskbar = FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
-  const std::string caption =
-      AnswerMessageBox(GetCurrentProcessId(), "Failed to load OMXWL.DLL library file.", IDOK,
-                       [&] { return done.load(); });
-  loader.join();
-  EXPECT_EQ(caption != "<none>", taskbar) << "a box shows exactly when a taskbar exists";
-  return result;
-}
-
-TEST(GlobalVarLoad, AnIncompleteOrMissingLibraryFailsTheLoad) {
-  TempDir dir;
-  CFAGlobalVar var;
-  {
-    LogCapture capture;
-    EXPECT_FALSE(LoadAnsweringTheBox(var, dir / "Prog.exe", ModuleDir() + "OMXFAKE_MISSING.DLL"));
-    EXPECT_FALSE(g_OmxLib.IsBound());
-    const auto lines = capture.Lines();
-    EXPECT_TRUE(
-        AnyStartsWith(lines, "GetProcAddress(OMXWL_PassphraseToWEPKey) failed ErrCode(7f)"));
-    EXPECT_TRUE(Contains(lines, "Failed to load OMXWL.DLL library file."));
-  }
-  {
-    LogCapture capture;
-    EXPECT_FALSE(LoadAnsweringTheBox(var, dir / "Prog.exe", ""));  // no OMXWL.DLL beside it
-    EXPECT_TRUE(Contains(capture.Lines(), "Failed to load OMXWL.DLL library file."));
-  }
 }
 
 int g_boxCalls = 0;

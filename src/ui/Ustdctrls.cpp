@@ -29,7 +29,6 @@ void TLabel::SetLayout(TTextLayout l) {
 
 void TLabel::SetWordWrap(bool on) {
   wordWrap_ = on;
-  AdjustSize();
   Invalidate();
 }
 
@@ -40,13 +39,7 @@ void TLabel::SetEllipsisEnd(bool on) {
 
 void TLabel::SetShowAccelChar(bool on) {
   showAccel_ = on;
-  AdjustSize();
   Invalidate();
-}
-
-void TLabel::SetAutoSize(bool on) {
-  autoSize_ = on;
-  AdjustSize();
 }
 
 UINT TLabel::TextFlags() const {
@@ -122,19 +115,6 @@ void TLabel::Paint(HDC dc) {
   RECT r = TextRect(dc);
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags());
   SelectObject(dc, old);
-}
-
-void TLabel::AdjustSize() {
-  if (!autoSize_) return;
-  SIZE s = MeasureCaption();
-  SetBounds(Left(), Top(), wordWrap_ ? Width() : s.cx, s.cy);
-}
-
-void TLabel::CaptionChanged() {
-  AdjustSize();
-}
-void TLabel::FontChanged() {
-  AdjustSize();
 }
 
 TValueLabel::TValueLabel(TComponent* owner, TContainer* parent, std::string name,

@@ -29,9 +29,6 @@ class TLabel : public TGraphicControl {
   // "&" marks an accelerator; when off the text is shown as it is.
   bool ShowAccelChar() const { return showAccel_; }
   void SetShowAccelChar(bool on);
-  // Width and height follow the caption.
-  bool AutoSize() const { return autoSize_; }
-  void SetAutoSize(bool on);
 
   // DrawText flags of this label's alignment, wrapping and prefix setting.
   UINT TextFlags() const;
@@ -45,12 +42,7 @@ class TLabel : public TGraphicControl {
 
   void Paint(HDC dc) override;
 
- protected:
-  void CaptionChanged() override;
-  void FontChanged() override;
-
  private:
-  void AdjustSize();
   UINT DrawFlags() const;
   RECT TextRect(HDC dc) const;
 
@@ -59,7 +51,6 @@ class TLabel : public TGraphicControl {
   bool wordWrap_ = false;
   bool ellipsis_ = false;
   bool showAccel_ = true;
-  bool autoSize_ = false;
 };
 
 // A label that shows a value: cut with an ellipsis, no accelerators.

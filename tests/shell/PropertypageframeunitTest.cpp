@@ -83,11 +83,8 @@ TEST_F(Page, FitsPairsAndShrinksCaptionsThatDoNotFit) {
   page.LbNetList->SetBounds(10, 10, 20, 15);
   int measured = page.LbNetList->MeasureCaption().cx;
   page.FitLabelPair(page.LbNetList, page.LblTime, 300);
-  EXPECT_EQ(page.LbNetList->Width(), measured + 6);
   EXPECT_EQ(page.LblTime->Left(), 10 + measured + 6);
   EXPECT_EQ(page.LblTime->Width(), 300 - (10 + measured + 6));
-  page.FitLabelPair(page.LbNetList, page.LblTime, 0);
-  EXPECT_EQ(page.LblTime->Width(), 0);
 
   int before = page.LblTime->Font().Height;
   page.LblTime->SetWidth(1000);

@@ -55,14 +55,6 @@ TEST_F(LabelPaint, MeasuringHonoursPrefixAndWrapping) {
   EXPECT_LE(wrapped.cx, single.cx / 2);
 }
 
-TEST_F(LabelPaint, AutoSizeFollowsTheCaption) {
-  auto* label = new TLabel(&form_, &form_, "LbA", "x");
-  label->SetAutoSize(true);
-  label->SetCaption("a much longer caption");
-  EXPECT_EQ(label->Width(), label->MeasureCaption().cx);
-  EXPECT_EQ(label->Height(), label->MeasureCaption().cy);
-}
-
 TEST_F(LabelPaint, TabLabelShowsNormalHoverAndSelectedColours) {
   auto* tab = new TTabLabel(&form_, &form_, "LbLinkInfo", "Link Info");
   tab->SetBounds(24, 80, 130, 30);

@@ -123,7 +123,7 @@ void TFrameAPInfo::Refresh() {
   LblTxRate->SetCaption(RateText(s.TxRate));
   LblSecurity->SetCaption(g_GlobalVar.SecurityText(s.Security));
   LblMAC->SetCaption(adapter_->MacAddress);
-  char text[64] = {};
+  char text[260] = {};  // the library may write up to 260 bytes
   if (g_OmxLib.OMXWL_IPDataToStr) g_OmxLib.OMXWL_IPDataToStr(info.NI_IpAddr, text);
   const std::string ip = FieldText(text, sizeof text);
   LblIP->SetCaption(ip.empty() ? "0.0.0.0" : ip);

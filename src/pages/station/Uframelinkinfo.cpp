@@ -224,7 +224,7 @@ void TFrameLinkInfo::ShowLamps(TImage* const* lamps, int lit) {
 }
 
 void TFrameLinkInfo::ShowIP(const NetworkInfo& info) {
-  char text[64] = {};
+  char text[260] = {};  // the library may write up to 260 bytes
   if (g_OmxLib.OMXWL_IPDataToStr) g_OmxLib.OMXWL_IPDataToStr(info.NI_IpAddr, text);
   std::string ip = FieldText(text, sizeof text);
   LblIP->SetCaption(ip.empty() ? "0.0.0.0" : ip);

@@ -105,6 +105,14 @@ void CNICAdapter::LaunchToDoFunc() {
   }
 }
 
+void CNICAdapter::IgnoreDetection(bool on) {
+  // Marked before the switch goes on and cleared after it goes off: a worker
+  // killed in between at worst has detection resumed twice.
+  if (on) ignoreHeld_ = true;
+  SetDetectIgnore(on);
+  if (!on) ignoreHeld_ = false;
+}
+
 void CNICAdapter::Connect(const WLProfile& profile) {
   // A connection queued earlier and not yet started is replaced.
   delete PendingProf.Exchange(new WLProfile(profile));
@@ -119,19 +127,19 @@ void CNICAdapter::DoConnect() {
     // An earlier run already applied the newest profile; applying nothing
     // keeps AppliedProf true to what the adapter really got.
     LogWrite("CNICAdapter::DoConnect() no pending profile, nothing to apply");
-    SetDetectIgnore(false);
+    IgnoreDetection(false);
     LogWrite("CNICAdapter::DoConnect() end");
     return;
   }
   const WLProfile profile = *taken;
   delete AppliedProf.Exchange(taken);
 
-  SetDetectIgnore(true);
+  IgnoreDetection(true);
   // Sent, not posted: the window clears its view before the link drops.
   if (OwnerWnd) SendMessageA(OwnerWnd, NotifyMsg, kNotifyConnecting, 0);
 
   if (!LockLib("CNICAdapter::DoConnect")) {
-    SetDetectIgnore(false);
+    IgnoreDetection(false);
     return;
   }
   if (profile.ApplyNetwork) {
@@ -167,7 +175,7 @@ void CNICAdapter::DoConnect() {
 
   if (g_ThrdDetect) {
     Sleep(1000);
-    SetDetectIgnore(false);
+    IgnoreDetection(false);
   }
   LogWrite("CNICAdapter::DoConnect() end");
 }
@@ -191,9 +199,9 @@ void CNICAdapter::DoSetZeroCfg() {
   if (g_GlobalVar.OsVersionCode < 7) return;
   LogWrite("CNICAdapter::DoSetZeroCfg()");
   const bool wanted = UseWZC;
-  SetDetectIgnore(true);
+  IgnoreDetection(true);
   if (!LockLib("CNICAdapter::DoSetZeroCfg")) {
-    SetDetectIgnore(false);
+    IgnoreDetection(false);
     return;
   }
   int32_t current = 0;
@@ -213,7 +221,7 @@ void CNICAdapter::DoSetZeroCfg() {
     g_OmxLib.OMXWL_Set_ZeroConfig(wanted ? 1 : 0);
   }
   UnlockLib("CNICAdapter::DoSetZeroCfg");
-  SetDetectIgnore(false);
+  IgnoreDetection(false);
   LogWrite("CNICAdapter::DoSetZeroCfg() end");
 }
 

@@ -8,6 +8,7 @@
 #include "adapter/Ucomxlib.h"
 #include "app/Udebug.h"
 #include "config/Uutility.h"
+#include "workers/Uthrddetect.h"
 #include "workers/Uthreadipaddr.h"
 
 namespace {
@@ -71,6 +72,9 @@ CNICAdapter::~CNICAdapter() {
       SetEvent(g_OmxLib.SynchEvent);
       libHolder_ = 0;
     }
+    // A worker killed inside a connection or a management switch never turns
+    // device detection back on; without this no device would be found again.
+    if (ignoreHeld_.exchange(false)) SetDetectIgnore(false);
   }
 
   if (StopEvent) CloseHandle(StopEvent);

@@ -197,8 +197,13 @@ class CNICAdapter : public CThread {
   const std::vector<WLProfile>& ListOf(int kind) const;
   void PostNotify(WPARAM code, LPARAM value) const;
   int CollectChannels(bool softAP, int32_t* out, int capacity, int32_t bands);
+  // The detection thread's ignore switch, as the deferred functions turn it.
+  void IgnoreDetection(bool on);
 
   // Thread that took the library lock through this object (0: none), so the
   // kill path releases only a lock that the killed worker really held.
   std::atomic<DWORD> libHolder_{0};
+  // The worker turned device detection off and has not turned it on again,
+  // so the kill path can resume detection for a worker that never will.
+  std::atomic<bool> ignoreHeld_{false};
 };

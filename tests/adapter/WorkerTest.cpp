@@ -268,3 +268,25 @@ TEST(Reliability, HangingLibraryCallAtDestructionIsKilledAndTheLockFreed) {
   a.reset();
   EXPECT_EQ(env.LogLines("TerminateThread").size(), 1u);
 }
+
+TEST(Reliability, WorkerKilledInsideAConnectionLeavesDetectionRunning) {
+  TestEnv env;
+  QuietStatus(env);
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  g_ThrdDetect = &detect;
+  auto a = std::make_unique<CNICAdapter>(rec.Wnd(), CmdService, TestEnv::Device());
+  {
+    std::lock_guard<std::mutex> l(fake::g->lock);
+    fake::g->delayMs["SetWLANStatus"] = 8000;
+  }
+  a->Connect(fake::Profile("P", "S"));
+  ASSERT_TRUE(PumpUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
+  EXPECT_TRUE(detect.Ignore);
+  a.reset();
+  g_ThrdDetect = nullptr;
+  EXPECT_TRUE(LogHas(env, "CNICAdapter::~CNICAdapter TerminateThread"));
+  EXPECT_FALSE(detect.Ignore);
+  ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
+  SetEvent(g_OmxLib.SynchEvent);
+}

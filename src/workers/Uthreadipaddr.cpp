@@ -63,6 +63,9 @@ void ThreadIPAddr::Execute() {
 }
 
 bool ThreadIPAddr::GetNicIndex(const std::string& text, DWORD& index) {
+  // An empty text is part of every description: it would release the first
+  // interface of the system, most likely another network's.
+  if (text.empty()) return false;
   ULONG size = kFirstAdapterBuffer;
   std::vector<BYTE> buffer(size);
   if (api_.GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) !=

@@ -105,6 +105,9 @@ TEST(IPRenewal, FailuresAreLoggedAndTouchNothing) {
   TestEnv env("", false);
   EXPECT_EQ(RunJob("Intel", 3), (Calls{"GetAdaptersInfo", "GetAdaptersInfo"}));
   EXPECT_EQ(env.LogLines("get NIC index failed").size(), 1u);
+  // An adapter of unknown description never picks some other interface.
+  EXPECT_TRUE(RunJob("", 3).empty());
+  EXPECT_EQ(env.LogLines("get NIC index failed").size(), 2u);
   g_sizeQueryResult = NO_ERROR;
   EXPECT_EQ(RunJob("ombrix", 3).size(), 2u);
   EXPECT_EQ(env.LogLines("GetInterfaceInfo get required failed").size(), 1u);

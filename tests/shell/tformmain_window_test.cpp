@@ -245,6 +245,17 @@ TEST_F(TFormMainWindow, OpenWhileWindowsManagesTheAdapterAsksFirst) {
 
 TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   ASSERT_TRUE(env.Bound());
+  // An adapter with a choice of antennas, set to the second.
+  const std::string key = "Software\\" + env.Root() + "\\WLAdapter\\VID_1D4F&PID_0A71-9999";
+  for (auto [name, value] : {std::pair<const char*, DWORD>{"EnableAntenna", 1}, {"AntennaMode", 2}})
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value),
+              ERROR_SUCCESS);
+  auto antenna = [] {
+    uint8_t v = 0xEE;
+    uint32_t n = 0;
+    g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
+    return static_cast<int>(v);
+  };
   Make();
   // Without an adapter only the tabs change.
   form->BtnSoftAPClick(form->BtnSoftAP);
@@ -256,6 +267,7 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   form->BtnSoftAPClick(form->BtnStation);
   ASSERT_TRUE(WaitAdapter(form, true));
   EXPECT_EQ(form->OperateMode(), 0) << "a selection always starts in station mode";
+  EXPECT_EQ(antenna(), 2) << "the selection sets the stored antenna";
 
   events.clear();
   g_GlobalVar.APProfile = form->Adapter()->DefAPProf;
@@ -264,6 +276,8 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   EXPECT_EQ(form->FrameAPInfo1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
   EXPECT_TRUE(env.Logged("Connect last => Default_SoftAP"));
+  EXPECT_EQ(antenna(), 0) << "an access point uses the default antenna";
+  EXPECT_EQ(form->Adapter()->ReadSet("OperateMode", int32_t{-1}), 1);
   Notify(3, 5);
   EXPECT_EQ(form->TrayIconMain->IconIndex(), 2) << "access-point mode keeps its icon";
   form->BtnSoftAPClick(form->BtnSoftAP);  // the same mode again: nothing
@@ -274,6 +288,8 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 1}, {"FrameRec", 'A', 1, 0}}));
   EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
   EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
+  EXPECT_EQ(antenna(), 2);
+  EXPECT_EQ(form->Adapter()->ReadSet("OperateMode", int32_t{-1}), 0);
 }
 
 TEST_F(TFormMainWindow, OnOlderWindowsTheTrayMenuHasNoWindowsManagementItem) {

@@ -153,19 +153,4 @@ TEST_F(MsgBox, CentresOnTheShowingFormOfTheControlOtherwiseOnTheScreen) {
   EXPECT_EQ(screenBox.top, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
 }
 
-TEST_F(MsgBox, IsTheSettingsObjectsMessageBoxOnceInstalled) {
-  MsgBoxHandler previous = InstallMsgBox();
-  bool ours = false;
-  Every(20, [&] {
-    auto* box = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
-    if (!box) return false;
-    ours = true;
-    SendMessageA(box->BtnCancel->Handle(), BM_CLICK, 0, 0);
-    return true;
-  });
-  EXPECT_EQ(g_GlobalVar.ShowMsgBox(nullptr, "Use %s?", 0x41), 2);
-  EXPECT_TRUE(ours);
-  SetMsgBoxHandler(previous);
-}
-
 }  // namespace

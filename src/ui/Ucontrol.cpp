@@ -554,15 +554,11 @@ HBRUSH TWinControl::ParentBackgroundBrush() {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   int w = std::max<int>(1, rc.right), h = std::max<int>(1, rc.bottom);
-  POINT origin{0, 0};
-  MapWindowPoints(hwnd_, Parent()->Handle(), &origin, 1);
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = SelectObject(mem, bmp);
-  SetViewportOrgEx(mem, -origin.x, -origin.y, nullptr);
-  RECT clip{origin.x, origin.y, origin.x + w, origin.y + h};
-  Parent()->PaintClient(mem, clip);
+  PaintParentBehind(mem, RECT{0, 0, w, h});
   SelectObject(mem, old);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
@@ -571,6 +567,20 @@ HBRUSH TWinControl::ParentBackgroundBrush() {
   if (backBrush_) DeleteObject(backBrush_);
   backBrush_ = brush;
   return brush;
+}
+
+bool TWinControl::PaintParentBehind(HDC dc, const RECT& rect) {
+  if (!hwnd_ || !Parent() || !Parent()->Handle()) return false;
+  POINT o{0, 0};
+  MapWindowPoints(hwnd_, Parent()->Handle(), &o, 1);
+  int saved = SaveDC(dc);
+  // The parent paints in its own coordinates, where our origin is o.
+  OffsetViewportOrgEx(dc, -o.x, -o.y, nullptr);
+  RECT pc = rect;
+  OffsetRect(&pc, o.x, o.y);
+  Parent()->PaintClient(dc, pc);
+  RestoreDC(dc, saved);
+  return true;
 }
 
 // ---- TContainer -------------------------------------------------------------------------
@@ -616,18 +626,7 @@ void TContainer::PaintBackground(HDC dc, const RECT& clip) {
     DeleteObject(b);
     return;
   }
-  if (parentBackground_ && Parent() && Parent()->Handle() && Handle()) {
-    POINT o{0, 0};
-    MapWindowPoints(Handle(), Parent()->Handle(), &o, 1);
-    int saved = SaveDC(dc);
-    // The parent paints in its own coordinates, where our origin is o.
-    OffsetViewportOrgEx(dc, -o.x, -o.y, nullptr);
-    RECT pc = clip;
-    OffsetRect(&pc, o.x, o.y);
-    Parent()->PaintClient(dc, pc);
-    RestoreDC(dc, saved);
-    return;
-  }
+  if (parentBackground_ && PaintParentBehind(dc, clip)) return;
   FillRect(dc, &clip, GetSysColorBrush(COLOR_BTNFACE));
 }
 

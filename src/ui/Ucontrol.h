@@ -276,6 +276,9 @@ class TWinControl : public TControl {
   // The parent's background behind this control, as a brush aligned to the
   // control's client origin (for transparent standard controls).
   HBRUSH ParentBackgroundBrush();
+  // Has the parent paint its client area behind rect (client coordinates of
+  // this control) into dc; false when there is no parent window to ask.
+  bool PaintParentBehind(HDC dc, const RECT& rect);
   // Window procedure of our own classes.
   static LRESULT CALLBACK OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static const char* RegisterOwnClass(const char* name, UINT style, HCURSOR cursor);

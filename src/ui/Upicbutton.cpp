@@ -101,18 +101,7 @@ void TPicButton::PaintButton(HDC dc) {
   RECT r{0, 0, Width(), Height()};
   GetClientRect(Handle(), &r);
   // The parent's background first: faces have transparent corners.
-  if (Parent() && Parent()->Handle()) {
-    POINT o{0, 0};
-    MapWindowPoints(Handle(), Parent()->Handle(), &o, 1);
-    int saved = SaveDC(dc);
-    OffsetViewportOrgEx(dc, -o.x, -o.y, nullptr);
-    RECT pc = r;
-    OffsetRect(&pc, o.x, o.y);
-    Parent()->PaintClient(dc, pc);
-    RestoreDC(dc, saved);
-  } else {
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  }
+  if (!PaintParentBehind(dc, r)) FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   TFace face = CurrentFace();
   const TPicture& pic = FacePicture(face);
   if (!pic.Empty()) {

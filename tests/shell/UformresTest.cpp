@@ -10,31 +10,6 @@ using namespace wutest;
 
 namespace {
 
-// A 24-bit BMP of w x h in one colour.
-std::string Bmp(int w, int h, COLORREF c) {
-  int stride = (w * 3 + 3) & ~3;
-  std::string data(static_cast<size_t>(stride) * h, '\0');
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      size_t at = static_cast<size_t>(y) * stride + x * 3;
-      data[at] = static_cast<char>(GetBValue(c));
-      data[at + 1] = static_cast<char>(GetGValue(c));
-      data[at + 2] = static_cast<char>(GetRValue(c));
-    }
-  BITMAPFILEHEADER fh{};
-  BITMAPINFOHEADER ih{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof(fh) + sizeof(ih);
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(data.size());
-  ih.biSize = sizeof(ih);
-  ih.biWidth = w;
-  ih.biHeight = h;
-  ih.biPlanes = 1;
-  ih.biBitCount = 24;
-  return std::string(reinterpret_cast<const char*>(&fh), sizeof(fh)) +
-         std::string(reinterpret_cast<const char*>(&ih), sizeof(ih)) + data;
-}
-
 SIZE SizeOf(const TImage* image) {
   return SIZE{image->Picture().Width(), image->Picture().Height()};
 }
@@ -93,8 +68,9 @@ TEST(FormRes, ReplacesPicturesFromResPathAndKeepsWhatCannotBeLoaded) {
       "ImgsType=mark.bmp\r\n",
       "");
   CreateDirectoryA((files.Dir() / "skin").c_str(), nullptr);
-  WriteText(files.Dir() / "skin\\mark.bmp", Bmp(3, 5, RGB(0xAB, 0xCD, 0xEF)));
-  WriteText(files.Dir() / "skin\\notes.txt", Bmp(3, 5, RGB(0, 0, 0)));
+  WriteText(files.Dir() / "skin\\mark.bmp",
+            Bmp(3, 5, RGB(0xAB, 0xCD, 0xEF), RGB(0xAB, 0xCD, 0xEF)));
+  WriteText(files.Dir() / "skin\\notes.txt", Bmp(3, 5, RGB(0, 0, 0), RGB(0, 0, 0)));
   WriteText(files.Dir() / "skin\\broken.png", "\x89PNG\r\n\x1a\ngarbage");
   TFormRes res;
   EXPECT_EQ(SizeOf(res.ImgMark).cx, 3);
@@ -110,7 +86,7 @@ TEST(FormRes, ReplacesPicturesFromResPathAndKeepsWhatCannotBeLoaded) {
 TEST(FormRes, AMissingResPathDirectoryKeepsAllBuiltInPictures) {
   GlobalFiles files("[Setting]\r\nRes_Path=nowhere\\\r\n[FormRes_TImage]\r\nImgMark=mark.bmp\r\n",
                     "");
-  WriteText(files.Dir() / "mark.bmp", Bmp(3, 5, RGB(1, 2, 3)));
+  WriteText(files.Dir() / "mark.bmp", Bmp(3, 5, RGB(1, 2, 3), RGB(1, 2, 3)));
   TFormRes res;
   EXPECT_EQ(SizeOf(res.ImgMark).cx, 8);
 }

@@ -109,4 +109,33 @@ inline uint32_t Rgb(COLORREF c) {
   return (static_cast<uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
+// A 24-bit bottom-up BMP file of w x h: the top-left pixel topLeft, the rest
+// fill.
+inline std::string Bmp(int w, int h, COLORREF topLeft, COLORREF fill) {
+  int stride = (w * 3 + 3) & ~3;
+  std::string data(static_cast<size_t>(stride) * h, '\0');
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      COLORREF c = (x == 0 && y == h - 1) ? topLeft : fill;  // row h-1 is the top
+      size_t at = static_cast<size_t>(y) * stride + x * 3;
+      data[at] = static_cast<char>(GetBValue(c));
+      data[at + 1] = static_cast<char>(GetGValue(c));
+      data[at + 2] = static_cast<char>(GetRValue(c));
+    }
+  }
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(ih);
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(data.size());
+  ih.biSize = sizeof(ih);
+  ih.biWidth = w;
+  ih.biHeight = h;
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  std::string out(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.append(reinterpret_cast<const char*>(&ih), sizeof(ih));
+  return out + data;
+}
+
 }  // namespace wutest

@@ -83,6 +83,16 @@ TEST(InstanceProtocol, SecondStartBringsTheFirstForwardAndCloseEndsIt) {
   Stage stage(true);
   auto first = stage.Start("");
   ASSERT_TRUE(WaitUntilServing(stage, *first));
+  // Without /TrayIcon, "Open" shows the window only once an adapter is
+  // selected: wait for the simulated adapter before asking.
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (const auto& line : stage.Log("WirelessUtility.Log"))
+          if (line.rfind("Select Dev:", 0) == 0) return true;
+        return false;
+      },
+      kGenerous))
+      << "the first instance never selected the simulated adapter";
   // Give the first instance time to settle into its loop, then look.
   Sleep(500);
   PumpMessages();

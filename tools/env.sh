@@ -27,7 +27,15 @@ wu_install() {
 }
 
 wu_build() {
-  cmake -S "$WU_ROOT" -B "$WU_BUILD" -DCMAKE_TOOLCHAIN_FILE="$WU_ROOT/cmake/mingw-i686.cmake" >/dev/null
+  # ccache, when the machine has it, shares objects between checkouts of the
+  # same tree; a fresh machine builds without it.
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR=$WU_ROOT CCACHE_NOHASHDIR=1
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$WU_ROOT" -B "$WU_BUILD" -DCMAKE_TOOLCHAIN_FILE="$WU_ROOT/cmake/mingw-i686.cmake" \
+    "${launcher[@]}" >/dev/null
   cmake --build "$WU_BUILD" -j"$(nproc)" "$@"
 }
 

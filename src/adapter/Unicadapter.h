@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 #include "workers/Uthread.h"
 
 class ThreadIPAddr;
@@ -84,12 +85,6 @@ class TFuncList {
 // List kinds of the profile store.
 constexpr int kStationList = 0;
 constexpr int kAPList = 1;
-
-// Codes of NotifyMsg sent by the adapter (wParam).
-constexpr WPARAM kNotifyWZC = 4;
-constexpr WPARAM kNotifyStatus = 3;
-constexpr WPARAM kNotifyConnecting = 7;
-constexpr WPARAM kNotifyProfiles = 8;
 
 // Flags of IPConfig.
 constexpr int32_t kIPRelease = 1;

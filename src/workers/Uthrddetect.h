@@ -13,12 +13,8 @@
 #include <vector>
 
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 #include "workers/Uthread.h"
-
-// Values of NotifyMsg code 2.
-constexpr WPARAM kNotifyDevice = 2;
-constexpr LPARAM kDevicesGone = 3;     // resume or console disconnect: drop the adapter
-constexpr LPARAM kDevicesChanged = 4;  // the device list changed
 
 constexpr const char* kDetectWndClass = "Ombrix WL Detect WndClass";
 constexpr int kMaxProbedHwIds = 16;

@@ -7,16 +7,13 @@
 #include <string>
 
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Usortlv.h"
 #include "ui/Ustdctrls.h"
 
 class CNICAdapter;
-
-// Flags of EnterPage and SaveProfile.
-constexpr int kProfEditMode = 0x100;  // the working profile replaces an edited one
-constexpr int kProfKeyOnly = 0x200;   // open the wizard at the security step
 
 class TFrameProfile : public TPropertyPageFrame {
  public:

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Usortlv.h"
@@ -12,9 +13,6 @@
 #include "ui/Utimer.h"
 
 class CNICAdapter;
-
-// EnterPage flag: show the last result without scanning.
-constexpr int kSurveyNoScan = 0x400;
 
 class TFrameSurvey : public TPropertyPageFrame {
  public:

@@ -39,6 +39,7 @@ class PageOnAdapter {
     page->AttachAdapter(&adapter, kAttach, kModeStation);
   }
   ~PageOnAdapter() {
+    if (!page) return;
     page->AttachAdapter(&adapter, kDetach, kModeStation);
     page->DonePage();
   }
@@ -277,6 +278,22 @@ TEST(WPAPSKPage, MasksAStoredPhraseAndRefusesTheWrongLengths) {
   EXPECT_EQ(work.AuthenticationMode, AuthWPA_PSK);
 }
 
+TEST(WPAPSKPage, AMessageQueuedAtTheLimitIsDroppedWhenThePageGoes) {
+  MainWindowEnv env;
+  ASSERT_TRUE(env.Bound());
+  BoxAnswerer boxes;
+  {
+    PageOnAdapter<TFrameWPAPSK> p;
+    g_GlobalVar.WorkProfile = Secured(p.adapter.DefProf, "x", EncWPA_PSK);
+    ASSERT_TRUE(p.Enter());
+    Type(p.page->EdtPhrase, std::string(64, 'x'));
+    delete p.page;  // before the queued message runs
+    p.page = nullptr;
+  }
+  WaitFor([] { return false; }, 300);
+  EXPECT_TRUE(boxes.Texts().empty());
+}
+
 // ---- 802.1X page -------------------------------------------------------------------
 
 TEST(Dot11Page, RowsFollowTheMethodAndTheChecksNameWhatIsMissing) {
@@ -315,8 +332,7 @@ TEST(Dot11Page, RowsFollowTheMethodAndTheChecksNameWhatIsMissing) {
   EXPECT_FALSE(p.Next());
   SetWindowTextA(page->EdtUser->Handle(), "");
   EXPECT_FALSE(p.Next());
-  EXPECT_EQ(boxes.Texts(),
-            (std::vector<std::string>{"no certificate", "no password", "no user"}));
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"no certificate", "no password", "no user"}));
   EXPECT_EQ(work.MS8021xAuthMode, kEapPEAP) << "nothing written while refused";
   EXPECT_EQ(FieldText(work.LoginName), "bob");
 }

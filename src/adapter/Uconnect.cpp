@@ -192,7 +192,7 @@ void CNICAdapter::WriteUseWZC(bool enable) {
   // Straight to the main form's handler, on this (the interface) thread.
   HWND mainForm = Application.MainWindow;
   if (!mainForm) mainForm = OwnerWnd;
-  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, enable ? 1 : 0);
+  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, enable ? kWZCOn : kWZCOff);
 }
 
 void CNICAdapter::DoSetZeroCfg() {

@@ -140,7 +140,7 @@ bool CNICAdapter::DeleteProfile(int kind, const std::string& name) {
   SetDeleteKey(ItemValue(kind, m));
   WriteSet(CountValue(kind), static_cast<int32_t>(m));
   for (size_t i = pos; i < m; ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
-  PostNotify(kNotifyProfiles, kind);
+  PostNotify(kNotifyProfiles, kind == kAPList ? kNotifyAPSide : 0);
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 #include "shell/Uformbase.h"
 #include "ui/Umenu.h"
 #include "ui/Upicbutton.h"
@@ -75,7 +76,8 @@ class TFormMain : public TFormBase {
   void SwitchPage(TTabLabel* tab, int flags);
   void SetOperateMode(int mode);
   void SelectDevice(const DeviceRec& device);
-  // NotifyMsg code 2: kind 4 the device list changed, 3 drop the adapter.
+  // NotifyMsg kNotifyDevice: kDevicesChanged looks at the device list again,
+  // kDevicesGone drops the adapter.
   void DeviceNotice(int kind);
   void ReleaseDevice();
   void WZCChanged(bool on);

@@ -73,26 +73,6 @@ HtmlHelpFn HtmlHelpEntry() {
   return entry;
 }
 
-// Stops the adapter's worker before the adapter is freed, answering what
-// the worker sends to this thread meanwhile: a worker that is just reporting
-// a connection start would otherwise wait for this thread while this thread
-// waits for it, and be killed.
-void StopWorker(CNICAdapter* adapter) {
-  adapter->Terminate();
-  if (adapter->StopEvent) SetEvent(adapter->StopEvent);
-  HANDLE thread = adapter->Handle();
-  if (!thread) return;
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= 2000) return;
-    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 2000 - elapsed, QS_SENDMESSAGE);
-    if (r != WAIT_OBJECT_0 + 1) return;
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
-}
-
 }  // namespace
 
 // Marks a handler of this window as running: the window is not freed under
@@ -279,7 +259,6 @@ void TFormMain::FormDestroy() {
   if (adapter_) {
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    StopWorker(adapter);
     delete adapter;
   }
 }
@@ -503,9 +482,10 @@ void TFormMain::FinishRelease() {
     AttachAll(kDetach, mode_);
     BtnSoftAP->SetEnabled(false);
     BtnStation->SetEnabled(false);
+    // Cleared first: stopping the worker answers what it sends meanwhile,
+    // and those events must find no adapter here.
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    StopWorker(adapter);
     delete adapter;
     device_.reset();
     if (!(CmdFlags & CmdService)) {

@@ -146,4 +146,35 @@ TEST_F(TFormMainDevice, ASecondNoticeForTheSameDeviceChangesNothing) {
   EXPECT_TRUE(events.empty());
 }
 
+TEST(TFormMainRelease, AWorkerStuckInTheLibraryIsWaitedForOnceAndLeavesTheLockFree) {
+  MainWindowEnv env("", 6, std::string(kOpenNetwork) + "[Faults]\r\nDelay.SetWLANStatus=8000\r\n");
+  ASSERT_TRUE(env.Bound());
+  auto* form = new TFormMain(nullptr);
+  form->Start(0);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  // The last profile is being connected: the worker hangs inside the library.
+  ASSERT_TRUE(WaitFor([&] { return env.Logged("call OMXWL_SetWLANStatus"); }, kGenerous));
+  env.WriteWorld(false);  // nothing to take again once the adapter is gone
+
+  const DWORD start = GetTickCount();
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesGone);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  const DWORD took = GetTickCount() - start;
+  EXPECT_LT(took, 3500u) << "the worker was given its time twice";
+  int kills = 0;
+  for (const std::string& line : env.Log())
+    kills += line.find("TerminateThread") != std::string::npos;
+  EXPECT_EQ(kills, 1);
+  EXPECT_TRUE(env.Logged("CNICAdapter: release g_OmxLib.SynchEvent event"));
+  // Nobody is left locked out of the library (detection may hold it briefly).
+  EXPECT_TRUE(WaitFor(
+      [] {
+        if (WaitForSingleObject(g_OmxLib.SynchEvent, 0) != WAIT_OBJECT_0) return false;
+        SetEvent(g_OmxLib.SynchEvent);
+        return true;
+      },
+      kGenerous));
+  delete form;
+}
+
 }  // namespace

@@ -240,8 +240,8 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::FormDestroy() {
-  if (destroyed_) return;
-  destroyed_ = true;
+  if (lifetime_ == Lifetime::Destroyed) return;
+  lifetime_ = Lifetime::Destroyed;
   KillTimer(Handle(), kFreeRetryTimer);
   for (TPropertyPageFrame* page : Pages()) {
     try {
@@ -660,7 +660,7 @@ void TFormMain::MenuItOpenClick() {
 }
 
 void TFormMain::MenuItCloseClick() {
-  closing_ = true;
+  if (lifetime_ == Lifetime::Running) lifetime_ = Lifetime::CloseRequested;
   Close();
 }
 
@@ -721,20 +721,21 @@ void TFormMain::FormClose(TCloseAction& action) {
   action = TCloseAction::None;
   TForm::FormClose(action);
   action = TCloseAction::None;
-  if (closing_)
-    ScheduleFree();
-  else
+  if (lifetime_ == Lifetime::Running)
     Hide();
+  else
+    ScheduleFree();
 }
 
 void TFormMain::ScheduleFree() {
   Hide();
-  if (freeScheduled_) return;
-  freeScheduled_ = true;
+  if (lifetime_ != Lifetime::CloseRequested) return;
+  lifetime_ = Lifetime::FreeScheduled;
   PostMessageA(Handle(), kMsgFree, 0, 0);
 }
 
 void TFormMain::TryFree() {
+  if (lifetime_ != Lifetime::FreeScheduled) return;
   // Not under a running handler, modal window or menu of ours: close those
   // first and look again shortly.
   if (busy_ > 0 || TFormBase::TopModalForm()) {

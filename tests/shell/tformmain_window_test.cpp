@@ -165,6 +165,7 @@ TEST_F(TFormMainWindow, TheCloseBoxOnlyHidesTheWindow) {
   EXPECT_TRUE(IsWindow(form->Handle()));
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
   EXPECT_FALSE(form->Closing());
+  EXPECT_EQ(form->State(), TFormMain::Lifetime::Running);
   EXPECT_FALSE(Application.Terminated());
 }
 

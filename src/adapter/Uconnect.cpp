@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
@@ -105,14 +106,6 @@ void CNICAdapter::LaunchToDoFunc() {
   }
 }
 
-void CNICAdapter::IgnoreDetection(bool on) {
-  // Marked before the switch goes on and cleared after it goes off: a worker
-  // killed in between at worst has detection resumed twice.
-  if (on) ignoreHeld_ = true;
-  SetDetectIgnore(on);
-  if (!on) ignoreHeld_ = false;
-}
-
 void CNICAdapter::Connect(const WLProfile& profile) {
   // A connection queued earlier and not yet started is replaced.
   delete PendingProf.Exchange(new WLProfile(profile));
@@ -127,21 +120,19 @@ void CNICAdapter::DoConnect() {
     // An earlier run already applied the newest profile; applying nothing
     // keeps AppliedProf true to what the adapter really got.
     LogWrite("CNICAdapter::DoConnect() no pending profile, nothing to apply");
-    IgnoreDetection(false);
+    SetDetectIgnore(false);
     LogWrite("CNICAdapter::DoConnect() end");
     return;
   }
   const WLProfile profile = *taken;
   delete AppliedProf.Exchange(taken);
 
-  IgnoreDetection(true);
+  CDetectIgnoreGuard ignore(&ignoreHeld_);
   // Sent, not posted: the window clears its view before the link drops.
   if (OwnerWnd) SendMessageA(OwnerWnd, NotifyMsg, kNotifyConnecting, 0);
 
-  if (!LockLib("CNICAdapter::DoConnect")) {
-    IgnoreDetection(false);
-    return;
-  }
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
   if (profile.ApplyNetwork) {
     NetworkInfo current{};
     g_OmxLib.OMXWL_GetNetworkInfo(&current);
@@ -171,11 +162,11 @@ void CNICAdapter::DoConnect() {
     g_GlobalVar.ProfToIniFile(profile, "LastApplyProf");
     Sleep(1000);
   }
-  UnlockLib("CNICAdapter::DoConnect");
+  lib.Release();
 
   if (g_ThrdDetect) {
     Sleep(1000);
-    IgnoreDetection(false);
+    ignore.Resume();
   }
   LogWrite("CNICAdapter::DoConnect() end");
 }
@@ -192,18 +183,16 @@ void CNICAdapter::WriteUseWZC(bool enable) {
   // Straight to the main form's handler, on this (the interface) thread.
   HWND mainForm = Application.MainWindow;
   if (!mainForm) mainForm = OwnerWnd;
-  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, enable ? 1 : 0);
+  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, enable ? kWZCOn : kWZCOff);
 }
 
 void CNICAdapter::DoSetZeroCfg() {
   if (g_GlobalVar.OsVersionCode < 7) return;
   LogWrite("CNICAdapter::DoSetZeroCfg()");
   const bool wanted = UseWZC;
-  IgnoreDetection(true);
-  if (!LockLib("CNICAdapter::DoSetZeroCfg")) {
-    IgnoreDetection(false);
-    return;
-  }
+  CDetectIgnoreGuard ignore(&ignoreHeld_);
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
   int32_t current = 0;
   g_OmxLib.OMXWL_Get_ZeroConfig(&current);
   if ((current != 0) != wanted) {
@@ -220,8 +209,8 @@ void CNICAdapter::DoSetZeroCfg() {
     LogWrite("Set ZeroCfg: %d", wanted ? 1 : 0);
     g_OmxLib.OMXWL_Set_ZeroConfig(wanted ? 1 : 0);
   }
-  UnlockLib("CNICAdapter::DoSetZeroCfg");
-  IgnoreDetection(false);
+  lib.Release();
+  ignore.Resume();
   LogWrite("CNICAdapter::DoSetZeroCfg() end");
 }
 

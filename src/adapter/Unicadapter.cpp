@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "app/Udebug.h"
 #include "config/Uutility.h"
 #include "workers/Uthrddetect.h"
@@ -56,26 +57,7 @@ CNICAdapter::CNICAdapter(HWND ownerWnd, int32_t options, const DeviceRec& device
 
 CNICAdapter::~CNICAdapter() {
   LogWrite("CNICAdapter::~CNICAdapter()");
-  Terminate();
-  if (StopEvent) SetEvent(StopEvent);
-
-  if (!WaitFor(2000)) {
-    LogWrite("CNICAdapter::~CNICAdapter TerminateThread");
-    const DWORD worker = ThreadId();
-    Kill();
-    Sleep(500);
-    // Free the lock only if the killed worker was inside it; a lock held by
-    // a living thread (device detection) is released by that thread itself.
-    if (g_OmxLib.SynchEvent && libHolder_.load() == worker && worker != 0) {
-      if (WaitForSingleObject(g_OmxLib.SynchEvent, 0) != WAIT_OBJECT_0)
-        LogWrite("CNICAdapter: release g_OmxLib.SynchEvent event");
-      SetEvent(g_OmxLib.SynchEvent);
-      libHolder_ = 0;
-    }
-    // A worker killed inside a connection or a management switch never turns
-    // device detection back on; without this no device would be found again.
-    if (ignoreHeld_.exchange(false)) SetDetectIgnore(false);
-  }
+  StopWorker();
 
   if (StopEvent) CloseHandle(StopEvent);
   if (FuncEvent) CloseHandle(FuncEvent);
@@ -98,28 +80,31 @@ CNICAdapter::~CNICAdapter() {
   LogWrite("CNICAdapter::~CNICAdapter() end");
 }
 
+void CNICAdapter::StopWorker() {
+  if (workerStopped_) return;
+  workerStopped_ = true;
+  Terminate();
+  if (StopEvent) SetEvent(StopEvent);
+  if (WaitForAnswering(2000)) return;
+
+  LogWrite("CNICAdapter::~CNICAdapter TerminateThread");
+  const DWORD worker = ThreadId();
+  Kill();
+  Sleep(500);
+  // Only a lock the killed worker was inside is freed; one held by a living
+  // thread (device detection) is released by that thread itself.
+  librarylock::ReleaseIfHeldBy(worker, "CNICAdapter: release g_OmxLib.SynchEvent event");
+  // A worker killed inside a connection or a management switch never turns
+  // device detection back on; without this no device would be found again.
+  if (ignoreHeld_.exchange(false)) SetDetectIgnore(false);
+}
+
 bool CNICAdapter::LockLib(const char* /*caller*/) {
-  HANDLE sync = g_OmxLib.SynchEvent;
-  if (!sync || !StopEvent || !g_OmxLib.IsBound()) return false;
-  HANDLE handles[2] = {sync, StopEvent};
-  DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-  if (r == WAIT_OBJECT_0) {
-    libHolder_ = GetCurrentThreadId();
-    return true;
-  }
-  if (r == WAIT_OBJECT_0 + 1) {
-    Terminate();
-    SetEvent(StopEvent);  // every later wait sees the stop as well
-  }
-  return false;
+  return librarylock::Acquire(StopEvent, this);
 }
 
 void CNICAdapter::UnlockLib(const char* /*caller*/) {
-  // Release first: a worker killed between the two steps then leaves a free
-  // lock behind rather than one that nobody will ever release.
-  SetEvent(g_OmxLib.SynchEvent);
-  DWORD self = GetCurrentThreadId();
-  libHolder_.compare_exchange_strong(self, 0);
+  librarylock::Release();
 }
 
 void CNICAdapter::PostNotify(WPARAM code, LPARAM value) const {
@@ -136,7 +121,8 @@ const std::vector<WLProfile>& CNICAdapter::ListOf(int kind) const {
 
 void CNICAdapter::Initial() {
   LogWrite("CNICAdapter::Initial()");
-  if (!LockLib("CNICAdapter::Initial")) return;
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
 
   // The description the library leaves here is the default of "NicDesc".
   g_OmxLib.OMXWL_DevDetect(&DetectRec);
@@ -159,7 +145,7 @@ void CNICAdapter::Initial() {
   char driver[256] = {};
   g_OmxLib.OMXWL_GetWLANDriverPath(driver);
   const std::string libDriver = FieldText(driver, sizeof driver);
-  UnlockLib("CNICAdapter::Initial");
+  lib.Release();
 
   DriverPath = libDriver.empty() ? std::string() : ResolveDriverPath(libDriver);
   DriverVersion = DriverPath.empty() ? std::string() : GetFileVersionText(DriverPath, 4);

@@ -99,7 +99,15 @@ class CNICAdapter : public CThread {
  public:
   // Reads the device's identity and settings; the worker starts afterwards.
   CNICAdapter(HWND ownerWnd, int32_t options, const DeviceRec& device);
+  // Stops the worker (StopWorker) and frees everything.
   ~CNICAdapter() override;
+
+  // Stops the worker: signals it, and waits at most 2000 ms in all while
+  // answering what it sends to the calling thread (a worker announcing a
+  // connection waits for that answer). A worker still running then is
+  // killed; the library lock it held is freed and device detection it had
+  // suspended resumes. A second call does nothing.
+  void StopWorker();
 
   // ---- per-adapter settings: registry, then settings file, then default ----
   int32_t ReadSet(const std::string& name, int32_t def) const;
@@ -113,6 +121,8 @@ class CNICAdapter : public CThread {
   void SetDeleteKey(const std::string& name) const;
 
   // ---- the process-wide library lock, aborted by StopEvent ----
+  // The adapter's own operations hold it through CLibraryGuard
+  // (adapter/Ulibrarylock.h); these are for callers that cannot use a scope.
   bool LockLib(const char* caller);
   void UnlockLib(const char* caller);
 
@@ -192,13 +202,10 @@ class CNICAdapter : public CThread {
   const std::vector<WLProfile>& ListOf(int kind) const;
   void PostNotify(WPARAM code, LPARAM value) const;
   int CollectChannels(bool softAP, int32_t* out, int capacity, int32_t bands);
-  // The detection thread's ignore switch, as the deferred functions turn it.
-  void IgnoreDetection(bool on);
 
-  // Thread that took the library lock through this object (0: none), so the
-  // kill path releases only a lock that the killed worker really held.
-  std::atomic<DWORD> libHolder_{0};
-  // The worker turned device detection off and has not turned it on again,
-  // so the kill path can resume detection for a worker that never will.
+  // The worker turned device detection off (CDetectIgnoreGuard) and has not
+  // turned it on again, so the kill path can resume detection for a worker
+  // that never will.
   std::atomic<bool> ignoreHeld_{false};
+  bool workerStopped_ = false;
 };

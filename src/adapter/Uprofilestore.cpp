@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 
@@ -51,7 +52,8 @@ WLProfile WithTerminatedName(const WLProfile& record) {
 void CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
   LogWrite("CNICAdapter::ReadProfileList()");
   std::vector<WLProfile> scratch;
-  if (!LockLib("CNICAdapter::ReadProfileList")) return;
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
   const WLProfile& templ = kind == kAPList ? DefAPProf : DefProf;
   for (int32_t index = 0; index < kMaxProfiles; ++index) {
     char name[256] = {};
@@ -65,7 +67,7 @@ void CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
       scratch.push_back(record);
     }
   }
-  UnlockLib("CNICAdapter::ReadProfileList");
+  lib.Release();
 
   const int32_t stored = std::clamp(ReadSet(CountValue(kind), 0), 0, kMaxProfiles);
   for (int32_t i = 0; i < stored; ++i) {
@@ -96,9 +98,11 @@ bool CNICAdapter::AddProfile(const WLProfile& record) {
   const std::string name = NameOf(copy);
   if (IsProfileExist(name)) return UpdateProfile(copy, name);
 
-  if (!LockLib("CNICAdapter::AddProfile")) return false;
-  g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
-  UnlockLib("CNICAdapter::AddProfile");
+  {
+    CLibraryGuard lib(StopEvent, this);
+    if (!lib) return false;
+    g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
+  }
 
   ProfList.push_back(copy);
   WriteSet("ProfCount", static_cast<int32_t>(ProfList.size()));
@@ -114,10 +118,12 @@ bool CNICAdapter::UpdateProfile(const WLProfile& record, const std::string& oldN
   const WLProfile copy = WithTerminatedName(record);
   const std::string name = NameOf(copy);
 
-  if (!LockLib("CNICAdapter::UpdateProfile")) return false;
-  g_OmxLib.OMXWL_DeleteWLProfile(oldName.c_str());
-  g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
-  UnlockLib("CNICAdapter::UpdateProfile");
+  {
+    CLibraryGuard lib(StopEvent, this);
+    if (!lib) return false;
+    g_OmxLib.OMXWL_DeleteWLProfile(oldName.c_str());
+    g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
+  }
 
   ProfList[pos] = copy;
   WriteSet(ItemValue(kStationList, pos), name);
@@ -131,16 +137,18 @@ bool CNICAdapter::DeleteProfile(int kind, const std::string& name) {
   const int pos = FindByName(list, name);
   if (pos < 0) return false;
 
-  if (!LockLib("CNICAdapter::DeleteProfile")) return false;
-  g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
-  UnlockLib("CNICAdapter::DeleteProfile");
+  {
+    CLibraryGuard lib(StopEvent, this);
+    if (!lib) return false;
+    g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
+  }
 
   list.erase(list.begin() + pos);
   const size_t m = list.size();
   SetDeleteKey(ItemValue(kind, m));
   WriteSet(CountValue(kind), static_cast<int32_t>(m));
   for (size_t i = pos; i < m; ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
-  PostNotify(kNotifyProfiles, kind);
+  PostNotify(kNotifyProfiles, kind == kAPList ? kNotifyAPSide : 0);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 
@@ -15,14 +16,16 @@ void CNICAdapter::CollectStatus() {
   std::memset(&status, 0, sizeof status);
   std::memset(&info, 0, sizeof info);
 
-  if (!LockLib("CNICAdapter::CollectStatus")) return;
-  try {
-    if (g_OmxLib.QueryConnectStatus(&status) != 1) status.MediaState = 1;
-    if (g_OmxLib.OMXWL_GetNetworkInfo(&info) != 1) std::memset(&info, 0, sizeof info);
-  } catch (...) {
-    LogWrite("Exception(CNICAdapter::CollectStatus)");
+  {
+    CLibraryGuard lib(StopEvent, this);
+    if (!lib) return;
+    try {
+      if (g_OmxLib.QueryConnectStatus(&status) != 1) status.MediaState = 1;
+      if (g_OmxLib.OMXWL_GetNetworkInfo(&info) != 1) std::memset(&info, 0, sizeof info);
+    } catch (...) {
+      LogWrite("Exception(CNICAdapter::CollectStatus)");
+    }
   }
-  UnlockLib("CNICAdapter::CollectStatus");
 
   if (WLStatus* held = StatusBuf.Lock()) std::memcpy(held, &status, sizeof status);
   StatusBuf.Unlock();
@@ -54,7 +57,7 @@ bool CNICAdapter::GetAppliedProf(WLProfile& out) {
 
 void CNICAdapter::SetAntenna(uint8_t value) {
   if (!AntennaEnabled) return;
-  if (!LockLib("CNICAdapter::SetAntenna")) return;
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
   g_OmxLib.OMXWL_SetOID(OMXWL_OID_PRIVATE_ANTENNA, &value, 1);
-  UnlockLib("CNICAdapter::SetAntenna");
 }

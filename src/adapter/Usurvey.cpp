@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 
@@ -87,18 +88,20 @@ SiteSecurity SecurityOfSite(int32_t code) {
 }  // namespace
 
 void CNICAdapter::StartSiteSurvey() {
-  if (!LockLib("CNICAdapter::StartSiteSurvey")) return;
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
   g_OmxLib.OMXWL_SiteSurveyScan();
-  UnlockLib("CNICAdapter::StartSiteSurvey");
 }
 
 void CNICAdapter::GetSiteList(std::vector<SiteEntry>& list) {
   auto buffer = std::make_unique<SiteList>();
   std::memset(buffer.get(), 0, sizeof(SiteList));
-  if (!LockLib("CNICAdapter::GetSiteList")) return;
-  uint32_t length = sizeof(SiteList);
-  g_OmxLib.OMXWL_SiteSurveyGet(buffer.get(), &length);
-  UnlockLib("CNICAdapter::GetSiteList");
+  {
+    CLibraryGuard lib(StopEvent, this);
+    if (!lib) return;
+    uint32_t length = sizeof(SiteList);
+    g_OmxLib.OMXWL_SiteSurveyGet(buffer.get(), &length);
+  }
 
   // The buffer holds 256 entries, whatever count the library claims.
   const uint32_t count = std::min<uint32_t>(buffer->Count, kMaxSiteEntries);
@@ -172,7 +175,8 @@ int CNICAdapter::CollectChannels(bool softAP, int32_t* out, int capacity, int32_
   if (Domain.size() >= kDomainBufferSize)
     LogWrite("Domain [%s] cut to [%s]", Domain.c_str(), domain);
 
-  if (!LockLib(name)) return 0;
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return 0;
   std::vector<int32_t> collected;
   collected.reserve(kMaxChannels);
   // Each band gets its own zeroed buffer, so no answer can run past the
@@ -188,7 +192,7 @@ int CNICAdapter::CollectChannels(bool softAP, int32_t* out, int capacity, int32_
     const size_t take = std::min({static_cast<size_t>(n), room, scratch.size()});
     collected.insert(collected.end(), scratch.begin(), scratch.begin() + take);
   }
-  UnlockLib(name);
+  lib.Release();
 
   const int count = static_cast<int>(collected.size());
   if (out && count <= capacity) std::copy(collected.begin(), collected.end(), out);
@@ -218,11 +222,11 @@ bool CNICAdapter::IsBandEnable(const std::string& name) {
 
 void CNICAdapter::GetCertificateList(std::vector<CertEntry>& list, int32_t kind) {
   LogWrite("CNICAdapter::GetCertificateList()");
-  if (!LockLib("CNICAdapter::GetCertificateList")) return;
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return;
   const CertEntry* entries = nullptr;
   const int32_t n = g_OmxLib.OMXWL_EnumCertificates(&entries, kind);
   // Copied while the lock is held: the array is the library's and may be
   // rebuilt by the next call from another thread.
   if (entries && n > 0) list.insert(list.end(), entries, entries + n);
-  UnlockLib("CNICAdapter::GetCertificateList");
 }

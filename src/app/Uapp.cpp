@@ -8,6 +8,7 @@
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void StartupSteps(int argc, const char* const* argv, StartupState& state) {
 
   if (flags & CmdClose) {
     LogWrite("PM_CLOSE");
-    Broadcast(9);
+    Broadcast(kNotifyClose);
     return;
   }
   if (!CreateInstanceMutex(state.Mutex)) return;
@@ -83,7 +84,7 @@ bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
     LogError(error, "can't create instance mutex");
     for (int i = 0; i < retry.Attempts && !mutex; ++i) {
       LogWrite("broadcast close message and wait %d", i);
-      Broadcast(9);
+      Broadcast(kNotifyClose);
       Sleep(retry.WaitMs);
       mutex = CreateMutexA(nullptr, FALSE, name);
       error = GetLastError();
@@ -95,7 +96,7 @@ bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
   }
   if (error == ERROR_ALREADY_EXISTS) {
     LogWrite("Instance mutex already exists");
-    Broadcast(1);
+    Broadcast(kNotifyShow);
     CloseHandle(mutex);
     mutex = nullptr;
     return false;

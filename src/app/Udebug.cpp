@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "config/Uutility.h"
+
 CDebugLog g_DebugLog;
 
 namespace {
@@ -34,11 +36,6 @@ std::string FormatV(const char* format, va_list args) {
   } catch (...) {
     return std::string();
   }
-}
-
-bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/Udebug.h"
 #include "config/Udefine.h"
 #include "config/Uinifile.h"
+#include "config/Uutility.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ std::string ChangeExt(const std::string& path, const char* ext) {
   const size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || dot < NameStart(path)) return path + ext;
   return path.substr(0, dot) + ext;
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ModulePath() {

@@ -8,10 +8,10 @@
 
 // ---- NotifyMsg codes (wParam) ---------------------------------------------------
 // Codes 1 and 9 cross instances; the rest stay inside the process.
-constexpr WPARAM kNotifyShow = 1;          // show the window, as "Open" does
-constexpr WPARAM kNotifyDevice = 2;        // device notice (posted): lParam is a device kind
-constexpr WPARAM kNotifyStatus = 3;        // a status sample was collected (posted)
-constexpr WPARAM kNotifyWZC = 4;           // the Windows-management switch changed (sent): lParam 1 = on
+constexpr WPARAM kNotifyShow = 1;    // show the window, as "Open" does
+constexpr WPARAM kNotifyDevice = 2;  // device notice (posted): lParam is a device kind
+constexpr WPARAM kNotifyStatus = 3;  // a status sample was collected (posted)
+constexpr WPARAM kNotifyWZC = 4;     // the Windows-management switch changed (sent): lParam 1 = on
 constexpr WPARAM kNotifyStoreProfile = 5;  // store WorkProfile (sent): lParam = wizard flags
 constexpr WPARAM kNotifyConnecting = 7;    // a connection starts (sent)
 constexpr WPARAM kNotifyProfiles = 8;      // the stored profile list changed (posted)
@@ -50,3 +50,4 @@ constexpr int kModeAP = 1;
 // Directions of EnterPage and LeavePage.
 constexpr int kDirForward = 1;
 constexpr int kDirBack = 2;
+constexpr int kDirNone = 0;  // a tab switch of the main window

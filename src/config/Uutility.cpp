@@ -6,11 +6,6 @@
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Optional sign and decimal digits, within 32 bits.
 bool ParseDecimal(const std::string& item, int32_t& value) {
   size_t i = 0;
@@ -34,6 +29,11 @@ bool IsSeparatorBlank(char c) {
 }
 
 }  // namespace
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 std::string GetFileVersionText(const std::string& path, int n) {
   DWORD ignored = 0;

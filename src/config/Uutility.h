@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+// True when path names an existing file (not a folder). Writes nothing to
+// the debug log, which uses it to decide whether to log at all.
+bool FileExists(const std::string& path);
 // File version of a file's version resource with n parts ("5", "5.1",
 // "5.1.2600", otherwise "5.1.2600.0"); empty when the file or the resource
 // is missing.

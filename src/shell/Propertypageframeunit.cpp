@@ -52,11 +52,11 @@ void TPropertyPageFrame::ShrinkCaption(TLabel* label) {
 }
 
 bool TPropertyPageFrame::EnterPage(TPropertyPageFrame* previous, int mode, int) {
-  if (mode == 1) prevPage_ = previous;
+  if (mode == kDirForward) prevPage_ = previous;
   return true;
 }
 
 bool TPropertyPageFrame::LeavePage(TPropertyPageFrame*, int mode, int) {
-  if (mode == 2) prevPage_ = nullptr;
+  if (mode == kDirBack) prevPage_ = nullptr;
   return true;
 }

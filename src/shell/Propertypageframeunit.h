@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "config/Unotify.h"
 #include "ui/Uform.h"
 #include "ui/Upicture.h"
 #include "ui/Ustdctrls.h"
@@ -16,8 +17,8 @@ class TPropertyPageFrame : public TFrame {
  public:
   TPropertyPageFrame(TComponent* owner, TContainer* parent, std::string name);
 
-  // Set by EnterPage in forward mode (1), cleared by LeavePage in back mode
-  // (2); the wizard goes back through it.
+  // Set by EnterPage going forward (kDirForward), cleared by LeavePage going
+  // back (kDirBack); the wizard goes back through it.
   TPropertyPageFrame* PrevPage() const { return prevPage_; }
 
   // A mark image left of the label (6 pixels gap), vertically centred; null
@@ -35,8 +36,8 @@ class TPropertyPageFrame : public TFrame {
   virtual void ResetPage() {}
   virtual bool EnterPage(TPropertyPageFrame* previous, int mode, int flags);
   virtual bool LeavePage(TPropertyPageFrame* next, int mode, int flags);
-  // kind 1: an adapter is available; kind 2: it is about to go away. mode
-  // is the operating mode (0 station, 1 access point).
+  // kind kAttach: an adapter is available; kDetach: it is about to go away.
+  // mode is the operating mode (kModeStation, kModeAP).
   virtual void AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
     (void)adapter, (void)kind, (void)mode;
   }

@@ -1,11 +1,9 @@
 #include "shell/Uformbase.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 
 #include "config/Udefine.h"
+#include "config/Uutility.h"
 
 namespace {
 
@@ -31,59 +29,14 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-bool ParseDecimal(const std::string& s, int& value) {
-  if (s.empty()) return false;
-  size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
-  if (i == s.size()) return false;
-  for (size_t k = i; k < s.size(); ++k)
-    if (s[k] < '0' || s[k] > '9') return false;
-  errno = 0;
-  long long v = std::strtoll(s.c_str(), nullptr, 10);
-  if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
-  value = static_cast<int>(v);
-  return true;
-}
-
 }  // namespace
 
 // ---- layout -----------------------------------------------------------------------------
 
 std::vector<int> layout::CommaIntegers(const std::string& text) {
-  std::vector<int> values;
-  const char* p = text.c_str();
-  auto blank = [](char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; };
-  while (blank(*p)) ++p;
-  while (*p) {
-    std::string item;
-    if (*p == '"') {
-      // Quoted: a doubled quote stands for one.
-      ++p;
-      while (*p) {
-        if (*p == '"') {
-          if (p[1] == '"') {
-            item += '"';
-            p += 2;
-            continue;
-          }
-          ++p;
-          break;
-        }
-        item += *p++;
-      }
-    } else {
-      const char* start = p;
-      while (*p && !blank(*p) && *p != ',' && static_cast<unsigned char>(*p) > ' ') ++p;
-      item.assign(start, p);
-    }
-    int v;
-    if (ParseDecimal(item, v)) values.push_back(v);
-    while (blank(*p)) ++p;
-    if (*p == ',') {
-      ++p;
-      while (blank(*p)) ++p;
-    }
-  }
-  return values;
+  std::vector<int32_t> values(static_cast<size_t>(ParseIntList(text, nullptr, 0)));
+  ParseIntList(text, values.data(), static_cast<int>(values.size()));
+  return std::vector<int>(values.begin(), values.end());
 }
 
 void layout::ApplyCtrlPos(TControl* control, const std::string& section) {

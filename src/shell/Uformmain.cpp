@@ -73,26 +73,6 @@ HtmlHelpFn HtmlHelpEntry() {
   return entry;
 }
 
-// Stops the adapter's worker before the adapter is freed, answering what
-// the worker sends to this thread meanwhile: a worker that is just reporting
-// a connection start would otherwise wait for this thread while this thread
-// waits for it, and be killed.
-void StopWorker(CNICAdapter* adapter) {
-  adapter->Terminate();
-  if (adapter->StopEvent) SetEvent(adapter->StopEvent);
-  HANDLE thread = adapter->Handle();
-  if (!thread) return;
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= 2000) return;
-    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 2000 - elapsed, QS_SENDMESSAGE);
-    if (r != WAIT_OBJECT_0 + 1) return;
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
-}
-
 }  // namespace
 
 // Marks a handler of this window as running: the window is not freed under
@@ -237,7 +217,7 @@ void TFormMain::FormCreate() {
 
   // 5. Station mode; 6. the mode switch stays out of sight.
   CenterOn(nullptr);
-  SetOperateMode(0);
+  SetOperateMode(kModeStation);
   for (TControl* c : std::initializer_list<TControl*>{BtnSoftAP, LbSoftAP, BtnStation, LbStation})
     c->Hide();
 }
@@ -260,8 +240,8 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::FormDestroy() {
-  if (destroyed_) return;
-  destroyed_ = true;
+  if (lifetime_ == Lifetime::Destroyed) return;
+  lifetime_ = Lifetime::Destroyed;
   KillTimer(Handle(), kFreeRetryTimer);
   for (TPropertyPageFrame* page : Pages()) {
     try {
@@ -279,7 +259,6 @@ void TFormMain::FormDestroy() {
   if (adapter_) {
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    StopWorker(adapter);
     delete adapter;
   }
 }
@@ -343,8 +322,8 @@ void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
   Busy busy(this);
   const TPicture* background = nullptr;
   TPropertyPageFrame* page = PageOf(tab, &background);
-  if (curPage_ && !curPage_->LeavePage(page, 0, 0)) return;
-  if (!page || !page->EnterPage(curPage_, 0, flags)) return;
+  if (curPage_ && !curPage_->LeavePage(page, kDirNone, 0)) return;
+  if (!page || !page->EnterPage(curPage_, kDirNone, flags)) return;
   if (curPage_ && curPage_ != page) curPage_->Hide();
   page->Show();
 
@@ -375,11 +354,11 @@ void TFormMain::SetOperateMode(int mode) {
   Busy busy(this);
   mode_ = mode;
   for (TTabLabel* tab : {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter})
-    tab->SetVisible(mode == 0);
-  for (TTabLabel* tab : {LbAPInfo, LbAPCfg, LbAPFilter}) tab->SetVisible(mode == 1);
+    tab->SetVisible(mode == kModeStation);
+  for (TTabLabel* tab : {LbAPInfo, LbAPCfg, LbAPFilter}) tab->SetVisible(mode == kModeAP);
   const TPicture& on = ResPicture("ImgBtnEnable");
   const TPicture& off = ResPicture("ImgBtnDisable");
-  if (mode == 1) {
+  if (mode == kModeAP) {
     BtnSoftAP->SetNormalFace(on);
     BtnStation->SetNormalFace(off);
     SwitchPage(LbAPInfo, 0);
@@ -400,23 +379,23 @@ void TFormMain::AttachAll(int kind, int mode) {
 
 void TFormMain::BtnSoftAPClick(TPicButton* sender) {
   Busy busy(this);
-  const int mode = sender == BtnSoftAP ? 1 : 0;
+  const int mode = sender == BtnSoftAP ? kModeAP : kModeStation;
   if (mode == mode_) return;
   if (!adapter_) {
     SetOperateMode(mode);
     return;
   }
-  AttachAll(2, mode_);
+  AttachAll(kDetach, mode_);
   SetOperateMode(mode);
   // SetOperateMode let other messages run: the adapter may be gone.
   if (!adapter_) return;
   adapter_->WriteSet("OperateMode", static_cast<int32_t>(mode));
-  AttachAll(1, mode);
+  AttachAll(kAttach, mode);
   if (adapter_->AntennaEnabled)
     adapter_->SetAntenna(static_cast<uint8_t>(
-        mode == 0 ? adapter_->ReadSet("AntennaMode", static_cast<int32_t>(4)) : 0));
+        mode == kModeStation ? adapter_->ReadSet("AntennaMode", static_cast<int32_t>(4)) : 0));
   if (!adapter_->UseWZC) {
-    if (mode == 1)
+    if (mode == kModeAP)
       FrameAPInfo1->ConnectLast();
     else
       FrameProfile1->InitConnect();
@@ -444,7 +423,7 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
   if (CmdFlags & CmdService) adapter_->GetLastApplyProf(last);
   if (adapter_->AntennaEnabled)
     adapter_->SetAntenna(static_cast<uint8_t>(adapter_->ReadSet("AntennaMode", int32_t{4})));
-  SetOperateMode(0);
+  SetOperateMode(kModeStation);
   // SetOperateMode let other messages run: the adapter may be gone again.
   if (!adapter_) return;
   const bool softAP = adapter_->SoftAPCapable;
@@ -455,7 +434,7 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
     adapter_->GetProfileList(kAPList, aps);
     g_GlobalVar.APProfile = aps.empty() ? adapter_->DefAPProf : aps.front();
   }
-  AttachAll(1, 0);
+  AttachAll(kAttach, kModeStation);
   if (CmdFlags & CmdService) {
     if (!adapter_->UseWZC) adapter_->Connect(last);
   } else {
@@ -473,7 +452,7 @@ void TFormMain::DeviceNotice(int kind) {
     noticeDropped_ = true;
     return;
   }
-  if (kind == 4) {
+  if (kind == kDevicesChanged) {
     std::vector<DeviceRec> list;
     if (g_ThrdDetect) g_ThrdDetect->GetDevList(list);
     if (!device_ && !list.empty()) {
@@ -484,7 +463,7 @@ void TFormMain::DeviceNotice(int kind) {
         if (std::memcmp(&d, device_.get(), sizeof(DeviceRec)) == 0) present = true;
       if (!present) ReleaseDevice();
     }
-  } else if (kind == 3) {
+  } else if (kind == kDevicesGone) {
     if (device_) ReleaseDevice();
   }
 }
@@ -500,12 +479,13 @@ void TFormMain::ReleaseDevice() {
 void TFormMain::FinishRelease() {
   Busy busy(this);
   if (device_) {
-    AttachAll(2, mode_);
+    AttachAll(kDetach, mode_);
     BtnSoftAP->SetEnabled(false);
     BtnStation->SetEnabled(false);
+    // Cleared first: stopping the worker answers what it sends meanwhile,
+    // and those events must find no adapter here.
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    StopWorker(adapter);
     delete adapter;
     device_.reset();
     if (!(CmdFlags & CmdService)) {
@@ -519,7 +499,7 @@ void TFormMain::FinishRelease() {
   releasing_ = false;
   if (noticeDropped_) {
     noticeDropped_ = false;
-    DeviceNotice(4);
+    DeviceNotice(kDevicesChanged);
   }
 }
 
@@ -536,16 +516,16 @@ void TFormMain::ForwardNotify(int code, int value) {
 
 void TFormMain::ShowPage(int page) {
   switch (page) {
-    case 1:
+    case kPageLinkInfo:
       SwitchPage(LbLinkInfo, 0);
       break;
-    case 2:
+    case kPageProfile:
       SwitchPage(LbProfile, 0);
       break;
-    case 3:
+    case kPageSurvey:
       SwitchPage(LbSiteSurvey, kSurveyNoScan);
       break;
-    case 4:
+    case kPageAPInfo:
       SwitchPage(LbAPInfo, 0);
       break;
     default:
@@ -557,42 +537,42 @@ LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {
   Busy busy(this);
   const int v = static_cast<int>(value);
   switch (code) {
-    case 1:
+    case kNotifyShow:
       MenuItOpenClick();
       break;
-    case 2:
+    case kNotifyDevice:
       DeviceNotice(v);
       break;
-    case 3:
+    case kNotifyStatus:
       if (!adapter_) break;
       UpdateTrayIcon();
-      ForwardNotify(3, v);
+      ForwardNotify(kNotifyStatus, v);
       break;
-    case 4:
+    case kNotifyWZC:
       if (!adapter_) break;
-      ForwardNotify(4, v);
-      WZCChanged(v == 1);
+      ForwardNotify(kNotifyWZC, v);
+      WZCChanged(v == kWZCOn);
       break;
-    case 5:
-      if (!(v & 1)) return FrameProfile1->SaveProfile(v) ? 1 : 0;
+    case kNotifyStoreProfile:
+      if (!(v & kNotifyAPSide)) return FrameProfile1->SaveProfile(v) ? 1 : 0;
       break;
-    case 7:
+    case kNotifyConnecting:
       if (!adapter_) break;
-      if (!(v & 1)) SetTrayIcon(kIconDisconnected);
-      ForwardNotify(7, v);
+      if (!(v & kNotifyAPSide)) SetTrayIcon(kIconDisconnected);
+      ForwardNotify(kNotifyConnecting, v);
       break;
-    case 8:
+    case kNotifyProfiles:
       if (!adapter_) break;
-      ForwardNotify(8, v);
+      ForwardNotify(kNotifyProfiles, v);
       break;
-    case 9:
+    case kNotifyClose:
       LogWrite("WPM_CLOSEALL");
       MenuItCloseClick();
       break;
-    case 10:
+    case kNotifyShowPage:
       ShowPage(v);
       break;
-    case 11:
+    case kNotifyShowProfile:
       SwitchPage(LbProfile, v);
       break;
     default:
@@ -606,12 +586,12 @@ void TFormMain::WZCChanged(bool on) {
     new CThrdCloseForm();
     SetTrayIcon(kIconDisconnected);
     Hide();
-  } else if (mode_ == 1) {
+  } else if (mode_ == kModeAP) {
     FrameAPInfo1->ConnectLast();
-    ShowPage(4);
+    ShowPage(kPageAPInfo);
   } else {
     FrameProfile1->InitConnect();
-    ShowPage(1);
+    ShowPage(kPageLinkInfo);
   }
 }
 
@@ -619,8 +599,8 @@ void TFormMain::UpdateTrayIcon() {
   if (!adapter_ || adapter_->UseWZC) return;
   WLStatus status{};
   adapter_->GetStatus(status);
-  const int icon =
-      mode_ == 1 ? kIconAccessPoint : (status.MediaState == 0 ? kIconConnected : kIconDisconnected);
+  const int icon = mode_ == kModeAP ? kIconAccessPoint
+                                    : (status.MediaState == 0 ? kIconConnected : kIconDisconnected);
   if (icon != TrayIconMain->IconIndex()) SetTrayIcon(icon);
 }
 
@@ -680,7 +660,7 @@ void TFormMain::MenuItOpenClick() {
 }
 
 void TFormMain::MenuItCloseClick() {
-  closing_ = true;
+  if (lifetime_ == Lifetime::Running) lifetime_ = Lifetime::CloseRequested;
   Close();
 }
 
@@ -741,20 +721,21 @@ void TFormMain::FormClose(TCloseAction& action) {
   action = TCloseAction::None;
   TForm::FormClose(action);
   action = TCloseAction::None;
-  if (closing_)
-    ScheduleFree();
-  else
+  if (lifetime_ == Lifetime::Running)
     Hide();
+  else
+    ScheduleFree();
 }
 
 void TFormMain::ScheduleFree() {
   Hide();
-  if (freeScheduled_) return;
-  freeScheduled_ = true;
+  if (lifetime_ != Lifetime::CloseRequested) return;
+  lifetime_ = Lifetime::FreeScheduled;
   PostMessageA(Handle(), kMsgFree, 0, 0);
 }
 
 void TFormMain::TryFree() {
+  if (lifetime_ != Lifetime::FreeScheduled) return;
   // Not under a running handler, modal window or menu of ours: close those
   // first and look again shortly.
   if (busy_ > 0 || TFormBase::TopModalForm()) {

@@ -1,6 +1,32 @@
 // The main window: tabs, pages and backgrounds, the notification-area icon
 // with its menu, the selection and release of the adapter in use, the
 // station and access-point modes, and the events of NotifyMsg.
+//
+// Lifetime (TFormMain::Lifetime), and who frees what:
+//
+//   Running ---- tray menu "Close" or kNotifyClose ----> CloseRequested
+//   CloseRequested ---- FormClose: hide, post kMsgFree --> FreeScheduled
+//   FreeScheduled ---- TryFree: nothing of ours running --> delete this
+//   any state ---- WM_DESTROY from outside (program end) --> Destroyed,
+//                  then deleted from the interface thread's queue
+//
+// - The close box only hides the window; the state stays Running.
+// - Handlers that may run a message loop (modal boxes, the tray menu, page
+//   switches) hold a Busy mark. TryFree frees the window only when no mark
+//   is held and no modal window is open; meanwhile it retries every 50 ms,
+//   ends an open menu, and once starts CThrdCloseForm to close the modal
+//   windows.
+// - FormDestroy runs once, on entering Destroyed (from the destructor or at
+//   WM_DESTROY): DonePage on every page, then the detection thread
+//   (g_ThrdDetect) and the adapter are deleted; deleting the adapter stops
+//   its worker.
+// - The window owns its pages and controls (components, freed by
+//   DestroyComponents), the adapter while a device is selected, the
+//   detection thread, and the image resource form it created
+//   (OwnedFormRes). Pages only borrow the adapter between kAttach and
+//   kDetach.
+// - Completion handlers of the close-form thread hold alive_, which the
+//   destructor clears: one that runs after the window is gone does nothing.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +36,7 @@
 #include <vector>
 
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 #include "shell/Uformbase.h"
 #include "ui/Umenu.h"
 #include "ui/Upicbutton.h"
@@ -75,7 +102,8 @@ class TFormMain : public TFormBase {
   void SwitchPage(TTabLabel* tab, int flags);
   void SetOperateMode(int mode);
   void SelectDevice(const DeviceRec& device);
-  // NotifyMsg code 2: kind 4 the device list changed, 3 drop the adapter.
+  // NotifyMsg kNotifyDevice: kDevicesChanged looks at the device list again,
+  // kDevicesGone drops the adapter.
   void DeviceNotice(int kind);
   void ReleaseDevice();
   void WZCChanged(bool on);
@@ -106,7 +134,11 @@ class TFormMain : public TFormBase {
   TTabLabel* CurrentTab() const { return curTab_; }
   TPropertyPageFrame* CurrentPage() const { return curPage_; }
   const TPicture* CurrentBackground() const { return curBG_; }
-  bool Closing() const { return closing_; }
+  // See the lifetime at the top of this file.
+  enum class Lifetime { Running, CloseRequested, FreeScheduled, Destroyed };
+  Lifetime State() const { return lifetime_; }
+  // The program is ending: "Close" was chosen or the window is destroyed.
+  bool Closing() const { return lifetime_ != Lifetime::Running; }
   bool Releasing() const { return releasing_; }
   const DeviceRec* SelectedDevice() const { return device_.get(); }
   CNICAdapter* Adapter() const { return adapter_; }
@@ -139,12 +171,12 @@ class TFormMain : public TFormBase {
   TTabLabel* curTab_ = nullptr;
   TPropertyPageFrame* curPage_ = nullptr;
   const TPicture* curBG_ = nullptr;
-  bool closing_ = false;
   bool releasing_ = false;
   bool noticeDropped_ = false;
-  bool freeScheduled_ = false;
-  bool destroyed_ = false;
+  Lifetime lifetime_ = Lifetime::Running;
+  // TryFree started CThrdCloseForm for the modal windows in its way.
   bool closeThreadStarted_ = false;
+  // Busy marks held: handlers of this window that are running.
   int busy_ = 0;
   std::unique_ptr<DeviceRec> device_;
   CNICAdapter* adapter_ = nullptr;

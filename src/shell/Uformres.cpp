@@ -1,6 +1,7 @@
 #include "shell/Uformres.h"
 
 #include "app/Udebug.h"
+#include "config/Uutility.h"
 #include "shell/Uformmsgbox.h"
 
 TFormRes* FormRes = nullptr;
@@ -10,11 +11,6 @@ namespace {
 bool DirectoryExists(const std::string& path) {
   DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace

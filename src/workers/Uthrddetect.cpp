@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 
@@ -49,6 +50,20 @@ void SetDetectIgnore(bool on) {
   if (g_ThrdDetect) g_ThrdDetect->SetIgnore(on);
 }
 
+CDetectIgnoreGuard::CDetectIgnoreGuard(std::atomic<bool>* held) : held_(held) {
+  // Marked before the switch goes on and cleared after it goes off: a thread
+  // killed in between at worst has detection resumed twice.
+  if (held_) *held_ = true;
+  SetDetectIgnore(true);
+}
+
+void CDetectIgnoreGuard::Resume() {
+  if (!active_) return;
+  active_ = false;
+  SetDetectIgnore(false);
+  if (held_) *held_ = false;
+}
+
 CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
   InitializeCriticalSection(&listLock_);
   stopEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -80,15 +95,11 @@ void CThrdDetect::StopThread() {
     return;
   }
   LogWrite("CThrdDetect::StopThread() TerminateThread");
+  const DWORD thread = ThreadId();
   Kill();
   Sleep(500);
   window_ = nullptr;
-  if (libHeld_ && g_OmxLib.SynchEvent) {
-    if (WaitForSingleObject(g_OmxLib.SynchEvent, 0) != WAIT_OBJECT_0)
-      LogWrite("CThrdDetect: release g_OmxLib.SynchEvent event");
-    SetEvent(g_OmxLib.SynchEvent);
-    libHeld_ = false;
-  }
+  librarylock::ReleaseIfHeldBy(thread, "CThrdDetect: release g_OmxLib.SynchEvent event");
 }
 
 void CThrdDetect::GetDevList(std::vector<DeviceRec>& list) {
@@ -408,18 +419,8 @@ bool CThrdDetect::EnumDetectDev(std::vector<DeviceRec>& list) {
   // No id configured: the library is asked once with an empty id.
   n = std::clamp(n, 1, kMaxProbedHwIds);
 
-  HANDLE sync = g_OmxLib.SynchEvent;
-  if (!sync || !g_OmxLib.IsBound()) return false;
-  HANDLE handles[2] = {sync, stopEvent_};
-  DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-  if (r != WAIT_OBJECT_0) {
-    if (r == WAIT_OBJECT_0 + 1) {
-      Terminate();
-      SetEvent(stopEvent_);
-    }
-    return false;
-  }
-  libHeld_ = true;
+  CLibraryGuard lib(stopEvent_, this);
+  if (!lib) return false;
   try {
     for (int i = 0; i < n; ++i) {
       const int32_t result = g_OmxLib.OMXWL_DevDetect(&records[i]);
@@ -438,8 +439,6 @@ bool CThrdDetect::EnumDetectDev(std::vector<DeviceRec>& list) {
   } catch (...) {
     LogWrite("Exception(CThrdDetect::EnumDetectDev)");
   }
-  SetEvent(sync);
-  libHeld_ = false;
   return true;
 }
 

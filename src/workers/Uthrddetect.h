@@ -66,9 +66,6 @@ class CThrdDetect : public CThread {
   HMODULE wtsApi_ = nullptr;  // loaded once, never unloaded
   CRITICAL_SECTION listLock_;
   std::vector<DeviceRec> devList_;
-  // True while a pass holds the library lock, so the kill path frees only a
-  // lock that the killed thread really held.
-  std::atomic<bool> libHeld_{false};
   bool stopped_ = false;
 };
 
@@ -78,3 +75,22 @@ extern CThrdDetect* g_ThrdDetect;
 // SetIgnore on g_ThrdDetect when it exists, from any thread; a detection
 // thread being destroyed meanwhile is waited for, never touched after.
 void SetDetectIgnore(bool on);
+
+// Suspends device detection for as long as it lives, so an adapter that
+// applies settings is not dropped while it restarts. held (may be null) is
+// true while the guard has detection suspended: whoever kills the thread
+// that owns the guard resumes detection for it.
+class CDetectIgnoreGuard {
+ public:
+  explicit CDetectIgnoreGuard(std::atomic<bool>* held);
+  ~CDetectIgnoreGuard() { Resume(); }
+  CDetectIgnoreGuard(const CDetectIgnoreGuard&) = delete;
+  CDetectIgnoreGuard& operator=(const CDetectIgnoreGuard&) = delete;
+
+  // Resumes detection before the scope ends; a second call does nothing.
+  void Resume();
+
+ private:
+  std::atomic<bool>* held_;
+  bool active_ = true;
+};

@@ -29,6 +29,22 @@ bool CThread::WaitFor(DWORD ms) const {
   return WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0;
 }
 
+bool CThread::WaitForAnswering(DWORD ms) const {
+  if (!handle_ || !started_) return true;
+  HANDLE thread = handle_;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, ms - elapsed, QS_SENDMESSAGE);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    // Peeking delivers the sent messages; nothing posted is taken.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 void CThread::Kill() {
   if (handle_ && !finished_) TerminateThread(handle_, 1);
   finished_ = true;

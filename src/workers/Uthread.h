@@ -26,6 +26,9 @@ class CThread {
 
   // True when the thread has ended within ms milliseconds.
   bool WaitFor(DWORD ms) const;
+  // The same, answering meanwhile the messages other threads send to the
+  // calling thread, so a thread that sends to its waiter can still end.
+  bool WaitForAnswering(DWORD ms) const;
   // Forced termination; only after WaitFor gave up.
   void Kill();
 

@@ -150,7 +150,7 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
   ASSERT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
 
   a.WriteUseWZC(true);
-  EXPECT_EQ(rec.CountOf(kNotifyWZC, 1), 1u);  // synchronous: no pumping needed
+  EXPECT_EQ(rec.CountOf(kNotifyWZC, kWZCOn), 1u);  // synchronous: no pumping needed
   EXPECT_EQ(env.Reg("EnableZeroCfg"), "#1");
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.Events(kNotifyWZC).size(), 1u);
@@ -160,7 +160,7 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
   EXPECT_TRUE(rec.Events(kNotifyStatus).empty());
 
   a.WriteUseWZC(false);
-  EXPECT_EQ(rec.CountOf(kNotifyWZC, 0), 1u);
+  EXPECT_EQ(rec.CountOf(kNotifyWZC, kWZCOff), 1u);
   EXPECT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 4000));
   EXPECT_EQ(fake::g->zeroConfig, 0);
 

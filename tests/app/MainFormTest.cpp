@@ -8,6 +8,7 @@
 #include "app/Uapp.h"
 #include "app/Uapplication.h"
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 
 using namespace wutest;
 
@@ -43,9 +44,9 @@ TEST_F(MainFormTest, StartsHiddenAndCodeOneShowsIt) {
   EXPECT_EQ(Application.MainWindow, main);
   EXPECT_FALSE(IsWindowVisible(main));
   // Other codes of the message are not this window's business here.
-  SendMessageA(main, NotifyMsg, 3, 0);
+  SendMessageA(main, NotifyMsg, kNotifyStatus, 0);
   EXPECT_FALSE(IsWindowVisible(main));
-  SendMessageA(main, NotifyMsg, 1, 0);
+  SendMessageA(main, NotifyMsg, kNotifyShow, 0);
   EXPECT_TRUE(IsWindowVisible(main));
 }
 
@@ -54,7 +55,7 @@ TEST_F(MainFormTest, CodeNineEndsTheMessageLoopAndFreesTheWindow) {
   ASSERT_NE(main, nullptr);
   Application.ShowMainForm = false;
   LogCapture capture;
-  PostMessageA(main, NotifyMsg, 9, 0);
+  PostMessageA(main, NotifyMsg, kNotifyClose, 0);
   Application.Run();  // returns only once the window has closed
   EXPECT_TRUE(Application.Terminated());
   EXPECT_FALSE(IsWindow(main));
@@ -70,7 +71,7 @@ TEST_F(MainFormTest, RunShowsTheMainWindowUnlessTold) {
     static void CALLBACK Tick(HWND w, UINT, UINT_PTR id, DWORD) {
       KillTimer(w, id);
       *reinterpret_cast<bool*>(GetPropA(w, "probe")) = IsWindowVisible(w) != 0;
-      PostMessageA(w, NotifyMsg, 9, 0);
+      PostMessageA(w, NotifyMsg, kNotifyClose, 0);
     }
   };
   SetPropA(main, "probe", &visibleDuringRun);

@@ -10,6 +10,7 @@
 #include "app/Uapp.h"
 #include "app/Uapplication.h"
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 
 using namespace wutest;
 
@@ -62,7 +63,7 @@ class BroadcastListener {
   ~BroadcastListener() { DestroyWindow(window_); }
 
   std::vector<WPARAM> Codes;
-  // Called for code 9, as a running instance would end.
+  // Closed on kNotifyClose, as a running instance would end.
   HANDLE CloseOnNine = nullptr;
 
  private:
@@ -70,7 +71,7 @@ class BroadcastListener {
     auto* self = reinterpret_cast<BroadcastListener*>(GetWindowLongPtrA(w, GWLP_USERDATA));
     if (self && NotifyMsg != 0 && m == NotifyMsg) {
       self->Codes.push_back(wp);
-      if (wp == 9 && self->CloseOnNine) {
+      if (wp == kNotifyClose && self->CloseOnNine) {
         CloseHandle(self->CloseOnNine);
         self->CloseOnNine = nullptr;
       }
@@ -112,7 +113,7 @@ TEST_F(InstanceMutexTest, FirstInstanceHoldsTheMutexAndASecondOneBringsItForward
   HANDLE second = reinterpret_cast<HANDLE>(1);
   EXPECT_FALSE(CreateInstanceMutex(second));
   EXPECT_EQ(second, nullptr);
-  EXPECT_EQ(running.Codes, std::vector<WPARAM>{1});
+  EXPECT_EQ(running.Codes, std::vector<WPARAM>{kNotifyShow});
   EXPECT_EQ(capture.Lines(), std::vector<std::string>{"Instance mutex already exists"});
 
   // Once the first instance is gone the name is free again.
@@ -131,7 +132,7 @@ TEST_F(InstanceMutexTest, AnUnopenableNameIsRetriedWithCloseBroadcastsThenGivenU
   HANDLE mutex = nullptr;
   EXPECT_FALSE(CreateInstanceMutex(mutex, InstanceRetry{3, 10}));
   EXPECT_EQ(mutex, nullptr);
-  EXPECT_EQ(running.Codes, (std::vector<WPARAM>{9, 9, 9}));
+  EXPECT_EQ(running.Codes, (std::vector<WPARAM>{kNotifyClose, kNotifyClose, kNotifyClose}));
   // The system's error text brings its own line break: drop the blank lines.
   std::vector<std::string> lines;
   for (const auto& l : capture.Lines()) {
@@ -154,7 +155,7 @@ TEST_F(InstanceMutexTest, TheRetrySucceedsOnceTheHolderHasEnded) {
   HANDLE mutex = nullptr;
   EXPECT_TRUE(CreateInstanceMutex(mutex, InstanceRetry{10, 10}));
   EXPECT_NE(mutex, nullptr);
-  EXPECT_EQ(running.Codes, std::vector<WPARAM>{9});
+  EXPECT_EQ(running.Codes, std::vector<WPARAM>{kNotifyClose});
   EXPECT_FALSE(Contains(capture.Lines(), "broadcast close message and wait 1"));
   CloseHandle(mutex);
 }

@@ -42,6 +42,15 @@ TEST(Utility, DriverPathBelowWindowsThenInTheDriversFolder) {
   DeleteFileA(inWindows.c_str());
 }
 
+TEST(Utility, FileExistsOnlyForFiles) {
+  TempDir dir;
+  WriteText(dir / "here.txt", "x");
+  EXPECT_TRUE(::FileExists(dir / "here.txt"));
+  EXPECT_FALSE(::FileExists(dir / "missing.txt"));
+  EXPECT_FALSE(::FileExists(ModuleDir())) << "a folder is not a file";
+  EXPECT_FALSE(::FileExists(""));
+}
+
 TEST(Utility, ComboSelectionByItemData) {
   HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                                 nullptr, nullptr);

@@ -39,15 +39,15 @@ DeviceRec TestDevice() {
 template <class Page>
 class PageOnAdapter {
  public:
-  explicit PageOnAdapter(int mode = 0)
+  explicit PageOnAdapter(int mode = kModeStation)
       : host(nullptr, "FormHost"), adapter(nullptr, 0, TestDevice()) {
     page = new Page(&host, &host);
     page->InitPage();
     page->Show();
-    page->AttachAdapter(&adapter, 1, mode);
+    page->AttachAdapter(&adapter, kAttach, mode);
   }
   ~PageOnAdapter() {
-    page->AttachAdapter(&adapter, 2, 0);
+    page->AttachAdapter(&adapter, kDetach, kModeStation);
     page->DonePage();
   }
   TForm host;
@@ -85,8 +85,8 @@ TEST(ProfilePage, ListsProfilesByNameAndConnectsTheLastOneOrElseTheFirst) {
     prof.EncryptionMethod = name[0] == 'b' ? EncWPA2_PSK : EncNone;
     ASSERT_TRUE(p.adapter.AddProfile(prof));
   }
-  p.page->AttachAdapter(&p.adapter, 2, 0);
-  p.page->AttachAdapter(&p.adapter, 1, 0);
+  p.page->AttachAdapter(&p.adapter, kDetach, kModeStation);
+  p.page->AttachAdapter(&p.adapter, kAttach, kModeStation);
   EXPECT_EQ(Column(p.page->LvProf, 0), (std::vector<std::string>{"Alpha", "beta", "Default"}));
   EXPECT_EQ(p.page->LvProf->Row(1)->ImageIndex(), 2) << "protected infrastructure";
   EXPECT_EQ(p.page->LvProf->SelectedIndex(), 0);
@@ -118,7 +118,7 @@ TEST(ProfilePage, TheAppliedProfileIsHighlightedUntilItChanges) {
   p.adapter.Connect(*TFrameProfile::RowProfile(row));
   WLProfile applied{};
   ASSERT_TRUE(WaitFor([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
-  p.page->AdapterNotify(&p.adapter, 7, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyConnecting, 0);
   EXPECT_NE(p.page->LvProf->OnRowColor(*row), CLR_NONE);
   // An edited copy is another profile.
   g_GlobalVar.WorkProfile = *TFrameProfile::RowProfile(row);
@@ -134,8 +134,8 @@ TEST(ProfilePage, RemovingAskedRowsSelectsTheNextOneAndCancelKeepsThem) {
   WLProfile prof = p.adapter.DefProf;
   SetField(prof.ProfileName, "Zulu");
   ASSERT_TRUE(p.adapter.AddProfile(prof));
-  p.page->AttachAdapter(&p.adapter, 2, 0);
-  p.page->AttachAdapter(&p.adapter, 1, 0);
+  p.page->AttachAdapter(&p.adapter, kDetach, kModeStation);
+  p.page->AttachAdapter(&p.adapter, kAttach, kModeStation);
   ASSERT_EQ(p.page->LvProf->RowCount(), 2);
 
   std::string asked;
@@ -172,15 +172,15 @@ TEST(ProfilePage, WhileWindowsManagesTheAdapterTheListIsEmpty) {
   ASSERT_TRUE(env.Bound());
   PageOnAdapter<TFrameProfile> p;
   ASSERT_GT(p.page->LvProf->RowCount(), 0);
-  p.page->AdapterNotify(&p.adapter, 4, 1);
+  p.page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOn);
   EXPECT_TRUE(p.page->Blocked());
   EXPECT_EQ(p.page->LvProf->RowCount(), 0);
   p.page->InitConnect();
   EXPECT_FALSE(env.Logged("Connect last => Default"));
-  p.page->AdapterNotify(&p.adapter, 4, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOff);
   EXPECT_EQ(p.page->LvProf->RowCount(), 1);
   // A second "utility manages it" fills the list once, not twice.
-  p.page->AdapterNotify(&p.adapter, 4, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOff);
   EXPECT_EQ(p.page->LvProf->RowCount(), 1);
 }
 
@@ -249,7 +249,7 @@ TEST(SurveyPage, AnOpenNetworkIsJoinedAtOnceAProtectedOneGoesToTheProfilePage) {
   EXPECT_EQ(FieldText(applied.Ssid1), "Zeta");
   EXPECT_EQ(FieldText(applied.ProfileName), "(EditingProfile)");
   ASSERT_TRUE(WaitLinked(p.adapter));
-  p.page->AdapterNotify(&p.adapter, 3, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_NE(list->OnRowColor(*list->Row(0)), CLR_NONE) << "the associated row is marked";
   EXPECT_EQ(list->OnRowColor(*list->Row(1)), CLR_NONE);
 }
@@ -259,13 +259,13 @@ TEST(SurveyPage, NothingIsScannedWhileWindowsManagesTheAdapter) {
   ASSERT_TRUE(env.Bound());
   PageOnAdapter<TFrameSurvey> p;
   ASSERT_TRUE(WaitFor([&] { return p.page->LvSite->RowCount() == 3; }, kGenerous));
-  p.page->AdapterNotify(&p.adapter, 4, 1);
+  p.page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOn);
   EXPECT_TRUE(p.page->ScanBlocked());
   EXPECT_EQ(p.page->LvSite->RowCount(), 0);
   EXPECT_FALSE(p.page->BtnScan->Enabled());
   EXPECT_FALSE(p.page->BtnConnect->Enabled());
   // Entering with the no-scan flag shows the last result and starts nothing.
-  EXPECT_TRUE(p.page->EnterPage(nullptr, 0, kSurveyNoScan));
+  EXPECT_TRUE(p.page->EnterPage(nullptr, kDirNone, kSurveyNoScan));
   EXPECT_FALSE(p.page->PlSearch->Visible());
 }
 
@@ -312,7 +312,7 @@ TEST(AdapterPage, SavingWritesTheChoicesIntoTheAppliedProfileAndAppliesIt) {
   odd.PowerMode = 2;
   p.adapter.Connect(odd);
   ASSERT_TRUE(WaitFor([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
-  p.page->EnterPage(nullptr, 0, 0);
+  p.page->EnterPage(nullptr, kDirNone, 0);
   EXPECT_EQ(p.page->CmbPreamble->SelectedValue(-1), 2) << "an unknown preamble shows Auto";
   EXPECT_EQ(p.page->CmbPower->SelectedValue(-1), 2);
   p.page->CmbPower->SelectByValue(1);
@@ -335,11 +335,11 @@ TEST(LinkPage, ShowsTheLinkRenewsTheAddressOnceAndMeasuresRatesFromTheSecondSamp
   p.adapter.Connect(work);
   WLProfile applied{};
   ASSERT_TRUE(WaitFor([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
-  p.page->AdapterNotify(&p.adapter, 7, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyConnecting, 0);
   EXPECT_TRUE(p.page->Connecting());
   ASSERT_TRUE(WaitLinked(p.adapter));
 
-  p.page->AdapterNotify(&p.adapter, 3, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_FALSE(p.page->Connecting());
   EXPECT_EQ(p.page->LblSSID->Caption(), "TestOpen");
   EXPECT_EQ(p.page->LblChannel->Caption(), "6");
@@ -357,14 +357,14 @@ TEST(LinkPage, ShowsTheLinkRenewsTheAddressOnceAndMeasuresRatesFromTheSecondSamp
   EXPECT_GT(p.page->LitLamps(false), 0);
 
   Sleep(300);
-  p.page->AdapterNotify(&p.adapter, 3, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_NE(p.page->LblTransRate->Caption().find(" Kbps"), std::string::npos);
   EXPECT_NE(p.page->LblRecvReate->Caption().find(" Kbps"), std::string::npos);
   const auto log = env.Log();
   EXPECT_EQ(std::count(log.begin(), log.end(), "IPConfig 0x3"), 1);
 
   // Windows takes over: everything is cleared.
-  p.page->AdapterNotify(&p.adapter, 4, 1);
+  p.page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOn);
   EXPECT_EQ(p.page->LblSSID->Caption(), "");
   EXPECT_EQ(p.page->LitLamps(false), 0);
 }
@@ -376,9 +376,9 @@ TEST(LinkPage, WithAutoRenewOffTheAddressIsLeftAlone) {
   p.adapter.Connect(p.adapter.DefProf);
   WLProfile applied{};
   ASSERT_TRUE(WaitFor([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
-  p.page->AdapterNotify(&p.adapter, 7, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyConnecting, 0);
   ASSERT_TRUE(WaitLinked(p.adapter));
-  p.page->AdapterNotify(&p.adapter, 3, 0);
+  p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_EQ(p.page->LblProfName->Caption(), "Default");
   EXPECT_FALSE(env.Logged("IPConfig 0x3"));
 }
@@ -389,11 +389,11 @@ TEST(APInfoPage, TakesTheAdapterOnlyInAccessPointModeAndStartsTheStoredAccessPoi
   MainWindowEnv env;
   ASSERT_TRUE(env.Bound());
   {
-    PageOnAdapter<TFrameAPInfo> station(0);
+    PageOnAdapter<TFrameAPInfo> station(kModeStation);
     EXPECT_EQ(station.page->Adapter(), nullptr);
     EXPECT_FALSE(station.page->BtnRefresh->Enabled());
   }
-  PageOnAdapter<TFrameAPInfo> p(1);
+  PageOnAdapter<TFrameAPInfo> p(kModeAP);
   EXPECT_EQ(p.page->Adapter(), &p.adapter);
   EXPECT_TRUE(p.page->BtnRefresh->Enabled());
   g_GlobalVar.APProfile = p.adapter.DefAPProf;

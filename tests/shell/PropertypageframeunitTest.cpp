@@ -97,13 +97,13 @@ TEST_F(Page, FitsPairsAndShrinksCaptionsThatDoNotFit) {
 
 TEST_F(Page, ThePreviousPageIsKeptOnlyForForwardEntryAndClearedGoingBack) {
   TTestPage page(&form_), other(&form_);
-  EXPECT_TRUE(page.EnterPage(&other, 0, 1024));
+  EXPECT_TRUE(page.EnterPage(&other, kDirNone, kSurveyNoScan));
   EXPECT_EQ(page.PrevPage(), nullptr);
-  EXPECT_TRUE(page.EnterPage(&other, 1, 0));
+  EXPECT_TRUE(page.EnterPage(&other, kDirForward, 0));
   EXPECT_EQ(page.PrevPage(), &other);
-  EXPECT_TRUE(page.LeavePage(nullptr, 0, 0));
+  EXPECT_TRUE(page.LeavePage(nullptr, kDirNone, 0));
   EXPECT_EQ(page.PrevPage(), &other);
-  EXPECT_TRUE(page.LeavePage(nullptr, 2, 0));
+  EXPECT_TRUE(page.LeavePage(nullptr, kDirBack, 0));
   EXPECT_EQ(page.PrevPage(), nullptr);
 }
 

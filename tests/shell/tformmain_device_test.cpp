@@ -34,7 +34,7 @@ class TFormMainDevice : public ::testing::Test {
 TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesItBack) {
   ASSERT_TRUE(env.Bound());
   Make(0);
-  EXPECT_EQ(form->OperateMode(), 0);
+  EXPECT_EQ(form->OperateMode(), kModeStation);
   EXPECT_EQ(form->CurrentPage(), static_cast<TPropertyPageFrame*>(form->FrameLinkInfo1));
   EXPECT_FALSE(form->TrayIconMain->Visible()) << "no /TrayIcon, no adapter: no icon yet";
 
@@ -43,7 +43,7 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   EXPECT_EQ(FieldText(form->SelectedDevice()->HardwareId), "VID_1D4F&PID_0A71");
   EXPECT_TRUE(env.Logged("Select Dev: <Ombrix Test Adapter><VID_1D4F&PID_0A71><9999>"));
   // Every page learns of it in station mode; only station pages take it.
-  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 1, 0}}));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kAttach, kModeStation}}));
   EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameLinkInfo1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameAPInfo1->Adapter(), nullptr);
@@ -51,7 +51,8 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   EXPECT_FALSE(form->BtnSoftAP->Enabled()) << "the adapter never offers the access-point role";
   // The last (here: the first) profile is connected; the icon follows the link.
   EXPECT_TRUE(env.Logged("Connect last => Default"));
-  EXPECT_TRUE(WaitFor([&] { return form->TrayIconMain->IconIndex() == 1; }, kGenerous))
+  EXPECT_TRUE(WaitFor([&] { return form->TrayIconMain->IconIndex() == TFormMain::kIconConnected; },
+                      kGenerous))
       << "the tray icon never showed the link";
 
   form->Show();
@@ -59,17 +60,17 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   env.WriteWorld(false);
   ASSERT_TRUE(WaitAdapter(form, false));
   EXPECT_EQ(form->SelectedDevice(), nullptr);
-  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 0}}));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kDetach, kModeStation}}));
   EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
   EXPECT_EQ(form->FrameProfile1->LvProf->RowCount(), 0);
-  EXPECT_EQ(form->TrayIconMain->IconIndex(), 0);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconDisconnected);
   EXPECT_FALSE(form->TrayIconMain->Visible()) << "without /TrayIcon the icon goes with the adapter";
   EXPECT_FALSE(IsWindowVisible(form->Handle())) << "without /TrayIcon the window hides";
 
   events.clear();
   env.WriteWorld(true);
   ASSERT_TRUE(WaitAdapter(form, true));
-  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 1, 0}}));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kAttach, kModeStation}}));
 }
 
 TEST_F(TFormMainDevice, WithServiceTheTrayIconIsNeitherShownNorTouched) {
@@ -92,7 +93,7 @@ TEST_F(TFormMainDevice, WithTrayIconTheIconStaysAndOpenWorksWithoutAnAdapter) {
   env.WriteWorld(false);
   Make(CmdTrayIcon);
   EXPECT_TRUE(form->TrayIconMain->Visible()) << "Start shows the icon with /TrayIcon";
-  EXPECT_EQ(form->TrayIconMain->IconIndex(), 0);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconDisconnected);
   form->MenuItOpenClick();
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
 
@@ -108,11 +109,11 @@ TEST_F(TFormMainDevice, WithoutTrayIconOpenDoesNothingUntilThereIsAnAdapter) {
   ASSERT_TRUE(env.Bound());
   env.WriteWorld(false);
   Make(0);
-  SendMessageA(form->Handle(), NotifyMsg, 1, 0);
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyShow, 0);
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
   env.WriteWorld(true);
   ASSERT_TRUE(WaitAdapter(form, true));
-  SendMessageA(form->Handle(), NotifyMsg, 1, 0);
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyShow, 0);
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
@@ -122,14 +123,14 @@ TEST_F(TFormMainDevice, ANoticeDroppedDuringAReleaseIsLookedAtWhenTheReleaseEnds
   ASSERT_TRUE(WaitAdapter(form, true));
   // Resume from sleep: the adapter is dropped; the device list, read again
   // while the release runs, still holds the device.
-  SendMessageA(form->Handle(), NotifyMsg, 2, 3);
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesGone);
   EXPECT_TRUE(form->Releasing());
-  SendMessageA(form->Handle(), NotifyMsg, 2, 4);
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesChanged);
   ASSERT_TRUE(WaitFor([&] { return !form->Releasing(); }, kGenerous));
   EXPECT_NE(form->Adapter(), nullptr) << "the device that is still there was not taken again";
-  EXPECT_EQ(events,
-            (std::vector<PageEvent>{
-                {"FrameRec", 'A', 1, 0}, {"FrameRec", 'A', 2, 0}, {"FrameRec", 'A', 1, 0}}));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kAttach, kModeStation},
+                                            {"FrameRec", 'A', kDetach, kModeStation},
+                                            {"FrameRec", 'A', kAttach, kModeStation}}));
 }
 
 TEST_F(TFormMainDevice, ASecondNoticeForTheSameDeviceChangesNothing) {
@@ -138,11 +139,42 @@ TEST_F(TFormMainDevice, ASecondNoticeForTheSameDeviceChangesNothing) {
   ASSERT_TRUE(WaitAdapter(form, true));
   CNICAdapter* adapter = form->Adapter();
   events.clear();
-  SendMessageA(form->Handle(), NotifyMsg, 2, 4);
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesChanged);
   PumpMessages();
   EXPECT_EQ(form->Adapter(), adapter);
   EXPECT_FALSE(form->Releasing());
   EXPECT_TRUE(events.empty());
+}
+
+TEST(TFormMainRelease, AWorkerStuckInTheLibraryIsWaitedForOnceAndLeavesTheLockFree) {
+  MainWindowEnv env("", 6, std::string(kOpenNetwork) + "[Faults]\r\nDelay.SetWLANStatus=8000\r\n");
+  ASSERT_TRUE(env.Bound());
+  auto* form = new TFormMain(nullptr);
+  form->Start(0);
+  ASSERT_TRUE(WaitAdapter(form, true));
+  // The last profile is being connected: the worker hangs inside the library.
+  ASSERT_TRUE(WaitFor([&] { return env.Logged("call OMXWL_SetWLANStatus"); }, kGenerous));
+  env.WriteWorld(false);  // nothing to take again once the adapter is gone
+
+  const DWORD start = GetTickCount();
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesGone);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  const DWORD took = GetTickCount() - start;
+  EXPECT_LT(took, 3500u) << "the worker was given its time twice";
+  int kills = 0;
+  for (const std::string& line : env.Log())
+    kills += line.find("TerminateThread") != std::string::npos;
+  EXPECT_EQ(kills, 1);
+  EXPECT_TRUE(env.Logged("CNICAdapter: release g_OmxLib.SynchEvent event"));
+  // Nobody is left locked out of the library (detection may hold it briefly).
+  EXPECT_TRUE(WaitFor(
+      [] {
+        if (WaitForSingleObject(g_OmxLib.SynchEvent, 0) != WAIT_OBJECT_0) return false;
+        SetEvent(g_OmxLib.SynchEvent);
+        return true;
+      },
+      kGenerous));
+  delete form;
 }
 
 }  // namespace

@@ -143,7 +143,9 @@ class TRecordingPage : public TPropertyPageFrame {
   void AdapterNotify(CNICAdapter* adapter, int code, int value) override {
     // The adapter's own events (value 0) come and go as they like; the tests
     // send values of their own.
-    if (adapter && !((code == 3 || code == 7 || code == 8) && value == 0))
+    if (adapter &&
+        !((code == kNotifyStatus || code == kNotifyConnecting || code == kNotifyProfiles) &&
+          value == 0))
       log_->push_back({Name(), 'N', code, value});
   }
   void DonePage() override { ++DoneCount; }

@@ -64,30 +64,33 @@ TEST_F(TFormMainWindow, AdapterEventsAreDroppedWithoutAnAdapterAndForwardedInPag
   ASSERT_TRUE(env.Bound());
   env.WriteWorld(false);
   Make(0, true);
-  for (WPARAM code : {3, 4, 7, 8}) Notify(code, 5);
+  for (WPARAM code : {kNotifyStatus, kNotifyWZC, kNotifyConnecting, kNotifyProfiles})
+    Notify(code, 5);
   EXPECT_TRUE(Received().empty());
-  EXPECT_EQ(Notify(5, 0), 0) << "no adapter: nothing can be stored";
+  EXPECT_EQ(Notify(kNotifyStoreProfile, 0), 0) << "no adapter: nothing can be stored";
 
   env.WriteWorld(true);
   ASSERT_TRUE(WaitAdapter(form, true));
   form->Show();
-  Notify(3, 5);
-  Notify(7, 1);  // the access-point side: the icon keeps its state
-  Notify(8, 6);
-  Notify(5, 257);  // bit 0 set: not the station list, nothing happens
-  EXPECT_EQ(Received(), (std::vector<PageEvent>{{"FrameRec", 'N', 3, 5},
-                                                {"FrameRec2", 'N', 3, 5},
-                                                {"FrameRec", 'N', 7, 1},
-                                                {"FrameRec2", 'N', 7, 1},
-                                                {"FrameRec", 'N', 8, 6},
-                                                {"FrameRec2", 'N', 8, 6}}));
+  Notify(kNotifyStatus, 5);
+  Notify(kNotifyConnecting, kNotifyAPSide);  // the icon keeps its state
+  Notify(kNotifyProfiles, 6);
+  // The access-point side: not the station list, nothing happens.
+  Notify(kNotifyStoreProfile, kProfEditMode | kNotifyAPSide);
+  EXPECT_EQ(Received(),
+            (std::vector<PageEvent>{{"FrameRec", 'N', kNotifyStatus, 5},
+                                    {"FrameRec2", 'N', kNotifyStatus, 5},
+                                    {"FrameRec", 'N', kNotifyConnecting, kNotifyAPSide},
+                                    {"FrameRec2", 'N', kNotifyConnecting, kNotifyAPSide},
+                                    {"FrameRec", 'N', kNotifyProfiles, 6},
+                                    {"FrameRec2", 'N', kNotifyProfiles, 6}}));
   // Windows takes the adapter: pages hear it first, then the window hides.
   events.clear();
-  Notify(4, 1);
-  EXPECT_EQ(Received(),
-            (std::vector<PageEvent>{{"FrameRec", 'N', 4, 1}, {"FrameRec2", 'N', 4, 1}}));
+  Notify(kNotifyWZC, kWZCOn);
+  EXPECT_EQ(Received(), (std::vector<PageEvent>{{"FrameRec", 'N', kNotifyWZC, kWZCOn},
+                                                {"FrameRec2", 'N', kNotifyWZC, kWZCOn}}));
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
-  EXPECT_EQ(form->TrayIconMain->IconIndex(), 0);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconDisconnected);
 }
 
 TEST_F(TFormMainWindow, CodeFiveStoresTheWorkingProfileThroughTheProfilePage) {
@@ -99,7 +102,7 @@ TEST_F(TFormMainWindow, CodeFiveStoresTheWorkingProfileThroughTheProfilePage) {
   SetField(work.ProfileName, "Office");
   SetField(work.NetInfo.NI_sz_CurProfile, "Office");
   SetField(work.Ssid1, "OfficeNet");
-  EXPECT_EQ(Notify(5, 0), 1);
+  EXPECT_EQ(Notify(kNotifyStoreProfile, 0), 1);
   EXPECT_TRUE(form->Adapter()->IsProfileExist("Office"));
   TLvRow* row = form->FrameProfile1->LvProf->Selected();
   ASSERT_NE(row, nullptr);
@@ -109,11 +112,11 @@ TEST_F(TFormMainWindow, CodeFiveStoresTheWorkingProfileThroughTheProfilePage) {
   // Edit mode finds the row by name and changes it in place.
   const int rows = form->FrameProfile1->LvProf->RowCount();
   SetField(work.Ssid1, "OfficeNet2");
-  EXPECT_EQ(Notify(5, 256), 1);
+  EXPECT_EQ(Notify(kNotifyStoreProfile, kProfEditMode), 1);
   EXPECT_EQ(form->FrameProfile1->LvProf->RowCount(), rows);
   EXPECT_EQ(form->FrameProfile1->LvProf->Selected()->SubItem(1), "OfficeNet2");
   SetField(work.ProfileName, "Nowhere");
-  EXPECT_EQ(Notify(5, 256), 0);
+  EXPECT_EQ(Notify(kNotifyStoreProfile, kProfEditMode), 0);
   EXPECT_TRUE(env.Logged("SaveProfile: not found selected profile"));
 }
 
@@ -136,18 +139,18 @@ TEST_F(TFormMainWindow, TabsPagesAndBackgroundsSwitchTogether) {
   EXPECT_FALSE(form->LbLinkInfo->Selected());
   EXPECT_TRUE(form->CurrentBackground()->SameAs(FormRes->ImgMainProfile->Picture()));
 
-  // Code 10: 1 link page, 3 survey without scanning; unknown values change
-  // nothing.
-  Notify(10, 3);
+  // Show-page requests: the survey opens without scanning; unknown pages
+  // change nothing.
+  Notify(kNotifyShowPage, kPageSurvey);
   EXPECT_EQ(form->CurrentTab(), form->LbSiteSurvey);
   EXPECT_TRUE(form->CurrentBackground()->SameAs(FormRes->ImgMainSurvey->Picture()));
-  Notify(10, 7);
+  Notify(kNotifyShowPage, 7);
   EXPECT_EQ(form->CurrentTab(), form->LbSiteSurvey);
-  Notify(10, 1);
+  Notify(kNotifyShowPage, kPageLinkInfo);
   EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
-  // Code 11 asks the profile page to open the wizard; without an adapter
-  // it refuses and the link page stays.
-  Notify(11, 512);
+  // Asking the profile page to open the wizard; without an adapter it
+  // refuses and the link page stays.
+  Notify(kNotifyShowProfile, kProfKeyOnly);
   EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
   EXPECT_TRUE(form->FrameLinkInfo1->Visible());
 }
@@ -162,6 +165,7 @@ TEST_F(TFormMainWindow, TheCloseBoxOnlyHidesTheWindow) {
   EXPECT_TRUE(IsWindow(form->Handle()));
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
   EXPECT_FALSE(form->Closing());
+  EXPECT_EQ(form->State(), TFormMain::Lifetime::Running);
   EXPECT_FALSE(Application.Terminated());
 }
 
@@ -195,7 +199,7 @@ TEST_F(TFormMainWindow, CodeNineWhileTheAboutBoxIsOpenClosesItFirst) {
     }
     // The about box is the one of its kind.
     form->BtnAboutClick();
-    PostMessageA(form->Handle(), NotifyMsg, 9, 0);
+    PostMessageA(form->Handle(), NotifyMsg, kNotifyClose, 0);
   });
   form->BtnAboutClick();
   EXPECT_EQ(driver, form->Adapter() ? form->Adapter()->DriverVersion : "")
@@ -248,8 +252,9 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   // An adapter with a choice of antennas, set to the second.
   const std::string key = "Software\\" + env.Root() + "\\WLAdapter\\VID_1D4F&PID_0A71-9999";
   for (auto [name, value] : {std::pair<const char*, DWORD>{"EnableAntenna", 1}, {"AntennaMode", 2}})
-    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value),
+        ERROR_SUCCESS);
   auto antenna = [] {
     uint8_t v = 0xEE;
     uint32_t n = 0;
@@ -259,37 +264,40 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   Make();
   // Without an adapter only the tabs change.
   form->BtnSoftAPClick(form->BtnSoftAP);
-  EXPECT_EQ(form->OperateMode(), 1);
+  EXPECT_EQ(form->OperateMode(), kModeAP);
   EXPECT_EQ(form->CurrentTab(), form->LbAPInfo);
   EXPECT_TRUE(form->LbAPCfg->Visible());
   EXPECT_FALSE(form->LbProfile->Visible());
-  EXPECT_EQ(form->TrayIconMain->IconIndex(), 2);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconAccessPoint);
   form->BtnSoftAPClick(form->BtnStation);
   ASSERT_TRUE(WaitAdapter(form, true));
-  EXPECT_EQ(form->OperateMode(), 0) << "a selection always starts in station mode";
+  EXPECT_EQ(form->OperateMode(), kModeStation) << "a selection always starts in station mode";
   EXPECT_EQ(antenna(), 2) << "the selection sets the stored antenna";
 
   events.clear();
   g_GlobalVar.APProfile = form->Adapter()->DefAPProf;
   form->BtnSoftAPClick(form->BtnSoftAP);
-  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 0}, {"FrameRec", 'A', 1, 1}}));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kDetach, kModeStation},
+                                            {"FrameRec", 'A', kAttach, kModeAP}}));
   EXPECT_EQ(form->FrameAPInfo1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
   EXPECT_TRUE(env.Logged("Connect last => Default_SoftAP"));
   EXPECT_EQ(antenna(), 0) << "an access point uses the default antenna";
-  EXPECT_EQ(form->Adapter()->ReadSet("OperateMode", int32_t{-1}), 1);
-  Notify(3, 5);
-  EXPECT_EQ(form->TrayIconMain->IconIndex(), 2) << "access-point mode keeps its icon";
+  EXPECT_EQ(form->Adapter()->ReadSet("OperateMode", int32_t{-1}), kModeAP);
+  Notify(kNotifyStatus, 5);
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconAccessPoint)
+      << "access-point mode keeps its icon";
   form->BtnSoftAPClick(form->BtnSoftAP);  // the same mode again: nothing
   EXPECT_EQ(events.size(), 3u);
 
   events.clear();
   form->BtnSoftAPClick(form->BtnStation);
-  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', 2, 1}, {"FrameRec", 'A', 1, 0}}));
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kDetach, kModeAP},
+                                            {"FrameRec", 'A', kAttach, kModeStation}}));
   EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
   EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
   EXPECT_EQ(antenna(), 2);
-  EXPECT_EQ(form->Adapter()->ReadSet("OperateMode", int32_t{-1}), 0);
+  EXPECT_EQ(form->Adapter()->ReadSet("OperateMode", int32_t{-1}), kModeStation);
 }
 
 TEST_F(TFormMainWindow, OnOlderWindowsTheTrayMenuHasNoWindowsManagementItem) {

@@ -27,9 +27,9 @@ void TFrameAPCfg::ResetPage() {
 }
 
 void TFrameAPCfg::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (adapter && (mode & 1)) adapter_ = adapter;
-  } else if (kind == 2) {
+  if (kind == kAttach) {
+    if (adapter && (mode & kModeAP)) adapter_ = adapter;
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -37,5 +37,5 @@ void TFrameAPCfg::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 
 void TFrameAPCfg::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
-  if (adapter_ && code == 4 && value == 1) ResetPage();
+  if (adapter_ && code == kNotifyWZC && value == kWZCOn) ResetPage();
 }

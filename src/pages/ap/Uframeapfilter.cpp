@@ -19,7 +19,8 @@ TFrameAPFilter::TFrameAPFilter(TComponent* owner, TContainer* parent, std::strin
   // load or store yet.
   BtnSave->OnClick = [this] {
     if (adapter_)
-      if (TForm* form = ParentForm()) PostMessageA(form->Handle(), NotifyMsg, 10, 4);
+      if (TForm* form = ParentForm())
+        PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageAPInfo);
   };
 }
 
@@ -44,11 +45,11 @@ void TFrameAPFilter::EnableControls() {
 }
 
 void TFrameAPFilter::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || !(mode & 1)) return;
+  if (kind == kAttach) {
+    if (!adapter || !(mode & kModeAP)) return;
     adapter_ = adapter;
     if (!adapter->UseWZC) EnableControls();
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -56,8 +57,8 @@ void TFrameAPFilter::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 
 void TFrameAPFilter::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
-  if (!adapter_ || code != 4) return;
-  if (value == 1)
+  if (!adapter_ || code != kNotifyWZC) return;
+  if (value == kWZCOn)
     ResetPage();
   else
     EnableControls();

@@ -79,11 +79,11 @@ void TFrameAPInfo::ResetPage() {
 }
 
 void TFrameAPInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || !(mode & 1)) return;
+  if (kind == kAttach) {
+    if (!adapter || !(mode & kModeAP)) return;
     adapter_ = adapter;
     BtnRefresh->SetEnabled(!adapter->UseWZC);
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -92,13 +92,13 @@ void TFrameAPInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 void TFrameAPInfo::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
   if (!adapter_) return;
-  if (code == 3) {
+  if (code == kNotifyStatus) {
     Refresh();
-  } else if (code == 7 && (value & 1)) {
+  } else if (code == kNotifyConnecting && (value & kNotifyAPSide)) {
     renewPending_ = true;
     ClearValues();
-  } else if (code == 4) {
-    if (value == 1)
+  } else if (code == kNotifyWZC) {
+    if (value == kWZCOn)
       ResetPage();
     else
       BtnRefresh->SetEnabled(true);

@@ -68,11 +68,11 @@ bool TFrameAdapter::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
 }
 
 void TFrameAdapter::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || (mode & 1)) return;
+  if (kind == kAttach) {
+    if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
     if (!adapter->UseWZC) EnableAndFill();
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -81,14 +81,14 @@ void TFrameAdapter::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 void TFrameAdapter::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
   if (!adapter_) return;
-  if (code == 4) {
-    if (value == 1)
+  if (code == kNotifyWZC) {
+    if (value == kWZCOn)
       ResetPage();
     else
       EnableAndFill();
-  } else if (code == 7 && !(value & 1)) {
+  } else if (code == kNotifyConnecting && !(value & kNotifyAPSide)) {
     ShowCurrent();
-  } else if (code == 3) {
+  } else if (code == kNotifyStatus) {
     FollowBand();
   }
 }
@@ -156,7 +156,8 @@ void TFrameAdapter::BtnSaveClick() {
   const std::string name = FieldText(work.ProfileName);
   if (adapter_->IsProfileExist(name)) {
     LogWrite("modify profile %s", name.c_str());
-    if (TForm* form = ParentForm()) SendMessageA(form->Handle(), NotifyMsg, 5, 256);
+    if (TForm* form = ParentForm())
+      SendMessageA(form->Handle(), NotifyMsg, kNotifyStoreProfile, kProfEditMode);
   } else {
     LogWrite("profile %s is not exist", name.c_str());
   }

@@ -124,12 +124,12 @@ int TFrameLinkInfo::LitLamps(bool quality) const {
 }
 
 void TFrameLinkInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || (mode & 1)) return;
+  if (kind == kAttach) {
+    if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
     // The chart button stays off: the throughput chart is not part of the
     // program yet.
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -138,11 +138,11 @@ void TFrameLinkInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 void TFrameLinkInfo::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
   if (!adapter_) return;
-  if (code == 3) {
+  if (code == kNotifyStatus) {
     Refresh();
-  } else if (code == 7 && !(value & 1)) {
+  } else if (code == kNotifyConnecting && !(value & kNotifyAPSide)) {
     ConnectStarted();
-  } else if (code == 4 && value == 1) {
+  } else if (code == kNotifyWZC && value == kWZCOn) {
     ResetPage();
   }
 }

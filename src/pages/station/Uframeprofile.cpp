@@ -127,12 +127,12 @@ bool TFrameProfile::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
 }
 
 void TFrameProfile::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || (mode & 1)) return;
+  if (kind == kAttach) {
+    if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
     blocked_ = adapter->UseWZC;
     if (!blocked_) InitProfileList();
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -141,13 +141,13 @@ void TFrameProfile::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 void TFrameProfile::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
   if (!adapter_) return;
-  if (code == 4) {
-    blocked_ = value == 1;
+  if (code == kNotifyWZC) {
+    blocked_ = value == kWZCOn;
     if (blocked_)
       ResetPage();
     else
       InitProfileList();
-  } else if (code == 7 && !(value & 1)) {
+  } else if (code == kNotifyConnecting && !(value & kNotifyAPSide)) {
     adapter_->GetAppliedProf(applied_);
     LvProf->Invalidate();
   }
@@ -243,7 +243,8 @@ void TFrameProfile::BtnActivateClick() {
   const WLProfile* p = RowProfile(LvProf->Selected());
   if (!adapter_ || !p || blocked_) return;
   adapter_->Connect(*p);
-  if (TForm* form = ParentForm()) PostMessageA(form->Handle(), NotifyMsg, 10, 1);
+  if (TForm* form = ParentForm())
+    PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageLinkInfo);
 }
 
 void TFrameProfile::BtnDeleteClick() {

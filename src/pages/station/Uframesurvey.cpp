@@ -142,8 +142,8 @@ bool TFrameSurvey::EnterPage(TPropertyPageFrame* previous, int mode, int flags) 
 }
 
 void TFrameSurvey::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || (mode & 1)) return;
+  if (kind == kAttach) {
+    if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
     blocked_ = adapter->UseWZC;
     if (!blocked_) {
@@ -151,7 +151,7 @@ void TFrameSurvey::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
       TimerSurvey->SetEnabled(true);
       PlSearch->Show();
     }
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
@@ -160,14 +160,14 @@ void TFrameSurvey::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 void TFrameSurvey::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
   if (!adapter_) return;
-  if (code == 4) {
-    blocked_ = value == 1;
+  if (code == kNotifyWZC) {
+    blocked_ = value == kWZCOn;
     if (blocked_) {
       ResetPage();
     } else {
       BtnScanClick();
     }
-  } else if (code == 3) {
+  } else if (code == kNotifyStatus) {
     TrackAssociation();
   }
 }
@@ -286,9 +286,9 @@ void TFrameSurvey::BtnConnectClick() {
   TForm* form = ParentForm();
   if (work.EncryptionMethod != 0) {
     // The profile page opens the wizard at the security step.
-    if (form) SendMessageA(form->Handle(), NotifyMsg, 11, 512);
+    if (form) SendMessageA(form->Handle(), NotifyMsg, kNotifyShowProfile, kProfKeyOnly);
   } else {
     adapter_->Connect(work);
-    if (form) PostMessageA(form->Handle(), NotifyMsg, 10, 1);
+    if (form) PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageLinkInfo);
   }
 }

@@ -1,0 +1,52 @@
+// The process-wide library lock: every call into the vendor library, from
+// any thread, is made while holding it. It is g_OmxLib.SynchEvent, an
+// auto-reset event that is signalled while the library is free. A wait for
+// it also watches the waiting thread's stop event, so stopping a thread
+// aborts the wait. The lock remembers which thread holds it, so that the
+// owner of a killed thread can free a lock the thread died holding and
+// leave alone one that a living thread holds.
+#pragma once
+
+#include <windows.h>
+
+class CThread;
+
+namespace librarylock {
+
+// Waits for the lock or for stopEvent. On the stop event the thread object
+// (may be null) is marked terminated and stopEvent is set again, so every
+// later wait of that thread sees the stop too. False also when the library
+// is not bound.
+bool Acquire(HANDLE stopEvent, CThread* thread);
+// Frees the lock held by the calling thread.
+void Release();
+// After thread threadId was killed: frees the lock if that thread held it,
+// writing logLine when the lock was really taken. True when it was freed.
+bool ReleaseIfHeldBy(DWORD threadId, const char* logLine);
+// The thread that holds the lock (0: none).
+DWORD Holder();
+
+}  // namespace librarylock
+
+// Holds the library lock for its scope, so no return path can leave it
+// taken. Test it before calling the library:
+//   CLibraryGuard lib(StopEvent, this);
+//   if (!lib) return;
+class CLibraryGuard {
+ public:
+  CLibraryGuard(HANDLE stopEvent, CThread* thread)
+      : held_(librarylock::Acquire(stopEvent, thread)) {}
+  ~CLibraryGuard() { Release(); }
+  CLibraryGuard(const CLibraryGuard&) = delete;
+  CLibraryGuard& operator=(const CLibraryGuard&) = delete;
+
+  explicit operator bool() const { return held_; }
+  // Frees the lock before the scope ends; a second call does nothing.
+  void Release() {
+    if (held_) librarylock::Release();
+    held_ = false;
+  }
+
+ private:
+  bool held_;
+};

@@ -106,6 +106,20 @@ std::string CutText(const std::string& text, size_t chars) {
   return text.size() > chars ? text.substr(0, chars) : text;
 }
 
+std::string NewProfileName(const std::string& name,
+                           const std::function<bool(const std::string&)>& exists) {
+  if (name.empty() || !exists(name)) return name;
+  std::string candidate;
+  for (int i = 1; i <= 9998; ++i) {
+    // A long name gives way to the number: a cut number would name an
+    // existing profile again.
+    const std::string suffix = "_" + std::to_string(i);
+    candidate = CutText(name, kNameChars - suffix.size()) + suffix;
+    if (!exists(candidate)) break;
+  }
+  return candidate;
+}
+
 TNameCheck CheckProfileName(const std::string& typed, const std::string& apDefaultName,
                             const std::function<bool(const std::string&)>& exists, bool editMode,
                             const std::string& nameOnEntry) {

@@ -55,6 +55,11 @@ TNameCheck CheckProfileName(const std::string& name, const std::string& apDefaul
 // The message of a failed check (the Exists text names the profile).
 std::string NameCheckMessage(TNameCheck check, const std::string& name);
 std::string CutText(const std::string& text, size_t chars);
+// The name of a new profile: the default name, or when a profile has it
+// the first free "<name>_<n>" (n from 1 to 9998; the last is taken even when
+// it is in use). The name is shortened so that the number fits the field.
+std::string NewProfileName(const std::string& name,
+                           const std::function<bool(const std::string&)>& exists);
 
 // ---- ad-hoc modes and channels ----
 struct TModeItem {

@@ -71,6 +71,8 @@ class TFrameProfile : public TPropertyPageFrame {
   bool Blocked() const { return blocked_; }
   // The profile of a row (owned by the row).
   static const WLProfile* RowProfile(const TLvRow* row);
+  // The name of the profile that Edit opened.
+  const std::string& EditedName() const { return editedName_; }
 
  private:
   void InitProfileList();

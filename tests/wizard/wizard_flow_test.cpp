@@ -66,8 +66,7 @@ class WizardFlow : public ::testing::Test {
           if (!Adapter()) return false;
           Adapter()->GetStatus(s);
           const size_t n = std::min<size_t>(s.SsidLength, sizeof s.Ssid);
-          return s.MediaState == 0 &&
-                 std::string(reinterpret_cast<const char*>(s.Ssid), n) == ssid;
+          return s.MediaState == 0 && std::string(reinterpret_cast<const char*>(s.Ssid), n) == ssid;
         },
         kGenerous);
   }
@@ -199,8 +198,8 @@ TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothi
   ASSERT_EQ(form->CurrentPage(), page);
   ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);
   EXPECT_EQ(wiz->Flags(), kProfKeyOnly);
-  ASSERT_TRUE(WaitFor([&] { return GetFocus() == wiz->FrameWPAPSK1->EdtPhrase->Handle(); },
-                      kGenerous))
+  ASSERT_TRUE(
+      WaitFor([&] { return GetFocus() == wiz->FrameWPAPSK1->EdtPhrase->Handle(); }, kGenerous))
       << "the pass phrase takes the focus once the page shows";
   // Back on the first page leaves for the survey, which keeps its list.
   wiz->FrameWPAPSK1->BtnBack->Click();
@@ -237,7 +236,8 @@ TEST_F(WizardFlow, BackWalksThePathTakenAndAWEPProfileJoins) {
   wiz->FrameWireless1->BtnNext->Click();
   ASSERT_EQ(wiz->Current(), TWizPage::Confirm);
   EXPECT_EQ(wiz->FrameConfirm1->LblSecurity->Caption(), "WEP");
-  const TWizPage back[] = {TWizPage::Wireless, TWizPage::WEP, TWizPage::Security, TWizPage::NetType};
+  const TWizPage back[] = {TWizPage::Wireless, TWizPage::WEP, TWizPage::Security,
+                           TWizPage::NetType};
   for (TWizPage expected : back) {
     wiz->CurrentPage()->FindComponent("BtnBack")->AsControl()->Click();
     ASSERT_EQ(wiz->Current(), expected);

@@ -39,10 +39,20 @@ TEST(WizardOrder, EveryPathEndsAtConfirmAndTheBandPageOnlyWhenTheRuleHolds) {
       const TWizPage afterDetail = rule ? TWizPage::Wireless : TWizPage::Confirm;
       const TWizPage detail = NextPage(TWizPage::Security, infra, rule);
       switch (sec) {
-        case EncWEP: EXPECT_EQ(detail, TWizPage::WEP); break;
-        case EncWPA_PSK: case EncWPA2_PSK: EXPECT_EQ(detail, TWizPage::WPAPSK); break;
-        case EncWPA: case EncRADIUS: case EncWPA2: EXPECT_EQ(detail, TWizPage::Dot11); break;
-        default: EXPECT_EQ(detail, afterDetail) << "type " << sec << ": no detail page";
+        case EncWEP:
+          EXPECT_EQ(detail, TWizPage::WEP);
+          break;
+        case EncWPA_PSK:
+        case EncWPA2_PSK:
+          EXPECT_EQ(detail, TWizPage::WPAPSK);
+          break;
+        case EncWPA:
+        case EncRADIUS:
+        case EncWPA2:
+          EXPECT_EQ(detail, TWizPage::Dot11);
+          break;
+        default:
+          EXPECT_EQ(detail, afterDetail) << "type " << sec << ": no detail page";
       }
       for (TWizPage p : {TWizPage::WEP, TWizPage::WPAPSK, TWizPage::Dot11})
         EXPECT_EQ(NextPage(p, infra, rule), afterDetail);

@@ -262,7 +262,8 @@ void TFrameProfile::BtnAddClick() {
   WLProfile& work = g_GlobalVar.WorkProfile;
   work = adapter_->DefProf;
   const std::string name = wizardlogic::NewProfileName(
-      FieldText(work.ProfileName), [this](const std::string& n) { return adapter_->IsProfileExist(n); });
+      FieldText(work.ProfileName),
+      [this](const std::string& n) { return adapter_->IsProfileExist(n); });
   SetField(work.ProfileName, name);
   SetField(work.NetInfo.NI_sz_CurProfile, name);
   OpenWizard(kPageProfile, 0);

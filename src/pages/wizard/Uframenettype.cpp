@@ -142,9 +142,9 @@ void TFrameNetType::ClearList() {
 bool TFrameNetType::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
   if (mode == kDirForward && adapter_ && BtnScan->Enabled()) BtnScanClick();
   flags_ = flags;
-  LbEdtMode->SetCaption(
-      (flags & kProfEditMode) ? g_GlobalVar.StrFileRead(kSection, "LbEdt", "Edit Profile")
-                              : g_GlobalVar.StrFileRead(kSection, "LbAdd", "Add New Profile"));
+  LbEdtMode->SetCaption((flags & kProfEditMode)
+                            ? g_GlobalVar.StrFileRead(kSection, "LbEdt", "Edit Profile")
+                            : g_GlobalVar.StrFileRead(kSection, "LbAdd", "Add New Profile"));
   const WLProfile& work = g_GlobalVar.WorkProfile;
   EdtName->SetText(FieldText(work.ProfileName));
   EdtSSID->SetText(FieldText(work.Ssid1));

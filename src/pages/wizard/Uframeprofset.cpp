@@ -77,47 +77,77 @@ TWizPage TFrameProfSet::KindOf(const TPropertyPageFrame* page) const {
 
 TWinControl* TFrameProfSet::FirstFocusOf(TWizPage page) const {
   switch (page) {
-    case TWizPage::NetType: return FrameNetType1->FirstFocus();
-    case TWizPage::WlMode: return FrameWlMode1->FirstFocus();
-    case TWizPage::Wireless: return FrameWireless1->FirstFocus();
-    case TWizPage::Security: return FrameSecurity1->FirstFocus();
-    case TWizPage::WEP: return FrameWEP1->FirstFocus();
-    case TWizPage::WPAPSK: return FrameWPAPSK1->FirstFocus();
-    case TWizPage::Dot11: return FrameDot111->FirstFocus();
-    case TWizPage::Confirm: return FrameConfirm1->FirstFocus();
-    case TWizPage::Active: return FrameActive1->FirstFocus();
-    default: return nullptr;
+    case TWizPage::NetType:
+      return FrameNetType1->FirstFocus();
+    case TWizPage::WlMode:
+      return FrameWlMode1->FirstFocus();
+    case TWizPage::Wireless:
+      return FrameWireless1->FirstFocus();
+    case TWizPage::Security:
+      return FrameSecurity1->FirstFocus();
+    case TWizPage::WEP:
+      return FrameWEP1->FirstFocus();
+    case TWizPage::WPAPSK:
+      return FrameWPAPSK1->FirstFocus();
+    case TWizPage::Dot11:
+      return FrameDot111->FirstFocus();
+    case TWizPage::Confirm:
+      return FrameConfirm1->FirstFocus();
+    case TWizPage::Active:
+      return FrameActive1->FirstFocus();
+    default:
+      return nullptr;
   }
 }
 
 TPicButton* TFrameProfSet::ForwardButton(TWizPage page) const {
   switch (page) {
-    case TWizPage::NetType: return FrameNetType1->BtnNext;
-    case TWizPage::WlMode: return FrameWlMode1->BtnNext;
-    case TWizPage::Wireless: return FrameWireless1->BtnNext;
-    case TWizPage::Security: return FrameSecurity1->BtnNext;
-    case TWizPage::WEP: return FrameWEP1->BtnNext;
-    case TWizPage::WPAPSK: return FrameWPAPSK1->BtnNext;
-    case TWizPage::Dot11: return FrameDot111->BtnNext;
-    case TWizPage::Confirm: return FrameConfirm1->BtnSave;
-    case TWizPage::Active: return FrameActive1->BtnActNow;
-    default: return nullptr;
+    case TWizPage::NetType:
+      return FrameNetType1->BtnNext;
+    case TWizPage::WlMode:
+      return FrameWlMode1->BtnNext;
+    case TWizPage::Wireless:
+      return FrameWireless1->BtnNext;
+    case TWizPage::Security:
+      return FrameSecurity1->BtnNext;
+    case TWizPage::WEP:
+      return FrameWEP1->BtnNext;
+    case TWizPage::WPAPSK:
+      return FrameWPAPSK1->BtnNext;
+    case TWizPage::Dot11:
+      return FrameDot111->BtnNext;
+    case TWizPage::Confirm:
+      return FrameConfirm1->BtnSave;
+    case TWizPage::Active:
+      return FrameActive1->BtnActNow;
+    default:
+      return nullptr;
   }
 }
 
 TPicButton* TFrameProfSet::ExitButton(TWizPage page) const {
   switch (page) {
-    case TWizPage::NetType: return FrameNetType1->BtnExit;
-    case TWizPage::WlMode: return FrameWlMode1->BtnExit;
-    case TWizPage::Wireless: return FrameWireless1->BtnExit;
-    case TWizPage::Security: return FrameSecurity1->BtnExit;
-    case TWizPage::WEP: return FrameWEP1->BtnExit;
-    case TWizPage::WPAPSK: return FrameWPAPSK1->BtnExit;
-    case TWizPage::Dot11: return FrameDot111->BtnExit;
-    case TWizPage::Confirm: return FrameConfirm1->BtnExit;
+    case TWizPage::NetType:
+      return FrameNetType1->BtnExit;
+    case TWizPage::WlMode:
+      return FrameWlMode1->BtnExit;
+    case TWizPage::Wireless:
+      return FrameWireless1->BtnExit;
+    case TWizPage::Security:
+      return FrameSecurity1->BtnExit;
+    case TWizPage::WEP:
+      return FrameWEP1->BtnExit;
+    case TWizPage::WPAPSK:
+      return FrameWPAPSK1->BtnExit;
+    case TWizPage::Dot11:
+      return FrameDot111->BtnExit;
+    case TWizPage::Confirm:
+      return FrameConfirm1->BtnExit;
     // The last page has no Exit: later is the way out.
-    case TWizPage::Active: return FrameActive1->BtnActLater;
-    default: return nullptr;
+    case TWizPage::Active:
+      return FrameActive1->BtnActLater;
+    default:
+      return nullptr;
   }
 }
 
@@ -251,8 +281,9 @@ void TFrameProfSet::PostToForm(WPARAM code, LPARAM value) {
 
 bool TFrameProfSet::DialogKey(int id) {
   if (current_ == TWizPage::None || !Showing()) return false;
-  TPicButton* button =
-      id == IDOK ? ForwardButton(current_) : id == IDCANCEL ? ExitButton(current_) : nullptr;
+  TPicButton* button = id == IDOK       ? ForwardButton(current_)
+                       : id == IDCANCEL ? ExitButton(current_)
+                                        : nullptr;
   if (!button) return false;
   if (button->Enabled() && button->Visible()) button->Click();
   return true;

@@ -14,8 +14,7 @@ constexpr const char* kSection = "FrameWireless";
 TFrameWireless::TFrameWireless(TComponent* owner, TContainer* parent, std::string name)
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgFrProfSet");
-  LbWlModeSet =
-      MakeHeading(this, this, "LbWlModeSet", "Wireless Protocol Settings", 16, 12, 300);
+  LbWlModeSet = MakeHeading(this, this, "LbWlModeSet", "Wireless Protocol Settings", 16, 12, 300);
   int top = 48;
   auto band = [&](TCheckBox*& box, TLabel*& label, int n) {
     const std::string digit = std::to_string(n);

@@ -101,9 +101,10 @@ bool TFrameWlMode::LeavePage(TPropertyPageFrame* next, int mode, int flags) {
   if (mode == kDirForward) {
     WLProfile& work = g_GlobalVar.WorkProfile;
     const WLProfile* def = adapter_ ? &adapter_->DefProf : nullptr;
-    work.AdHocBand = static_cast<int32_t>(
-        CmbAdHocMode->SelectedValue(def ? def->AdHocBand : work.AdHocBand));
-    work.Channel = static_cast<int32_t>(CmbChannel->SelectedValue(def ? def->Channel : work.Channel));
+    work.AdHocBand =
+        static_cast<int32_t>(CmbAdHocMode->SelectedValue(def ? def->AdHocBand : work.AdHocBand));
+    work.Channel =
+        static_cast<int32_t>(CmbChannel->SelectedValue(def ? def->Channel : work.Channel));
   }
   return TPropertyPageFrame::LeavePage(next, mode, flags);
 }

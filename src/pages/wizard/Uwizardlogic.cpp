@@ -90,11 +90,20 @@ int PickSecurity(const std::vector<int32_t>& offered, int32_t security) {
   if (index < 0) {
     int32_t sibling = -1;
     switch (security) {
-      case EncWPA: sibling = EncWPA2; break;
-      case EncWPA2: sibling = EncWPA; break;
-      case EncWPA_PSK: sibling = EncWPA2_PSK; break;
-      case EncWPA2_PSK: sibling = EncWPA_PSK; break;
-      default: break;
+      case EncWPA:
+        sibling = EncWPA2;
+        break;
+      case EncWPA2:
+        sibling = EncWPA;
+        break;
+      case EncWPA_PSK:
+        sibling = EncWPA2_PSK;
+        break;
+      case EncWPA2_PSK:
+        sibling = EncWPA_PSK;
+        break;
+      default:
+        break;
     }
     if (sibling >= 0) index = find(sibling);
   }

@@ -14,7 +14,18 @@
 namespace wizardlogic {
 
 // The wizard's pages.
-enum class TWizPage { None, NetType, WlMode, Wireless, Security, WEP, WPAPSK, Dot11, Confirm, Active };
+enum class TWizPage {
+  None,
+  NetType,
+  WlMode,
+  Wireless,
+  Security,
+  WEP,
+  WPAPSK,
+  Dot11,
+  Confirm,
+  Active
+};
 
 // Longest profile name and network name a profile holds.
 constexpr size_t kNameChars = sizeof(WLProfile::ProfileName) - 1;

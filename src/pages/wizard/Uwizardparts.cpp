@@ -9,8 +9,8 @@ namespace wizardparts {
 
 TPicButton* MakeBarButton(TPropertyPageFrame* page, const std::string& name,
                           const std::string& caption, const char* face, int slot) {
-  TPicButton* button = pageparts::MakeButton(page, page, name, caption, face, 0,
-                                             pageparts::kButtonTop);
+  TPicButton* button =
+      pageparts::MakeButton(page, page, name, caption, face, 0, pageparts::kButtonTop);
   button->SetLeft(pageparts::kButtonRight - slot * (button->Width() + pageparts::kButtonGap));
   return button;
 }

@@ -1,5 +1,8 @@
 #include "pages/wizard/Uframeconfirm.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "adapter/Unicadapter.h"
 #include "pages/wizard/Uwizardlogic.h"
 #include "pages/wizard/Uwizardparts.h"
@@ -38,12 +41,18 @@ void TFrameConfirm::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
   const TPicture& mark = Picture("ImgMark");
-  for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbSSID, LblSSID},
-                                {LbNetType, LblNetType},
-                                {LbWlMode, LblWlMode},
-                                {LbChannel, LblChannel},
-                                {LbSecurity, LblSecurity}}) {
-    FitLabelPair(caption, value, kRight);
+  const std::pair<TLabel*, TValueLabel*> rows[] = {{LbSSID, LblSSID},
+                                                   {LbNetType, LblNetType},
+                                                   {LbWlMode, LblWlMode},
+                                                   {LbChannel, LblChannel},
+                                                   {LbSecurity, LblSecurity}};
+  // The values form one column right of the widest (localised) caption.
+  int widest = 0;
+  for (auto [caption, value] : rows) widest = std::max<int>(widest, caption->MeasureCaption().cx);
+  const int valueLeft = kLeft + widest + 16;
+  for (auto [caption, value] : rows) {
+    caption->SetWidth(widest + 6);
+    value->SetBounds(valueLeft, value->Top(), kRight - valueLeft, value->Height());
     if (!mark.Empty()) PlaceMarkImage(caption, &mark);
   }
   ResetPage();

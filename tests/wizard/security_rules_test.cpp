@@ -66,8 +66,6 @@ TEST(WEPRules, StoredKeysFollowTheTransmitKeysFormat) {
   EXPECT_EQ(StoreWEPKey("a70ceb1960", kWEPSize64, kWEPFormatHex), "A70CEB1960");
   EXPECT_EQ(StoreWEPKey("abcde", kWEPSize64, kWEPFormatAscii), "abcde") << "ASCII as typed";
   EXPECT_EQ(StoreWEPKey("A70CEB1960", kWEPSize64, kWEPFormatAscii), "");
-  EXPECT_EQ(StoreWEPKey("abcde", kWEPSize64, kWEPFormatHex), "");
-  EXPECT_EQ(StoreWEPKey("A70CEB196Z", kWEPSize64, kWEPFormatHex), "");
   EXPECT_EQ(StoreWEPKey(std::string(32, 'f'), kWEPSize152, kWEPFormatHex), std::string(32, 'F'));
   EXPECT_EQ(StoreWEPKey("abcde", kWEPSizeNone, kWEPFormatAscii), "");
 
@@ -98,14 +96,6 @@ TEST(PskRules, LengthAndAuthenticationMode) {
   EXPECT_EQ(PskAuthMode(1, EncWPA_PSK), AuthWPA_PSK);
   EXPECT_EQ(PskAuthMode(0, EncWPA2_PSK), AuthWPA_None);
   EXPECT_EQ(PskAuthMode(0, EncWPA_PSK), AuthWPA_None);
-
-  WLProfile p{};
-  p.NetworkMode = 1;
-  p.EncryptionMethod = EncWPA2_PSK;
-  WritePskFields(p, "OmbrixAES2", 0);
-  EXPECT_EQ(FieldText(p.WPAPassphrase), "OmbrixAES2");
-  EXPECT_EQ(p.WPAEncryptionType, kCipherTKIP) << "nothing chosen";
-  EXPECT_EQ(p.AuthenticationMode, AuthWPA2_PSK);
 }
 
 TEST(Dot1xRules, OffersFollowTheSwitchesOfTheSecurityType) {

@@ -694,10 +694,20 @@ void TFormMain::BtnHelpClick() {
   const std::string file = g_GlobalVar.InfoReadString("Setting", "HelpFile", "");
   if (file.empty()) return;
   const std::string path = g_GlobalVar.ExeDir + file;
+  HWND viewer = nullptr;
   if (HtmlHelpFn help = HtmlHelpEntry()) {
-    help(AppWindow(), path.c_str(), 0 /* display topic */, 0);
-  } else {
-    LogWrite("TFormMain::BtnHelpClick: no help viewer for %s", path.c_str());
+    viewer = help(AppWindow(), path.c_str(), 0 /* display topic */, 0);
+  }
+  if (viewer) return;
+  // A click that does nothing leaves the user guessing: say what is missing.
+  LogWrite("TFormMain::BtnHelpClick: cannot open %s", path.c_str());
+  const std::string text = FormatText(
+      g_GlobalVar.StrFileRead("Message", "ErHelpFile", "The help file %s could not be opened."),
+      path);
+  try {
+    g_GlobalVar.ShowMsgBox(Handle(), text, MB_ICONWARNING);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(TFormMain::BtnHelpClick): %s", e.what());
   }
 }
 

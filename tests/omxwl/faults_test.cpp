@@ -95,7 +95,7 @@ TEST_F(FaultTest, DelayHoldsOnlyTheNamedCallAndFollowsTheWorld) {
 
   // with the OMXWL_ prefix too; removing the knob ends a long delay early
   WriteWorld(WithFaults("Delay.OMXWL_GetWLANDomain=60000\nFail.DevDetect=1\n"));
-  ASSERT_TRUE(WaitFor([&] { return api_.OMXWL_DevDetect(&rec) == 0; }));  // the new world is live
+  ASSERT_TRUE(WaitUntil([&] { return api_.OMXWL_DevDetect(&rec) == 0; }));  // the new world is live
   done = false;
   std::thread hung([&] {
     char domain[256];
@@ -105,7 +105,7 @@ TEST_F(FaultTest, DelayHoldsOnlyTheNamedCallAndFollowsTheWorld) {
   Sleep(500);
   EXPECT_FALSE(done);
   WriteWorld(kWorld);
-  EXPECT_TRUE(WaitFor([&] { return done.load(); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }, 10000));
   hung.join();
 }
 
@@ -127,7 +127,7 @@ TEST_F(FaultTest, FailMakesTheNamedCallFail) {
   // other calls are unaffected
   EXPECT_EQ(api_.OMXWL_SiteSurveyScan(), 1);
   WriteWorld(WithFaults("Fail.DevDetect=0\n"));
-  EXPECT_TRUE(WaitFor([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));
 }
 
 TEST_F(FaultTest, MisspeltKnobMakesTheWorldFileBad) {
@@ -145,7 +145,7 @@ TEST_F(FaultTest, MisspeltKnobMakesTheWorldFileBad) {
   Load(WithFaults("Fail.DevDetect=1\n"));
   ASSERT_EQ(api_.OMXWL_DevDetect(&rec), 0);
   WriteWorld(WithFaults("Fail.DevDetect=0\nDelay.SiteSurvey=10\n"));
-  EXPECT_TRUE(WaitFor([&] { return trace.Has("Delay.SiteSurvey"); })) << trace.Text();
+  EXPECT_TRUE(WaitUntil([&] { return trace.Has("Delay.SiteSurvey"); })) << trace.Text();
   EXPECT_EQ(api_.OMXWL_DevDetect(&rec), 0);
 }
 
@@ -216,7 +216,7 @@ TEST_F(FaultTest, AuthenticationThatAlwaysFails) {
   EXPECT_TRUE(WaitLinked("Plain"));
   // and switching it on again drops the link
   WriteWorld(WithFaults("AuthFail=1\n"));
-  EXPECT_TRUE(WaitFor([&] { return Status().MediaState == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return Status().MediaState == 1; }));
 }
 
 TEST_F(FaultTest, StatusAsksForASecondCall) {
@@ -259,7 +259,7 @@ TEST_F(FaultTest, ThreadKilledDuringADelayedCallLeavesTheLibraryUsable) {
   DetectRec rec{};
   EXPECT_EQ(api_.OMXWL_DevDetect(&rec), 1);
   WriteWorld(kWorld);
-  EXPECT_TRUE(WaitFor([&] { return api_.OMXWL_SiteSurveyScan() == 1; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return api_.OMXWL_SiteSurveyScan() == 1; }, 5000));
   ASSERT_TRUE(Apply(OpenProfile("Plain")));
   EXPECT_TRUE(WaitLinked("Plain"));
 }

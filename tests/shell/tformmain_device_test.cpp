@@ -51,7 +51,7 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   EXPECT_FALSE(form->BtnSoftAP->Enabled()) << "the adapter never offers the access-point role";
   // The last (here: the first) profile is connected; the icon follows the link.
   EXPECT_TRUE(env.Logged("Connect last => Default"));
-  EXPECT_TRUE(WaitFor([&] { return form->TrayIconMain->IconIndex() == 1; }, kGenerous))
+  EXPECT_TRUE(WaitUntil([&] { return form->TrayIconMain->IconIndex() == 1; }, kGenerous))
       << "the tray icon never showed the link";
 
   form->Show();
@@ -125,7 +125,7 @@ TEST_F(TFormMainDevice, ANoticeDroppedDuringAReleaseIsLookedAtWhenTheReleaseEnds
   SendMessageA(form->Handle(), NotifyMsg, 2, 3);
   EXPECT_TRUE(form->Releasing());
   SendMessageA(form->Handle(), NotifyMsg, 2, 4);
-  ASSERT_TRUE(WaitFor([&] { return !form->Releasing(); }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return !form->Releasing(); }, kGenerous));
   EXPECT_NE(form->Adapter(), nullptr) << "the device that is still there was not taken again";
   EXPECT_EQ(events,
             (std::vector<PageEvent>{

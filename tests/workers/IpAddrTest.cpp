@@ -124,7 +124,7 @@ TEST(IPRenewal, WaitStopKillsAJobThatHangs) {
   g_calls.clear();
   {
     ThreadIPAddr job("ombrix", 3, Api());
-    ASSERT_TRUE(PumpUntil(
+    ASSERT_TRUE(WaitUntil(
         [] {
           std::lock_guard<std::mutex> l(g_lock);
           return g_calls.size() == 4;

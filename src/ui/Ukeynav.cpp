@@ -31,6 +31,7 @@ void TWinControl::SetFocus() {
 }
 
 bool TWinControl::HandleTabKey(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_GETDLGCODE && msg != WM_KEYDOWN && msg != WM_CHAR) return false;
   if (!TabStop()) return false;
   if (msg == WM_GETDLGCODE) {
     result = DefaultProc(msg, wp, lp) | DLGC_WANTTAB;

@@ -94,7 +94,9 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
   FunctionEnd
 
   ; Asks a running instance to end (it needs its own library beside it to
-  ; do so) and waits until its instance mutex has gone.
+  ; do so) and waits up to 20 s until its instance mutex has gone. The
+  ; request is repeated every 2 s: an instance that is just starting holds
+  ; the mutex before its window exists to hear the request.
   Function ${un}CloseRunning
     ${If} ${FileExists} "$INSTDIR\${EXE}"
       DetailPrint "Closing ${PRODUCT} if it runs"
@@ -109,6 +111,11 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
       ${EndIf}
       System::Call 'kernel32::CloseHandle(p r0)'
       Sleep 250
+      IntOp $3 $2 % 8
+      ${If} $3 = 7
+      ${AndIf} ${FileExists} "$INSTDIR\${EXE}"
+        ExecWait '"$INSTDIR\${EXE}" /Close'
+      ${EndIf}
       IntOp $2 $2 + 1
     ${LoopWhile} $2 < 80
   FunctionEnd

@@ -114,6 +114,11 @@ bool MutexExists(const std::string& root) {
   return m != nullptr;
 }
 
+// Running and answering: it holds its mutex and its main window exists.
+bool Serving(const ChildProcess& program, const std::string& root) {
+  return MutexExists(root) && !WindowsOf(program.Id()).empty();
+}
+
 // One installation folder (with a blank in its name, as the default has);
 // whatever a failed case leaves installed is uninstalled at the end.
 class Installation {
@@ -200,11 +205,16 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
   // must be able to write its last profile into the settings beside it.
   {
     ChildProcess program(inst.Exe(), "/TrayIcon", temp.Path());
-    const auto stored = [&] {
-      return ReadText(inst.Settings()).find("[LastApplyProf]") != std::string::npos;
-    };
-    WaitFor([&] { return !program.Running() || (MutexExists(root) && stored()); }, kGenerous);
-    ASSERT_TRUE(program.Running() && stored())
+    // The program rewrites the file as it stores, so the section is looked
+    // for until it is seen once.
+    const bool stored = WaitFor(
+        [&] {
+          return !program.Running() ||
+                 (Serving(program, root) &&
+                  ReadText(inst.Settings()).find("[LastApplyProf]") != std::string::npos);
+        },
+        kGenerous);
+    ASSERT_TRUE(stored && program.Running())
         << "the installed program did not run and store its last profile";
     ChildProcess closer(inst.Exe(), "/Close", temp.Path());
     ASSERT_TRUE(closer.WaitExit(kGenerous));
@@ -213,8 +223,9 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
 
   // Again from the Start menu, and left running for the uninstaller.
   ChildProcess program(link.Target, link.Args, link.Dir);
-  WaitFor([&] { return !program.Running() || MutexExists(root); }, kGenerous);
-  ASSERT_TRUE(program.Running() && MutexExists(root)) << "the Start menu shortcut did not start it";
+  ASSERT_TRUE(WaitFor([&] { return !program.Running() || Serving(program, root); }, kGenerous) &&
+              program.Running())
+      << "the Start menu shortcut did not start it";
   ASSERT_TRUE(inst.Uninstall(""));
   EXPECT_TRUE(program.WaitExit(kGenerous)) << "the uninstaller left the program running";
 

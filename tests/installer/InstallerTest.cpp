@@ -18,8 +18,17 @@ const char kUninstKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OmbrixWirelessUtility";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "Ombrix Wireless Utility";
-const char* const kShipped[] = {"WirelessUtility.exe", "OMXWL.DLL",   "WirelessUtility.bin",
-                                "WirelessUtility.ini", "OMXWL.world", "Uninstall.exe"};
+
+// The files the installer puts into the folder: the list the build shipped,
+// and the uninstaller.
+std::vector<std::string> Shipped() {
+  std::vector<std::string> names;
+  std::istringstream list(ReadText(ModuleDir() + "..\\installer\\shipped.txt"));
+  for (std::string name; std::getline(list, name);)
+    if (!name.empty()) names.push_back(name);
+  names.push_back("Uninstall.exe");
+  return names;
+}
 
 bool ReadRegString(const std::string& key, const std::string& value, std::string* out) {
   char buf[1024] = {};
@@ -182,7 +191,10 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
   TempDir temp;
   Installation inst(temp);
   ASSERT_EQ(inst.Install(""), 0);
-  for (const char* name : kShipped) EXPECT_TRUE(FileExists(inst.File(name))) << name;
+  for (const char* name : {"WirelessUtility.exe", "OMXWL.DLL", "WirelessUtility.bin",
+                           "WirelessUtility.ini", "OMXWL.world"})
+    EXPECT_TRUE(FileExists(inst.File(name))) << name;
+  for (const auto& name : Shipped()) EXPECT_TRUE(FileExists(inst.File(name))) << name;
 
   Shortcut link;
   ASSERT_TRUE(ReadShortcut(ShortcutPath(), &link)) << "no Start menu shortcut";
@@ -268,7 +280,7 @@ TEST(Installer, ReinstallKeepsLastProfileAndRemovingProfilesTakesOnlyTheirs) {
   WriteText(inst.File("WirelessUtility.Log"), "");  // the user's own debug log
 
   ASSERT_TRUE(inst.Uninstall("/REMOVEPROFILES"));
-  for (const char* name : kShipped) EXPECT_FALSE(FileExists(inst.File(name))) << name;
+  for (const auto& name : Shipped()) EXPECT_FALSE(FileExists(inst.File(name))) << name;
   EXPECT_TRUE(FileExists(inst.File("WirelessUtility.Log")));
   for (const char* name : {"WLProfiles.dat", "WLProfiles.bad", "WLProfiles.1.bad"})
     EXPECT_FALSE(FileExists(data.File(name))) << name;

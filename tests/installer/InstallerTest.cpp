@@ -1,5 +1,5 @@
-// The setup program run silently, as an administrator of many machines
-// would: files, Start menu shortcut and start-up entry in place, the
+// The setup program run silently, as a deployment script would: files, Start
+// menu shortcut and start-up entry in place, the
 // installed program runs and ends, and the uninstaller takes away what was
 // installed, ending a running instance first and keeping the user's
 // profiles unless asked.

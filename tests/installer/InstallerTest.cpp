@@ -1,8 +1,7 @@
-// The setup program run silently, as a deployment script would: files, Start
-// menu shortcut and start-up entry in place, the
-// installed program runs and ends, and the uninstaller takes away what was
-// installed, ending a running instance first and keeping the user's
-// profiles unless asked.
+// The setup program run silently, as a deployment script would: files,
+// Start menu shortcut and start-up entry in place, the installed program
+// runs and ends, and the uninstaller takes away what was installed, ending
+// a running instance first and keeping the user's profiles unless asked.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -154,7 +154,7 @@ class Installation {
   bool Uninstall(const std::string& options) {
     ChildProcess un(File("Uninstall.exe"), "/S " + options, ModuleDir());
     if (!un.Started() || !un.WaitExit(kGenerous)) return false;
-    return WaitFor([] { return !KeyExists(kUninstKey); }, kGenerous);
+    return WaitUntil([] { return !KeyExists(kUninstKey); }, kGenerous);
   }
 
   void SetProfRoot(const std::string& root) const {
@@ -218,7 +218,7 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
     ChildProcess program(inst.Exe(), "/TrayIcon", temp.Path());
     // The program rewrites the file as it stores, so the section is looked
     // for until it is seen once.
-    const bool stored = WaitFor(
+    const bool stored = WaitUntil(
         [&] {
           return !program.Running() ||
                  (Serving(program, root) &&
@@ -234,7 +234,7 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
 
   // Again from the Start menu, and left running for the uninstaller.
   ChildProcess program(link.Target, link.Args, link.Dir);
-  ASSERT_TRUE(WaitFor([&] { return !program.Running() || Serving(program, root); }, kGenerous) &&
+  ASSERT_TRUE(WaitUntil([&] { return !program.Running() || Serving(program, root); }, kGenerous) &&
               program.Running())
       << "the Start menu shortcut did not start it";
   ASSERT_TRUE(inst.Uninstall(""));

@@ -13,7 +13,9 @@ double ChartRate(uint64_t now, uint64_t before, uint32_t elapsedMs) {
 int PointHeight(double rate, int gridHeight) {
   int h = 1;
   if (rate > 0) {
-    const double scaled = std::trunc(std::log10(rate) * (gridHeight / kDecades));
+    // The epsilon keeps a whole decade (log10 of 10 may come out a hair
+    // below 1) on its grid line.
+    const double scaled = std::trunc(std::log10(rate) * (gridHeight / kDecades) + 1e-9);
     // Far beyond the top (or not a number): the top.
     h = scaled >= gridHeight || std::isnan(scaled) ? gridHeight : static_cast<int>(scaled);
   }

@@ -165,7 +165,8 @@ void TFrameLinkInfo::AdapterNotify(CNICAdapter* adapter, int code, int value) {
 }
 
 void TFrameLinkInfo::BtnTChartClick() {
-  if (!adapter_ || g_FormChart) return;
+  // While Windows manages the adapter the button is off and nothing is charted.
+  if (!adapter_ || adapter_->UseWZC || g_FormChart) return;
   try {
     TFormChart chart;
     g_FormChart = &chart;

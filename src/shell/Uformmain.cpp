@@ -770,6 +770,10 @@ void TFormMain::TryFree() {
   delete this;
 }
 
+void TFormMain::DialogKey(int id) {
+  if (FrameProfile1) FrameProfile1->DialogKey(id);
+}
+
 LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == kMsgFree || (msg == WM_TIMER && wp == kFreeRetryTimer)) {
     // Nothing of this object may be touched once TryFree returns.

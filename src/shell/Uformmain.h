@@ -99,6 +99,8 @@ class TFormMain : public TFormBase {
   // The close box hides the window; only the tray menu's Close (or code 9)
   // frees it, which ends the program.
   void FormClose(TCloseAction& action) override;
+  // Enter and Escape drive the profile wizard while it shows.
+  void DialogKey(int id) override;
 
   // Owned pages in ownership order.
   std::vector<TPropertyPageFrame*> Pages() const;

@@ -8,6 +8,8 @@
 #include "app/Udebug.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
+#include "pages/wizard/Uframeprofset.h"
+#include "pages/wizard/Uwizardlogic.h"
 #include "ui/Upalette.h"
 
 using namespace pageparts;
@@ -27,6 +29,8 @@ int RowIcon(const WLProfile& p) {
 TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string name)
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgFrProfile");
+  FrameProfSet1 = new TFrameProfSet(this, this);
+  FrameProfSet1->SetBounds(0, 0, Width(), Height());
   PlProfile = new TPanel(this, this, "PlProfile");
   PlProfile->SetBounds(0, 0, Width(), Height());
 
@@ -74,7 +78,9 @@ TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string 
   };
   LvProf->OnDblClick = [this] { BtnActivateClick(); };
   BtnActivate->OnClick = [this] { BtnActivateClick(); };
+  BtnAdd->OnClick = [this] { BtnAddClick(); };
   BtnDelete->OnClick = [this] { BtnDeleteClick(); };
+  BtnEdit->OnClick = [this] { BtnEditClick(); };
 }
 
 TFrameProfile::~TFrameProfile() {
@@ -88,6 +94,7 @@ const WLProfile* TFrameProfile::RowProfile(const TLvRow* row) {
 }
 
 void TFrameProfile::InitPage() {
+  FrameProfSet1->InitPage();
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
   for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbNetType, LblNetType},
@@ -107,11 +114,17 @@ void TFrameProfile::InitPage() {
 }
 
 void TFrameProfile::DonePage() {
+  FrameProfSet1->DonePage();
   ClearList();
 }
 
-void TFrameProfile::ResetPage() {
+void TFrameProfile::ShowList() {
+  FrameProfSet1->Hide();
   PlProfile->Show();
+}
+
+void TFrameProfile::ResetPage() {
+  ShowList();
   ClearList();
   for (TPicButton* b : {BtnActivate, BtnAdd, BtnDelete, BtnEdit}) b->SetEnabled(false);
   std::memset(&applied_, 0, sizeof applied_);
@@ -119,35 +132,36 @@ void TFrameProfile::ResetPage() {
 
 bool TFrameProfile::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
   if (flags & kProfKeyOnly) {
-    if (!OpenWizard(3, flags)) return false;
+    if (!OpenWizard(kPageSurvey, flags)) return false;
   } else {
-    PlProfile->Show();
+    ShowList();
   }
   return TPropertyPageFrame::EnterPage(previous, mode, flags);
 }
 
 void TFrameProfile::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  if (kind == 1) {
-    if (!adapter || (mode & 1)) return;
+  FrameProfSet1->AttachAdapter(adapter, kind, mode);
+  if (kind == kAttach) {
+    if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
     blocked_ = adapter->UseWZC;
     if (!blocked_) InitProfileList();
-  } else if (kind == 2) {
+  } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
   }
 }
 
 void TFrameProfile::AdapterNotify(CNICAdapter* adapter, int code, int value) {
-  (void)adapter;
   if (!adapter_) return;
-  if (code == 4) {
-    blocked_ = value == 1;
+  FrameProfSet1->AdapterNotify(adapter, code, value);
+  if (code == kNotifyWZC) {
+    blocked_ = value == kWZCOn;
     if (blocked_)
       ResetPage();
     else
       InitProfileList();
-  } else if (code == 7 && !(value & 1)) {
+  } else if (code == kNotifyConnecting && !(value & kNotifyAPSide)) {
     adapter_->GetAppliedProf(applied_);
     LvProf->Invalidate();
   }
@@ -168,7 +182,7 @@ void TFrameProfile::InitProfileList() {
   LvProf->Sort();
   if (LvProf->RowCount() > 0) LvProf->SelectRow(0);
   FocusControl(LvProf, this, "TFrameProfile::InitProfileList");
-  // Adding needs the profile wizard, which this page does not hold yet.
+  BtnAdd->SetEnabled(true);
 }
 
 void TFrameProfile::ClearList() {
@@ -186,22 +200,18 @@ void TFrameProfile::FillRow(TLvRow* row) {
 }
 
 void TFrameProfile::ShowProfileInfo(const WLProfile& p) {
-  const std::string* common = g_GlobalVar.CommonStrings;
-  if (p.NetworkMode == 1) {
-    LblNetType->SetCaption(common[csInfrastructure]);
-    LblWlMode->SetCaption(CFAGlobalVar::ModeListText(p.ABGMode));
-  } else {
-    LblNetType->SetCaption(common[csAdHoc]);
-    LblWlMode->SetCaption(
-        adapter_ ? g_GlobalVar.BandText(p.AdHocBand, adapter_->ReadSet("EnableAdHocG", true))
-                 : common[csAuto]);
-  }
-  LblChannel->SetCaption(p.Channel != 0 && p.NetworkMode != 1 ? std::to_string(p.Channel)
-                                                              : common[csAuto]);
-  LblSecurity->SetCaption(g_GlobalVar.SecurityText(p.EncryptionMethod));
-  LblTxRate->SetCaption(p.TxRate != 0 && p.TxRate != 15 ? RateText(p.TxRate) : common[csAuto]);
+  // The same summary as the wizard's confirm page.
+  const auto s = wizardlogic::Summarize(p, adapter_ != nullptr,
+                                        adapter_ && adapter_->ReadSet("EnableAdHocG", true));
+  LblNetType->SetCaption(s.NetType);
+  LblWlMode->SetCaption(s.WlMode);
+  LblChannel->SetCaption(s.Channel);
+  LblSecurity->SetCaption(s.Security);
+  LblTxRate->SetCaption(p.TxRate != 0 && p.TxRate != 15 ? RateText(p.TxRate)
+                                                        : g_GlobalVar.CommonStrings[csAuto]);
   BtnActivate->SetEnabled(!blocked_);
   BtnDelete->SetEnabled(true);
+  BtnEdit->SetEnabled(true);
 }
 
 void TFrameProfile::ClearProfileInfo() {
@@ -243,7 +253,32 @@ void TFrameProfile::BtnActivateClick() {
   const WLProfile* p = RowProfile(LvProf->Selected());
   if (!adapter_ || !p || blocked_) return;
   adapter_->Connect(*p);
-  if (TForm* form = ParentForm()) PostMessageA(form->Handle(), NotifyMsg, 10, 1);
+  if (TForm* form = ParentForm())
+    PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageLinkInfo);
+}
+
+void TFrameProfile::BtnAddClick() {
+  if (!adapter_) return;
+  WLProfile& work = g_GlobalVar.WorkProfile;
+  work = adapter_->DefProf;
+  const std::string name = wizardlogic::NewProfileName(
+      FieldText(work.ProfileName),
+      [this](const std::string& n) { return adapter_->IsProfileExist(n); });
+  SetField(work.ProfileName, name);
+  SetField(work.NetInfo.NI_sz_CurProfile, name);
+  OpenWizard(kPageProfile, 0);
+}
+
+void TFrameProfile::BtnEditClick() {
+  const WLProfile* p = RowProfile(LvProf->Selected());
+  if (!p) return;
+  g_GlobalVar.WorkProfile = *p;
+  editedName_ = FieldText(p->ProfileName);
+  OpenWizard(kPageProfile, kProfEditMode);
+}
+
+bool TFrameProfile::DialogKey(int id) {
+  return FrameProfSet1->DialogKey(id);
 }
 
 void TFrameProfile::BtnDeleteClick() {
@@ -274,11 +309,16 @@ void TFrameProfile::BtnDeleteClick() {
 }
 
 bool TFrameProfile::OpenWizard(int returnPage, int flags) {
-  (void)returnPage, (void)flags;
-  // The profile wizard is not part of this page yet: nothing can open it.
   if (!adapter_) return false;
-  LogWrite("TFrameProfile::OpenWizard: no profile wizard");
-  return false;
+  // The wizard covers the list; it shows before its first page takes the
+  // focus.
+  PlProfile->Hide();
+  FrameProfSet1->Show();
+  if (!FrameProfSet1->EnterPage(nullptr, returnPage, flags)) {
+    ShowList();
+    return false;
+  }
+  return true;
 }
 
 bool TFrameProfile::SaveProfile(int flags) {

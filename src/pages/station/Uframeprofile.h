@@ -14,6 +14,7 @@
 #include "ui/Ustdctrls.h"
 
 class CNICAdapter;
+class TFrameProfSet;
 
 class TFrameProfile : public TPropertyPageFrame {
  public:
@@ -21,6 +22,7 @@ class TFrameProfile : public TPropertyPageFrame {
   ~TFrameProfile() override;
 
   TImage* ImgBG;
+  TFrameProfSet* FrameProfSet1;
   TPanel* PlProfile;
   TLabel* LbList;
   TLabel* LbInfo;
@@ -58,18 +60,26 @@ class TFrameProfile : public TPropertyPageFrame {
   bool OpenWizard(int returnPage, int flags);
 
   void BtnActivateClick();
+  void BtnAddClick();
   void BtnDeleteClick();
+  void BtnEditClick();
+  // Enter and Escape of the form, for the wizard while it shows; false when
+  // not taken.
+  bool DialogKey(int id);
 
   CNICAdapter* Adapter() const { return adapter_; }
   bool Blocked() const { return blocked_; }
   // The profile of a row (owned by the row).
   static const WLProfile* RowProfile(const TLvRow* row);
+  // The name of the profile that Edit opened.
+  const std::string& EditedName() const { return editedName_; }
 
  private:
   void InitProfileList();
   void ClearList();
   void FillRow(TLvRow* row);
   void ShowProfileInfo(const WLProfile& profile);
+  void ShowList();
   void ClearProfileInfo();
   void LvProfSelectItem(TLvRow* row, bool selected);
   int LvProfCompare(const TLvRow& a, const TLvRow& b) const;

@@ -286,9 +286,9 @@ void TFrameSurvey::BtnConnectClick() {
   TForm* form = ParentForm();
   if (work.EncryptionMethod != 0) {
     // The profile page opens the wizard at the security step.
-    if (form) SendMessageA(form->Handle(), NotifyMsg, 11, 512);
+    if (form) SendMessageA(form->Handle(), NotifyMsg, kNotifyShowProfile, kProfKeyOnly);
   } else {
     adapter_->Connect(work);
-    if (form) PostMessageA(form->Handle(), NotifyMsg, 10, 1);
+    if (form) PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageLinkInfo);
   }
 }

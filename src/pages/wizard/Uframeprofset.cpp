@@ -172,9 +172,11 @@ bool TFrameProfSet::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
   ResetPage();
   const WLProfile& work = g_GlobalVar.WorkProfile;
   if (!(flags & kProfKeyOnly)) FrameNetType1->SetNameOnEntry(FieldText(work.ProfileName));
-  GoTo(wizardlogic::FirstPage(flags, work.EncryptionMethod), kDirForward);
-  (void)previous;
-  return true;
+  // The pages always accept; should the first one refuse, the list stays
+  // rather than an empty wizard without a way out.
+  const bool shown = GoTo(wizardlogic::FirstPage(flags, work.EncryptionMethod), kDirForward);
+  TPropertyPageFrame::EnterPage(previous, mode, flags);
+  return shown;
 }
 
 void TFrameProfSet::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {

@@ -233,7 +233,7 @@ LRESULT TMaskEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR: {
       char key = static_cast<char>(wp);
       if (key == '\t' || key == '\r' || key == 27 || key == 3) break;  // focus, dialog, copy
-      if (key == 1) {                                                 // Ctrl+A
+      if (key == 1) {                                                  // Ctrl+A
         SelectAll();
         return 0;
       }

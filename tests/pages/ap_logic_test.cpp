@@ -9,8 +9,8 @@ using namespace aplogic;
 namespace {
 
 TEST(APLogic, ModesFollowTheAdapterBands) {
-  EXPECT_EQ(APModes(1 | 2 | 4), (std::vector<int32_t>{kAPMode11bg, kAPMode11b, kAPMode11g,
-                                                      kAPMode11a}));
+  EXPECT_EQ(APModes(1 | 2 | 4),
+            (std::vector<int32_t>{kAPMode11bg, kAPMode11b, kAPMode11g, kAPMode11a}));
   EXPECT_EQ(APModes(2), (std::vector<int32_t>{kAPMode11a}));
   EXPECT_EQ(APModes(4), (std::vector<int32_t>{kAPMode11g})) << "no mixed mode without 802.11b";
   EXPECT_TRUE(APModes(0).empty());

@@ -180,9 +180,9 @@ TEST(APCfgPage, UnsavedEditsAreDroppedAndWindowsManagementDisablesEverything) {
 
   page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOn);
   for (TWinControl* c : std::initializer_list<TWinControl*>{
-           page->EdtSSID, page->ChkHide, page->CmbMode, page->CmbCh, page->CmbPower,
-           page->CmbWEP, page->CmbAuthen, page->EdtPhrase, page->CmbDefKey, page->EdtKey1,
-           page->BtnSave, page->BtnCancel})
+           page->EdtSSID, page->ChkHide, page->CmbMode, page->CmbCh, page->CmbPower, page->CmbWEP,
+           page->CmbAuthen, page->EdtPhrase, page->CmbDefKey, page->EdtKey1, page->BtnSave,
+           page->BtnCancel})
     EXPECT_FALSE(c->Enabled()) << c->Name();
   EXPECT_EQ(page->EdtSSID->Text(), "");
   page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOff);

@@ -193,8 +193,8 @@ bool TFrameAPCfg::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
 }
 
 void TFrameAPCfg::EnableControls() {
-  for (TWinControl* c : std::initializer_list<TWinControl*>{EdtSSID, ChkHide, CmbMode, CmbCh,
-                                                            CmbPower})
+  for (TWinControl* c :
+       std::initializer_list<TWinControl*>{EdtSSID, ChkHide, CmbMode, CmbCh, CmbPower})
     c->SetEnabled(true);
   LoadWireless();
   CmbWEP->SetEnabled(true);
@@ -257,8 +257,8 @@ void TFrameAPCfg::CmbModeSelect() {
   if (!adapter_ || CmbMode->ItemIndex() < 0) return;
   const auto source = aplogic::APChannels(static_cast<int32_t>(CmbMode->SelectedValue(0)));
   if (source.Setting.empty()) return;
-  FillChannels(source.Setting, source.Band, source.FiveGHz ? adapter_->DefAPChA
-                                                           : adapter_->DefAPChB);
+  FillChannels(source.Setting, source.Band,
+               source.FiveGHz ? adapter_->DefAPChA : adapter_->DefAPChB);
 }
 
 void TFrameAPCfg::FillChannels(const std::string& name, int32_t band, int32_t fallback) {
@@ -272,8 +272,8 @@ void TFrameAPCfg::FillChannels(const std::string& name, int32_t band, int32_t fa
     // More than fit means nothing was copied.
     if (n > 0 && n <= channelrules::kMaxListed) library.assign(channels, channels + n);
   }
-  const auto items = channelrules::ChannelItems(channelrules::ListedChannels(setting, library, false),
-                                                g_GlobalVar.CommonStrings[csAuto]);
+  const auto items = channelrules::ChannelItems(
+      channelrules::ListedChannels(setting, library, false), g_GlobalVar.CommonStrings[csAuto]);
   for (const auto& item : items) CmbCh->AddItem(item.Text, item.Value);
   CmbCh->SetItemIndex(channelrules::PickChannel(items, g_GlobalVar.APProfile.Channel, fallback));
 }
@@ -351,8 +351,7 @@ void TFrameAPCfg::BtnSaveClick() {
   const std::string ssid = EdtSSID->Text().substr(0, kSsidMax);
   if (ssid.empty()) {
     g_GlobalVar.ShowMsgBox(
-        Handle(),
-        g_GlobalVar.StrFileRead("Message", "ErAPSSID", "You should enter a SSID name."),
+        Handle(), g_GlobalVar.StrFileRead("Message", "ErAPSSID", "You should enter a SSID name."),
         MB_ICONWARNING);
     try {
       EdtSSID->SetFocus();
@@ -369,9 +368,9 @@ void TFrameAPCfg::BtnSaveClick() {
     TEdit* key = KeyEdit(transmit);
     const WEPKeyCheck check = CheckTransmitKey(key ? key->Text() : std::string(), size);
     if (!check.Ok) {
-      g_GlobalVar.ShowMsgBox(
-          Handle(), g_GlobalVar.StrFileRead("Message", check.MessageKey, kWEPKeyMessage),
-          MB_ICONWARNING);
+      g_GlobalVar.ShowMsgBox(Handle(),
+                             g_GlobalVar.StrFileRead("Message", check.MessageKey, kWEPKeyMessage),
+                             MB_ICONWARNING);
       return;
     }
     WEPKeyTexts keys;

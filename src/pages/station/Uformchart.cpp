@@ -18,10 +18,10 @@ constexpr int kHeight = 300;
 constexpr int kBoxWidth = 190;
 constexpr int kBoxHeight = 94;
 constexpr int kFrame = 2;
-constexpr int kBoxTop = 136;
+constexpr int kBoxTop = 150;
 constexpr int kTxLeft = 16;
 constexpr int kRxLeft = kWidth - 16 - kBoxWidth;
-constexpr int kRowTop = 96;
+constexpr int kRowTop = 106;
 constexpr int kEditWidth = 72;
 constexpr int kScaleHeight = 13;
 
@@ -51,7 +51,7 @@ TFormChart::TFormChart(TComponent* owner)
   ImgBG->SetBounds(0, 0, width, height);
   SetClientSize(width, height);
 
-  LbDataRate = pageparts::MakeHeading(this, this, "LbDataRate", "Data Rate", 16, 60, 200);
+  LbDataRate = pageparts::MakeHeading(this, this, "LbDataRate", "Data Rate", 16, 64, 200);
   LbTx = pageparts::MakeCaption(this, this, "LbTx", "Transmit", kTxLeft + 12, kRowTop + 3);
   EdtTx = new TEdit(this, this, "EdtTx");
   LbTxKbps = pageparts::MakeCaption(this, this, "LbTxKbps", "Kbps", 0, kRowTop + 3);

@@ -1,5 +1,5 @@
-// The access-point pages' rules without a window: offered modes, channel
-// sources and the filter address input rule.
+// The access-point pages' rules without a window: offered modes and the
+// filter address input rule.
 #include <gtest/gtest.h>
 
 #include "pages/ap/Uaplogic.h"
@@ -15,17 +15,6 @@ TEST(APLogic, ModesFollowTheAdapterBands) {
   EXPECT_EQ(APModes(4), (std::vector<int32_t>{kAPMode11g})) << "no mixed mode without 802.11b";
   EXPECT_TRUE(APModes(0).empty());
   EXPECT_EQ(APModes(0x200 | 4 | 1).front(), kAPMode11bg) << "turbo bits change nothing";
-}
-
-TEST(APLogic, EachModeHasItsChannelSettingBandAndFallback) {
-  EXPECT_EQ(APChannels(kAPMode11b).Setting, "SoftAPChB");
-  EXPECT_EQ(APChannels(kAPMode11a).Band, 2);
-  EXPECT_TRUE(APChannels(kAPMode11a).FiveGHz);
-  EXPECT_EQ(APChannels(kAPMode11g).Setting, "SoftAPChG");
-  EXPECT_EQ(APChannels(kAPMode11bg).Setting, "SoftAPChBG");
-  EXPECT_EQ(APChannels(kAPMode11bg).Band, 4);
-  EXPECT_FALSE(APChannels(kAPMode11bg).FiveGHz);
-  EXPECT_EQ(APChannels(7).Setting, "");
 }
 
 TEST(APLogic, AddressInputKeepsHexDigitsInUpperCase) {

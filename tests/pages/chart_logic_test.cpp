@@ -75,10 +75,4 @@ TEST(ChartLogic, TheNewestPointSitsAtTheRightEdgeAndOlderOnesTwoPixelsPerSecondL
   EXPECT_EQ(cut.size(), static_cast<size_t>((kW - 1) / 4 + 2));
 }
 
-TEST(ChartLogic, GridLinesSplitTheGridIntoFiveDecades) {
-  EXPECT_EQ(GridLineY(1, kH), 18);
-  EXPECT_EQ(GridLineY(4, kH), 72);
-  EXPECT_EQ(GridLineY(4, 94), 72) << "integer fifths";
-}
-
 }  // namespace

@@ -11,7 +11,7 @@ using namespace chartlogic;
 
 namespace {
 
-constexpr int kW = 186;  // the grid of the design's 190 x 94 paint box
+constexpr int kW = 186;  // the grid of the chart's 190 x 94 paint box
 constexpr int kH = 90;
 
 TEST(ChartLogic, RatesInKilobitsPerSecond) {

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kWidth = 460;
 constexpr int kHeight = 300;
-// The paint boxes at their design size; the grid leaves 2 pixels of frame.
+// The paint boxes at their usual size; the grid leaves 2 pixels of frame.
 constexpr int kBoxWidth = 190;
 constexpr int kBoxHeight = 94;
 constexpr int kFrame = 2;

@@ -3,8 +3,16 @@
 # starts it with /UI /TrayIcon under Wine.
 #   ./run.sh                          interactive (private Xvfb when no display)
 #   ./run.sh --screenshot FILE [SEC]  headless, PNG of the screen after SEC seconds
+#   ./run.sh --installer              builds build/WirelessUtility-Setup.exe only
 set -euo pipefail
 source "$(dirname "$0")/tools/env.sh"
+
+if [ "${1:-}" = "--installer" ]; then
+  wu_install
+  wu_build --target installer
+  echo "Installer: $WU_BUILD/WirelessUtility-Setup.exe"
+  exit 0
+fi
 
 shot=
 seconds=10

@@ -6,7 +6,7 @@ WU_BUILD=${BUILD_DIR:-$WU_ROOT/build}
 case "$WU_BUILD" in /*) ;; *) WU_BUILD=$WU_ROOT/$WU_BUILD ;; esac
 
 WU_PACKAGES=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix googletest
-             wine wine32:i386 xvfb imagemagick)
+             wine wine32:i386 xvfb imagemagick nsis)
 
 wu_sudo() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

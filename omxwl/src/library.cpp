@@ -144,13 +144,14 @@ void Library::PublishKnobs() {
   }
 }
 
-void Library::Knobs(int entry, uint32_t* delayMs, bool* fail) const {
-  *delayMs = entry < 0 ? 0 : static_cast<uint32_t>(delayMs_[entry]);
-  *fail = entry >= 0 && fail_[entry] != 0;
+void Library::Knobs(Entry entry, uint32_t* delayMs, bool* fail) const {
+  const int i = static_cast<int>(entry);
+  *delayMs = static_cast<uint32_t>(delayMs_[i]);
+  *fail = fail_[i] != 0;
 }
 
-void Library::DelayCall(int entry, const char* name, uint32_t ms) {
-  Trace("%s: delayed by %u ms (fault knob)", name, ms);
+void Library::DelayCall(Entry entry, uint32_t ms) {
+  Trace("%s: delayed by %u ms (fault knob)", EntryName(entry), ms);
   DWORD start = GetTickCount();
   for (;;) {
     if (stopping_) return;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "omxwl.h"
+#include "radio.h"
 #include "world.h"
 
 namespace omx {
@@ -61,7 +62,7 @@ struct LinkTarget {
   Mac bssid{};
   std::string ssid;
   int32_t channel = 0;
-  int netType = 3;  // of the link: 1 b, 2 a, 3 g
+  NetType netType = kNetTypeG;  // of the link
   bool infrastructure = true;
   int32_t baseSignal = 0;
   int32_t jitter = 0;
@@ -112,11 +113,11 @@ class Library {
 
   // Loads the world and starts the watcher on first use.
   void EnsureStarted();
-  // Fault knobs of an entry point (its index). Read without the lock: a
-  // caller killed during a delay must not leave the lock taken.
-  void Knobs(int entry, uint32_t* delayMs, bool* fail) const;
+  // Fault knobs of an entry point. Read without the lock: a caller killed
+  // during a delay must not leave the lock taken.
+  void Knobs(Entry entry, uint32_t* delayMs, bool* fail) const;
   // Sleeps for the entry's delay knob, following live changes of it.
-  void DelayCall(int entry, const char* name, uint32_t ms);
+  void DelayCall(Entry entry, uint32_t ms);
 
   // ---- entry points (the lock is taken inside) ----
   int32_t Initial(const char* root, int32_t flags);
@@ -197,7 +198,7 @@ class Library {
   bool FindTarget(const AdapterDef& def, const AdapterState& st, LinkTarget* target);
   bool Accepts(const NetworkDef& n, const StatusOverlay& p) const;
   bool EapAccepts(const NetworkDef& n, const StatusOverlay& p, bool leapOnly) const;
-  bool HasCertificate(int32_t kind, const std::string& name) const;
+  bool HasCertificate(CertKind kind, const std::string& name) const;
   int32_t SampleSignal(int32_t base, int32_t jitter);
   std::vector<SiteEntry> BuildScan(const AdapterDef& def, AdapterState& st);
   void FillStatus(const AdapterDef& def, AdapterState& st, WLStatus* status);
@@ -225,7 +226,7 @@ class Library {
   std::string selected_;
   std::string initRoot_, dirRoot_;
   int32_t initFlags_ = 0;
-  std::vector<CertEntry> certs_[2];
+  std::vector<CertEntry> userCerts_, authorityCerts_;
   CertEntry noCert_{};
   uint32_t rng_ = 0x1D4F0A71;
 

@@ -96,6 +96,18 @@ bool Is5GHzChannel(int32_t channel) {
   return channel >= 32 && channel <= 177;
 }
 
+int ChannelBands(int32_t channel) {
+  if (Is5GHzChannel(channel)) return kBandA;
+  if (Is24GHzChannel(channel)) return kBandB | kBandG;
+  return 0;
+}
+
+NetType NetTypeOfBand(int band) {
+  if (band == kBandA) return kNetTypeA;
+  if (band == kBandB) return kNetTypeB;
+  return kNetTypeG;
+}
+
 int32_t ChannelToFrequency(int32_t channel) {
   if (channel == 14) return 2484000;
   if (channel >= 1 && channel <= 13) return 2407000 + 5000 * channel;

@@ -16,11 +16,18 @@ constexpr int kBandA = 2;
 constexpr int kBandG = 4;
 constexpr int kBandMask = kBandB | kBandA | kBandG;
 
+// Network types as the site and status records carry them (NetType).
+enum NetType : int32_t { kNetTypeB = 1, kNetTypeA = 2, kNetTypeG = 3 };
+
 // kHz as NDIS reports them; 0 for anything that is not a channel.
 int32_t ChannelToFrequency(int32_t channel);
 int32_t FrequencyToChannel(int32_t khz);
 bool Is24GHzChannel(int32_t channel);
 bool Is5GHzChannel(int32_t channel);
+// The band bits of a channel: a on 5 GHz, b and g on 2.4 GHz, 0 for none.
+int ChannelBands(int32_t channel);
+// The network type of a link on one band.
+NetType NetTypeOfBand(int band);
 
 // Station (or access-point) channels of a domain for the given band bits, in
 // ascending order without duplicates. Empty for an unknown domain.

@@ -20,9 +20,9 @@ constexpr int32_t kNdisBufferTooShort = static_cast<int32_t>(0xC0010016);
 constexpr int32_t kNdisInvalidOid = static_cast<int32_t>(0xC0010017);
 
 // Transmit rate in 500 kbit/s units from the link's type and signal.
-uint8_t RateFor(int netType, int32_t signal) {
+uint8_t RateFor(NetType netType, int32_t signal) {
   if (signal == 0) signal = -40;  // own ad-hoc network: nobody far away
-  if (netType == 1) {
+  if (netType == kNetTypeB) {
     if (signal >= -70) return 22;
     if (signal >= -80) return 11;
     if (signal >= -86) return 4;
@@ -50,7 +50,7 @@ bool ProfileWepKey(const StatusOverlay& p, std::vector<uint8_t>* bytes) {
 }
 
 SiteEntry MakeEntry(const uint8_t bssid[6], const std::string& ssid, int32_t security,
-                    int32_t signal, int netType, int32_t channel, bool infrastructure) {
+                    int32_t signal, NetType netType, int32_t channel, bool infrastructure) {
   SiteEntry e{};
   e.Length = sizeof(SiteEntry);
   std::memcpy(e.Bssid, bssid, 6);
@@ -111,12 +111,12 @@ bool Library::InRange(const NetworkDef& n) const {
 
 bool Library::Audible(const AdapterDef& def, const AdapterState& st, const NetworkDef& n) const {
   if (!st.radioOn || !InRange(n)) return false;
-  int band = n.netType == 2 ? kBandA : (kBandB | kBandG);
+  int band = ChannelBands(n.channel);
   if (!(def.bands & band)) return false;
   return ChannelAllowed(DomainOf(def, st), band, n.channel);
 }
 
-bool Library::HasCertificate(int32_t kind, const std::string& name) const {
+bool Library::HasCertificate(CertKind kind, const std::string& name) const {
   for (const CertificateDef& c : world_.certificates)
     if (c.kind == kind && c.name == name) return true;
   return false;
@@ -129,7 +129,7 @@ bool Library::EapAccepts(const NetworkDef& n, const StatusOverlay& p, bool leapO
   if (GetField(p.LoginName) != n.user) return false;
   if (method == kEapTls) {
     std::string cert = GetField(p.sCertificate);
-    if (cert != n.certificate || !HasCertificate(1, cert)) return false;
+    if (cert != n.certificate || !HasCertificate(kCertUser, cert)) return false;
   } else if (GetField(p.LoginPassword) != n.password) {
     return false;
   }
@@ -140,7 +140,7 @@ bool Library::EapAccepts(const NetworkDef& n, const StatusOverlay& p, bool leapO
   if (method == kEapTls || method == kEapTtls || method == kEapPeap) {
     // An empty authority trusts any server.
     std::string ca = GetField(p.sCertAuthority);
-    if (!ca.empty() && (ca != n.serverCA || !HasCertificate(3, ca))) return false;
+    if (!ca.empty() && (ca != n.serverCA || !HasCertificate(kCertAuthority, ca))) return false;
   }
   return true;
 }
@@ -192,8 +192,7 @@ bool Library::FindTarget(const AdapterDef& def, const AdapterState& st, LinkTarg
     if (!Audible(def, st, n) || n.infrastructure != infrastructure) continue;
     if (wildcard ? n.hidden : n.ssid != ssid) continue;
     nameHeard = true;
-    int need = n.netType == 2 ? kBandA : (kBandB | kBandG);
-    if (!(bands & need)) continue;
+    if (!(bands & ChannelBands(n.channel))) continue;
     if (!Accepts(n, p)) continue;
     if (!best || n.signal > best->signal) best = &n;
   }
@@ -203,7 +202,7 @@ bool Library::FindTarget(const AdapterDef& def, const AdapterState& st, LinkTarg
     target->ssid = best->ssid;
     target->channel = best->channel;
     // a g network talks b to a client without g
-    target->netType = best->netType == 3 && !(bands & kBandG) ? 1 : best->netType;
+    target->netType = best->netType == kNetTypeG && !(bands & kBandG) ? kNetTypeB : best->netType;
     target->infrastructure = best->infrastructure;
     target->baseSignal = best->signal;
     target->jitter = best->jitter;
@@ -241,7 +240,7 @@ bool Library::FindTarget(const AdapterDef& def, const AdapterState& st, LinkTarg
                    static_cast<uint8_t>(r >> 16)};
   target->ssid = ssid;
   target->channel = channel;
-  target->netType = band == kBandA ? 2 : band == kBandB ? 1 : 3;
+  target->netType = NetTypeOfBand(band);
   target->infrastructure = false;
   target->baseSignal = 0;
   target->jitter = 0;
@@ -278,8 +277,7 @@ void Library::AdvanceAdapter(const AdapterDef& def, AdapterState& st, uint32_t n
   if (st.link == LinkState::Linked) {
     bool valid = st.radioOn && !world_.faults.authFail;
     if (valid && st.target.ownAdHoc) {
-      int band = st.target.netType == 2 ? kBandA : (kBandB | kBandG);
-      valid = ChannelAllowed(DomainOf(def, st), band, st.target.channel);
+      valid = ChannelAllowed(DomainOf(def, st), ChannelBands(st.target.channel), st.target.channel);
     } else if (valid) {
       valid = false;
       for (const NetworkDef& n : world_.networks) {
@@ -329,22 +327,22 @@ std::vector<SiteEntry> Library::BuildScan(const AdapterDef& def, AdapterState& s
   const FaultDef& f = world_.faults;
   if (f.scanMalformed) {
     const uint8_t longId[6] = {0x02, 0xBA, 0xD0, 0, 0, 1};
-    SiteEntry e = MakeEntry(longId, "Overlong-Name", 0, -70, 3, 6, true);
+    SiteEntry e = MakeEntry(longId, "Overlong-Name", 0, -70, kNetTypeG, 6, true);
     e.SsidLength = 40;  // above the 32 an SSID can have
     out.push_back(e);
     const uint8_t emptyId[6] = {0x02, 0xBA, 0xD0, 0, 0, 2};
-    e = MakeEntry(emptyId, "", 0, -70, 3, 6, true);
+    e = MakeEntry(emptyId, "", 0, -70, kNetTypeG, 6, true);
     e.SsidLength = 8;  // a length, but the name starts with a zero byte
     out.push_back(e);
     const uint8_t zeroId[6] = {};
-    out.push_back(MakeEntry(zeroId, "Zero-BSSID", 0, -70, 3, 6, true));
+    out.push_back(MakeEntry(zeroId, "Zero-BSSID", 0, -70, kNetTypeG, 6, true));
     if (!out.empty()) out.push_back(out.front());  // the same network twice
   }
   if (f.scanCount > 0) {
     for (int i = 0; out.size() < static_cast<size_t>(kMaxSiteEntries); ++i) {
       const uint8_t id[6] = {
           0x02, 0xF1, 0, 0, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
-      out.push_back(MakeEntry(id, Format("Filler-%03d", i), 0, -88, 3, 1 + i % 11, true));
+      out.push_back(MakeEntry(id, Format("Filler-%03d", i), 0, -88, kNetTypeG, 1 + i % 11, true));
     }
   }
   if (out.size() > static_cast<size_t>(kMaxSiteEntries)) out.resize(kMaxSiteEntries);
@@ -739,13 +737,12 @@ int32_t Library::GetCurrentProfile(char* name) {
 }
 
 int32_t Library::EnumCertificates(const CertEntry** entries, int32_t kind) {
-  int idx = kind == 1 ? 0 : kind == 3 ? 1 : -1;
   Lock guard(this);
-  if (idx < 0) {
+  if (kind != kCertUser && kind != kCertAuthority) {
     if (entries) *entries = &noCert_;
     return 0;
   }
-  std::vector<CertEntry>& v = certs_[idx];
+  std::vector<CertEntry>& v = kind == kCertUser ? userCerts_ : authorityCerts_;
   v.clear();
   for (const CertificateDef& c : world_.certificates) {
     if (c.kind != kind) continue;

@@ -14,41 +14,14 @@ const char kNetClassGuidText[] = "{ad498944-762f-11d0-8dcb-00c04fc3358c}";
 
 namespace {
 
-const char* const kEntryNames[kEntryCount] = {"Initial",
-                                              "EnumAvailableDevice",
-                                              "DevDetect",
-                                              "QueryOID",
-                                              "SetOID",
-                                              "SiteSurveyScan",
-                                              "SiteSurveyGet",
-                                              "ChannelToFrequency",
-                                              "FrequencyToChannel",
-                                              "GetWLANStatus",
-                                              "SetWLANStatus",
-                                              "WLProfileToWLStatus",
-                                              "SetWLProfileDir",
-                                              "GetWLProfile",
-                                              "SetWLProfile",
-                                              "EnumWLProfiles",
-                                              "DeleteWLProfile",
-                                              "RegExportProfile",
-                                              "RegImportProfile",
-                                              "GetNetworkInfo",
-                                              "SetNetworkInfo",
-                                              "StrToIPData",
-                                              "IPDataToStr",
-                                              "GetWLANDriverPath",
-                                              "Get_ZeroConfig",
-                                              "Set_ZeroConfig",
-                                              "PassphraseToWEPKey",
-                                              "GetWLANDomain",
-                                              "SetWLANDomain",
-                                              "Disconnect",
-                                              "EnumCertificates",
-                                              "GetAllowedChannel",
-                                              "GetAPAllowedChannel",
-                                              "GetCurrentProfile",
-                                              "EnableDevice"};
+constexpr size_t kPrefixLength = sizeof "OMXWL_" - 1;
+
+// Without the "OMXWL_" that every exported name starts with.
+const char* const kEntryNames[kEntryCount] = {
+#define OMX_ENTRY_NAME(name, args) #name + kPrefixLength,
+    OMXWL_ENTRY_POINTS(OMX_ENTRY_NAME)
+#undef OMX_ENTRY_NAME
+};
 
 const char kDefaultWorld[] =
 #include "default_world.inc"
@@ -246,7 +219,7 @@ class Parser {
       kind_ = Kind::Certificate;
       w_->certificates.emplace_back();
       w_->certificates.back().section = name;
-      w_->certificates.back().kind = 0;
+      w_->certificates.back().kind = kCertNone;
     }
     return true;
   }
@@ -298,9 +271,9 @@ class Parser {
         if (k == "KIND") {
           std::string u = Upper(v);
           if (u == "USER" || u == "1")
-            c.kind = 1;
+            c.kind = kCertUser;
           else if (u == "CA" || u == "3")
-            c.kind = 3;
+            c.kind = kCertAuthority;
           else
             return Fail("Kind must be User or CA");
         } else if (k == "NAME") {
@@ -396,7 +369,7 @@ class Parser {
     }
     if (k == "CHANNEL") {
       if (!Int(key, v, 1, 200, &n)) return false;
-      if (!Is24GHzChannel(static_cast<int32_t>(n)) && !Is5GHzChannel(static_cast<int32_t>(n)))
+      if (!ChannelBands(static_cast<int32_t>(n)))
         return Fail("Channel must be 1 to 14 (2.4 GHz) or 32 to 177 (5 GHz)");
       net.channel = static_cast<int32_t>(n);
       return true;
@@ -405,11 +378,11 @@ class Parser {
       std::string u = Upper(v);
       if (u.rfind("802.11", 0) == 0) u = u.substr(6);
       if (u == "B")
-        net.netType = 1;
+        net.netType = kNetTypeB;
       else if (u == "A")
-        net.netType = 2;
+        net.netType = kNetTypeA;
       else if (u == "G")
-        net.netType = 3;
+        net.netType = kNetTypeG;
       else
         return Fail("Type must be a, b or g");
       typeGiven_ = true;
@@ -504,9 +477,11 @@ class Parser {
     int64_t n;
     if (k.rfind("DELAY.", 0) == 0 || k.rfind("FAIL.", 0) == 0) {
       bool delay = k[0] == 'D';
-      std::string entry = key.substr(delay ? 6 : 5);
-      int index = EntryIndex(entry);
-      if (index < 0) return Fail("no entry point named " + entry);
+      std::string name = key.substr(delay ? 6 : 5);
+      Entry entry;
+      if (!FindEntry(name, &entry))
+        return Fail(key + " names no entry point of the library (" + name + ")");
+      const size_t index = static_cast<size_t>(entry);
       if (delay) {
         if (!Int(key, v, 0, 600000, &n)) return false;
         f.delayMs[index] = static_cast<uint32_t>(n);
@@ -553,7 +528,7 @@ class Parser {
         break;
       case Kind::Certificate: {
         CertificateDef& c = w_->certificates.back();
-        if (!c.kind) return SectionFail("needs Kind (User or CA)");
+        if (c.kind == kCertNone) return SectionFail("needs Kind (User or CA)");
         if (c.name.empty()) {
           if (c.section.size() > 63) return SectionFail("needs a Name of at most 63 characters");
           c.name = c.section;
@@ -575,11 +550,11 @@ class Parser {
     if (net.ssid.empty()) return SectionFail("needs SSID");
     if (net.bssid == Mac{}) return SectionFail("needs BSSID");
     if (!net.channel) return SectionFail("needs Channel");
-    bool five = Is5GHzChannel(net.channel);
-    if (!typeGiven_) net.netType = five ? 2 : 3;
-    if (five != (net.netType == 2))
+    bool five = ChannelBands(net.channel) == kBandA;
+    if (!typeGiven_) net.netType = five ? kNetTypeA : kNetTypeG;
+    if (five != (net.netType == kNetTypeA))
       return SectionFail("has a Type that does not fit its channel (a is 5 GHz, b and g 2.4 GHz)");
-    if (net.channel == 14 && net.netType != 1)
+    if (net.channel == 14 && net.netType != kNetTypeB)
       return SectionFail("uses channel 14, which is 802.11b only");
 
     bool anyKey = std::any_of(net.wepKeys.begin(), net.wepKeys.end(),
@@ -696,12 +671,21 @@ const char* DefaultWorldText() {
   return kDefaultWorld;
 }
 
-int EntryIndex(const std::string& name) {
-  std::string s = name;
-  if (s.size() > 6 && EqualsNoCase(s.substr(0, 6), "OMXWL_")) s = s.substr(6);
-  for (int i = 0; i < kEntryCount; ++i)
-    if (EqualsNoCase(s, kEntryNames[i])) return i;
-  return -1;
+const char* EntryName(Entry entry) {
+  const int i = static_cast<int>(entry);
+  return i >= 0 && i < kEntryCount ? kEntryNames[i] : "?";
+}
+
+bool FindEntry(std::string_view name, Entry* entry) {
+  if (name.size() > kPrefixLength && EqualsNoCase(name.substr(0, kPrefixLength), "OMXWL_"))
+    name.remove_prefix(kPrefixLength);
+  for (int i = 0; i < kEntryCount; ++i) {
+    if (EqualsNoCase(name, kEntryNames[i])) {
+      *entry = static_cast<Entry>(i);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace omx

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "entries.h"
+#include "radio.h"
+
 namespace omx {
 
 using Mac = std::array<uint8_t, 6>;
@@ -35,7 +38,7 @@ struct NetworkDef {
   std::string ssid;
   Mac bssid{};
   int32_t channel = 0;
-  int netType = 3;  // 1 802.11b, 2 802.11a, 3 802.11g
+  NetType netType = kNetTypeG;
   bool infrastructure = true;
   int32_t security = 0;  // site security code
   int32_t signal = -60;  // dBm
@@ -54,9 +57,12 @@ struct NetworkDef {
   bool Uses8021X() const { return !eapMethods.empty(); }
 };
 
+// Certificate kinds as OMXWL_EnumCertificates takes them.
+enum CertKind : int32_t { kCertNone = 0, kCertUser = 1, kCertAuthority = 3 };
+
 struct CertificateDef {
   std::string section;
-  int32_t kind = 1;  // 1 user, 3 certification authority
+  CertKind kind = kCertUser;
   std::string name;
   std::string display;
 };
@@ -66,10 +72,8 @@ struct DhcpDef {
   std::array<uint8_t, 4> address{}, mask{}, gateway{}, dns1{}, dns2{};
 };
 
-constexpr int kEntryCount = 35;
-
 struct FaultDef {
-  std::array<uint32_t, kEntryCount> delayMs{};  // by entry index
+  std::array<uint32_t, kEntryCount> delayMs{};  // by Entry
   std::array<bool, kEntryCount> fail{};
   bool scanMalformed = false;
   int32_t scanCount = 0;     // reported entry count, 0 = true count
@@ -95,10 +99,6 @@ bool ParseWorld(const std::string& text, World* world, std::string* error);
 // The world that applies without a file; the same text ships as
 // data/OMXWL.world.
 const char* DefaultWorldText();
-
-// Index of one of the 35 entry points (named with or without "OMXWL_"),
-// or -1.
-int EntryIndex(const std::string& name);
 
 // The network-adapter device interface class.
 extern const char kNetClassGuidText[];

@@ -8,6 +8,12 @@
 //       TWinControl       holds an HWND (edits, lists, buttons, ...)
 //         TContainer      paints its background and graphic children,
 //                         hosts child controls (forms, frames, panels)
+//
+// The definitions are split by concern: Ucontrol.cpp (components and
+// controls), Ucontainer.cpp (child list and painting), Usubclass.cpp (window
+// procedures and messages handed back to children), Ukeynav.cpp (Tab order
+// and focus), Uwindowless.cpp (mouse for graphic controls), Uparentpaint.cpp
+// (the parent's background behind a control).
 #pragma once
 
 #include <windows.h>
@@ -287,6 +293,10 @@ class TWinControl : public TControl {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT Dispatch(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void Attach(HWND hwnd);
+  // Undoes the subclassing and destroys the window.
+  void ReleaseHandle();
+  // Tab and Shift+Tab; true when the message was handled.
+  bool HandleTabKey(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
   HWND hwnd_ = nullptr;
   WNDPROC prevProc_ = nullptr;
@@ -325,8 +335,13 @@ class TContainer : public TWinControl {
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   void MoveControl(TControl* control, bool toFront);
+  // Mouse, hover and cursor of the graphic children; true when handled.
+  bool HandleWindowlessMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   bool RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
   void SetHover(TControl* control);
+  // Commands, notifications and colour requests go back to the child that
+  // sent them; true when the child handled the message.
+  bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
   std::vector<TControl*> controls_;
   bool parentBackground_ = true;

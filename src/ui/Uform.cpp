@@ -204,43 +204,6 @@ void TForm::FormClose(TCloseAction& action) {
   Fire(OnClose, action);
 }
 
-namespace {
-void CollectTabStops(const TContainer* container, std::vector<TWinControl*>& out) {
-  for (TControl* c : container->Controls()) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (!w || !w->Handle() || !w->Visible() || !w->Enabled()) continue;
-    if (w->TabStop()) out.push_back(w);
-    if (auto* inner = dynamic_cast<const TContainer*>(w)) CollectTabStops(inner, out);
-  }
-}
-}  // namespace
-
-std::vector<TWinControl*> TForm::TabOrder() const {
-  std::vector<TWinControl*> order;
-  CollectTabStops(this, order);
-  return order;
-}
-
-void TForm::SelectNext(TWinControl* current, bool forward) {
-  std::vector<TWinControl*> order = TabOrder();
-  if (order.empty()) return;
-  auto it = std::find(order.begin(), order.end(), current);
-  size_t n = order.size();
-  size_t at = it == order.end() ? (forward ? n - 1 : 0) : static_cast<size_t>(it - order.begin());
-  size_t next = forward ? (at + 1) % n : (at + n - 1) % n;
-  for (size_t tries = 0; tries < n; ++tries) {
-    TWinControl* target = order[next];
-    if (target->CanFocus()) {
-      // Keyboard navigation shows where the focus is.
-      SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-      ::SetFocus(target->Handle());
-      if (target->Kind() == TKind::Edit) SendMessageA(target->Handle(), EM_SETSEL, 0, -1);
-      return;
-    }
-    next = forward ? (next + 1) % n : (next + n - 1) % n;
-  }
-}
-
 void TForm::AddSysCommandListener(const void* key, std::function<void(WPARAM)> listener) {
   sysCommandListeners_[key] = std::move(listener);
 }

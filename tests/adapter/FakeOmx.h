@@ -18,6 +18,7 @@
 
 #include "adapter/Ucomxlib.h"
 #include "app/Udebug.h"
+#include "common/WaitUntil.h"
 #include "config/Udefine.h"
 
 namespace fake {
@@ -206,14 +207,15 @@ inline OmxEntryTable Table() {
 #define FAKE_SCRIPTED(name) t.OMXWL_##name = &Lib::name;
   FAKE_SCRIPTED(Initial)
   FAKE_SCRIPTED(DevDetect)
-  FAKE_SCRIPTED(QueryOID) FAKE_SCRIPTED(SetOID) FAKE_SCRIPTED(SiteSurveyScan)
-      FAKE_SCRIPTED(SiteSurveyGet) FAKE_SCRIPTED(FrequencyToChannel) FAKE_SCRIPTED(GetWLANStatus)
-          FAKE_SCRIPTED(SetWLANStatus) FAKE_SCRIPTED(WLProfileToWLStatus)
-              FAKE_SCRIPTED(GetWLProfile) FAKE_SCRIPTED(SetWLProfile) FAKE_SCRIPTED(EnumWLProfiles)
-                  FAKE_SCRIPTED(DeleteWLProfile) FAKE_SCRIPTED(GetNetworkInfo)
-                      FAKE_SCRIPTED(SetNetworkInfo) FAKE_SCRIPTED(GetWLANDriverPath)
-                          FAKE_SCRIPTED(Get_ZeroConfig) FAKE_SCRIPTED(Set_ZeroConfig)
-                              FAKE_SCRIPTED(GetWLANDomain) FAKE_SCRIPTED(EnumCertificates)
+  FAKE_SCRIPTED(QueryOID)
+  FAKE_SCRIPTED(SetOID) FAKE_SCRIPTED(SiteSurveyScan) FAKE_SCRIPTED(SiteSurveyGet)
+      FAKE_SCRIPTED(FrequencyToChannel) FAKE_SCRIPTED(GetWLANStatus) FAKE_SCRIPTED(SetWLANStatus)
+          FAKE_SCRIPTED(WLProfileToWLStatus) FAKE_SCRIPTED(GetWLProfile) FAKE_SCRIPTED(SetWLProfile)
+              FAKE_SCRIPTED(EnumWLProfiles) FAKE_SCRIPTED(DeleteWLProfile)
+                  FAKE_SCRIPTED(GetNetworkInfo) FAKE_SCRIPTED(SetNetworkInfo)
+                      FAKE_SCRIPTED(GetWLANDriverPath) FAKE_SCRIPTED(Get_ZeroConfig)
+                          FAKE_SCRIPTED(Set_ZeroConfig) FAKE_SCRIPTED(GetWLANDomain)
+                              FAKE_SCRIPTED(EnumCertificates)
 #undef FAKE_SCRIPTED
                                   t.OMXWL_GetAllowedChannel = t.OMXWL_GetAPAllowedChannel =
       &Lib::AllowedChannels;
@@ -229,21 +231,6 @@ inline WLProfile Profile(const std::string& name, const std::string& ssid) {
 }
 
 }  // namespace fake
-
-// Pumps this thread's messages until pred holds or ms pass.
-inline bool PumpUntil(const std::function<bool()>& pred, DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (pred()) return true;
-    if (GetTickCount() - start > ms) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
 
 // Stands in for the main window: records every NotifyMsg it receives.
 class NotifyRecorder {

@@ -93,7 +93,7 @@ TEST(LibraryLock, AKilledHolderLeavesTheLockFreeForTheOthers) {
   TestEnv env;
   HANDLE stop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   auto user = std::make_unique<LockUser>(stop, true);
-  ASSERT_TRUE(PumpUntil([&] { return user->Inside.load(); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return user->Inside.load(); }, 5000));
   const DWORD id = user->ThreadId();
   user->Kill();
   EXPECT_TRUE(librarylock::ReleaseIfHeldBy(id, "released for the dead"));
@@ -134,7 +134,7 @@ TEST(LibraryLock, AStuckWorkerIsGivenTwoSecondsOnceThoughStoppedTwice) {
     std::lock_guard<std::mutex> l(fake::g->lock);
     fake::g->delayMs["GetNetworkInfo"] = 8000;
   }
-  ASSERT_TRUE(PumpUntil([&] { return fake::Count("GetNetworkInfo") == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("GetNetworkInfo") == 1; }, 5000));
   const DWORD start = GetTickCount();
   a->StopWorker();
   a.reset();

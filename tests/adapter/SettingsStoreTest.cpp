@@ -111,7 +111,7 @@ TEST(AdapterConstruction, IdentityTemplatesAndFirstProfile) {
   EXPECT_EQ(env.Reg("Prof0"), "Default");
   EXPECT_EQ(fake::g->profiles.size(), 1u);
   EXPECT_EQ(fake::Count("SiteSurveyScan"), 1);
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyProfiles, 0) == 1; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyProfiles, 0) == 1; }, 3000));
   // A second start finds the profile and creates none.
   a.reset();
   a = std::make_unique<CNICAdapter>(rec.Wnd(), 0, TestEnv::Device());
@@ -135,7 +135,7 @@ TEST(AdapterConstruction, WindowsManagementFollowsTheOsVersion) {
     NotifyRecorder rec;
     CNICAdapter a(rec.Wnd(), CmdService, TestEnv::Device());
     EXPECT_FALSE(a.UseWZC);
-    ASSERT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
     EXPECT_EQ(fake::Count("Get_ZeroConfig"), 0);
   }
   {
@@ -145,7 +145,7 @@ TEST(AdapterConstruction, WindowsManagementFollowsTheOsVersion) {
     fake::g->zeroConfig = 1;
     CNICAdapter a(nullptr, CmdService, TestEnv::Device());
     EXPECT_TRUE(a.UseWZC);
-    EXPECT_TRUE(PumpUntil([&] { return !env.LogLines("DoSetZeroCfg() end").empty(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return !env.LogLines("DoSetZeroCfg() end").empty(); }, 5000));
     EXPECT_EQ(fake::Count("Get_ZeroConfig"), 1);
     EXPECT_EQ(fake::Count("Set_ZeroConfig"), 0);
     EXPECT_EQ(fake::Count("SetOID"), 0);
@@ -204,10 +204,10 @@ TEST(ProfileStore, AddUpdateDeleteKeepListOrderAndNotify) {
   env.SetRegString("LastProf", "D");
   EXPECT_EQ(a.GetLastProfName(kStationList), "");
 
-  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyProfiles, 0) == 3; }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyProfiles, 0) == 3; }, 3000));
   EXPECT_FALSE(a.DeleteProfile(kStationList, "nope"));
   EXPECT_FALSE(a.UpdateProfile(fake::Profile("X", "X"), "nope"));
-  PumpUntil([] { return false; }, 200);
+  WaitUntil([] { return false; }, 200);
   EXPECT_EQ(rec.Events(kNotifyProfiles).size(), 3u);
 
   WLProfile last = fake::Profile("junk", "junk");

@@ -38,7 +38,7 @@ TEST(Connect, SendsCode7FirstThenAppliesAndRecordsTheLastProfile) {
   EXPECT_FALSE(a.GetAppliedProf(none));
 
   a.Connect(fake::Profile("P1", "S1"));
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end"); }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end"); }, 8000));
   EXPECT_EQ(statusCallsAtCode7, 0);  // the window heard of it before the library did
   EXPECT_EQ(FieldText(appliedAtCode7.Ssid1), "S1");
   EXPECT_EQ(fake::Count("GetNetworkInfo"), 0);  // no IP settings in the profile
@@ -50,7 +50,7 @@ TEST(Connect, SendsCode7FirstThenAppliesAndRecordsTheLastProfile) {
 
   // A working profile is applied and kept in the file, but not named last.
   a.Connect(fake::Profile(kEditingProfile, "S2"));
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end", 2); }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end", 2); }, 8000));
   EXPECT_EQ(env.Reg("LastProf"), "P1");
   ASSERT_TRUE(g_GlobalVar.ProfFromIniFile("LastApplyProf", stored));
   EXPECT_EQ(FieldText(stored.Ssid1), "S2");
@@ -58,7 +58,7 @@ TEST(Connect, SendsCode7FirstThenAppliesAndRecordsTheLastProfile) {
   // A refused connection records nothing.
   fake::g->setStatusResult = 0;
   a.Connect(fake::Profile("P3", "S3"));
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end", 3); }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end", 3); }, 8000));
   EXPECT_EQ(env.Reg("LastProf"), "P1");
   ASSERT_TRUE(g_GlobalVar.ProfFromIniFile("LastApplyProf", stored));
   EXPECT_EQ(FieldText(stored.Ssid1), "S2");
@@ -75,13 +75,13 @@ TEST(Connect, ConnectsWhileBusyApplyOnlyTheNewestProfile) {
   NotifyRecorder rec;
   CNICAdapter a(rec.Wnd(), CmdService, TestEnv::Device());
   a.Connect(fake::Profile("P0", "S0"));
-  ASSERT_TRUE(PumpUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
   a.Connect(fake::Profile("P1", "S1"));
   a.Connect(fake::Profile("P2", "S2"));
   EXPECT_EQ(a.FuncList.Count(), 1u);  // queued once, not twice
   SetEvent(fake::g->gate);
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end", 2); }, 8000));
-  PumpUntil([] { return false; }, 300);
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end", 2); }, 8000));
+  WaitUntil([] { return false; }, 300);
   EXPECT_EQ(fake::g->applied, (std::vector<std::string>{"S0", "S2"}));
 }
 
@@ -100,7 +100,7 @@ TEST(Connect, IPSettingsAreAppliedOnlyWhenTheyDiffer) {
   same.NetInfo = fake::g->netInfo;
   same.NetInfo.NI_IpWINS1[0] = 9;  // not compared
   a.Connect(same);
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end"); }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end"); }, 8000));
   EXPECT_EQ(fake::Count("GetNetworkInfo"), 1);
   EXPECT_EQ(fake::Count("SetNetworkInfo"), 0);
   EXPECT_FALSE(LogHas(env, "set IP"));
@@ -110,7 +110,7 @@ TEST(Connect, IPSettingsAreAppliedOnlyWhenTheyDiffer) {
   other.NetInfo.NI_IpAddr[3] = 11;
   fake::g->devDetectFailures = 2;  // the adapter takes a while to come back
   a.Connect(other);
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end", 2); }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end", 2); }, 15000));
   EXPECT_EQ(fake::Count("SetNetworkInfo"), 1);
   EXPECT_EQ(fake::g->netInfo.NI_IpAddr[3], 11);
   EXPECT_TRUE(LogHas(env, "set IP"));
@@ -123,7 +123,7 @@ TEST(Connect, RunWithoutPendingProfileAppliesNothingAndResumesDetection) {
   NotifyRecorder rec;
   CNICAdapter a(rec.Wnd(), CmdService, TestEnv::Device());
   a.Connect(fake::Profile("P0", "S0"));
-  ASSERT_TRUE(PumpUntil([&] { return LogHas(env, "DoConnect() end"); }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "DoConnect() end"); }, 8000));
 
   CThrdDetect detect(rec.Wnd());
   g_ThrdDetect = &detect;
@@ -147,21 +147,21 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
   g_GlobalVar.OsVersionCode = 7;
   NotifyRecorder rec;
   CNICAdapter a(rec.Wnd(), CmdService, TestEnv::Device());
-  ASSERT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
 
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.CountOf(kNotifyWZC, kWZCOn), 1u);  // synchronous: no pumping needed
   EXPECT_EQ(env.Reg("EnableZeroCfg"), "#1");
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.Events(kNotifyWZC).size(), 1u);
-  ASSERT_TRUE(PumpUntil([&] { return fake::g->zeroConfig == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return fake::g->zeroConfig == 1; }, 5000));
   rec.Clear();
-  PumpUntil([] { return false; }, 3500);
+  WaitUntil([] { return false; }, 3500);
   EXPECT_TRUE(rec.Events(kNotifyStatus).empty());
 
   a.WriteUseWZC(false);
   EXPECT_EQ(rec.CountOf(kNotifyWZC, kWZCOff), 1u);
-  EXPECT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 4000));
+  EXPECT_TRUE(WaitUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 4000));
   EXPECT_EQ(fake::g->zeroConfig, 0);
 
   g_GlobalVar.OsVersionCode = 6;  // too old: nothing at all
@@ -182,7 +182,7 @@ TEST(Status, SamplesComeAtOneThreeFiveSecondsAndCarryWhatTheLibrarySaid) {
   WLStatus status{};
   a.GetStatus(status);
   EXPECT_EQ(status.MediaState, 1u);  // nothing sampled yet
-  ASSERT_TRUE(PumpUntil([&] { return rec.Events(kNotifyStatus).size() >= 3; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.Events(kNotifyStatus).size() >= 3; }, 10000));
   auto ev = rec.Events(kNotifyStatus);
   EXPECT_GE(ev[0].tick - start, 500u);
   EXPECT_LE(ev[0].tick - start, 3000u);
@@ -201,7 +201,7 @@ TEST(Status, SamplesComeAtOneThreeFiveSecondsAndCarryWhatTheLibrarySaid) {
   fake::g->statusResult = 0;
   fake::g->netInfoResult = 0;
   rec.Clear();
-  ASSERT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
   a.GetStatus(status);
   a.GetNetInfo(info);
   EXPECT_EQ(status.MediaState, 1u);
@@ -245,7 +245,7 @@ TEST(Reliability, HangingLibraryCallAtDestructionIsKilledAndTheLockFreed) {
     std::lock_guard<std::mutex> l(fake::g->lock);
     fake::g->delayMs["GetNetworkInfo"] = 8000;
   }
-  ASSERT_TRUE(PumpUntil([&] { return fake::Count("GetNetworkInfo") == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("GetNetworkInfo") == 1; }, 5000));
   const DWORD start = GetTickCount();
   a.reset();
   const DWORD took = GetTickCount() - start;
@@ -262,9 +262,9 @@ TEST(Reliability, HangingLibraryCallAtDestructionIsKilledAndTheLockFreed) {
   }
   rec.Clear();
   a = std::make_unique<CNICAdapter>(rec.Wnd(), CmdService, TestEnv::Device());
-  EXPECT_TRUE(PumpUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return !rec.Events(kNotifyStatus).empty(); }, 5000));
   a->Connect(fake::Profile("P", "S"));
-  EXPECT_TRUE(PumpUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
   a.reset();
   EXPECT_EQ(env.LogLines("TerminateThread").size(), 1u);
 }
@@ -281,7 +281,7 @@ TEST(Reliability, WorkerKilledInsideAConnectionLeavesDetectionRunning) {
     fake::g->delayMs["SetWLANStatus"] = 8000;
   }
   a->Connect(fake::Profile("P", "S"));
-  ASSERT_TRUE(PumpUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("SetWLANStatus") == 1; }, 5000));
   EXPECT_TRUE(detect.Ignore);
   a.reset();
   g_ThrdDetect = nullptr;

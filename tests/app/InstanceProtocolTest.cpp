@@ -71,21 +71,19 @@ bool HasVisibleWindow(DWORD pid) {
   return false;
 }
 
-// Running and answering: it holds the mutex and its main window exists.
-bool WaitUntilServing(Stage& stage, ChildProcess& p) {
-  return WaitFor(
-             [&] { return !p.Running() || (stage.MutexExists() && !WindowsOf(p.Id()).empty()); },
-             kGenerous) &&
-         p.Running();
+// Answering: the instance holds the mutex and its main window exists.
+bool Serving(Stage& stage, ChildProcess& p) {
+  return stage.MutexExists() && !WindowsOf(p.Id()).empty();
 }
 
 TEST(InstanceProtocol, SecondStartBringsTheFirstForwardAndCloseEndsIt) {
   Stage stage(true);
   auto first = stage.Start("");
-  ASSERT_TRUE(WaitUntilServing(stage, *first));
+  ASSERT_TRUE(WaitUntil([&] { return !first->Running() || Serving(stage, *first); }, kGenerous));
+  ASSERT_TRUE(first->Running()) << "the instance ended instead of serving";
   // Without /TrayIcon, "Open" shows the window only once an adapter is
   // selected: wait for the simulated adapter before asking.
-  ASSERT_TRUE(WaitFor(
+  ASSERT_TRUE(WaitUntil(
       [&] {
         for (const auto& line : stage.Log("WirelessUtility.Log"))
           if (line.rfind("Select Dev:", 0) == 0) return true;
@@ -101,7 +99,7 @@ TEST(InstanceProtocol, SecondStartBringsTheFirstForwardAndCloseEndsIt) {
   auto second = stage.Start("/TrayIcon");
   ASSERT_TRUE(second->WaitExit(kGenerous));
   EXPECT_EQ(second->ExitCode(), 0u);
-  EXPECT_TRUE(WaitFor([&] { return HasVisibleWindow(first->Id()); }, kGenerous))
+  EXPECT_TRUE(WaitUntil([&] { return HasVisibleWindow(first->Id()); }, kGenerous))
       << "the running instance was not brought forward";
   EXPECT_TRUE(first->Running());
 
@@ -130,8 +128,10 @@ TEST(InstanceProtocol, SecondStartBringsTheFirstForwardAndCloseEndsIt) {
 TEST(InstanceProtocol, CloseWithUIShowsNothingAndOnlyEndsTheRunningInstance) {
   Stage stage(true);
   auto running = stage.Start("/UI");
-  ASSERT_TRUE(WaitUntilServing(stage, *running));
-  EXPECT_TRUE(WaitFor([&] { return HasVisibleWindow(running->Id()); }, kGenerous))
+  ASSERT_TRUE(
+      WaitUntil([&] { return !running->Running() || Serving(stage, *running); }, kGenerous));
+  ASSERT_TRUE(running->Running()) << "the instance ended instead of serving";
+  EXPECT_TRUE(WaitUntil([&] { return HasVisibleWindow(running->Id()); }, kGenerous))
       << "/UI did not show the main window";
 
   auto closer = stage.Start("/UI /Close");
@@ -155,7 +155,7 @@ TEST(InstanceProtocol, AMissingLibraryEndsTheStartWithItsMessage) {
   HWND probe = CreateWindowExA(0, "STATIC", "probe", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
                                nullptr, nullptr, nullptr, nullptr);
   const bool taskbar =
-      WaitFor([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }, 10000);
+      WaitUntil([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }, 10000);
   DestroyWindow(probe);
 
   Stage stage(false);

@@ -105,7 +105,7 @@ TEST_F(MainFormTest, TabMovesTheFocusInTheActiveWindow) {
   SetForegroundWindow(main);
   SetActiveWindow(main);
   SetFocus(first);
-  ASSERT_TRUE(WaitFor([&] { return GetActiveWindow() == main && GetFocus() == first; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return GetActiveWindow() == main && GetFocus() == first; }, 5000));
   PostMessageA(first, WM_KEYDOWN, VK_TAB, 0x000F0001);
   Application.ProcessMessages();
   EXPECT_EQ(GetFocus(), second);

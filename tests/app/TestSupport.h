@@ -1,6 +1,6 @@
 // Helpers for the core tests: private temp folders, file access, capturing
-// the debug log, waiting while messages are pumped, and child processes that
-// are always ended.
+// the debug log, and child processes that are always ended. Waiting is
+// common/WaitUntil.h.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Udebug.h"
+#include "common/WaitUntil.h"
 
 namespace wutest {
 
@@ -144,39 +145,6 @@ class LogCapture {
   TempDir dir_;
 };
 
-// Dispatches sent and posted messages while waiting, so that a broadcast
-// from another process to this process's windows never stalls.
-inline void PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-inline bool WaitPumping(HANDLE handle, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-    const DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) return true;
-    PumpMessages();
-  }
-}
-
-// Waits for a condition, pumping messages, up to timeoutMs.
-template <typename F>
-bool WaitFor(F&& condition, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    PumpMessages();
-    if (condition()) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
 // A started program that is ended when the object goes, whatever happened.
 class ChildProcess {
  public:
@@ -203,7 +171,9 @@ class ChildProcess {
   bool Started() const { return started_; }
   DWORD Id() const { return pi_.dwProcessId; }
   HANDLE Handle() const { return pi_.hProcess; }
-  bool WaitExit(DWORD timeoutMs) { return WaitPumping(pi_.hProcess, timeoutMs); }
+  bool WaitExit(DWORD timeoutMs) {
+    return WaitUntil([this] { return !Running(); }, timeoutMs);
+  }
   bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
   DWORD ExitCode() const {
     DWORD code = 0;
@@ -259,7 +229,7 @@ template <typename F>
 std::string AnswerMessageBox(DWORD pid, const std::string& text, int command, F&& done,
                              DWORD timeoutMs = 30000) {
   HWND box = nullptr;
-  WaitFor(
+  WaitUntil(
       [&] {
         for (HWND b : WindowsOf(pid, "#32770")) {
           if (HasChildText(b, text)) box = b;

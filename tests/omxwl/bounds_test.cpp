@@ -241,11 +241,11 @@ TEST_F(OmxTest, CallsFromManyThreadsWhileTheWorldChanges) {
     });
   for (int i = 0; i < 6; ++i) {
     WriteWorld(i % 2 ? world : Edited(world, "Present=1", "Present=0"));
-    WaitFor([] { return false; }, 400);  // pumps this thread's windows meanwhile
+    WaitUntil([] { return false; }, 400);  // pumps this thread's windows meanwhile
   }
   stop = true;
   for (std::thread& th : threads) th.join();
   EXPECT_GT(calls.load(), 20);
   DetectRec rec{};
-  EXPECT_TRUE(WaitFor([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));  // last world: plugged
+  EXPECT_TRUE(WaitUntil([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));  // last world: plugged
 }

@@ -1,6 +1,7 @@
 // The fault knobs of the [Faults] section, for the program's reliability
 // tests.
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "omxwl_fixture.h"
@@ -18,6 +19,46 @@ const char kWorld[] =
 std::string WithFaults(const std::string& faults) {
   return std::string(kWorld) + "[Faults]\n" + faults;
 }
+
+// The library's trace while it lives. OutputDebugStringA raises
+// DBG_PRINTEXCEPTION_C before anything else, so a vectored handler sees
+// every line.
+class TraceLog {
+ public:
+  TraceLog() {
+    instance_ = this;
+    handler_ = AddVectoredExceptionHandler(1, &Handler);
+  }
+  ~TraceLog() {
+    RemoveVectoredExceptionHandler(handler_);
+    instance_ = nullptr;
+  }
+  bool Has(const std::string& part) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_.find(part) != std::string::npos;
+  }
+  std::string Text() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_;
+  }
+
+ private:
+  static LONG CALLBACK Handler(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    TraceLog* self = instance_;
+    if (self && r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2) {
+      const char* line = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      self->text_.append(line, strnlen(line, r->ExceptionInformation[0]));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+
+  static inline TraceLog* instance_ = nullptr;
+  void* handler_ = nullptr;
+  std::mutex mutex_;
+  std::string text_;
+};
 
 }  // namespace
 
@@ -54,7 +95,7 @@ TEST_F(FaultTest, DelayHoldsOnlyTheNamedCallAndFollowsTheWorld) {
 
   // with the OMXWL_ prefix too; removing the knob ends a long delay early
   WriteWorld(WithFaults("Delay.OMXWL_GetWLANDomain=60000\nFail.DevDetect=1\n"));
-  ASSERT_TRUE(WaitFor([&] { return api_.OMXWL_DevDetect(&rec) == 0; }));  // the new world is live
+  ASSERT_TRUE(WaitUntil([&] { return api_.OMXWL_DevDetect(&rec) == 0; }));  // the new world is live
   done = false;
   std::thread hung([&] {
     char domain[256];
@@ -64,7 +105,7 @@ TEST_F(FaultTest, DelayHoldsOnlyTheNamedCallAndFollowsTheWorld) {
   Sleep(500);
   EXPECT_FALSE(done);
   WriteWorld(kWorld);
-  EXPECT_TRUE(WaitFor([&] { return done.load(); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }, 10000));
   hung.join();
 }
 
@@ -86,7 +127,38 @@ TEST_F(FaultTest, FailMakesTheNamedCallFail) {
   // other calls are unaffected
   EXPECT_EQ(api_.OMXWL_SiteSurveyScan(), 1);
   WriteWorld(WithFaults("Fail.DevDetect=0\n"));
-  EXPECT_TRUE(WaitFor([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));
+}
+
+TEST_F(FaultTest, MisspeltKnobMakesTheWorldFileBad) {
+  TraceLog trace;
+  // at start: the built-in world, and the trace names the knob
+  Load(WithFaults("Fail.DevDetekt=1\n"));
+  DetectRec rec{};
+  ASSERT_EQ(api_.OMXWL_DevDetect(&rec), 1);
+  EXPECT_STREQ(rec.Description, "Ombrix 802.11a/b/g USB Wireless Adapter");
+  EXPECT_TRUE(trace.Has("cannot be used")) << trace.Text();
+  EXPECT_TRUE(trace.Has("Fail.DevDetekt")) << trace.Text();
+  Unload();
+
+  // while running: the last good world stays, with its knobs
+  Load(WithFaults("Fail.DevDetect=1\n"));
+  ASSERT_EQ(api_.OMXWL_DevDetect(&rec), 0);
+  WriteWorld(WithFaults("Fail.DevDetect=0\nDelay.SiteSurvey=10\n"));
+  EXPECT_TRUE(WaitUntil([&] { return trace.Has("Delay.SiteSurvey"); })) << trace.Text();
+  EXPECT_EQ(api_.OMXWL_DevDetect(&rec), 0);
+}
+
+TEST_F(FaultTest, EveryEntryPointOfTheTableHasKnobs) {
+  std::string faults;
+#define OMX_KNOBS(name, args) \
+  faults += std::string("Delay.") + #name + "=0\nFail." + (#name + 6) + "=0\n";
+  OMXWL_ENTRY_POINTS(OMX_KNOBS)
+#undef OMX_KNOBS
+  Load(WithFaults(faults));
+  DetectRec rec{};
+  ASSERT_EQ(api_.OMXWL_DevDetect(&rec), 1);
+  EXPECT_STREQ(rec.Description, "Test Adapter");  // the file was taken
 }
 
 TEST_F(FaultTest, MalformedScanEntries) {
@@ -144,7 +216,7 @@ TEST_F(FaultTest, AuthenticationThatAlwaysFails) {
   EXPECT_TRUE(WaitLinked("Plain"));
   // and switching it on again drops the link
   WriteWorld(WithFaults("AuthFail=1\n"));
-  EXPECT_TRUE(WaitFor([&] { return Status().MediaState == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return Status().MediaState == 1; }));
 }
 
 TEST_F(FaultTest, StatusAsksForASecondCall) {
@@ -187,7 +259,7 @@ TEST_F(FaultTest, ThreadKilledDuringADelayedCallLeavesTheLibraryUsable) {
   DetectRec rec{};
   EXPECT_EQ(api_.OMXWL_DevDetect(&rec), 1);
   WriteWorld(kWorld);
-  EXPECT_TRUE(WaitFor([&] { return api_.OMXWL_SiteSurveyScan() == 1; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return api_.OMXWL_SiteSurveyScan() == 1; }, 5000));
   ASSERT_TRUE(Apply(OpenProfile("Plain")));
   EXPECT_TRUE(WaitLinked("Plain"));
 }

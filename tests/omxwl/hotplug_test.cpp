@@ -104,7 +104,8 @@ TEST_F(OmxTest, UnplugAndPlugSendDeviceEventsToTheProcessWindows) {
   ASSERT_TRUE(WaitLinked("Ombrix-Open"));
 
   WriteWorld(Edited(world, "Present=1", "Present=0"));
-  ASSERT_TRUE(WaitFor([] { return Seen(DBT_DEVICEREMOVECOMPLETE) && Seen(DBT_DEVNODES_CHANGED); }));
+  ASSERT_TRUE(
+      WaitUntil([] { return Seen(DBT_DEVICEREMOVECOMPLETE) && Seen(DBT_DEVNODES_CHANGED); }));
   const DeviceEvent* removal = Find(DBT_DEVICEREMOVECOMPLETE);
   EXPECT_EQ(removal->deviceType, static_cast<DWORD>(DBT_DEVTYP_DEVICEINTERFACE));
   EXPECT_TRUE(IsEqualGUID(removal->classGuid, kNetClass));
@@ -125,7 +126,7 @@ TEST_F(OmxTest, UnplugAndPlugSendDeviceEventsToTheProcessWindows) {
 
   g_events.clear();
   WriteWorld(world);
-  ASSERT_TRUE(WaitFor([] { return Seen(DBT_DEVICEARRIVAL) && Seen(DBT_DEVNODES_CHANGED); }));
+  ASSERT_TRUE(WaitUntil([] { return Seen(DBT_DEVICEARRIVAL) && Seen(DBT_DEVNODES_CHANGED); }));
   const DeviceEvent* arrival = Find(DBT_DEVICEARRIVAL);
   EXPECT_EQ(arrival->name, kPath);
   EXPECT_TRUE(IsEqualGUID(arrival->classGuid, kNetClass));
@@ -148,7 +149,7 @@ TEST_F(OmxTest, AdapterAddedToOrRemovedFromTheWorldIsAPlugEvent) {
   Load(world);
   Recorder rec;
   WriteWorld(world + second);
-  ASSERT_TRUE(WaitFor([] { return Seen(DBT_DEVICEARRIVAL); }));
+  ASSERT_TRUE(WaitUntil([] { return Seen(DBT_DEVICEARRIVAL); }));
   EXPECT_EQ(Find(DBT_DEVICEARRIVAL)->name,
             "\\\\?\\PCI#VEN_1D4F&DEV_0A72#4&1B2C&0&00E0#{ad498944-762f-11d0-8dcb-00c04fc3358c}"
             "\\OMXWL");
@@ -156,7 +157,7 @@ TEST_F(OmxTest, AdapterAddedToOrRemovedFromTheWorldIsAPlugEvent) {
 
   g_events.clear();
   WriteWorld(world);
-  ASSERT_TRUE(WaitFor([] { return Seen(DBT_DEVICEREMOVECOMPLETE); }));
+  ASSERT_TRUE(WaitUntil([] { return Seen(DBT_DEVICEREMOVECOMPLETE); }));
   EXPECT_NE(Find(DBT_DEVICEREMOVECOMPLETE)->name.find("PCI#VEN_1D4F&DEV_0A72"), std::string::npos);
   // the USB adapter never moved
   for (const DeviceEvent& e : g_events) EXPECT_EQ(e.name.find("USB#"), std::string::npos);

@@ -137,7 +137,7 @@ TEST_F(OmxTest, LinkedStatusReportsTheNetwork) {
 
   // traffic flows while linked
   uint64_t rx = st.RxTotal, tx = st.TxTotal;
-  ASSERT_TRUE(WaitFor([&] { return Status().RxTotal > rx && Status().TxTotal > tx; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Status().RxTotal > rx && Status().TxTotal > tx; }, 5000));
   st = Status();
   EXPECT_EQ(st.RxCounter, st.RxTotal);
   EXPECT_EQ(st.TxCounter, st.TxTotal);

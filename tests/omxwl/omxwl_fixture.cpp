@@ -58,20 +58,6 @@ void WriteFileAtomic(const std::string& path, const std::string& text) {
       << "cannot replace " << path;
 }
 
-bool WaitFor(const std::function<bool()>& cond, DWORD ms) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    if (cond()) return true;
-    if (GetTickCount() - start > ms) return cond();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
 std::string DefaultWorldText() {
   std::string text = ReadFileText(std::string("Z:") + OMXWL_SOURCE_DIR + "/data/OMXWL.world");
   EXPECT_FALSE(text.empty()) << "data/OMXWL.world not found";
@@ -142,7 +128,7 @@ WLStatus OmxTest::Status() {
 }
 
 bool OmxTest::WaitLinked(const std::string& ssid, DWORD ms) {
-  return WaitFor(
+  return WaitUntil(
       [&] {
         WLStatus st = Status();
         return st.MediaState == 0 && st.SsidLength == ssid.size() &&
@@ -152,7 +138,7 @@ bool OmxTest::WaitLinked(const std::string& ssid, DWORD ms) {
 }
 
 bool OmxTest::StaysUnlinked(DWORD ms) {
-  return !WaitFor([&] { return Status().MediaState == 0; }, ms);
+  return !WaitUntil([&] { return Status().MediaState == 0; }, ms);
 }
 
 std::vector<SiteEntry> OmxTest::Scan() {
@@ -161,7 +147,7 @@ std::vector<SiteEntry> OmxTest::Scan() {
   auto list = std::make_unique<SiteList>();
   // A scan takes its time; the previous result stays until it is done.
   Sleep(scanWaitMs_);
-  WaitFor(
+  WaitUntil(
       [&] {
         uint32_t len = sizeof(SiteList);
         memset(list.get(), 0, sizeof(SiteList));

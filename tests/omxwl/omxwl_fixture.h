@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/WaitUntil.h"
 #include "omxwl.h"
 
 struct OmxApi {
@@ -31,8 +32,6 @@ class TempDir {
 
 std::string ReadFileText(const std::string& path);
 void WriteFileAtomic(const std::string& path, const std::string& text);
-// Pumps this thread's messages until cond() holds or ms elapse.
-bool WaitFor(const std::function<bool()>& cond, DWORD ms = 10000);
 // data/OMXWL.world of the source tree.
 std::string DefaultWorldText();
 // The default world with one line replaced ("Key=old" -> "Key=new").

@@ -74,7 +74,7 @@ class WorldTest : public OmxTest {
 
   // Waits until a scan sees (or stops seeing) a network.
   bool ScanShows(const std::string& ssid, bool shown, DWORD ms = 10000) {
-    return WaitFor([&] { return (FindSite(Scan(), ssid) != nullptr) == shown; }, ms);
+    return WaitUntil([&] { return (FindSite(Scan(), ssid) != nullptr) == shown; }, ms);
   }
 };
 
@@ -134,7 +134,7 @@ TEST_F(WorldTest, ScanTakesTimeAndReturnsTheLastCompletedResult) {
   len = sizeof(SiteList);
   ASSERT_EQ(api_.OMXWL_SiteSurveyGet(list.get(), &len), 1);
   EXPECT_EQ(list->Count, 0u);  // still scanning
-  ASSERT_TRUE(WaitFor(
+  ASSERT_TRUE(WaitUntil(
       [&] {
         len = sizeof(SiteList);
         return api_.OMXWL_SiteSurveyGet(list.get(), &len) == 1 && list->Count > 0;
@@ -155,7 +155,7 @@ TEST_F(WorldTest, LiveChangesMoveSignalsAndAddAndRemoveNetworks) {
 
   // the signal moves; the link follows it
   WriteWorld(Edited(kSmallWorld, "Signal=-50", "Signal=-81"));
-  ASSERT_TRUE(WaitFor([&] { return Status().SignalLevel == -81; }));
+  ASSERT_TRUE(WaitUntil([&] { return Status().SignalLevel == -81; }));
   EXPECT_EQ(Status().TxRate, 48);
   sites = Scan();
   ASSERT_NE(e = FindSite(sites, "Moving"), nullptr);
@@ -170,20 +170,20 @@ TEST_F(WorldTest, LiveChangesMoveSignalsAndAddAndRemoveNetworks) {
   WriteWorld(
       "[World]\nScanTime=100\nAssociateTime=100\n"
       "[Adapter A]\nHardwareId=USB\\VID_1D4F&PID_0A71\nMAC=00:1D:4F:00:00:01\n");
-  EXPECT_TRUE(WaitFor([&] { return Status().MediaState == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return Status().MediaState == 1; }));
   EXPECT_TRUE(ScanShows("Moving", false));
   WriteWorld(kSmallWorld);
   EXPECT_TRUE(WaitLinked("Moving"));
 
   // out of range is as good as gone
   WriteWorld(Edited(kSmallWorld, "Signal=-50", "Signal=-100"));
-  EXPECT_TRUE(WaitFor([&] { return Status().MediaState == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return Status().MediaState == 1; }));
   WriteWorld(kSmallWorld);
   EXPECT_TRUE(WaitLinked("Moving"));
 
   // the network starts asking for a key: the open client is out
   WriteWorld(Edited(kSmallWorld, "Security=0", "Security=22\nPSK=NowLocked"));
-  EXPECT_TRUE(WaitFor([&] { return Status().MediaState == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return Status().MediaState == 1; }));
 }
 
 TEST_F(WorldTest, UnusableFileKeepsTheLastGoodWorld) {
@@ -202,7 +202,7 @@ TEST_F(WorldTest, UnusableFileKeepsTheLastGoodWorld) {
   ASSERT_NE(FindSite(Scan(), "Moving"), nullptr);
   // a good file is taken again
   WriteWorld(Edited(kSmallWorld, "Channel=6", "Channel=11"));
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     const SiteEntry* e = FindSite(Scan(), "Moving");
     return e && e->Frequency == 2462000;
   }));
@@ -291,7 +291,7 @@ TEST_F(WorldTest, DevDetectMatchesHardwareIdsAndSelectsTheAdapter) {
   // the USB adapter arrives; DevDetect for it switches the library to it
   WriteWorld(Edited(world, "Present=0", "Present=1"));
   SET_TEXT(rec.HardwareId, "VID_1D4F&PID_0A71");
-  ASSERT_TRUE(WaitFor([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return api_.OMXWL_DevDetect(&rec) == 1; }));
   EXPECT_STREQ(rec.Description, "USB one");
   uint8_t mac[6];
   uint32_t n;

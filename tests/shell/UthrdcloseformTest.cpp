@@ -38,7 +38,7 @@ TEST(CloseForm, ClosesNestedModalFormsTopFirstThenCompletesOnTheUiThread) {
     resultB = b.ShowModal();
   });
   int resultA = a.ShowModal();
-  ASSERT_TRUE(WaitFor([&] { return done; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return done; }, 10000));
   EXPECT_EQ(closed, (std::vector<std::string>{"B", "A"}));
   EXPECT_EQ(listAtClose, (std::vector<size_t>{2, 1}));  // each asked while on top
   EXPECT_EQ(resultB, mrCancel);
@@ -50,7 +50,7 @@ TEST(CloseForm, ClosesNestedModalFormsTopFirstThenCompletesOnTheUiThread) {
 TEST(CloseForm, WithoutModalFormsItEndsAfterOnePass) {
   bool done = false;
   new CThrdCloseForm([&] { done = true; });
-  EXPECT_TRUE(WaitFor([&] { return done; }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return done; }, 10000));
 }
 
 TEST(CloseForm, WorksWithoutACompletionHandler) {
@@ -90,7 +90,7 @@ TEST(CloseForm, AFormThatRefusesOnceIsNotAskedAgainUntilAnotherIsOnTop) {
   After(400, [&] { dialog.Close(); });  // the user closes it later
   EXPECT_EQ(dialog.ShowModal(), mrCancel);
   EXPECT_EQ(asked, 2);
-  EXPECT_TRUE(WaitFor([&] { return done; }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return done; }, 10000));
 }
 
 }  // namespace

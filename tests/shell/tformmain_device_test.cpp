@@ -51,7 +51,7 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   EXPECT_FALSE(form->BtnSoftAP->Enabled()) << "the adapter never offers the access-point role";
   // The last (here: the first) profile is connected; the icon follows the link.
   EXPECT_TRUE(env.Logged("Connect last => Default"));
-  EXPECT_TRUE(WaitFor([&] { return form->TrayIconMain->IconIndex() == TFormMain::kIconConnected; },
+  EXPECT_TRUE(WaitUntil([&] { return form->TrayIconMain->IconIndex() == TFormMain::kIconConnected; },
                       kGenerous))
       << "the tray icon never showed the link";
 
@@ -126,7 +126,7 @@ TEST_F(TFormMainDevice, ANoticeDroppedDuringAReleaseIsLookedAtWhenTheReleaseEnds
   SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesGone);
   EXPECT_TRUE(form->Releasing());
   SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesChanged);
-  ASSERT_TRUE(WaitFor([&] { return !form->Releasing(); }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return !form->Releasing(); }, kGenerous));
   EXPECT_NE(form->Adapter(), nullptr) << "the device that is still there was not taken again";
   EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kAttach, kModeStation},
                                             {"FrameRec", 'A', kDetach, kModeStation},
@@ -153,7 +153,7 @@ TEST(TFormMainRelease, AWorkerStuckInTheLibraryIsWaitedForOnceAndLeavesTheLockFr
   form->Start(0);
   ASSERT_TRUE(WaitAdapter(form, true));
   // The last profile is being connected: the worker hangs inside the library.
-  ASSERT_TRUE(WaitFor([&] { return env.Logged("call OMXWL_SetWLANStatus"); }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return env.Logged("call OMXWL_SetWLANStatus"); }, kGenerous));
   env.WriteWorld(false);  // nothing to take again once the adapter is gone
 
   const DWORD start = GetTickCount();
@@ -167,7 +167,7 @@ TEST(TFormMainRelease, AWorkerStuckInTheLibraryIsWaitedForOnceAndLeavesTheLockFr
   EXPECT_EQ(kills, 1);
   EXPECT_TRUE(env.Logged("CNICAdapter: release g_OmxLib.SynchEvent event"));
   // Nobody is left locked out of the library (detection may hold it briefly).
-  EXPECT_TRUE(WaitFor(
+  EXPECT_TRUE(WaitUntil(
       [] {
         if (WaitForSingleObject(g_OmxLib.SynchEvent, 0) != WAIT_OBJECT_0) return false;
         SetEvent(g_OmxLib.SynchEvent);

@@ -159,7 +159,8 @@ class TRecordingPage : public TPropertyPageFrame {
 
 // Waits, pumping messages, until the window has an adapter (or has none).
 inline bool WaitAdapter(TFormMain* form, bool present, DWORD ms = kGenerous) {
-  return WaitFor([&] { return (form->Adapter() != nullptr) == present && !form->Releasing(); }, ms);
+  return WaitUntil([&] { return (form->Adapter() != nullptr) == present && !form->Releasing(); },
+                   ms);
 }
 
 }  // namespace mainwin

@@ -176,7 +176,7 @@ TEST_F(TFormMainWindow, TheTrayMenusCloseFreesTheWindowAndEndsTheProgram) {
   ASSERT_TRUE(WaitAdapter(form, true));
   HWND window = form->Handle();
   form->MenuItClose->Click();
-  ASSERT_TRUE(WaitFor([&] { return recorderFreed; }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return recorderFreed; }, kGenerous));
   EXPECT_EQ(recorder->DoneCount, 1) << "pages are finished before they go";
   EXPECT_FALSE(IsWindow(window));
   EXPECT_TRUE(Application.Terminated());
@@ -205,7 +205,7 @@ TEST_F(TFormMainWindow, CodeNineWhileTheAboutBoxIsOpenClosesItFirst) {
   EXPECT_EQ(driver, form->Adapter() ? form->Adapter()->DriverVersion : "")
       << "the about box shows the driver version of the adapter";
   EXPECT_FALSE(utility.empty()) << "the program's own version is shown";
-  ASSERT_TRUE(WaitFor([&] { return recorderFreed; }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return recorderFreed; }, kGenerous));
   EXPECT_TRUE(env.Logged("WPM_CLOSEALL"));
   EXPECT_FALSE(TFormMain::AboutOpen());
 }
@@ -239,7 +239,7 @@ TEST_F(TFormMainWindow, OpenWhileWindowsManagesTheAdapterAsksFirst) {
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
   EXPECT_EQ(form->CurrentTab(), form->LbLinkInfo);
   EXPECT_GT(form->FrameProfile1->LvProf->RowCount(), 0) << "the profile list comes back";
-  EXPECT_TRUE(WaitFor([&] { return env.Logged("Connect last => Default"); }, kGenerous));
+  EXPECT_TRUE(WaitUntil([&] { return env.Logged("Connect last => Default"); }, kGenerous));
 
   // The menu's check item hands the adapter back without a question.
   form->MenuItWZCClick();

@@ -22,12 +22,12 @@ TEST(Timer, FiresWhileEnabledAndStopsWhenDisabledOrFreed) {
   auto* timer = new TTimer(&form, "TimerSurvey", 20);
   int ticks = 0;
   timer->OnTimer = [&] { ++ticks; };
-  EXPECT_FALSE(WaitFor([&] { return ticks > 0; }, 200));  // created disabled
+  EXPECT_FALSE(WaitUntil([&] { return ticks > 0; }, 200));  // created disabled
   timer->SetEnabled(true);
-  EXPECT_TRUE(WaitFor([&] { return ticks >= 3; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ticks >= 3; }, 5000));
   timer->SetEnabled(false);
   int stopped = ticks;
-  WaitFor([] { return false; }, 150);
+  WaitUntil([] { return false; }, 150);
   EXPECT_EQ(ticks, stopped);
 
   // A one-shot timer that frees itself from its own handler.
@@ -37,8 +37,8 @@ TEST(Timer, FiresWhileEnabledAndStopsWhenDisabledOrFreed) {
     ++fired;
     delete once;
   };
-  EXPECT_TRUE(WaitFor([&] { return fired == 1; }, 5000));
-  WaitFor([] { return false; }, 100);
+  EXPECT_TRUE(WaitUntil([&] { return fired == 1; }, 5000));
+  WaitUntil([] { return false; }, 100);
   EXPECT_EQ(fired, 1);
   EXPECT_EQ(form.FindComponent("TimerOnce"), nullptr);
 }
@@ -59,7 +59,7 @@ TEST(Synchronize, RunsOnTheUserInterfaceThreadAndCarriesExceptionsBack) {
     }
     done = true;
   });
-  EXPECT_TRUE(WaitFor([&] { return done.load(); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }, 10000));
   worker.join();
   EXPECT_TRUE(ran);
   EXPECT_EQ(ranOn, uiThread);

@@ -256,9 +256,9 @@ TEST(WPAPSKPage, MasksAStoredPhraseAndRefusesTheWrongLengths) {
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"psk length"});
   // Typing past 63 characters: one message after the key press.
   Type(page->EdtPhrase, std::string(60, 'x'));
-  ASSERT_TRUE(WaitFor([&] { return boxes.Texts().size() == 2; }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Texts().size() == 2; }, kGenerous));
   EXPECT_EQ(page->EdtPhrase->Text().size(), 63u);
-  WaitFor([] { return false; }, 300);
+  WaitUntil([] { return false; }, 300);
   EXPECT_EQ(boxes.Texts().size(), 2u);
   ASSERT_TRUE(p.Next());
   EXPECT_EQ(work.AuthenticationMode, AuthWPA2_PSK);
@@ -290,7 +290,7 @@ TEST(WPAPSKPage, AMessageQueuedAtTheLimitIsDroppedWhenThePageGoes) {
     delete p.page;  // before the queued message runs
     p.page = nullptr;
   }
-  WaitFor([] { return false; }, 300);
+  WaitUntil([] { return false; }, 300);
   EXPECT_TRUE(boxes.Texts().empty());
 }
 
@@ -361,7 +361,7 @@ class DefaultWorld : public ::testing::Test {
   // Connects with what the page left in WorkProfile and waits for the link.
   bool Joins(CNICAdapter& adapter, const char* ssid) {
     adapter.Connect(g_GlobalVar.WorkProfile);
-    return WaitFor(
+    return WaitUntil(
         [&] {
           WLStatus s{};
           adapter.GetStatus(s);

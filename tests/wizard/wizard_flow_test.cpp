@@ -57,10 +57,10 @@ class WizardFlow : public ::testing::Test {
 
   CNICAdapter* Adapter() const { return form->Adapter(); }
   bool WaitPage(TPropertyPageFrame* p) {
-    return WaitFor([&] { return form->CurrentPage() == p; }, kGenerous);
+    return WaitUntil([&] { return form->CurrentPage() == p; }, kGenerous);
   }
   bool WaitLinkedTo(const std::string& ssid) {
-    return WaitFor(
+    return WaitUntil(
         [&] {
           WLStatus s{};
           if (!Adapter()) return false;
@@ -163,7 +163,7 @@ TEST_F(WizardFlow, AddAndEditWithRenameSurviveARestartInTheirOrder) {
   wiz->FrameConfirm1->BtnSave->Click();
   ASSERT_EQ(wiz->Current(), TWizPage::Active);
   wiz->FrameActive1->BtnActLater->Click();
-  ASSERT_TRUE(WaitFor([&] { return page->PlProfile->Visible(); }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return page->PlProfile->Visible(); }, kGenerous));
   EXPECT_FALSE(wiz->Visible());
   EXPECT_EQ(page->LvProf->RowCount(), rows) << "changed in place";
   EXPECT_EQ(Row("Home"), nullptr);
@@ -193,13 +193,13 @@ TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothi
       }
     return false;
   };
-  ASSERT_TRUE(WaitFor(select, kGenerous));
+  ASSERT_TRUE(WaitUntil(select, kGenerous));
   survey->BtnConnect->Click();
   ASSERT_EQ(form->CurrentPage(), page);
   ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);
   EXPECT_EQ(wiz->Flags(), kProfKeyOnly);
   ASSERT_TRUE(
-      WaitFor([&] { return GetFocus() == wiz->FrameWPAPSK1->EdtPhrase->Handle(); }, kGenerous))
+      WaitUntil([&] { return GetFocus() == wiz->FrameWPAPSK1->EdtPhrase->Handle(); }, kGenerous))
       << "the pass phrase takes the focus once the page shows";
   // Back on the first page leaves for the survey, which keeps its list.
   wiz->FrameWPAPSK1->BtnBack->Click();
@@ -326,7 +326,7 @@ TEST_F(WizardFlow, EnterEscapeAndTheFirstFocus) {
   // Escape presses Exit: back to the list, nothing stored.
   key = {GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
   ASSERT_TRUE(IsDialogMessageA(form->Handle(), &key));
-  ASSERT_TRUE(WaitFor([&] { return page->PlProfile->Visible(); }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return page->PlProfile->Visible(); }, kGenerous));
   EXPECT_FALSE(Adapter()->IsProfileExist("Default_1"));
   // Without the wizard the keys do nothing.
   key = {page->LvProf->Handle(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};

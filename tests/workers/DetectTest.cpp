@@ -42,7 +42,7 @@ class InterfaceKey {
 };
 
 void Idle(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
+  WaitUntil([] { return false; }, ms);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ TEST(Detection, PassesReportTheFirstPresentIdAndOnlyChanges) {
   fake::g->presentIds = "VID_BBBB VID_CCCC";
   NotifyRecorder rec;
   CThrdDetect detect(rec.Wnd());
-  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 3000));
   ASSERT_NE(detect.DevNotify.load(), nullptr);
   std::vector<DeviceRec> devs;
   detect.GetDevList(devs);
@@ -96,11 +96,11 @@ TEST(Detection, EmptyIdListProbesOnceAndIgnoreOffFromAnotherThreadStartsABurst) 
   NotifyRecorder rec;
   {
     CThrdDetect detect(rec.Wnd());
-    ASSERT_TRUE(PumpUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
     EXPECT_EQ(fake::g->detectIds, std::vector<std::string>{""});
     detect.SetIgnore(true);
     detect.SetIgnore(false);  // this thread does not own the detection window
-    EXPECT_TRUE(PumpUntil([&] { return fake::Count("DevDetect") == 2; }, 6000));
+    EXPECT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 2; }, 6000));
     EXPECT_TRUE(rec.Events(kNotifyDevice).empty());  // empty stays empty
   }
   EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() Thread Stop").size(), 1u);
@@ -112,22 +112,22 @@ TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
   fake::g->presentIds = "VID_1D4F&PID_0A71";
   NotifyRecorder rec;
   CThrdDetect detect(rec.Wnd());
-  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 3000));
   HWND wnd = detect.Window();
 
   SendMessageA(wnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 1; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 1; }, 2000));
   std::vector<DeviceRec> devs;
   detect.GetDevList(devs);
   EXPECT_TRUE(devs.empty());
   // The burst after resume finds the device again.
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 2; }, 6000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 2; }, 6000));
   SendMessageA(wnd, WM_POWER, PWR_SUSPENDRESUME, 0);
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 2; }, 2000));
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 3; }, 6000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 2; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 3; }, 6000));
 
   SendMessageA(wnd, 0x02B1, 2, 0);  // console disconnected
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 3; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesGone) == 3; }, 2000));
   EXPECT_TRUE(detect.Ignore);
   const int probes = fake::Count("DevDetect");
   SendMessageA(wnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
@@ -138,7 +138,7 @@ TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
 
   SendMessageA(wnd, 0x02B1, 1, 0);  // back: a burst finds the device
   EXPECT_FALSE(detect.Ignore);
-  EXPECT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 4; }, 6000));
+  EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 4; }, 6000));
 }
 
 TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
@@ -146,7 +146,7 @@ TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   fake::g->delayMs["DevDetect"] = 8000;
   NotifyRecorder rec;
   CThrdDetect detect(rec.Wnd());
-  ASSERT_TRUE(PumpUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
   const DWORD start = GetTickCount();
   detect.StopThread();
   const DWORD took = GetTickCount() - start;

@@ -15,18 +15,18 @@ TEST(WithSimulatedLibrary, UnplugEmptiesTheDeviceListAndPlugBringsItBack) {
     detect.GetDevList(list);
     return list;
   };
-  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 1; }, 5000));
   ASSERT_EQ(devices().size(), 1u);
   EXPECT_EQ(FieldText(devices()[0].HardwareId), "VID_1D4F&PID_0A71");
   EXPECT_EQ(FieldText(devices()[0].Description), "Ombrix 802.11a/b/g USB Wireless Adapter");
 
   lib.WriteWorld(false);
-  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 2; }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 2; }, 8000));
   EXPECT_TRUE(devices().empty());
   EXPECT_FALSE(env.LogLines("Remove HWID: USB\\VID_1D4F&PID_0A71\\OMX0001").empty());
 
   lib.WriteWorld(true);
-  ASSERT_TRUE(PumpUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 3; }, 8000));
+  ASSERT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 3; }, 8000));
   EXPECT_EQ(devices().size(), 1u);
   EXPECT_FALSE(env.LogLines("Arrival HWID: USB\\VID_1D4F&PID_0A71\\OMX0001").empty());
 }

@@ -1,0 +1,173 @@
+// Windows of our own classes and subclassed standard controls both reach
+// TWinControl::WndProc; a container hands the messages its children send it
+// (commands, notifications, colour requests) back to the child.
+#include <stdexcept>
+
+#include "app/Udebug.h"
+#include "ui/Ucontrol.h"
+
+namespace {
+
+const char kControlProp[] = "WuControl";
+
+}  // namespace
+
+TWinControl* TWinControl::FromHandle(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  return static_cast<TWinControl*>(GetPropA(hwnd, kControlProp));
+}
+
+const char* TWinControl::RegisterOwnClass(const char* name, UINT style, HCURSOR cursor) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  if (GetClassInfoExA(inst, name, &wc)) return name;
+  wc.cbSize = sizeof(wc);
+  wc.style = style;
+  wc.lpfnWndProc = &TWinControl::OwnClassProc;
+  wc.hInstance = inst;
+  wc.hCursor = cursor ? cursor : LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconA(inst, "MAINICON");
+  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.lpszClassName = name;
+  RegisterClassExA(&wc);
+  return name;
+}
+
+void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle,
+                               HWND parentWindow) {
+  HWND parent = parentWindow ? parentWindow : (Parent() ? Parent()->Handle() : nullptr);
+  HMENU id = nullptr;
+  if (style & WS_CHILD) {
+    id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()));
+    // Overlapping siblings (a panel over a list) must not paint over each other.
+    style |= WS_CLIPSIBLINGS;
+  }
+  if (visible_ && (style & WS_CHILD)) style |= WS_VISIBLE;
+  if (!enabled_) style |= WS_DISABLED;
+  inCreate_ = true;
+  HWND w = CreateWindowExA(exStyle, className, caption_.c_str(), style, Left(), Top(), Width(),
+                           Height(), parent, id, GetModuleHandleA(nullptr), this);
+  inCreate_ = false;
+  if (!w) {
+    LogError(GetLastError(), "CreateWindowEx(%s, %s)", className, Name().c_str());
+    throw std::runtime_error("Cannot create window " + Name());
+  }
+  if (!hwnd_) Attach(w);
+  WNDPROC current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(w, GWLP_WNDPROC));
+  if (current != &TWinControl::OwnClassProc) {
+    prevProc_ = current;
+    SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::SubclassProc));
+  }
+  SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+  // A later control lies above the earlier ones, as it does among graphic
+  // controls; the Tab key follows creation order on its own (SelectNext).
+  if (style & WS_CHILD)
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Windows may adjust the size (combo boxes, forms); keep what it made.
+  RECT r;
+  GetWindowRect(w, &r);
+  if (style & WS_CHILD) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  StoreBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TWinControl::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetPropA(hwnd, kControlProp, this);
+}
+
+LRESULT CALLBACK TWinControl::OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+    auto* self = static_cast<TWinControl*>(cs->lpCreateParams);
+    if (self) self->Attach(hwnd);
+  }
+  TWinControl* self = FromHandle(hwnd);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return Dispatch(self, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  TWinControl* self = FromHandle(hwnd);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return Dispatch(self, hwnd, msg, wp, lp);
+}
+
+LRESULT TWinControl::Dispatch(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCDESTROY) {
+    LRESULT r = self->DefaultProc(msg, wp, lp);
+    RemovePropA(hwnd, kControlProp);
+    if (self->prevProc_)
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->prevProc_));
+    self->prevProc_ = nullptr;
+    self->hwnd_ = nullptr;
+    return r;
+  }
+  // Nothing may unwind through the system's window code.
+  try {
+    return self->WndProc(msg, wp, lp);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(%s::WndProc %u): %s", self->Name().c_str(), msg, e.what());
+  } catch (...) {
+    LogWrite("Exception(%s::WndProc %u)", self->Name().c_str(), msg);
+  }
+  return 0;
+}
+
+LRESULT TWinControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (!hwnd_) return 0;
+  if (prevProc_) return CallWindowProcA(prevProc_, hwnd_, msg, wp, lp);
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+void TWinControl::ReleaseHandle() {
+  if (!hwnd_) return;
+  HWND w = hwnd_;
+  // From here on the window no longer reaches this half-destroyed object.
+  RemovePropA(w, kControlProp);
+  if (prevProc_) SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
+  hwnd_ = nullptr;
+  DestroyWindow(w);
+}
+
+bool TWinControl::HandleCommand(WORD, LRESULT&) {
+  return false;
+}
+bool TWinControl::HandleNotify(NMHDR*, LRESULT&) {
+  return false;
+}
+HBRUSH TWinControl::CtlColor(HDC, UINT) {
+  return nullptr;
+}
+
+bool TContainer::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (lp) {
+        TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp));
+        if (child && child != this && child->HandleCommand(HIWORD(wp), result)) return true;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lp);
+      TWinControl* child = header ? FromHandle(header->hwndFrom) : nullptr;
+      if (child && child != this && child->HandleNotify(header, result)) return true;
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp));
+      if (child && child != this) {
+        HBRUSH brush = child->CtlColor(reinterpret_cast<HDC>(wp), msg);
+        if (brush) {
+          result = reinterpret_cast<LRESULT>(brush);
+          return true;
+        }
+      }
+      break;
+    }
+  }
+  return false;
+}

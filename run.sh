@@ -23,7 +23,7 @@ if [ "${1:-}" = "--screenshot" ]; then
 fi
 
 wu_install
-wu_build --target WirelessUtility OMXWL omxwl_driver
+wu_build --target WirelessUtility OMXWL omxwl_driver helpfile
 
 wu_wine_env "$WU_BUILD/runprefix"
 cleanup() { wu_wine_stop; wu_xvfb_stop; }

@@ -6,7 +6,7 @@ WU_BUILD=${BUILD_DIR:-$WU_ROOT/build}
 case "$WU_BUILD" in /*) ;; *) WU_BUILD=$WU_ROOT/$WU_BUILD ;; esac
 
 WU_PACKAGES=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix googletest
-             wine wine32:i386 xvfb imagemagick nsis)
+             wine wine32:i386 xvfb imagemagick nsis fp-utils)
 
 wu_sudo() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -93,13 +93,16 @@ wu_xvfb_stop() {
 # Copies into $WU_BUILD/stage what the program reads beside itself, and the
 # simulated driver file to where the library says the driver lives (inside
 # the current WINEPREFIX). Needs the targets WirelessUtility, OMXWL and
-# omxwl_driver.
+# omxwl_driver (and helpfile for the help file).
 wu_stage() {
   WU_STAGE=$WU_BUILD/stage
   mkdir -p "$WU_STAGE"
   cp "$WU_BUILD/bin/WirelessUtility.exe" "$WU_BUILD/bin/OMXWL.DLL" "$WU_STAGE/"
-  cp "$WU_ROOT/data/WirelessUtility.bin" "$WU_ROOT/data/WirelessUtility.ini" \
-     "$WU_ROOT/data/OMXWL.world" "$WU_STAGE/"
+  cp "$WU_ROOT/data/WirelessUtility.bin" "$WU_ROOT"/data/*.ini "$WU_ROOT/data/OMXWL.world" \
+     "$WU_STAGE/"
+  if [ -f "$WU_BUILD/bin/WirelessUtility.chm" ]; then
+    cp "$WU_BUILD/bin/WirelessUtility.chm" "$WU_STAGE/"
+  fi
   local drivers="$WINEPREFIX/drive_c/windows/system32/drivers"
   mkdir -p "$drivers"
   cp "$WU_BUILD/bin/OMXWLNT.SYS" "$drivers/OMXWLNT.SYS"

@@ -107,6 +107,16 @@ shot profile
 tab 3
 shot adapter
 
+# The throughput chart from the link page; it moves with every status sample.
+tab 0
+click 545 133 1
+chart=$(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main" | head -1)
+sleep 20
+import -display "$DISPLAY" -window "$chart" "$out/chart.png"
+echo "  chart.png"
+xdotool key --window "$chart" Escape
+sleep 1
+
 # The wizard, from the profile page's Add: network type, security choice,
 # then each kind of security page, the bands, the summary and activation.
 tab 2

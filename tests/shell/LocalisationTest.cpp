@@ -1,0 +1,282 @@
+// The German string file in the real windows: every caption of the main
+// window, its pages, the wizard's pages, the chart, the about box and the
+// message box fits its control at the shipped layout, and none is left in
+// English. The help button opens the help viewer, or says why it cannot.
+#include <optional>
+#include <set>
+
+#include "pages/station/Uformchart.h"
+#include "pages/station/Uframeprofile.h"
+#include "pages/wizard/Uframedot11.h"
+#include "pages/wizard/Uframenettype.h"
+#include "pages/wizard/Uframeprofset.h"
+#include "shell/Uformabout.h"
+#include "shell/Uformmsgbox.h"
+#include "tformmain_support.h"
+#include "ui/Upicbutton.h"
+#include "ui/Usortlv.h"
+
+using namespace mainwin;
+
+namespace {
+
+const std::string kDataDir = std::string("Z:") + WU_SOURCE_DIR + "\\data\\";
+
+// Lines of a text with LF or CR LF ends.
+std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Every value of a string file: a caption that is none of them was not
+// translated.
+std::set<std::string> Values(const std::string& path) {
+  std::set<std::string> out;
+  for (const std::string& line : TextLines(ReadText(path))) {
+    const size_t eq = line.find('=');
+    if (line.empty() || line[0] == ';' || line[0] == '[' || eq == std::string::npos) continue;
+    out.insert(line.substr(eq + 1));
+  }
+  return out;
+}
+
+std::string PathOf(const TComponent* c) {
+  std::string path = c->Name();
+  for (const TComponent* o = c->Owner(); o; o = o->Owner()) path = o->Name() + "." + path;
+  return path;
+}
+
+// Checks the captions of every component owned, at any depth, by root.
+class CaptionCheck {
+ public:
+  explicit CaptionCheck(const std::set<std::string>& translated) : translated_(translated) {}
+
+  void Walk(const TComponent* root) {
+    for (const TComponent* c : root->Components()) {
+      Check(c);
+      Walk(c);
+    }
+  }
+
+  // A caption the control shows at some other time (a heading per mode).
+  void Fits(TControl* control, const std::string& caption) {
+    const std::string saved = control->Caption();
+    control->SetCaption(caption);
+    Check(control);
+    control->SetCaption(saved);
+  }
+
+  std::vector<std::string> CutOff, English, Outside;
+  int Checked = 0;
+
+ private:
+  void Check(const TComponent* c) {
+    auto* control = const_cast<TComponent*>(c)->AsControl();
+    if (control) CheckPlace(control);
+    if (!control || control->Caption().empty()) {
+      if (c->Kind() == TKind::ListView) CheckColumns(static_cast<const TSortLv*>(c));
+      return;
+    }
+    const std::string caption = control->Caption();
+    int need = 0, room = control->Width();
+    switch (c->Kind()) {
+      case TKind::Label:
+      case TKind::ValueLabel:
+      case TKind::TabLabel: {
+        auto* label = static_cast<TLabel*>(control);
+        const SIZE size = label->MeasureCaption();
+        if (label->WordWrap()) {
+          need = size.cy;
+          room = label->Height();
+        } else {
+          need = size.cx;
+        }
+        break;
+      }
+      case TKind::CheckBox:
+      case TKind::RadioButton:
+        need = control->TextExtent(caption).cx + GetSystemMetrics(SM_CXMENUCHECK) + 4;
+        break;
+      case TKind::PicButton:
+      case TKind::Panel:
+        need = control->TextExtent(caption).cx + 8;
+        break;
+      default:
+        return;
+    }
+    ++Checked;
+    if (need > room)
+      CutOff.push_back(PathOf(c) + " \"" + caption + "\" needs " + std::to_string(need) +
+                       ", has " + std::to_string(room));
+    if (control->Visible() && HasLetters(caption) && !translated_.count(caption) &&
+        !SetOnEntry(c->Name()))
+      English.push_back(PathOf(c) + " \"" + caption + "\"");
+  }
+
+  // A longer caption pushes the value beside it to the right: it must stay
+  // inside its page, with room for a value.
+  void CheckPlace(const TControl* control) {
+    const TControl* parent = control->Parent();
+    if (!parent || control->Kind() == TKind::Form) return;
+    if (control->Left() < 0 || control->Left() + control->Width() > parent->Width())
+      Outside.push_back(PathOf(control) + " at " + std::to_string(control->Left()) + "+" +
+                        std::to_string(control->Width()) + " in " +
+                        std::to_string(parent->Width()));
+    switch (control->Kind()) {
+      case TKind::ValueLabel:
+      case TKind::Edit:
+      case TKind::ComboBox:
+        if (control->Width() < 40)
+          Outside.push_back(PathOf(control) + " is " + std::to_string(control->Width()) +
+                            " wide");
+        break;
+      default:
+        break;
+    }
+  }
+
+  static bool HasLetters(const std::string& text) {
+    for (unsigned char ch : text)
+      if (IsCharAlphaA(static_cast<char>(ch))) return true;
+    return false;
+  }
+  // Placeholders that the page replaces whenever it is entered: the
+  // wizard's heading per mode, the band names from the shared words.
+  static bool SetOnEntry(const std::string& name) {
+    return name == "LbEdtMode" || name.rfind("LbBand", 0) == 0;
+  }
+
+  void CheckColumns(const TSortLv* list) {
+    for (int i = 0; i < list->ColumnCount(); ++i) {
+      const std::string caption = list->ColumnCaption(i);
+      if (caption.empty()) continue;
+      ++Checked;
+      // Header text sits between two margins of about six pixels.
+      if (list->TextExtent(caption).cx + 12 > list->ColumnWidth(i))
+        CutOff.push_back(PathOf(list) + " column " + std::to_string(i) + " \"" + caption + "\"");
+      if (HasLetters(caption) && !translated_.count(caption))
+        English.push_back(PathOf(list) + " \"" + caption + "\"");
+    }
+  }
+
+  const std::set<std::string>& translated_;
+};
+
+std::string Lines(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& s : items) out += "\n  " + s;
+  return out;
+}
+
+class GermanWindows : public ::testing::Test {
+ protected:
+  GermanWindows() : check(german) {}
+  void TearDown() override { delete form; }
+
+  std::set<std::string> german = Values(kDataDir + "WirelessUtility.de.ini");
+  MainWindowEnv env{"StringFile=" + kDataDir + "WirelessUtility.de.ini\r\n", 7};
+  TFormMain* form = nullptr;
+  CaptionCheck check;
+};
+
+TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
+  ASSERT_EQ(g_GlobalVar.StrFileRead("FrameSurvey", "LbSiteInfo", ""), "Netzwerkdetails");
+  form = new TFormMain(nullptr);
+  check.Walk(form);
+
+  // Headings that change with the mode the page is in.
+  TFrameProfSet* wizard = form->FrameProfile1->FrameProfSet1;
+  check.Fits(wizard->FrameNetType1->LbEdtMode,
+             g_GlobalVar.StrFileRead("FrameNetType", "LbAdd", ""));
+  check.Fits(wizard->FrameNetType1->LbEdtMode,
+             g_GlobalVar.StrFileRead("FrameNetType", "LbEdt", ""));
+  check.Fits(wizard->FrameDot111->LbInner,
+             g_GlobalVar.StrFileRead("FrameDot11", "LbInnerPEAP", ""));
+  check.Fits(wizard->FrameDot111->LbInner, g_GlobalVar.StrFileRead("FrameDot11", "LbInner", ""));
+
+  TFormChart chart;
+  check.Walk(&chart);
+  TFormAbout about;
+  check.Walk(&about);
+  TFormMsgBox box;
+  for (int buttons : {MB_OK, MB_OKCANCEL, MB_YESNO}) {
+    box.Prepare(nullptr, g_GlobalVar.StrFileRead("Message", "ErEmySSID", ""), buttons);
+    check.Walk(&box);
+  }
+
+  // Only a walk that reached the pages proves anything.
+  EXPECT_GT(check.Checked, 150);
+  EXPECT_TRUE(check.CutOff.empty()) << "cut off:" << Lines(check.CutOff);
+  EXPECT_TRUE(check.English.empty()) << "not translated:" << Lines(check.English);
+  EXPECT_TRUE(check.Outside.empty()) << "out of place:" << Lines(check.Outside);
+}
+
+TEST_F(GermanWindows, TrayMenuIsGerman) {
+  form = new TFormMain(nullptr);
+  form->PrepareTrayMenu();
+  EXPECT_EQ(form->MenuItClose->Caption(), "Beenden");
+  EXPECT_TRUE(german.count(form->MenuItWZC->Caption())) << form->MenuItWZC->Caption();
+}
+
+class HelpButton : public ::testing::Test {
+ protected:
+  static HWND Viewer() {
+    for (HWND w : WindowsOf(GetCurrentProcessId(), "HH Parent"))
+      if (IsWindowVisible(w)) return w;
+    return nullptr;
+  }
+  void TearDown() override {
+    if (HWND w = Viewer()) DestroyWindow(w);
+    delete form;
+    env.reset();
+  }
+  std::optional<MainWindowEnv> env;
+  TFormMain* form = nullptr;
+};
+
+TEST_F(HelpButton, OpensTheShippedHelpFileInTheViewer) {
+  // The settings file as shipped, beside a copy of the built help file.
+  EXPECT_NE(ReadText(kDataDir + "WirelessUtility.bin").find("\nHelpFile=WirelessUtility.chm"),
+            std::string::npos);
+  env.emplace("HelpFile=WirelessUtility.chm\r\n");
+  ASSERT_TRUE(CopyFileA((ModuleDir() + "WirelessUtility.chm").c_str(),
+                        (g_GlobalVar.ExeDir + "WirelessUtility.chm").c_str(), FALSE));
+  form = new TFormMain(nullptr);
+  form->Show();
+  form->BtnHelp->Click();
+  HWND viewer = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (viewer = Viewer()) != nullptr; }, kGenerous));
+  char title[128] = {};
+  GetWindowTextA(viewer, title, sizeof title);
+  EXPECT_STREQ(title, "Ombrix Wireless Utility Help");
+  EXPECT_EQ(TFormBase::TopModalForm(), nullptr);
+  DestroyWindow(viewer);
+}
+
+TEST_F(HelpButton, AMissingHelpFileIsReportedNotIgnored) {
+  env.emplace("HelpFile=NoSuchHelp.chm\r\n");
+  form = new TFormMain(nullptr);
+  form->Show();
+  std::string text;
+  Every(20, [&] {
+    auto* box = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
+    if (!box) return false;
+    text = box->LbMsg->Caption();
+    box->BtnOk->Click();
+    return true;
+  });
+  form->BtnHelp->Click();
+  EXPECT_EQ(text, "The help file " + g_GlobalVar.ExeDir + "NoSuchHelp.chm could not be opened.");
+  EXPECT_EQ(Viewer(), nullptr);
+}
+
+}  // namespace

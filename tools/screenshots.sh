@@ -114,7 +114,7 @@ chart=$(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main" | hea
 sleep 20
 import -display "$DISPLAY" -window "$chart" "$out/chart.png"
 echo "  chart.png"
-xdotool key --window "$chart" Escape
+xdotool key Escape
 sleep 1
 
 # The wizard, from the profile page's Add: network type, security choice,
@@ -160,7 +160,7 @@ bar 0 1.5
 tray=$(find_window "Wine System Tray")
 xdotool mousemove --window "$tray" 9 10 sleep 0.3 mousedown 3 sleep 0.5 mouseup 3
 sleep 1.5
-import -display "$DISPLAY" -window root -crop 200x90+0+0 +repage "$out/traymenu.png"
+import -display "$DISPLAY" -window root -crop 320x120+0+0 +repage -trim +repage "$out/traymenu.png"
 echo "  traymenu.png"
 xdotool key Escape
 sleep 0.5

@@ -13,6 +13,20 @@
 
 namespace {
 
+// The user-interface thread's total wait for the library lock, in
+// microseconds, kept as a property of the main window so that a tool can
+// tell time spent waiting on the library from time spent in the program.
+void NoteLockWait(HWND owner, LARGE_INTEGER start) {
+  if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId()) return;
+  static unsigned long long totalUs = 0;
+  LARGE_INTEGER now, freq;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&freq);
+  totalUs += static_cast<unsigned long long>(now.QuadPart - start.QuadPart) * 1000000 /
+             static_cast<unsigned long long>(freq.QuadPart);
+  SetPropA(owner, "WuLibLockWaitUs", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(totalUs)));
+}
+
 // The profile record's name holds 64 characters, its network name 32.
 constexpr size_t kNameChars = sizeof(WLProfile::ProfileName) - 1;
 constexpr size_t kSsidChars = sizeof(WLProfile::Ssid1) - 1;
@@ -102,7 +116,13 @@ bool CNICAdapter::LockLib(const char* /*caller*/) {
   HANDLE sync = g_OmxLib.SynchEvent;
   if (!sync || !StopEvent || !g_OmxLib.IsBound()) return false;
   HANDLE handles[2] = {sync, StopEvent};
-  DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+  DWORD r = WaitForMultipleObjects(2, handles, FALSE, 0);
+  if (r == WAIT_TIMEOUT) {
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    NoteLockWait(OwnerWnd, start);
+  }
   if (r == WAIT_OBJECT_0) {
     libHolder_ = GetCurrentThreadId();
     return true;

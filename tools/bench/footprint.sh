@@ -55,9 +55,10 @@ for i in $(seq 1 "$scans"); do wb click Scan --cycle >/dev/null || echo "scan $i
 sleep 2
 report "after $scans scans"
 
-wb page profile
-sleep 2
 for i in $(seq 1 "$connects"); do
+  # Activating shows the link page; the profile page keeps its selection.
+  wb page profile
+  sleep 0.3
   wb click Activate >/dev/null || echo "connection $i: no Activate button"
   sleep 1.5
 done

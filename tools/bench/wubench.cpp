@@ -7,8 +7,9 @@
 //   wubench click CAPTION [--cycle] press a button; --cycle waits until it was
 //                                   disabled and is enabled again (a scan)
 //   wubench items                   rows of the first list view on show
-//   wubench ping STOPFILE           pings the window every 10 ms until STOPFILE
-//                                   exists, then prints the longest wait
+//   wubench ping STOPFILE [TITLE]   pings the window (or the top-level window
+//                                   TITLE) every 10 ms until STOPFILE exists,
+//                                   then prints the longest wait
 #include <windows.h>
 // (needs the types of windows.h)
 #include <commctrl.h>
@@ -87,8 +88,8 @@ bool WaitUntil(bool (*done)(HWND, const char*), HWND main, const char* arg, DWOR
   return true;
 }
 
-int Ping(const char* stopFile) {
-  HWND main = MainWindow(20000);
+int Ping(const char* stopFile, const char* title) {
+  HWND main = title ? FindWindowA(nullptr, title) : MainWindow(20000);
   if (!main) return std::puts("no main window"), 2;
   double longest = 0, longestLock = 0, total = 0;
   long pings = 0, slow = 0;
@@ -118,7 +119,7 @@ int Ping(const char* stopFile) {
 int main(int argc, char** argv) {
   if (argc < 2) return std::puts("usage: wubench wait|show|hide|page|click|items|ping ..."), 1;
   const std::string cmd = argv[1];
-  if (cmd == "ping" && argc > 2) return Ping(argv[2]);
+  if (cmd == "ping" && argc > 2) return Ping(argv[2], argc > 3 ? argv[3] : nullptr);
   HWND main = MainWindow(cmd == "wait" ? 20000 : 5000);
   if (!main) return std::puts("no main window"), 2;
   if (cmd == "wait") return 0;

@@ -67,7 +67,8 @@ StringFile Parse(const std::string& path) {
 
 // The printf conversions of a text, "%%" left out: "%s", "%d", "%5.1f", ...
 std::vector<std::string> Placeholders(const std::string& text) {
-  static const std::regex conversion("%[-+ #0]*[0-9*]*(\\.[0-9*]+)?(hh|h|ll|l|L|z|j|t|I64)?[a-zA-Z%]");
+  static const std::regex conversion(
+      "%[-+ #0]*[0-9*]*(\\.[0-9*]+)?(hh|h|ll|l|L|z|j|t|I64)?[a-zA-Z%]");
   std::vector<std::string> out;
   for (auto it = std::sregex_iterator(text.begin(), text.end(), conversion);
        it != std::sregex_iterator(); ++it) {

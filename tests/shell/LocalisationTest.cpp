@@ -115,8 +115,8 @@ class CaptionCheck {
     }
     ++Checked;
     if (need > room)
-      CutOff.push_back(PathOf(c) + " \"" + caption + "\" needs " + std::to_string(need) +
-                       ", has " + std::to_string(room));
+      CutOff.push_back(PathOf(c) + " \"" + caption + "\" needs " + std::to_string(need) + ", has " +
+                       std::to_string(room));
     if (control->Visible() && HasLetters(caption) && !translated_.count(caption) &&
         !SetOnEntry(c->Name()))
       English.push_back(PathOf(c) + " \"" + caption + "\"");
@@ -136,8 +136,7 @@ class CaptionCheck {
       case TKind::Edit:
       case TKind::ComboBox:
         if (control->Width() < 40)
-          Outside.push_back(PathOf(control) + " is " + std::to_string(control->Width()) +
-                            " wide");
+          Outside.push_back(PathOf(control) + " is " + std::to_string(control->Width()) + " wide");
         break;
       default:
         break;

@@ -70,8 +70,9 @@ void Run(const char* test, uint32_t defaultSeed, int defaultCases, Body&& body, 
     const uint32_t seed = first + static_cast<uint32_t>(i);
     CurrentSeed() = seed;
     std::mt19937 rng(seed);
-    const std::string replay = std::string(test) + ": replay with WU_FUZZ_SEED=" +
-                               std::to_string(seed) + " WU_FUZZ_ITERATIONS=1";
+    const std::string replay = std::string(test) +
+                               ": replay with WU_FUZZ_SEED=" + std::to_string(seed) +
+                               " WU_FUZZ_ITERATIONS=1";
     ::testing::ScopedTrace trace(__FILE__, __LINE__, replay);
     body(rng, seed);
     if (::testing::Test::HasFatalFailure()) break;
@@ -92,24 +93,61 @@ inline bool Chance(std::mt19937& rng, uint32_t percent) {
 
 // Numbers that break careless readers: limits, signs, overflow, junk.
 inline std::string HostileNumber(std::mt19937& rng) {
-  static const char* const kTexts[] = {
-      "0",          "1",           "-1",          "2147483647",           "2147483648",
-      "-2147483648", "-2147483649", "4294967295", "4294967296",           "99999999999999999999",
-      "0x7fffffff", "0xFFFFFFFF",  "0x",          "+",                    "-",
-      " 12 ",       "1e9",         "12abc",       "--5",                  "0000000000000000000000042",
-      "256",        "65535",       "65536",       "-32768",               "",
-      "1,2",        "\"7\"",       "%d",          "9223372036854775807", "-9223372036854775808"};
+  static const char* const kTexts[] = {"0",
+                                       "1",
+                                       "-1",
+                                       "2147483647",
+                                       "2147483648",
+                                       "-2147483648",
+                                       "-2147483649",
+                                       "4294967295",
+                                       "4294967296",
+                                       "99999999999999999999",
+                                       "0x7fffffff",
+                                       "0xFFFFFFFF",
+                                       "0x",
+                                       "+",
+                                       "-",
+                                       " 12 ",
+                                       "1e9",
+                                       "12abc",
+                                       "--5",
+                                       "0000000000000000000000042",
+                                       "256",
+                                       "65535",
+                                       "65536",
+                                       "-32768",
+                                       "",
+                                       "1,2",
+                                       "\"7\"",
+                                       "%d",
+                                       "9223372036854775807",
+                                       "-9223372036854775808"};
   if (Chance(rng, 70)) return kTexts[Below(rng, sizeof kTexts / sizeof kTexts[0])];
   return std::to_string(static_cast<int32_t>(rng()));
 }
 
 // Texts with printf conversions, quotes, separators, control and high bytes.
 inline std::string HostileText(std::mt19937& rng, size_t maxLength) {
-  static const char* const kPieces[] = {
-      "%s", "%n", "%d", "%x", "%%", "%", "%1$s", "%99999s", "%.*s", "\\n", "\"", "'", "=",
-      ";",  "[",  "]",  ",",  " ",  "\t", "\r", "\n", "\x01", "\x7f", "\xe4", "\xff", "(EditingProfile)",
-      "ANY", "..\\..\\", "C:\\", "&", "#", "{}", "\\"};
-  const size_t length = Chance(rng, 10) ? maxLength : Below(rng, static_cast<uint32_t>(maxLength) + 1);
+  static const char* const kPieces[] = {"%s",   "%n",
+                                        "%d",   "%x",
+                                        "%%",   "%",
+                                        "%1$s", "%99999s",
+                                        "%.*s", "\\n",
+                                        "\"",   "'",
+                                        "=",    ";",
+                                        "[",    "]",
+                                        ",",    " ",
+                                        "\t",   "\r",
+                                        "\n",   "\x01",
+                                        "\x7f", "\xe4",
+                                        "\xff", "(EditingProfile)",
+                                        "ANY",  "..\\..\\",
+                                        "C:\\", "&",
+                                        "#",    "{}",
+                                        "\\"};
+  const size_t length =
+      Chance(rng, 10) ? maxLength : Below(rng, static_cast<uint32_t>(maxLength) + 1);
   std::string s;
   while (s.size() < length) {
     if (Chance(rng, 30)) {

@@ -33,8 +33,8 @@ struct Hostile {
 Hostile* h = nullptr;
 
 int32_t HostileCount() {
-  static const int32_t kCounts[] = {-1, 0, 1, 255, 256, 257, 511, 512, 513, 100000, INT32_MAX,
-                                    INT32_MIN};
+  static const int32_t kCounts[] = {-1,  0,   1,   255,    256,       257,
+                                    511, 512, 513, 100000, INT32_MAX, INT32_MIN};
   const uint32_t r = h->Draw();
   return r % 3 ? static_cast<int32_t>(r % 40) : kCounts[(r / 3) % 12];
 }
@@ -146,101 +146,119 @@ bool ZeroBssid(const SiteEntry& e) {
 }  // namespace
 
 TEST(HostileLibrary, RandomRecordsCountsAndTextsStayInsideTheBuffers) {
-  fuzz::Run("HostileLibrary.RandomRecordsCountsAndTextsStayInsideTheBuffers", 4400, 15,
-            [](std::mt19937& rng, uint32_t seed) {
-              TestEnv env;
-              Hostile hostile;
-              h = &hostile;
-              hostile.rng.seed(seed);
-              hostile.profiles = static_cast<int>(fuzz::Below(rng, 8));
-              hostile.endless = fuzz::Chance(rng, 5);
-              hostile.certs.resize(fuzz::Below(rng, 4));
-              for (CertEntry& c : hostile.certs) fuzz::Scramble(rng, &c, sizeof c);
-              ASSERT_TRUE(g_OmxLib.BindTable(HostileTable()));
+  fuzz::Run(
+      "HostileLibrary.RandomRecordsCountsAndTextsStayInsideTheBuffers", 4400, 15,
+      [](std::mt19937& rng, uint32_t seed) {
+        TestEnv env;
+        Hostile hostile;
+        h = &hostile;
+        hostile.rng.seed(seed);
+        hostile.profiles = static_cast<int>(fuzz::Below(rng, 8));
+        hostile.endless = fuzz::Chance(rng, 5);
+        hostile.certs.resize(fuzz::Below(rng, 4));
+        for (CertEntry& c : hostile.certs) fuzz::Scramble(rng, &c, sizeof c);
+        ASSERT_TRUE(g_OmxLib.BindTable(HostileTable()));
 
-              {
-                CNICAdapter a(nullptr, 0, TestEnv::Device());
-                EXPECT_EQ(a.MacAddress.size(), 17u);
-                EXPECT_LE(a.Domain.size(), 256u);
+        {
+          CNICAdapter a(nullptr, 0, TestEnv::Device());
+          EXPECT_EQ(a.MacAddress.size(), 17u);
+          EXPECT_LE(a.Domain.size(), 256u);
 
-                std::vector<WLProfile> list;
-                a.GetProfileList(kStationList, list);
-                EXPECT_LE(list.size(), 4096u);
-                for (const WLProfile& p : list) {
-                  ASSERT_TRUE(memchr(p.ProfileName, 0, sizeof p.ProfileName));
-                  EXPECT_EQ(FieldText(p.NetInfo.NI_sz_CurProfile), FieldText(p.ProfileName));
-                }
-                EXPECT_EQ(env.Reg("ProfCount"), "#" + std::to_string(list.size()));
+          std::vector<WLProfile> list;
+          a.GetProfileList(kStationList, list);
+          EXPECT_LE(list.size(), 4096u);
+          for (const WLProfile& p : list) {
+            ASSERT_TRUE(memchr(p.ProfileName, 0, sizeof p.ProfileName));
+            EXPECT_EQ(FieldText(p.NetInfo.NI_sz_CurProfile), FieldText(p.ProfileName));
+          }
+          EXPECT_EQ(env.Reg("ProfCount"), "#" + std::to_string(list.size()));
 
-                // Sites: sound entries only, each once.
-                std::vector<SiteEntry> sites;
-                a.GetSiteList(sites);
-                EXPECT_LE(sites.size(), static_cast<size_t>(kMaxSiteEntries));
-                std::set<std::string> seen;
-                for (const SiteEntry& e : sites) {
-                  ASSERT_GE(e.SsidLength, 1u);
-                  ASSERT_LE(e.SsidLength, 32u);
-                  EXPECT_NE(e.Ssid[0], 0);
-                  EXPECT_FALSE(ZeroBssid(e));
-                  const std::string id(reinterpret_cast<const char*>(e.Ssid), e.SsidLength);
-                  EXPECT_TRUE(
-                      seen.insert(id + std::string(reinterpret_cast<const char*>(e.Bssid), 6))
-                          .second);
-                  WLProfile joined;
-                  a.SiteToProfile(e, joined);
-                  EXPECT_TRUE(memchr(joined.Ssid1, 0, sizeof joined.Ssid1));
-                }
-                SiteEntry garbage;
-                fuzz::Scramble(rng, &garbage, sizeof garbage);
-                WLProfile joined;
-                a.SiteToProfile(garbage, joined);
-                EXPECT_TRUE(memchr(joined.Ssid1, 0, sizeof joined.Ssid1));
+          // Sites: sound entries only, each once.
+          std::vector<SiteEntry> sites;
+          a.GetSiteList(sites);
+          EXPECT_LE(sites.size(), static_cast<size_t>(kMaxSiteEntries));
+          std::set<std::string> seen;
+          for (const SiteEntry& e : sites) {
+            ASSERT_GE(e.SsidLength, 1u);
+            ASSERT_LE(e.SsidLength, 32u);
+            EXPECT_NE(e.Ssid[0], 0);
+            EXPECT_FALSE(ZeroBssid(e));
+            const std::string id(reinterpret_cast<const char*>(e.Ssid), e.SsidLength);
+            EXPECT_TRUE(
+                seen.insert(id + std::string(reinterpret_cast<const char*>(e.Bssid), 6)).second);
+            WLProfile joined;
+            a.SiteToProfile(e, joined);
+            EXPECT_TRUE(memchr(joined.Ssid1, 0, sizeof joined.Ssid1));
+          }
+          SiteEntry garbage;
+          fuzz::Scramble(rng, &garbage, sizeof garbage);
+          WLProfile joined;
+          a.SiteToProfile(garbage, joined);
+          EXPECT_TRUE(memchr(joined.Ssid1, 0, sizeof joined.Ssid1));
 
-                // Channels: never more than the caller's capacity is written.
-                for (bool softAP : {false, true}) {
-                  const int capacity = static_cast<int>(fuzz::Below(rng, 600));
-                  std::vector<int32_t> out(capacity + 8, 0x0BADF00D);
-                  const int32_t bands = static_cast<int32_t>(rng());
-                  const int n = softAP ? a.GetSoftAPAllowedCh(out.data(), capacity, bands)
-                                       : a.GetAllowedCh(out.data(), capacity, bands);
-                  EXPECT_GE(n, 0);
-                  EXPECT_LE(n, kMaxChannels);
-                  const int written = n <= capacity ? n : 0;
-                  for (int i = written; i < capacity + 8; ++i)
-                    ASSERT_EQ(out[i], 0x0BADF00D) << "entry " << i << " of " << capacity;
-                }
-                EXPECT_FALSE(hostile.domainUnterminated);
+          // Channels: never more than the caller's capacity is written.
+          for (bool softAP : {false, true}) {
+            const int capacity = static_cast<int>(fuzz::Below(rng, 600));
+            std::vector<int32_t> out(capacity + 8, 0x0BADF00D);
+            const int32_t bands = static_cast<int32_t>(rng());
+            const int n = softAP ? a.GetSoftAPAllowedCh(out.data(), capacity, bands)
+                                 : a.GetAllowedCh(out.data(), capacity, bands);
+            EXPECT_GE(n, 0);
+            EXPECT_LE(n, kMaxChannels);
+            const int written = n <= capacity ? n : 0;
+            for (int i = written; i < capacity + 8; ++i)
+              ASSERT_EQ(out[i], 0x0BADF00D) << "entry " << i << " of " << capacity;
+          }
+          EXPECT_FALSE(hostile.domainUnterminated);
 
-                std::vector<CertEntry> certs;
-                a.GetCertificateList(certs, 1);
-                EXPECT_LE(certs.size(), hostile.certs.size());
+          std::vector<CertEntry> certs;
+          a.GetCertificateList(certs, 1);
+          EXPECT_LE(certs.size(), hostile.certs.size());
 
-                // Status samples as the pages turn them into texts and lamps.
-                a.CollectStatus();
-                WLStatus s;
-                a.GetStatus(s);
-                EXPECT_GE(stationlogic::LampCount(s.SignalLevel), 0);
-                stationlogic::RateText(s.TxRate, "Mbps");
-                stationlogic::KbitRate(s.TxCounter, s.RxCounter, static_cast<uint32_t>(rng()));
-                EXPECT_GE(CFAGlobalVar::SignalPercent(s.SignalLevel), 0);
-                EXPECT_LE(CFAGlobalVar::SignalPercent(s.SignalLevel), 100);
+          // Status samples as the pages turn them into texts and lamps.
+          a.CollectStatus();
+          WLStatus s;
+          a.GetStatus(s);
+          EXPECT_GE(stationlogic::LampCount(s.SignalLevel), 0);
+          stationlogic::RateText(s.TxRate, "Mbps");
+          stationlogic::KbitRate(s.TxCounter, s.RxCounter, static_cast<uint32_t>(rng()));
+          EXPECT_GE(CFAGlobalVar::SignalPercent(s.SignalLevel), 0);
+          EXPECT_LE(CFAGlobalVar::SignalPercent(s.SignalLevel), 100);
 
-                // A connection with a profile of random bytes: the last
-                // applied profile is stored with every text terminated.
-                // (Only some cases: a good connection waits a second by design.)
-                if (!fuzz::Chance(rng, 20)) return;
-                WLProfile wild;
-                fuzz::Scramble(rng, &wild, sizeof wild);
-                wild.ApplyNetwork = 0;  // a failed restart waits ten seconds
-                a.Connect(wild);
-                EXPECT_TRUE(PumpUntil(
-                    [&] { return !env.LogLines("CNICAdapter::DoConnect() end").empty(); }, 20000));
-                WLProfile last{};
-                if (g_GlobalVar.ProfFromIniFile("LastApplyProf", last)) {
-                  EXPECT_TRUE(memchr(last.ProfileName, 0, sizeof last.ProfileName));
-                  EXPECT_TRUE(memchr(last.WPAPassphrase, 0, sizeof last.WPAPassphrase));
-                }
-              }
-              h = nullptr;
-            });
+          // A connection with a profile of random bytes: the last
+          // applied profile is stored with every text terminated.
+          // (Only some cases: a good connection waits a second by design.)
+          if (!fuzz::Chance(rng, 20)) return;
+          WLProfile wild;
+          fuzz::Scramble(rng, &wild, sizeof wild);
+          wild.ApplyNetwork = 0;  // a failed restart waits ten seconds
+          a.Connect(wild);
+          EXPECT_TRUE(PumpUntil(
+              [&] { return !env.LogLines("CNICAdapter::DoConnect() end").empty(); }, 20000));
+          WLProfile last{};
+          if (g_GlobalVar.ProfFromIniFile("LastApplyProf", last)) {
+            EXPECT_TRUE(memchr(last.ProfileName, 0, sizeof last.ProfileName));
+            EXPECT_TRUE(memchr(last.WPAPassphrase, 0, sizeof last.WPAPassphrase));
+          }
+        }
+        h = nullptr;
+      });
+}
+
+TEST(HostileLibrary, AnAbsurdCertificateCountIsCutToTheMostAStoreCanHold) {
+  TestEnv env;
+  static std::vector<CertEntry> store(1024);
+  for (size_t i = 0; i < store.size(); ++i) SetField(store[i].Name, "cert" + std::to_string(i));
+  OmxEntryTable t = fake::Table();
+  t.OMXWL_EnumCertificates = [](const CertEntry** entries, int32_t) -> int32_t __stdcall {
+    *entries = store.data();
+    return INT32_MAX;
+  };
+  ASSERT_TRUE(g_OmxLib.BindTable(t));
+  CNICAdapter a(nullptr, CmdService, TestEnv::Device());
+  std::vector<CertEntry> certs;
+  a.GetCertificateList(certs, 1);
+  ASSERT_EQ(certs.size(), store.size());
+  EXPECT_EQ(FieldText(certs.back().Name), "cert1023");
+  EXPECT_EQ(env.LogLines("GetCertificateList: 2147483647 entries cut to 1024").size(), 1u);
 }

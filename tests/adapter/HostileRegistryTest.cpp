@@ -11,13 +11,12 @@
 namespace {
 
 const char* const kNames[] = {
-    "Domain",       "SupportMode",  "DefBand",       "DefChB",        "DefChA",
-    "DefProfName",  "DefProfSSID",  "DefAPBand",     "DefAPChB",      "DefAPChA",
-    "DefAPProfName", "DefAPProfSSID", "ProfName",    "ProfSSID",      "APProfName",
-    "APProfSSID",   "EnableAntenna", "EnableZeroCfg", "AntennaMode",  "EnableAdHocG",
-    "AdHocB",       "AdHocG",       "AdHocA",        "NicDesc",       "ProfCount",
-    "Prof0",        "Prof1",        "Prof2",         "LastProf",      "AutoRenewIP",
-    "InitConnect",  "TxRateB",      "AdHocChB",      "EnableWEP",     "WEP152"};
+    "Domain",      "SupportMode",  "DefBand",    "DefChB",     "DefChA",        "DefProfName",
+    "DefProfSSID", "DefAPBand",    "DefAPChB",   "DefAPChA",   "DefAPProfName", "DefAPProfSSID",
+    "ProfName",    "ProfSSID",     "APProfName", "APProfSSID", "EnableAntenna", "EnableZeroCfg",
+    "AntennaMode", "EnableAdHocG", "AdHocB",     "AdHocG",     "AdHocA",        "NicDesc",
+    "ProfCount",   "Prof0",        "Prof1",      "Prof2",      "LastProf",      "AutoRenewIP",
+    "InitConnect", "TxRateB",      "AdHocChB",   "EnableWEP",  "WEP152"};
 
 struct Stored {
   DWORD type;
@@ -25,8 +24,9 @@ struct Stored {
 };
 
 Stored RandomValue(std::mt19937& rng) {
-  static const DWORD kTypes[] = {REG_DWORD, REG_DWORD, REG_SZ,        REG_SZ,   REG_EXPAND_SZ,
-                                 REG_BINARY, REG_QWORD, REG_MULTI_SZ, REG_NONE, REG_DWORD_BIG_ENDIAN};
+  static const DWORD kTypes[] = {REG_DWORD,     REG_DWORD,           REG_SZ,    REG_SZ,
+                                 REG_EXPAND_SZ, REG_BINARY,          REG_QWORD, REG_MULTI_SZ,
+                                 REG_NONE,      REG_DWORD_BIG_ENDIAN};
   Stored v{kTypes[fuzz::Below(rng, sizeof kTypes / sizeof kTypes[0])], {}};
   size_t size;
   switch (fuzz::Below(rng, 5)) {
@@ -61,8 +61,8 @@ std::vector<std::string> LibraryNames(std::mt19937& rng) {
   std::vector<std::string> names;
   const int n = static_cast<int>(fuzz::Below(rng, 7));
   for (int i = 0; i < n; ++i) {
-    std::string name = fuzz::Chance(rng, 20) && !names.empty() ? names.back()
-                                                                : "P" + std::to_string(i);
+    std::string name =
+        fuzz::Chance(rng, 20) && !names.empty() ? names.back() : "P" + std::to_string(i);
     for (char& c : name) c = fuzz::Chance(rng, 50) ? static_cast<char>(std::tolower(c)) : c;
     if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
   }
@@ -111,9 +111,9 @@ TEST(HostileRegistry, ValuesOfAnyTypeAndSizeAndAWildProfileOrder) {
                 }
                 const std::string asText = a.ReadSet(name, std::string("<default>"));
                 if (v.type == REG_SZ || v.type == REG_EXPAND_SZ) {
-                  const std::string expect(reinterpret_cast<const char*>(v.data.data()),
-                                           strnlen(reinterpret_cast<const char*>(v.data.data()),
-                                                   v.data.size()));
+                  const std::string expect(
+                      reinterpret_cast<const char*>(v.data.data()),
+                      strnlen(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
                   EXPECT_EQ(asText, expect) << name;
                 } else {
                   EXPECT_EQ(asText, "<default>") << name;

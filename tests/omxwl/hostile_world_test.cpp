@@ -75,7 +75,8 @@ std::string MutatedWorld(std::mt19937& rng, const std::string& base) {
   }
   std::string text;
   for (const std::string& l : lines) text += l + "\n";
-  if (fuzz::Chance(rng, 15)) text = fuzz::Mutate(rng, text, 1 + static_cast<int>(fuzz::Below(rng, 5)));
+  if (fuzz::Chance(rng, 15))
+    text = fuzz::Mutate(rng, text, 1 + static_cast<int>(fuzz::Below(rng, 5)));
   return text;
 }
 
@@ -196,7 +197,8 @@ TEST_F(HostileWorldLibrary, CallsOnChangedWorldsStayInsideTheCallersBuffers) {
         for (int32_t i = 0; certs && i < n; ++i)
           EXPECT_TRUE(memchr(certs[i].Name, 0, sizeof certs[i].Name));
 
-        WLProfile open = OpenProfile(world.networks.empty() ? "ANY" : world.networks[0].ssid.c_str());
+        WLProfile open =
+            OpenProfile(world.networks.empty() ? "ANY" : world.networks[0].ssid.c_str());
         Apply(open);
         WLStatus status{};
         int32_t again = 0;

@@ -28,14 +28,14 @@ void Collect(TComponent* owner, const std::string& base, std::vector<Target>& ou
 }
 
 std::string Positions(std::mt19937& rng) {
-  static const char* const kEdges[] = {"2147483647", "-2147483648", "0",     "-1",    "32767",
+  static const char* const kEdges[] = {"2147483647", "-2147483648", "0",      "-1",     "32767",
                                        "32768",      "65535",       "-32768", "100000", "5"};
   std::string value;
   const int n = static_cast<int>(fuzz::Below(rng, 7));
   for (int i = 0; i < n; ++i) {
     if (i) value += fuzz::Chance(rng, 80) ? "," : " ";
     const uint32_t pick = fuzz::Below(rng, 10);
-    value += pick < 5 ? std::string(kEdges[fuzz::Below(rng, 10)])
+    value += pick < 5   ? std::string(kEdges[fuzz::Below(rng, 10)])
              : pick < 8 ? std::to_string(static_cast<int>(fuzz::Below(rng, 900)) - 100)
                         : fuzz::HostileNumber(rng);
   }
@@ -88,8 +88,8 @@ TEST(HostileLayout, OverridesOfAnyContentLeaveEveryPagePainting) {
         // A message box with a hostile text and button captions.
         WriteText(g_GlobalVar.StringFilePath,
                   "[BtnCaption]\r\nBtnOk=" + fuzz::HostileText(rng, 300) +
-                      "\r\nBtnYes=" + fuzz::HostileText(rng, 30) + "\r\n[Utility]\r\nMsgTitle=" +
-                      fuzz::HostileText(rng, 600) + "\r\n");
+                      "\r\nBtnYes=" + fuzz::HostileText(rng, 30) +
+                      "\r\n[Utility]\r\nMsgTitle=" + fuzz::HostileText(rng, 600) + "\r\n");
         std::string text = fuzz::HostileText(rng, 1500);
         for (int i = static_cast<int>(fuzz::Below(rng, 60)); i > 0; --i) text += "\\n";
         bool answered = false;

@@ -76,9 +76,9 @@ WLProfile Secured(const WLProfile& base, const char* name, int32_t type) {
 TEST(Secrets, NoPassPhraseKeyOrPasswordReachesTheDebugLog) {
   MainWindowEnv env;
   ASSERT_TRUE(env.Bound());
-  std::vector<std::string> secrets = {"WpaSecret-7731", "PhraseSecret-88", "WepKeyOne1301",
-                                      "WepKeyTwo1302", "LoginPw-Secret-55", "NiPsw-Secret-66",
-                                      "WepPagePhrase-9", "PskPageSecret-3", "Dot11PageSecret"};
+  std::vector<std::string> secrets = {"WpaSecret-7731",  "PhraseSecret-88",   "WepKeyOne1301",
+                                      "WepKeyTwo1302",   "LoginPw-Secret-55", "NiPsw-Secret-66",
+                                      "WepPagePhrase-9", "PskPageSecret-3",   "Dot11PageSecret"};
   auto adapter = std::make_unique<CNICAdapter>(nullptr, 0, Device());
 
   // The profile store: add, change, load again, delete.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <mutex>
+#include <new>
 
 // The GDI+ headers expect min and max in scope.
 namespace Gdiplus {
@@ -99,8 +100,18 @@ bool TPicture::LoadFromMemory(const void* bytes, size_t size) {
   std::shared_ptr<Data> made;
   if (bmp && bmp->GetLastStatus() == Gdiplus::Ok) {
     int w = static_cast<int>(bmp->GetWidth()), h = static_cast<int>(bmp->GetHeight());
+    std::vector<uint32_t> argb;
     if (w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide) {
-      std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+      // A file may claim a size whose pixels the address space cannot hold:
+      // then it is a picture that cannot be loaded, not a reason to end.
+      try {
+        argb.resize(static_cast<size_t>(w) * h);
+      } catch (const std::bad_alloc&) {
+        LogWrite("TPicture: no memory for %d x %d pixels", w, h);
+        w = h = 0;
+      }
+    }
+    if (w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide) {
       Gdiplus::BitmapData bd{};
       bd.Width = w;
       bd.Height = h;
@@ -148,8 +159,12 @@ bool TPicture::LoadFromFile(const std::string& path) {
   LARGE_INTEGER size{};
   std::vector<unsigned char> bytes;
   bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20);
+  try {
+    if (ok) bytes.resize(static_cast<size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
   if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
          read == bytes.size();

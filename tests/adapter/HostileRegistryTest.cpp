@@ -74,7 +74,21 @@ std::vector<std::string> LibraryNames(std::mt19937& rng) {
 TEST(HostileRegistry, ValuesOfAnyTypeAndSizeAndAWildProfileOrder) {
   fuzz::Run("HostileRegistry.ValuesOfAnyTypeAndSizeAndAWildProfileOrder", 3300, 12,
             [](std::mt19937& rng, uint32_t) {
-              TestEnv env;
+              // The settings file's fallbacks: "Setting", the bare hardware id
+              // and the adapter's own section, with hostile values.
+              std::string settings;
+              for (const char* section :
+                   {"", "[VID_1D4F&PID_0A71]\r\n", "[VID_1D4F&PID_0A71-9999]\r\n"}) {
+                settings += section;
+                for (const char* name : kNames) {
+                  if (!fuzz::Chance(rng, 15)) continue;
+                  settings += std::string(name) + "=" +
+                              (fuzz::Chance(rng, 50) ? fuzz::HostileNumber(rng)
+                                                     : fuzz::HostileText(rng, 120)) +
+                              "\r\n";
+                }
+              }
+              TestEnv env(settings);
               const std::vector<std::string> library = LibraryNames(rng);
               for (const std::string& name : library)
                 fake::g->profiles.emplace_back(name, fake::Profile(name, "Net" + name));

@@ -227,7 +227,7 @@ TEST(HostileLibrary, RandomRecordsCountsAndTextsStayInsideTheBuffers) {
 
           // A connection with a profile of random bytes: the last
           // applied profile is stored with every text terminated.
-          // (Only some cases: a good connection waits a second by design.)
+          // (Only some cases: a good connection waits a second before it ends.)
           if (!fuzz::Chance(rng, 20)) return;
           WLProfile wild;
           fuzz::Scramble(rng, &wild, sizeof wild);

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 // The GDI+ headers expect min and max in scope.
 namespace Gdiplus {
@@ -282,8 +283,12 @@ bool TPicture::LoadFromFile(const std::string& path) {
   LARGE_INTEGER size{};
   std::vector<unsigned char> bytes;
   bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20);
+  try {
+    if (ok) bytes.resize(static_cast<size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
   if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
          read == bytes.size();

@@ -28,6 +28,13 @@ constexpr const char* kFileExt = "wlprof";
 constexpr int kInfoBox = 0x40;
 constexpr int kErrorBox = 0x10;
 
+// The file's own name: the message box would read a "\n" of a folder name
+// ("C:\new\...") as a line break.
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 int RowIcon(const WLProfile& p) {
   return stationlogic::NetworkIcon(p.EncryptionMethod != 0, p.NetworkMode);
 }
@@ -489,7 +496,7 @@ void TFrameProfile::ExportWithDialog(const std::string& name, const std::string&
         Handle(),
         FormatText(g_GlobalVar.StrFileRead("Message", "ExportFailed",
                                            "The profiles could not be written to %s."),
-                   path),
+                   FileNameOf(path)),
         kErrorBox);
   FocusControl(LvProf, this, "TFrameProfile::ExportWithDialog");
 }
@@ -520,7 +527,7 @@ void TFrameProfile::MenuItImportClick() {
     text = FormatText(g_GlobalVar.StrFileRead("Message", "NotExport",
                                               "%s is not a profile export file. Nothing was "
                                               "imported."),
-                      path);
+                      FileNameOf(path));
   } else if (n == 1) {
     text = g_GlobalVar.StrFileRead("Message", "ImportedOne", "One profile was imported.");
   } else {

@@ -165,8 +165,8 @@ std::string NotExportText(const std::string& file) {
 }
 
 std::string EncodeRequest(const Request& request) {
-  return Join({kRequestMagic, std::to_string(static_cast<int>(request.Cmd)), request.Name,
-               request.File});
+  return Join(
+      {kRequestMagic, std::to_string(static_cast<int>(request.Cmd)), request.Name, request.File});
 }
 
 bool DecodeRequest(const void* data, size_t size, Request& request) {

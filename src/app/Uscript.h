@@ -18,14 +18,14 @@ enum class Command { None, Connect, Disconnect, Status, Export, Import };
 // Exit codes of the program when it ran a script switch.
 enum ExitCode : int {
   kExitOk = 0,
-  kExitFailed = 1,      // the adapter or the library refused the operation
-  kExitUsage = 2,       // unknown combination or a missing argument
-  kExitNoAdapter = 3,   // no supported adapter is present
-  kExitNoProfile = 4,   // no stored profile has that name
-  kExitFile = 5,        // the file is missing or cannot be read or written
-  kExitNoAnswer = 6,    // a running instance did not answer
-  kExitNoLibrary = 7,   // the vendor library could not be loaded
-  kExitManaged = 8,     // Windows' wireless management controls the adapter
+  kExitFailed = 1,     // the adapter or the library refused the operation
+  kExitUsage = 2,      // unknown combination or a missing argument
+  kExitNoAdapter = 3,  // no supported adapter is present
+  kExitNoProfile = 4,  // no stored profile has that name
+  kExitFile = 5,       // the file is missing or cannot be read or written
+  kExitNoAnswer = 6,   // a running instance did not answer
+  kExitNoLibrary = 7,  // the vendor library could not be loaded
+  kExitManaged = 8,    // Windows' wireless management controls the adapter
 };
 
 struct Request {

@@ -130,8 +130,8 @@ Reply AdapterHere(const Request& r) {
     if (!adapter.UseWZC) adapter.CollectStatus();
     WLProfile applied{};
     const bool have = adapter.GetAppliedProf(applied);
-    return Reply{kExitOk, FormatStatus(StatusOf(adapter, have ? FieldText(applied.ProfileName) : "")),
-                 ""};
+    return Reply{kExitOk,
+                 FormatStatus(StatusOf(adapter, have ? FieldText(applied.ProfileName) : "")), ""};
   }
   if (adapter.UseWZC) return Failure(kExitManaged, kTextManaged);
   if (r.Cmd == Command::Disconnect) {
@@ -269,13 +269,11 @@ Reply SendToInstance(const Request& request, DWORD waitMs) {
   if (!target) return Failure(kExitNoAnswer, "The running utility does not answer.");
 
   const std::string data = EncodeRequest(r);
-  COPYDATASTRUCT cds{kRequestTag, static_cast<DWORD>(data.size()),
-                     const_cast<char*>(data.data())};
+  COPYDATASTRUCT cds{kRequestTag, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
   DWORD_PTR result = 0;
   // Not SMTO_BLOCK: the reply arrives while this call waits.
   if (!SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.Handle()),
-                           reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kRequestMs,
-                           &result) ||
+                           reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kRequestMs, &result) ||
       (static_cast<LRESULT>(result) & ~0xFF) != kServedMark)
     return Failure(kExitNoAnswer, "The running utility did not take the request.");
   reply.Code = static_cast<int>(result & 0xFF);

@@ -96,14 +96,14 @@ void CTrayNotes::AdapterArrived(const std::string& description) {
     started_ = GetTickCount() - kStartQuietMs;
     return;
   }
-  Offer(FormatText(g_GlobalVar.StrFileRead("Notify", "Plugged", "%s was plugged in."),
-                   description));
+  Offer(
+      FormatText(g_GlobalVar.StrFileRead("Notify", "Plugged", "%s was plugged in."), description));
 }
 
 void CTrayNotes::AdapterLeft(const std::string& description) {
   link_.Reset();
-  Offer(FormatText(g_GlobalVar.StrFileRead("Notify", "Unplugged", "%s was unplugged."),
-                   description));
+  Offer(
+      FormatText(g_GlobalVar.StrFileRead("Notify", "Unplugged", "%s was unplugged."), description));
 }
 
 void CTrayNotes::Offer(const std::string& text) {

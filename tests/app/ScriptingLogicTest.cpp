@@ -88,7 +88,10 @@ TEST(ScriptExchange, RequestsAndRepliesSurviveTheTripAndBrokenOnesAreRefused) {
   std::string other = data;
   other[3] = '9';
   EXPECT_FALSE(DecodeRequest(other.data(), other.size(), got));
-  const std::string garbage("WUS1\0" "7\0\0\0", 10);
+  const std::string garbage(
+      "WUS1\0"
+      "7\0\0\0",
+      10);
   EXPECT_FALSE(DecodeRequest(garbage.data(), garbage.size(), got));
   const std::string extra = data + std::string("more\0", 5);
   EXPECT_FALSE(DecodeRequest(extra.data(), extra.size(), got));

@@ -26,9 +26,10 @@ class ScriptStage {
     exe_ = dir_ / "WirelessUtility.exe";
     EXPECT_TRUE(CopyFileA((bin + "WirelessUtility.exe").c_str(), exe_.c_str(), FALSE));
     EXPECT_TRUE(CopyFileA((bin + "OMXWL.DLL").c_str(), (dir_ / "OMXWL.DLL").c_str(), FALSE));
-    root_ = "WuScript" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
-    WriteText(dir_ / "WirelessUtility.bin", "[Setting]\r\nProfRoot=" + root_ +
-                                                "\r\nHWID0=VID_1D4F&PID_0A71\r\n");
+    root_ =
+        "WuScript" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
+    WriteText(dir_ / "WirelessUtility.bin",
+              "[Setting]\r\nProfRoot=" + root_ + "\r\nHWID0=VID_1D4F&PID_0A71\r\n");
     WriteText(dir_ / "OMXWL.world",
               "[World]\r\nScanTime=300\r\nAssociateTime=200\r\n"
               "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\n"
@@ -64,10 +65,10 @@ class ScriptStage {
     const std::string out = dir_ / ("out" + std::to_string(++n) + ".txt");
     const std::string err = dir_ / ("err" + std::to_string(n) + ".txt");
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE ho = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
-                            nullptr);
-    HANDLE he = CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
-                            nullptr);
+    HANDLE ho =
+        CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE he =
+        CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -137,8 +138,8 @@ TEST(ScriptingProcess, ARunningInstanceServesImportConnectStatusAndDisconnect) {
   WriteText(stage / "junk.wlprof", "not an export at all");
 
   auto instance = stage.Start("/TrayIcon");
-  ASSERT_TRUE(WaitFor([&] { return !instance->Running() || stage.Logged("Select Dev:"); },
-                      kGenerous));
+  ASSERT_TRUE(
+      WaitFor([&] { return !instance->Running() || stage.Logged("Select Dev:"); }, kGenerous));
   ASSERT_TRUE(instance->Running());
 
   RunResult r = stage.Script("/Import \"" + file + "\"");
@@ -164,8 +165,8 @@ TEST(ScriptingProcess, ARunningInstanceServesImportConnectStatusAndDisconnect) {
 
   r = stage.Script("/Disconnect");
   EXPECT_EQ(r.Code, 0u) << r.Err;
-  EXPECT_TRUE(WaitFor(
-      [&] { return Has(stage.Script("/STATUS").Out, "state: disconnected\r\n"); }, kGenerous));
+  EXPECT_TRUE(WaitFor([&] { return Has(stage.Script("/STATUS").Out, "state: disconnected\r\n"); },
+                      kGenerous));
 
   // Refusals: a clear message, their own code, nothing changed.
   r = stage.Script("/Connect Nowhere");

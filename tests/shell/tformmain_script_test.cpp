@@ -98,7 +98,10 @@ TEST_F(TFormMainScript, AnswersTheProbeAndServesOnlyWellFormedRequests) {
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
 
   // Anyone may send WM_COPYDATA: a broken request is refused, not served.
-  const std::string junk("WUS1\0" "1\0\0\0", 10);  // /Connect without a name
+  const std::string junk(
+      "WUS1\0"
+      "1\0\0\0",
+      10);  // /Connect without a name
   COPYDATASTRUCT cds{script::kRequestTag, static_cast<DWORD>(junk.size()),
                      const_cast<char*>(junk.data())};
   EXPECT_EQ(SendMessageA(form->Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)),

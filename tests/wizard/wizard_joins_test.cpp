@@ -61,6 +61,7 @@ Details Tls(const std::string& user, const std::string& certificate, const std::
   return [=](TFrameProfSet* w) {
     TFrameDot11* d = w->FrameDot111;
     Choose(d->CmbAuthen, kEapTLS);
+    EXPECT_FALSE(d->EdtPasswd->Visible()) << "the page heard of the method";
     Choose(d->CmbEncryp, kCipherAES);
     Type(d->EdtUser, user);
     Choose(d->CmbMyCert, certificate);

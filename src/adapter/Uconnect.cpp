@@ -126,6 +126,7 @@ void CNICAdapter::DoConnect() {
   }
   const WLProfile profile = *taken;
   delete AppliedProf.Exchange(taken);
+  LastApplyResult = 0;
 
   CDetectIgnoreGuard ignore(&ignoreHeld_);
   // Sent, not posted: the window clears its view before the link drops.
@@ -156,6 +157,7 @@ void CNICAdapter::DoConnect() {
   int32_t word = 0;
   const int32_t result = g_OmxLib.OMXWL_SetWLANStatus(&word, &status);
   LogWrite("call OMXWL_SetWLANStatus end %d", result);
+  LastApplyResult = result;
   if (result == 1) {
     const std::string name = FieldText(profile.ProfileName);
     if (name != kEditingProfile) WriteSet("LastProf", name);

@@ -143,6 +143,22 @@ class CNICAdapter : public CThread {
   void LaunchToDoFunc();  // worker thread
   void DoConnect();       // worker thread
   void DoSetZeroCfg();    // worker thread
+  // Queues DoDisconnect: the library drops the link.
+  void Disconnect();
+  void DoDisconnect();  // worker thread
+  // What OMXWL_SetWLANStatus gave the last DoConnect (0 before any, or when
+  // it did not get that far).
+  std::atomic<int32_t> LastApplyResult{0};
+
+  // ---- profile files (user interface thread) ----
+  // The library's name of a stored profile (exact, else ignoring case);
+  // empty when none.
+  std::string StoredProfileName(const std::string& name);
+  // Profile storedName (empty: all) to path; the number written, 0 on failure.
+  int32_t ExportProfiles(const std::string& storedName, const std::string& path);
+  // Adds a file's profiles to the store and reloads the station list
+  // (kNotifyProfiles); the number imported, 0 for a file that is not an export.
+  int32_t ImportProfiles(const std::string& path);
 
   // ---- status ----
   void CollectStatus();  // worker thread

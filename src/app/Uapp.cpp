@@ -7,6 +7,7 @@
 
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "app/Uscriptrun.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 
@@ -25,11 +26,31 @@ void Broadcast(WPARAM code) {
 
 void StartupSteps(int argc, const char* const* argv, StartupState& state) {
   const int32_t flags = ParseCommandLine(argc, argv);
-  if (!g_GlobalVar.Load(flags)) return;
+  script::Request request;
+  std::string usage;
+  const bool scripted = script::ParseCommandLine(argc, argv, request, usage);
+  if (!g_GlobalVar.Load(flags)) {
+    if (scripted && !(flags & CmdClose)) {
+      script::WriteReply(script::Failure(script::kExitNoLibrary,
+                                         "The wireless library OMXWL.DLL could not be loaded."));
+      state.ExitCode = script::kExitNoLibrary;
+    }
+    return;
+  }
 
   if (flags & CmdClose) {
     LogWrite("PM_CLOSE");
     Broadcast(kNotifyClose);
+    return;
+  }
+  // Scripts never bring a window up, here or in the running instance.
+  if (scripted) {
+    if (!usage.empty()) {
+      script::WriteReply(script::Failure(script::kExitUsage, usage));
+      state.ExitCode = script::kExitUsage;
+    } else {
+      state.ExitCode = script::Run(request);
+    }
     return;
   }
   if (!CreateInstanceMutex(state.Mutex)) return;
@@ -116,7 +137,7 @@ int RunGuarded(StartupState& state, const std::function<void(StartupState&)>& bo
     ShowGuarded(std::runtime_error("").what());
   }
   Teardown(state);
-  return 0;
+  return state.ExitCode;
 }
 
 int RunProgram(int argc, const char* const* argv) {

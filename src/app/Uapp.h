@@ -26,10 +26,12 @@ bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry = InstanceRet
 // What the entry point creates and must release at the end.
 struct StartupState {
   HANDLE Mutex = nullptr;
+  // The program's result: 0, except for a script switch (app/Uscript.h).
+  int ExitCode = 0;
 };
 
 // Runs body under the entry point's exception guard, then the teardown of
-// state (in every case). Always 0.
+// state (in every case). Returns state.ExitCode.
 int RunGuarded(StartupState& state, const std::function<void(StartupState&)>& body);
 
 // Creates the main window as the application's main window and calls its

@@ -127,6 +127,22 @@ const std::vector<TFormBase*>& TFormBase::ModalForms() {
   return ModalList();
 }
 
+namespace {
+int g_SystemDialogs = 0;
+}  // namespace
+
+TFormBase::SystemDialogScope::SystemDialogScope() {
+  ++g_SystemDialogs;
+}
+
+TFormBase::SystemDialogScope::~SystemDialogScope() {
+  --g_SystemDialogs;
+}
+
+int TFormBase::SystemDialogs() {
+  return g_SystemDialogs;
+}
+
 void TFormBase::ApplyLayout(TComponent* component, const std::string& name) {
   layout::ApplyLayout(component, name);
 }

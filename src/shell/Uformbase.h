@@ -22,6 +22,17 @@ class TFormBase : public TForm {
   // The most recent modal form, or null.
   static TFormBase* TopModalForm();
   static const std::vector<TFormBase*>& ModalForms();
+  // Marks a system dialog or pop-up menu of a page as open (file dialogs,
+  // context menus): they run a message loop of their own, so the main
+  // window ends them and waits before it frees itself.
+  class SystemDialogScope {
+   public:
+    SystemDialogScope();
+    ~SystemDialogScope();
+    SystemDialogScope(const SystemDialogScope&) = delete;
+    SystemDialogScope& operator=(const SystemDialogScope&) = delete;
+  };
+  static int SystemDialogs();
 
   // Positions (section name + "_CtrlPos") and visibility (name + "_Visible")
   // of the controls that component owns; frames recursively under

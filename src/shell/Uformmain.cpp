@@ -1,5 +1,6 @@
 #include "shell/Uformmain.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -8,6 +9,7 @@
 #include "app/Uapp.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "app/Uscriptrun.h"
 #include "config/Uutility.h"
 #include "pages/ap/Uframeapcfg.h"
 #include "pages/ap/Uframeapfilter.h"
@@ -20,6 +22,7 @@
 #include "shell/Uformabout.h"
 #include "shell/Uformres.h"
 #include "shell/Uthrdcloseform.h"
+#include "shell/Utraynotes.h"
 #include "ui/Upalette.h"
 #include "ui/Uuithread.h"
 #include "workers/Uthrddetect.h"
@@ -27,6 +30,20 @@
 TFormMain* FormMain = nullptr;
 
 namespace {
+
+// The file dialogs of the pages: they are asked to close (Cancel) when the
+// program ends under them.
+BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd))
+    PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+  return TRUE;
+}
+
+void CancelSystemDialogs() {
+  EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+}
 
 // Private messages of the window.
 constexpr UINT kMsgFree = WM_APP + 40;
@@ -147,6 +164,7 @@ void TFormMain::CreateControls() {
   PMTrayIcon = new TPopupMenu(this, "PMTrayIcon");
   MenuItWZC = new TMenuItem(this, PMTrayIcon, "MenuItWZC", "Window Zero Configuration");
   N1 = new TMenuItem(this, PMTrayIcon, "N1", "-");
+  MenuItDisconnect = new TMenuItem(this, PMTrayIcon, "MenuItDisconnect", "Disconnect");
   MenuItOpen = new TMenuItem(this, PMTrayIcon, "MenuItOpen", "Open");
   MenuItClose = new TMenuItem(this, PMTrayIcon, "MenuItClose", "Close");
 
@@ -169,6 +187,8 @@ void TFormMain::CreateControls() {
   MenuItWZC->OnClick = [this] { MenuItWZCClick(); };
   MenuItOpen->OnClick = [this] { MenuItOpenClick(); };
   MenuItClose->OnClick = [this] { MenuItCloseClick(); };
+  MenuItDisconnect->OnClick = [this] { MenuItDisconnectClick(); };
+  notes_ = std::make_unique<CTrayNotes>(this, TrayIconMain);
 }
 
 void TFormMain::FormCreate() {
@@ -442,6 +462,7 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
     SetTrayIcon(kIconDisconnected);
     if (!TrayIconMain->Visible()) TrayIconMain->SetVisible(true);
   }
+  if (device_) notes_->AdapterArrived(FieldText(device_->Description));
 }
 
 void TFormMain::DeviceNotice(int kind) {
@@ -461,7 +482,10 @@ void TFormMain::DeviceNotice(int kind) {
       bool present = false;
       for (const DeviceRec& d : list)
         if (std::memcmp(&d, device_.get(), sizeof(DeviceRec)) == 0) present = true;
-      if (!present) ReleaseDevice();
+      if (!present) {
+        unplugged_ = true;
+        ReleaseDevice();
+      }
     }
   } else if (kind == kDevicesGone) {
     if (device_) ReleaseDevice();
@@ -487,6 +511,7 @@ void TFormMain::FinishRelease() {
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
     delete adapter;
+    const std::string left = FieldText(device_->Description);
     device_.reset();
     if (!(CmdFlags & CmdService)) {
       SetTrayIcon(kIconDisconnected);
@@ -495,7 +520,11 @@ void TFormMain::FinishRelease() {
         Hide();
       }
     }
+    notes_->LinkReset();
+    // Only an icon that stays can carry the news.
+    if (unplugged_ && TrayIconMain->Visible()) notes_->AdapterLeft(left);
   }
+  unplugged_ = false;
   releasing_ = false;
   if (noticeDropped_) {
     noticeDropped_ = false;
@@ -546,6 +575,13 @@ LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {
     case kNotifyStatus:
       if (!adapter_) break;
       UpdateTrayIcon();
+      if (mode_ == kModeStation && !adapter_->UseWZC) {
+        WLStatus status{};
+        adapter_->GetStatus(status);
+        const uint32_t n = std::min<uint32_t>(status.SsidLength, sizeof status.Ssid);
+        notes_->LinkSample(status.MediaState == 0,
+                           FieldText(reinterpret_cast<const char*>(status.Ssid), n));
+      }
       ForwardNotify(kNotifyStatus, v);
       break;
     case kNotifyWZC:
@@ -575,6 +611,8 @@ LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {
     case kNotifyShowProfile:
       SwitchPage(LbProfile, v);
       break;
+    case kNotifyScript:
+      return lifetime_ == Lifetime::Running ? script::kProbeAnswer : 0;
     default:
       break;
   }
@@ -636,6 +674,21 @@ void TFormMain::PrepareTrayMenu() {
   N1->SetVisible(wzc);
   if (wzc) MenuItWZC->SetChecked(adapter_->UseWZC);
   MenuItOpen->SetVisible(false);
+  MenuItDisconnect->SetCaption(
+      g_GlobalVar.StrFileRead("Menu", "MenuDisconnect", MenuItDisconnect->Caption()));
+  MenuItDisconnect->SetVisible(LinkUp());
+}
+
+bool TFormMain::LinkUp() {
+  if (!adapter_ || adapter_->UseWZC || mode_ != kModeStation) return false;
+  WLStatus status{};
+  adapter_->GetStatus(status);
+  return status.MediaState == 0;
+}
+
+void TFormMain::MenuItDisconnectClick() {
+  Busy busy(this);
+  if (LinkUp()) adapter_->Disconnect();
 }
 
 void TFormMain::MenuItWZCClick() {
@@ -748,11 +801,12 @@ void TFormMain::TryFree() {
   if (lifetime_ != Lifetime::FreeScheduled) return;
   // Not under a running handler, modal window or menu of ours: close those
   // first and look again shortly.
-  if (busy_ > 0 || TFormBase::TopModalForm()) {
+  if (busy_ > 0 || TFormBase::TopModalForm() || TFormBase::SystemDialogs() > 0) {
     if (TFormBase::TopModalForm() && !closeThreadStarted_) {
       closeThreadStarted_ = true;
       new CThrdCloseForm();
     }
+    if (TFormBase::SystemDialogs() > 0) CancelSystemDialogs();
     EndMenu();
     SetTimer(Handle(), kFreeRetryTimer, 50, nullptr);
     return;
@@ -772,6 +826,9 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (NotifyMsg != 0 && msg == NotifyMsg) return NotifyMessage(wp, lp);
+  if (msg == WM_COPYDATA && lp &&
+      reinterpret_cast<const COPYDATASTRUCT*>(lp)->dwData == script::kRequestTag)
+    return ScriptCopyData(reinterpret_cast<HWND>(wp), reinterpret_cast<const COPYDATASTRUCT*>(lp));
   if (msg == WM_DESTROY) {
     // Destroyed from outside (at the end of the program): stop the threads
     // now and free the rest once this message is done with.

@@ -35,6 +35,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Uscript.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "shell/Uformbase.h"
@@ -44,6 +45,7 @@
 #include "ui/Utrayicon.h"
 
 class CNICAdapter;
+class CTrayNotes;
 class TFormRes;
 class TPropertyPageFrame;
 class TFrameLinkInfo;
@@ -92,6 +94,8 @@ class TFormMain : public TFormBase {
   TMenuItem* N1;
   TMenuItem* MenuItOpen;
   TMenuItem* MenuItClose;
+  // Shown while a link is up.
+  TMenuItem* MenuItDisconnect;
 
   // The command-line flag word given to Start.
   int32_t CmdFlags = 0;
@@ -119,10 +123,16 @@ class TFormMain : public TFormBase {
   void MenuItWZCClick();
   void MenuItOpenClick();
   void MenuItCloseClick();
+  void MenuItDisconnectClick();
   void TrayIconMouseDown(TMouseButton button);
   void TrayIconMouseUp(TMouseButton button);
   // One NotifyMsg event; the result is what the sender of code 5 gets.
   LRESULT NotifyMessage(WPARAM code, LPARAM value);
+
+  // A script switch's request from another process, done as the user's
+  // clicks would do it (the window and the profile list follow).
+  script::Reply ServeScript(const script::Request& request);
+  CTrayNotes* TrayNotes() const { return notes_.get(); }
 
   // The close box hides the window; only the tray menu's Close (or code 9)
   // frees it, which ends the program.
@@ -165,6 +175,10 @@ class TFormMain : public TFormBase {
   // Frees the window once no modal window, menu or handler of ours runs.
   void ScheduleFree();
   void TryFree();
+  // WM_COPYDATA with a script request: served, the reply sent back to
+  // sender; the result carries the exit code.
+  LRESULT ScriptCopyData(HWND sender, const COPYDATASTRUCT* data);
+  bool LinkUp();
   void FormDestroy();
   HWND AppWindow() const;
   TPropertyPageFrame* PageOf(TTabLabel* tab, const TPicture** background) const;
@@ -185,6 +199,9 @@ class TFormMain : public TFormBase {
   // Cleared when the window goes: a completion handler that runs later
   // must not touch it.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::unique_ptr<CTrayNotes> notes_;
+  // The release under way is for a device that left the list.
+  bool unplugged_ = false;
 };
 
 // The application's main window while it exists. CreateMainForm (declared

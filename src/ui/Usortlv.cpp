@@ -347,6 +347,28 @@ void TSortLv::SetGridLines(bool on) {
                  on ? LVS_EX_GRIDLINES : 0);
 }
 
+LRESULT TSortLv::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CONTEXTMENU && OnContextMenu && Handle()) {
+    POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    if (lp == -1) {
+      // From the keyboard: below the selected row's caption.
+      RECT r{8, 8, 8, 8};
+      const int index = SelectedIndex();
+      if (index >= 0) {
+        RECT item{};
+        item.left = LVIR_LABEL;
+        if (SendMessageA(Handle(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)))
+          r = item;
+      }
+      p = POINT{r.left, r.bottom};
+      ClientToScreen(Handle(), &p);
+    }
+    Fire(OnContextMenu, static_cast<int>(p.x), static_cast<int>(p.y));
+    return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
 bool TSortLv::HandleNotify(NMHDR* header, LRESULT& result) {
   result = 0;
   switch (header->code) {

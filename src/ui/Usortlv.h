@@ -119,7 +119,15 @@ class TSortLv : public TWinControl {
   // Background of a row; CLR_NONE for the normal one.
   std::function<COLORREF(const TLvRow& row)> OnRowColor;
 
+  // The context menu is asked for (right button, the menu key or Shift+F10),
+  // at a point in screen coordinates: the cursor, or for the keyboard the
+  // selected row (the list's corner without one).
+  std::function<void(int x, int y)> OnContextMenu;
+
   bool HandleNotify(NMHDR* header, LRESULT& result) override;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   friend class TLvRow;

@@ -78,6 +78,20 @@ void TTrayIcon::Update(DWORD command) {
   }
 }
 
+bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+  if (!added_ || !window_) return false;
+  NOTIFYICONDATAA data;
+  FillData(data);
+  data.uFlags |= NIF_INFO;
+  lstrcpynA(data.szInfo, text.c_str(), sizeof(data.szInfo));
+  lstrcpynA(data.szInfoTitle, title.c_str(), sizeof(data.szInfoTitle));
+  data.dwInfoFlags = NIIF_INFO;
+  data.uTimeout = 10000;
+  if (!Shell_NotifyIconA(NIM_MODIFY, &data)) return false;
+  balloon_ = text;
+  return true;
+}
+
 void TTrayIcon::SetVisible(bool on) {
   if (visible_ == on) return;
   visible_ = on;

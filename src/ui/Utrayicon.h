@@ -30,6 +30,11 @@ class TTrayIcon : public TComponent {
   void SetHint(const std::string& hint);
   // True while the shell shows the icon.
   bool Shown() const { return added_; }
+  // A balloon over the icon, its title and text cut to what the shell
+  // holds; false (nothing shown) while the icon is not shown.
+  bool ShowBalloon(const std::string& title, const std::string& text);
+  // The text of the last balloon shown.
+  const std::string& BalloonText() const { return balloon_; }
   // The hidden window that receives the icon's mouse messages.
   HWND Handle() const { return window_; }
 
@@ -59,4 +64,5 @@ class TTrayIcon : public TComponent {
   const TImageList* icons_ = nullptr;
   int iconIndex_ = 0;
   std::string hint_;
+  std::string balloon_;
 };

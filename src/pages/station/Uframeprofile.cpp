@@ -1,15 +1,19 @@
 #include "pages/station/Uframeprofile.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "app/Uscript.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
 #include "pages/wizard/Uframeprofset.h"
 #include "pages/wizard/Uwizardlogic.h"
+#include "shell/Uformbase.h"
 #include "ui/Upalette.h"
 
 using namespace pageparts;
@@ -19,6 +23,17 @@ namespace {
 constexpr const char* kSection = "FrameProfile";
 constexpr int kInfoLeft = 348;
 constexpr int kInfoRight = 536;
+constexpr const char* kFileExt = "wlprof";
+// Message box styles: information, error (OK only).
+constexpr int kInfoBox = 0x40;
+constexpr int kErrorBox = 0x10;
+
+// The file's own name: the message box would read a "\n" of a folder name
+// ("C:\new\...") as a line break.
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 int RowIcon(const WLProfile& p) {
   return stationlogic::NetworkIcon(p.EncryptionMethod != 0, p.NetworkMode);
@@ -81,6 +96,16 @@ TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string 
   BtnAdd->OnClick = [this] { BtnAddClick(); };
   BtnDelete->OnClick = [this] { BtnDeleteClick(); };
   BtnEdit->OnClick = [this] { BtnEditClick(); };
+
+  PMProfile = new TPopupMenu(this, "PMProfile");
+  MenuItExport = new TMenuItem(this, PMProfile, "MenuItExport", "Export...");
+  MenuItExportAll = new TMenuItem(this, PMProfile, "MenuItExportAll", "Export All...");
+  N1 = new TMenuItem(this, PMProfile, "N1", "-");
+  MenuItImport = new TMenuItem(this, PMProfile, "MenuItImport", "Import...");
+  LvProf->OnContextMenu = [this](int x, int y) { LvProfContextMenu(x, y); };
+  MenuItExport->OnClick = [this] { MenuItExportClick(); };
+  MenuItExportAll->OnClick = [this] { MenuItExportAllClick(); };
+  MenuItImport->OnClick = [this] { MenuItImportClick(); };
 }
 
 TFrameProfile::~TFrameProfile() {
@@ -104,6 +129,8 @@ void TFrameProfile::InitPage() {
                                 {LbTxRate, LblTxRate}})
     FitLabelPair(caption, value, kInfoRight);
   ShrinkCaption(LbInfo);
+  for (TMenuItem* item : {MenuItExport, MenuItExportAll, MenuItImport})
+    item->SetCaption(g_GlobalVar.StrFileRead(kSection, item->Name(), item->Caption()));
   // Right to left: Edit, Delete, Add, Activate.
   int left = kButtonRight;
   for (TPicButton* b : {BtnEdit, BtnDelete, BtnAdd, BtnActivate}) {
@@ -362,4 +389,152 @@ void TFrameProfile::InitConnect() {
   if (!p) return;
   LogWrite("Connect last => %s", FieldText(p->ProfileName).c_str());
   adapter_->Connect(*p);
+}
+
+// ---- profiles to and from files --------------------------------------------------------
+
+bool TFrameProfile::ActivateProfile(const std::string& name) {
+  if (!adapter_ || blocked_) return false;
+  std::vector<std::string> names;
+  for (int i = 0; i < LvProf->RowCount(); ++i) {
+    const WLProfile* p = RowProfile(LvProf->Row(i));
+    names.push_back(p ? FieldText(p->ProfileName) : std::string());
+  }
+  const int index = script::MatchName(names, name);
+  if (index < 0) return false;
+  LvProf->ClearSelection();
+  LvProf->SelectRow(index);
+  LvProf->MakeVisible(index);
+  BtnActivateClick();
+  return true;
+}
+
+int TFrameProfile::ExportFile(const std::string& name, const std::string& path) {
+  if (!adapter_) return 0;
+  std::string stored;
+  if (!name.empty()) {
+    stored = adapter_->StoredProfileName(name);
+    if (stored.empty()) return -1;
+  }
+  return adapter_->ExportProfiles(stored, path);
+}
+
+int TFrameProfile::ImportFile(const std::string& path) {
+  if (!adapter_) return 0;
+  std::vector<WLProfile> before;
+  adapter_->GetProfileList(kStationList, before);
+  const int n = adapter_->ImportProfiles(path);
+  if (n <= 0 || blocked_ || !adapter_) return n;
+  InitProfileList();
+  // The first row the import added or changed, so the user sees it.
+  for (int i = 0; i < LvProf->RowCount(); ++i) {
+    const WLProfile* p = RowProfile(LvProf->Row(i));
+    if (!p) continue;
+    const bool known = std::any_of(before.begin(), before.end(), [p](const WLProfile& b) {
+      return std::memcmp(&b, p, sizeof b) == 0;
+    });
+    if (!known) {
+      LvProf->ClearSelection();
+      LvProf->SelectRow(i);
+      LvProf->MakeVisible(i);
+      break;
+    }
+  }
+  return n;
+}
+
+void TFrameProfile::PrepareMenu() {
+  const bool usable = adapter_ && !blocked_;
+  MenuItExport->SetEnabled(usable && RowProfile(LvProf->Selected()) != nullptr);
+  MenuItExportAll->SetEnabled(usable && LvProf->RowCount() > 0);
+  MenuItImport->SetEnabled(usable);
+}
+
+void TFrameProfile::LvProfContextMenu(int x, int y) {
+  if (!adapter_ || blocked_) return;
+  PrepareMenu();
+  TFormBase::SystemDialogScope open;
+  PMProfile->Popup(x, y, LvProf->Handle());
+}
+
+bool TFrameProfile::AskFile(bool save, std::string& path) {
+  if (OnFileDialog) return OnFileDialog(save, path);
+  char file[MAX_PATH] = {};
+  CopyText(file, sizeof file, path);
+  // "|" separates the filter's parts in the string file.
+  std::string filter = g_GlobalVar.StrFileRead(
+      kSection, "ProfFileFilter", "Profile files (*.wlprof)|*.wlprof|All files (*.*)|*.*");
+  std::replace(filter.begin(), filter.end(), '|', '\0');
+  filter.append(2, '\0');
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  TForm* form = ParentForm();
+  ofn.hwndOwner = form ? form->Handle() : Handle();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrDefExt = kFileExt;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+              (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  BOOL chosen = FALSE;
+  {
+    TFormBase::SystemDialogScope open;
+    chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  }
+  if (!chosen) return false;
+  path = FieldText(file, sizeof file);
+  return !path.empty();
+}
+
+void TFrameProfile::ExportWithDialog(const std::string& name, const std::string& suggestion) {
+  std::string path = suggestion + "." + kFileExt;
+  if (!AskFile(true, path)) return;
+  // The dialog ran a message loop: the adapter may be gone.
+  if (!adapter_) return;
+  if (ExportFile(name, path) <= 0)
+    g_GlobalVar.ShowMsgBox(
+        Handle(),
+        FormatText(g_GlobalVar.StrFileRead("Message", "ExportFailed",
+                                           "The profiles could not be written to %s."),
+                   FileNameOf(path)),
+        kErrorBox);
+  FocusControl(LvProf, this, "TFrameProfile::ExportWithDialog");
+}
+
+void TFrameProfile::MenuItExportClick() {
+  const WLProfile* p = RowProfile(LvProf->Selected());
+  if (!adapter_ || !p) return;
+  const std::string name = FieldText(p->ProfileName);
+  // The name is the file's suggestion; characters no file name may hold go.
+  std::string suggestion = name;
+  for (char& c : suggestion)
+    if (std::strchr("\\/:*?\"<>|", c) || static_cast<unsigned char>(c) < 32) c = '_';
+  ExportWithDialog(name, suggestion);
+}
+
+void TFrameProfile::MenuItExportAllClick() {
+  if (!adapter_ || LvProf->RowCount() == 0) return;
+  ExportWithDialog("", "Profiles");
+}
+
+void TFrameProfile::MenuItImportClick() {
+  if (!adapter_ || blocked_) return;
+  std::string path;
+  if (!AskFile(false, path) || !adapter_) return;
+  const int n = ImportFile(path);
+  std::string text;
+  if (n <= 0) {
+    text = FormatText(g_GlobalVar.StrFileRead("Message", "NotExport",
+                                              "%s is not a profile export file. Nothing was "
+                                              "imported."),
+                      FileNameOf(path));
+  } else if (n == 1) {
+    text = g_GlobalVar.StrFileRead("Message", "ImportedOne", "One profile was imported.");
+  } else {
+    text = FormatText(
+        g_GlobalVar.StrFileRead("Message", "ImportedMany", "%s profiles were imported."),
+        std::to_string(n));
+  }
+  g_GlobalVar.ShowMsgBox(Handle(), text, n > 0 ? kInfoBox : kErrorBox);
+  FocusControl(LvProf, this, "TFrameProfile::MenuItImportClick");
 }

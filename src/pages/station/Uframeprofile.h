@@ -4,11 +4,13 @@
 // profile when the main window is asked to (NotifyMsg code 5).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "shell/Propertypageframeunit.h"
+#include "ui/Umenu.h"
 #include "ui/Upicbutton.h"
 #include "ui/Usortlv.h"
 #include "ui/Ustdctrls.h"
@@ -41,6 +43,12 @@ class TFrameProfile : public TPropertyPageFrame {
   TPicButton* BtnAdd;
   TPicButton* BtnDelete;
   TPicButton* BtnEdit;
+  // The list's context menu: profiles to and from files.
+  TPopupMenu* PMProfile;
+  TMenuItem* MenuItExport;
+  TMenuItem* MenuItExportAll;
+  TMenuItem* N1;
+  TMenuItem* MenuItImport;
 
   void InitPage() override;
   void DonePage() override;
@@ -67,6 +75,28 @@ class TFrameProfile : public TPropertyPageFrame {
   // not taken.
   bool DialogKey(int id);
 
+  // Selects the row of a stored profile (the exact name, else one that
+  // differs only in letter case) and activates it as Activate does; false
+  // when there is no such row or nothing can be activated.
+  bool ActivateProfile(const std::string& name);
+  // Writes the profile name (empty: every profile) to path: the number
+  // written; 0 when nothing was written, -1 when no profile has that name.
+  int ExportFile(const std::string& name, const std::string& path);
+  // Adds the profiles of an export file; the list shows them at once, the
+  // first new or changed row selected. The number imported; 0 for a file
+  // that is not an export (nothing changes).
+  int ImportFile(const std::string& path);
+
+  // The context menu at a screen point, with the items that apply now.
+  void LvProfContextMenu(int x, int y);
+  void PrepareMenu();
+  void MenuItExportClick();
+  void MenuItExportAllClick();
+  void MenuItImportClick();
+  // Asks for a file with the standard save or open dialog; path carries the
+  // suggestion in and the choice out. Tests replace it.
+  std::function<bool(bool save, std::string& path)> OnFileDialog;
+
   CNICAdapter* Adapter() const { return adapter_; }
   bool Blocked() const { return blocked_; }
   // The profile of a row (owned by the row).
@@ -84,6 +114,8 @@ class TFrameProfile : public TPropertyPageFrame {
   void LvProfSelectItem(TLvRow* row, bool selected);
   int LvProfCompare(const TLvRow& a, const TLvRow& b) const;
   TLvRow* FindRow(const std::string& name) const;
+  bool AskFile(bool save, std::string& path);
+  void ExportWithDialog(const std::string& name, const std::string& suggestion);
 
   CNICAdapter* adapter_ = nullptr;
   bool blocked_ = false;

@@ -1,0 +1,27 @@
+// Profile files: the library's export of stored profiles to a file and its
+// import from one. Any thread; every call holds the library lock, whose
+// wait ends when stopEvent is set (thread, when given, is then marked
+// terminated).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class CThread;
+
+namespace profilefile {
+
+// The library's own name of a stored profile: name itself, else the first
+// stored name that differs from it only in letter case; empty when none.
+std::string StoredName(const std::string& name, HANDLE stopEvent, CThread* thread);
+// Writes the profile storedName (empty: every profile) to path; the number
+// of profiles written, 0 when nothing was written.
+int32_t Export(const std::string& storedName, const std::string& path, HANDLE stopEvent,
+               CThread* thread);
+// Adds the profiles of an export file to the store (same names are
+// replaced); the number imported, 0 for a file that is not an export.
+int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread);
+
+}  // namespace profilefile

@@ -1,0 +1,105 @@
+// The switches for scripts (/Connect, /Disconnect, /Status, /Export,
+// /Import): what the command line asks for, the exit codes, the texts that
+// go to standard output, and the request and reply that travel to a
+// running instance in WM_COPYDATA. Plain logic, no window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace script {
+
+enum class Command { None, Connect, Disconnect, Status, Export, Import };
+
+// Exit codes of the program when it ran a script switch.
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitFailed = 1,     // the adapter or the library refused the operation
+  kExitUsage = 2,      // unknown combination or a missing argument
+  kExitNoAdapter = 3,  // no supported adapter is present
+  kExitNoProfile = 4,  // no stored profile has that name
+  kExitFile = 5,       // the file is missing or cannot be read or written
+  kExitNoAnswer = 6,   // a running instance did not answer
+  kExitNoLibrary = 7,  // the vendor library could not be loaded
+  kExitManaged = 8,    // Windows' wireless management controls the adapter
+};
+
+struct Request {
+  Command Cmd = Command::None;
+  std::string Name;  // /Connect NAME, /Export FILE NAME (empty: all)
+  std::string File;  // /Export and /Import
+};
+
+// What a script switch produced: the exit code and the texts for standard
+// output and standard error (lines ending in CR LF).
+struct Reply {
+  int Code = kExitOk;
+  std::string Out;
+  std::string Err;
+};
+
+// Longest name and path a request may carry (the profile record's name
+// field, and a Windows path).
+constexpr size_t kMaxName = 64;
+constexpr size_t kMaxPath = MAX_PATH - 1;
+
+// The script switch of the command line, with its arguments. Switches match
+// as the others do: whole argument, any letter case. False when there is
+// none (request untouched); true otherwise, with usage empty when the
+// request is complete, else a message saying what is wrong.
+bool ParseCommandLine(int argc, const char* const* argv, Request& request, std::string& usage);
+
+// The switch's literal ("/Connect", ...); empty for None.
+const char* CommandName(Command cmd);
+
+// The position of name among names: the first exact match, else the first
+// that differs only in letter case; -1 when none.
+int MatchName(const std::vector<std::string>& names, const std::string& name);
+
+// A reply with one error line and its code.
+Reply Failure(int code, const std::string& message);
+
+// Messages shared by the instance and a process that works on its own.
+constexpr const char* kTextNoAdapter = "No supported wireless adapter is present.";
+constexpr const char* kTextManaged =
+    "Windows' wireless management controls the adapter; nothing was changed.";
+std::string NoProfileText(const std::string& name);
+std::string ExportedText(int count, const std::string& file);
+std::string ImportedText(int count, const std::string& file);
+std::string NotExportText(const std::string& file);
+
+// ---- the exchange with a running instance --------------------------------------
+// WM_COPYDATA tags: a request to the instance's main window, and the reply
+// it sends back to the window named by the request's wParam.
+constexpr ULONG_PTR kRequestTag = 0x57555331;  // "WUS1"
+constexpr ULONG_PTR kReplyTag = 0x57555231;    // "WUR1"
+// The main window's answer to the probe (NotifyMsg kNotifyScript).
+constexpr LRESULT kProbeAnswer = 0x5755;
+// The result of the request message: the exit code in the low byte.
+constexpr LRESULT kServedMark = 0x5700;
+
+std::string EncodeRequest(const Request& request);
+// Strict: any other size, count of fields, command or length is refused.
+bool DecodeRequest(const void* data, size_t size, Request& request);
+std::string EncodeReply(const Reply& reply);
+bool DecodeReply(const void* data, size_t size, Reply& reply);
+
+// ---- the status lines --------------------------------------------------------------
+struct StatusInfo {
+  std::string Adapter;
+  bool Managed = false;  // Windows' wireless management has the adapter
+  bool Connected = false;
+  std::string Profile;
+  std::string Network;
+  int32_t SignalDbm = 0;
+  std::string Ip;
+};
+// "adapter: ...", "state: ...", "profile: ...", "network: ...",
+// "signal: ...", "ip: ..." lines; values that do not apply stay empty.
+std::string FormatStatus(const StatusInfo& info);
+
+}  // namespace script

@@ -1,0 +1,38 @@
+// Running a script switch: the request goes to the running instance when
+// there is one (it owns the adapter), else this process does the work on
+// its own. The reply is written to the standard handles the program was
+// started with, when there are any, and to the debug log.
+#pragma once
+
+#include <string>
+
+#include "app/Uscript.h"
+
+class CNICAdapter;
+
+namespace script {
+
+// The whole switch; the exit code of the program.
+int Run(const Request& request);
+
+// Served here, without a running instance.
+Reply RunHere(const Request& request);
+
+// Sends the request to the running instance's main window and waits for
+// its reply; kExitNoAnswer when no window takes it within waitMs.
+Reply SendToInstance(const Request& request, DWORD waitMs);
+
+// The file of an export or import, checked before the library sees it: a
+// reply with kExitOk, or the failure to report. An import needs an existing
+// file; an export a folder that exists and a name that is not a folder.
+Reply CheckFile(const Request& request);
+
+// What /Status prints of an adapter: its latest sample, and the name of
+// the profile it applies (empty: none or unknown).
+StatusInfo StatusOf(CNICAdapter& adapter, const std::string& profile);
+
+// Writes the reply's texts to the standard output and error handles (when
+// valid) and its error lines to the debug log.
+void WriteReply(const Reply& reply);
+
+}  // namespace script

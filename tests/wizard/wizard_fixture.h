@@ -1,0 +1,115 @@
+// The main window on the simulated library's default world with its profile
+// page showing, and the steps of the wizard that the flow tests share.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "adapter/Unicadapter.h"
+#include "pages/station/Uframelinkinfo.h"
+#include "pages/station/Uframeprofile.h"
+#include "pages/wizard/Uframeactive.h"
+#include "pages/wizard/Uframeconfirm.h"
+#include "pages/wizard/Uframenettype.h"
+#include "pages/wizard/Uframeprofset.h"
+#include "pages/wizard/Uframesecurity.h"
+#include "pages/wizard/Uframewireless.h"
+#include "shell/Uformmsgbox.h"
+#include "shell/tformmain_support.h"
+
+namespace wizardflow {
+
+using namespace mainwin;
+using wizardlogic::TWizPage;
+
+inline std::string DefaultNetworks() {
+  const std::string text = ReadText(std::string("Z:") + WU_SOURCE_DIR + "/data/OMXWL.world");
+  const size_t at = text.find("[Network");
+  EXPECT_NE(at, std::string::npos) << "data/OMXWL.world not found";
+  return at == std::string::npos ? std::string() : text.substr(at);
+}
+
+inline std::vector<std::string> Names(const std::vector<WLProfile>& list) {
+  std::vector<std::string> out;
+  for (const WLProfile& p : list) out.push_back(FieldText(p.ProfileName));
+  return out;
+}
+
+class WizardFlow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(env.Bound());
+    form = new TFormMain(nullptr);
+    form->Start(0);
+    ASSERT_TRUE(WaitAdapter(form, true));
+    form->Show();
+    page = form->FrameProfile1;
+    wiz = page->FrameProfSet1;
+    form->SwitchPage(form->LbProfile, 0);
+  }
+  void TearDown() override { delete form; }
+
+  CNICAdapter* Adapter() const { return form->Adapter(); }
+  bool WaitPage(TPropertyPageFrame* p) {
+    return WaitUntil([&] { return form->CurrentPage() == p; }, kGenerous);
+  }
+  // The SSID of the link, empty while it is down.
+  std::string LinkedSsid() const {
+    WLStatus s{};
+    if (!Adapter()) return std::string();
+    Adapter()->GetStatus(s);
+    const size_t n = std::min<size_t>(s.SsidLength, sizeof s.Ssid);
+    return s.MediaState == 0 ? std::string(reinterpret_cast<const char*>(s.Ssid), n)
+                             : std::string();
+  }
+  bool WaitLinkedTo(const std::string& ssid) {
+    return WaitUntil([&] { return LinkedSsid() == ssid; }, kGenerous);
+  }
+  // Answers the next message box with OK and keeps its text.
+  void AnswerBox() {
+    boxText.clear();
+    Every(20, [this] {
+      auto* box = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
+      if (!box) return false;
+      boxText = box->LbMsg->Caption();
+      box->BtnOk->Click();
+      return true;
+    });
+  }
+  TLvRow* Row(const std::string& name) {
+    for (int i = 0; i < page->LvProf->RowCount(); ++i)
+      if (page->LvProf->Row(i)->SubItem(0) == name) return page->LvProf->Row(i);
+    return nullptr;
+  }
+  void Fill(const std::string& name, const std::string& ssid, bool adHoc) {
+    ASSERT_EQ(wiz->Current(), TWizPage::NetType);
+    wiz->FrameNetType1->EdtName->SetText(name);
+    wiz->FrameNetType1->EdtSSID->SetText(ssid);
+    (adHoc ? wiz->FrameNetType1->RBtnAdHoc : wiz->FrameNetType1->RBtnInfra)->Click();
+    wiz->FrameNetType1->BtnNext->Click();
+  }
+  void ChooseSecurity(int32_t type) {
+    ASSERT_EQ(wiz->Current(), TWizPage::Security);
+    ASSERT_TRUE(wiz->FrameSecurity1->CmbSecurity->SelectByValue(type));
+    wiz->FrameSecurity1->BtnNext->Click();
+  }
+  // From the page after the details to the activate page, and Activate now.
+  void SaveAndConnect() {
+    if (wiz->Current() == TWizPage::Wireless) wiz->FrameWireless1->BtnNext->Click();
+    ASSERT_EQ(wiz->Current(), TWizPage::Confirm);
+    wiz->FrameConfirm1->BtnSave->Click();
+    ASSERT_EQ(wiz->Current(), TWizPage::Active);
+    wiz->FrameActive1->BtnActNow->Click();
+    ASSERT_TRUE(WaitPage(form->FrameLinkInfo1));
+    form->SwitchPage(form->LbProfile, 0);
+  }
+
+  MainWindowEnv env{"", 6, DefaultNetworks()};
+  TFormMain* form = nullptr;
+  TFrameProfile* page = nullptr;
+  TFrameProfSet* wiz = nullptr;
+  std::string boxText;
+};
+
+}  // namespace wizardflow

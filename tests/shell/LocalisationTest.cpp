@@ -13,6 +13,7 @@
 #include "shell/Uformabout.h"
 #include "shell/Uformmsgbox.h"
 #include "tformmain_support.h"
+#include "ui/Umenu.h"
 #include "ui/Upicbutton.h"
 #include "ui/Usortlv.h"
 
@@ -80,6 +81,13 @@ class CaptionCheck {
 
  private:
   void Check(const TComponent* c) {
+    if (c->Kind() == TKind::MenuItem) {
+      // Menus size themselves; their captions are still texts to translate.
+      const std::string& caption = static_cast<const TMenuItem*>(c)->Caption();
+      if (HasLetters(caption) && !translated_.count(caption))
+        English.push_back(PathOf(c) + " \"" + caption + "\"");
+      return;
+    }
     auto* control = const_cast<TComponent*>(c)->AsControl();
     if (control) CheckPlace(control);
     if (!control || control->Caption().empty()) {
@@ -190,6 +198,7 @@ class GermanWindows : public ::testing::Test {
 TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
   ASSERT_EQ(g_GlobalVar.StrFileRead("FrameSurvey", "LbSiteInfo", ""), "Netzwerkdetails");
   form = new TFormMain(nullptr);
+  form->PrepareTrayMenu();  // the tray menu takes its texts when it pops up
   check.Walk(form);
 
   // Headings that change with the mode the page is in.
@@ -217,13 +226,6 @@ TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
   EXPECT_TRUE(check.CutOff.empty()) << "cut off:" << Lines(check.CutOff);
   EXPECT_TRUE(check.English.empty()) << "not translated:" << Lines(check.English);
   EXPECT_TRUE(check.Outside.empty()) << "out of place:" << Lines(check.Outside);
-}
-
-TEST_F(GermanWindows, TrayMenuIsGerman) {
-  form = new TFormMain(nullptr);
-  form->PrepareTrayMenu();
-  EXPECT_EQ(form->MenuItClose->Caption(), "Beenden");
-  EXPECT_TRUE(german.count(form->MenuItWZC->Caption())) << form->MenuItWZC->Caption();
 }
 
 class HelpButton : public ::testing::Test {

@@ -62,22 +62,24 @@ wu_wine_boot() {
 wu_wine_stop() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
 
 # Starts a private X server and sets DISPLAY; WU_XVFB_PID holds its pid.
+# The server picks a free display itself (-displayfd) and reports it once it
+# is ready, so several runs on one machine never share or steal a display.
 wu_xvfb_start() {
-  local n
-  for n in $(seq 91 150); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    WU_XVFB_PID=$!
-    local i
-    for i in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$WU_XVFB_PID" 2>/dev/null; then
-      export DISPLAY=":$n"
-      return 0
-    fi
+  local out i n=
+  out=$(mktemp)
+  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 5>"$out" &
+  WU_XVFB_PID=$!
+  for i in $(seq 1 100); do
+    n=$(tr -dc '0-9' <"$out")
+    [ -n "$n" ] && break
+    kill -0 "$WU_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$out"
+  if [ -n "$n" ] && kill -0 "$WU_XVFB_PID" 2>/dev/null; then
+    export DISPLAY=":$n"
+    return 0
+  fi
   echo "could not start Xvfb" >&2
   return 1
 }

@@ -2,19 +2,52 @@
 // TWinControl::WndProc; a container hands the messages its children send it
 // (commands, notifications, colour requests) back to the child.
 #include <stdexcept>
+#include <unordered_map>
 
 #include "app/Udebug.h"
 #include "ui/Ucontrol.h"
 
 namespace {
 
-const char kControlProp[] = "WuControl";
+// Which object a window belongs to. Every message of every control looks
+// its object up, so the table lives in the process: a window property
+// costs a round trip to the Wine server each time, which made filling a
+// long list take a tenth of a second.
+class TControlTable {
+ public:
+  TWinControl* Find(HWND hwnd) {
+    AcquireSRWLockShared(&lock_);
+    auto it = map_.find(hwnd);
+    TWinControl* found = it == map_.end() ? nullptr : it->second;
+    ReleaseSRWLockShared(&lock_);
+    return found;
+  }
+  void Set(HWND hwnd, TWinControl* control) {
+    AcquireSRWLockExclusive(&lock_);
+    map_[hwnd] = control;
+    ReleaseSRWLockExclusive(&lock_);
+  }
+  void Remove(HWND hwnd) {
+    AcquireSRWLockExclusive(&lock_);
+    map_.erase(hwnd);
+    ReleaseSRWLockExclusive(&lock_);
+  }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::unordered_map<HWND, TWinControl*> map_;
+};
+
+TControlTable& Controls() {
+  static TControlTable* table = new TControlTable;  // outlives every window
+  return *table;
+}
 
 }  // namespace
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
   if (!hwnd) return nullptr;
-  return static_cast<TWinControl*>(GetPropA(hwnd, kControlProp));
+  return Controls().Find(hwnd);
 }
 
 const char* TWinControl::RegisterOwnClass(const char* name, UINT style, HCURSOR cursor) {
@@ -73,7 +106,7 @@ void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle
 
 void TWinControl::Attach(HWND hwnd) {
   hwnd_ = hwnd;
-  SetPropA(hwnd, kControlProp, this);
+  Controls().Set(hwnd, this);
 }
 
 LRESULT CALLBACK TWinControl::OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -96,7 +129,7 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
 LRESULT TWinControl::Dispatch(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCDESTROY) {
     LRESULT r = self->DefaultProc(msg, wp, lp);
-    RemovePropA(hwnd, kControlProp);
+    Controls().Remove(hwnd);
     if (self->prevProc_)
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->prevProc_));
     self->prevProc_ = nullptr;
@@ -124,7 +157,7 @@ void TWinControl::ReleaseHandle() {
   if (!hwnd_) return;
   HWND w = hwnd_;
   // From here on the window no longer reaches this half-destroyed object.
-  RemovePropA(w, kControlProp);
+  Controls().Remove(w);
   if (prevProc_) SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
   hwnd_ = nullptr;
   DestroyWindow(w);

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr UINT kIconMessage = WM_APP + 10;
+// Adds the icon from the message loop (see SetVisible).
+constexpr UINT kAddMessage = WM_APP + 11;
 constexpr UINT kIconId = 1;
 const char kClassName[] = "WuTrayIconWindow";
 
@@ -96,7 +98,10 @@ void TTrayIcon::SetVisible(bool on) {
   if (visible_ == on) return;
   visible_ = on;
   if (on) {
-    Update(NIM_ADD);
+    // Wine's shell takes some 40 ms to add an icon: that wait gets a turn of
+    // the message loop of its own instead of lengthening the caller's (the
+    // selection of an adapter, say).
+    if (!window_ || !PostMessageA(window_, kAddMessage, 0, 0)) Update(NIM_ADD);
   } else {
     Update(NIM_DELETE);
     // A form hidden by minimising comes back when the icon goes, unless it
@@ -193,6 +198,10 @@ LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     try {
       if (msg == kIconMessage && wp == kIconId) {
         self->HandleIconMessage(static_cast<UINT>(lp));
+        return 0;
+      }
+      if (msg == kAddMessage) {
+        if (self->visible_ && !self->added_) self->Update(NIM_ADD);
         return 0;
       }
       if (msg == TaskbarCreatedMessage() && msg != 0) {

@@ -1,6 +1,9 @@
 // Ownership, parents and destruction of components and controls.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "ui/Uform.h"
 #include "ui/Usortlv.h"
 #include "ui/Ustdctrls.h"
@@ -44,6 +47,51 @@ TEST(Component, FreeingAParentLeavesItsForeignChildrenDetachedNotDangling) {
   label->SetCaption("still safe");
   label->Invalidate();
   EXPECT_EQ(edit->Caption(), "still safe");
+}
+
+DWORD WINAPI LookUpElsewhere(LPVOID arg) {
+  auto* asked = static_cast<std::pair<HWND, TWinControl*>*>(arg);
+  asked->second = TWinControl::FromHandle(asked->first);
+  return 0;
+}
+
+TEST(Component, WindowsLeadToTheirLivingControlsOnly) {
+  TForm form(nullptr, "Form1");
+  auto* panel = new TPanel(&form, &form, "PlB");  // a class of our own
+  auto* edit = new TEdit(&form, panel, "EdtC");   // a subclassed EDIT
+  auto* list = new TSortLv(&form, &form, "LvD");  // a subclassed list view
+  const HWND panelWnd = panel->Handle(), editWnd = edit->Handle(), listWnd = list->Handle();
+  EXPECT_EQ(TWinControl::FromHandle(form.Handle()), &form);
+  EXPECT_EQ(TWinControl::FromHandle(panelWnd), panel);
+  EXPECT_EQ(TWinControl::FromHandle(editWnd), edit);
+  EXPECT_EQ(TWinControl::FromHandle(listWnd), list);
+  EXPECT_EQ(TWinControl::FromHandle(GetDesktopWindow()), nullptr);
+  EXPECT_EQ(TWinControl::FromHandle(nullptr), nullptr);
+
+  // Other threads ask too (a window handed to a worker).
+  std::pair<HWND, TWinControl*> asked{editWnd, nullptr};
+  HANDLE t = CreateThread(nullptr, 0, &LookUpElsewhere, &asked, 0, nullptr);
+  ASSERT_NE(t, nullptr);
+  WaitForSingleObject(t, 10000);
+  CloseHandle(t);
+  EXPECT_EQ(asked.second, edit);
+
+  // Freed objects and windows that went with their parent lead nowhere,
+  // nor do handles the system hands out again afterwards.
+  delete list;
+  EXPECT_EQ(TWinControl::FromHandle(listWnd), nullptr);
+  DestroyWindow(panelWnd);
+  EXPECT_EQ(TWinControl::FromHandle(panelWnd), nullptr);
+  EXPECT_EQ(TWinControl::FromHandle(editWnd), nullptr);
+  EXPECT_EQ(edit->Handle(), nullptr);
+  std::vector<HWND> fresh;
+  for (int i = 0; i < 50; ++i)
+    fresh.push_back(CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, form.Handle(), nullptr,
+                                    GetModuleHandleA(nullptr), nullptr));
+  for (HWND w : fresh) {
+    EXPECT_EQ(TWinControl::FromHandle(w), nullptr);
+    DestroyWindow(w);
+  }
 }
 
 TEST(Component, DeletingAChildRemovesItFromItsOwnerAndParent) {

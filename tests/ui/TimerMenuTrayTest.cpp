@@ -139,6 +139,17 @@ TEST(TrayIcon, KeepsShortHintsAndDeliversClicks) {
   EXPECT_TRUE(tray->Visible());
   tray->SetVisible(false);
   EXPECT_FALSE(tray->Shown());
+  // The shell gets the icon from the message loop: an icon hidden before
+  // then must not turn up afterwards.
+  tray->SetVisible(true);
+  tray->SetVisible(false);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  EXPECT_FALSE(tray->Shown());
+  EXPECT_FALSE(tray->Visible());
+  tray->SetVisible(true);
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  EXPECT_TRUE(tray->Shown()) << "the icon shown once the loop ran";
 }
 
 TEST(TrayIcon, MinimisingHidesTheFormOnlyWhileTheIconIsVisible) {

@@ -31,9 +31,6 @@ cleanup() {
 trap cleanup EXIT INT TERM
 wu_xvfb_start
 wu_wine_boot
-# Windows XP: the version whose wireless management the program hands over to,
-# so the pictures show every security type and the tray menu's first item.
-wine reg add 'HKCU\Software\Wine' /v Version /d winxp /f </dev/null >/dev/null 2>&1
 WU_BUILD=$WU_BUILD_SAVED
 wu_stage
 stage=$WU_BUILD/shotstage

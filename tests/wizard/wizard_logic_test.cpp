@@ -3,9 +3,11 @@
 // the band boxes and the profile summary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "config/Uchannelrules.h"
+#include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "pages/wizard/Uwizardlogic.h"
 
@@ -95,6 +97,31 @@ TEST(WizardSecurity, OfferedTypesFollowNetworkModeWindowsAndSwitches) {
   EXPECT_EQ(PickSecurity({0, 7, 6}, EncWPA_PSK), 2);
   EXPECT_EQ(PickSecurity(noWpa2, EncLEAP), 0) << "LEAP is never offered";
   EXPECT_EQ(PickSecurity({}, EncWEP), -1);
+}
+
+// The version class that the settings object derives from today's Windows
+// must let an infrastructure profile choose WPA2 and WPA2-PSK.
+TEST(WizardSecurity, CurrentWindowsOffersWpa2) {
+  auto all = [](const char*) { return true; };
+  auto offers = [](const std::vector<int32_t>& types, int32_t type) {
+    return std::find(types.begin(), types.end(), type) != types.end();
+  };
+  const WindowsVersion current[] = {{VER_PLATFORM_WIN32_NT, 6, 0},   // Vista
+                                    {VER_PLATFORM_WIN32_NT, 6, 1},   // 7
+                                    {VER_PLATFORM_WIN32_NT, 6, 2},   // 8
+                                    {VER_PLATFORM_WIN32_NT, 10, 0},  // 10 and 11
+                                    {VER_PLATFORM_WIN32_NT, 5, 1}};  // XP
+  for (const WindowsVersion& v : current) {
+    const auto types = OfferedSecurity(1, ClassifyWindowsVersion(v), all);
+    EXPECT_TRUE(offers(types, EncWPA2)) << v.Major << "." << v.Minor;
+    EXPECT_TRUE(offers(types, EncWPA2_PSK)) << v.Major << "." << v.Minor;
+  }
+  // Windows 98 never had WPA2.
+  const auto old =
+      OfferedSecurity(1, ClassifyWindowsVersion({VER_PLATFORM_WIN32_WINDOWS, 4, 10}), all);
+  EXPECT_FALSE(offers(old, EncWPA2));
+  EXPECT_FALSE(offers(old, EncWPA2_PSK));
+  EXPECT_TRUE(offers(old, EncWPA_PSK));
 }
 
 TEST(WizardNames, ChecksOfTheProfileName) {

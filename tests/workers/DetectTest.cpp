@@ -157,3 +157,30 @@ TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
   SetEvent(g_OmxLib.SynchEvent);
 }
+
+// Windows since Vista: plug-in events and user switches are told, not
+// polled. One registration each, and no timer left running between passes.
+TEST(Detection, OnCurrentWindowsNotificationsAreRegisteredOnceAndNothingPolls) {
+  TestEnv env;
+  g_GlobalVar.OsVersionCode = 7;
+  NotifyRecorder rec;
+  {
+    CThrdDetect detect(rec.Wnd());
+    ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+    EXPECT_NE(detect.DevNotify.load(), nullptr);
+    Idle(2500);
+    EXPECT_EQ(fake::Count("DevDetect"), 1) << "a pass without a trigger";
+    EXPECT_EQ(env.LogLines("Succ: RegisterSessionNotify").size(), 1u);
+    EXPECT_TRUE(env.LogLines("Fail:").empty());
+  }
+  EXPECT_EQ(env.LogLines("CThrdDetect::DestroyWnd()").size(), 1u);
+
+  // A service has no console session to follow.
+  g_GlobalVar.CmdFlags = CmdService;
+  {
+    CThrdDetect detect(rec.Wnd());
+    ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 2; }, 3000));
+  }
+  g_GlobalVar.CmdFlags = 0;
+  EXPECT_EQ(env.LogLines("RegisterSessionNotify").size(), 1u);
+}

@@ -102,7 +102,12 @@ void CNICAdapter::LaunchToDoFunc() {
   for (;;) {
     TFuncEntry entry = FuncList.PopFront();
     if (entry.Empty()) break;
-    (entry.Object->*entry.Func)();
+    // One failed function must not end the worker.
+    try {
+      (entry.Object->*entry.Func)();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(CNICAdapter::LaunchToDoFunc): %s", e.what());
+    }
   }
 }
 

@@ -421,9 +421,14 @@ bool CThrdDetect::EnumDetectDev(std::vector<DeviceRec>& list) {
 
   CLibraryGuard lib(stopEvent_, this);
   if (!lib) return false;
+  const unsigned faults = faultguard::ThreadFaults();
   try {
     for (int i = 0; i < n; ++i) {
       const int32_t result = g_OmxLib.OMXWL_DevDetect(&records[i]);
+      if (faultguard::ThreadFaults() != faults) {
+        LogWrite("Exception(CThrdDetect::EnumDetectDev)");
+        break;
+      }
       const std::string hwid = FieldText(records[i].HardwareId);
       LogWrite("DevDetect Result: %s %d", hwid.c_str(), result);
       if (result == 1) {

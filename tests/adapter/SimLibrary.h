@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "adapter/FakeOmx.h"
+#include "common/LockCheck.h"
 
 class SimLibrary {
  public:
@@ -17,11 +19,12 @@ class SimLibrary {
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string dll(exe);
     dll = dll.substr(0, dll.find_last_of('\\') + 1) + "OMXWL.DLL";
-    bound_ = g_OmxLib.Bind(dll);
+    dll_ = std::make_unique<lockcheck::CheckedDll>(dll);
+    bound_ = dll_->Bound();
     if (bound_) g_OmxLib.OMXWL_SetWLProfileDir(env.Root().c_str());
   }
   ~SimLibrary() {
-    g_OmxLib.Unbind();
+    dll_.reset();
     SetEnvironmentVariableA("OMXWL_WORLD", nullptr);
     DeleteFileA(world_.c_str());
     // The library keeps the profiles under the application-data folder.
@@ -61,4 +64,5 @@ class SimLibrary {
   const TestEnv& env_;
   std::string world_;
   bool bound_ = false;
+  std::unique_ptr<lockcheck::CheckedDll> dll_;
 };

@@ -2,6 +2,7 @@
 // codes reach the pages and which are dropped, the page switch, hiding on
 // the close box, ending through the tray menu, the question before the
 // utility takes the adapter back from Windows, and the about box.
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "pages/ap/Uframeapinfo.h"
 #include "pages/station/Uframelinkinfo.h"
@@ -258,7 +259,9 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   auto antenna = [] {
     uint8_t v = 0xEE;
     uint32_t n = 0;
-    g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (CLibraryGuard lib(stop, nullptr); lib) g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
+    CloseHandle(stop);
     return static_cast<int>(v);
   };
   Make();

@@ -44,7 +44,8 @@ class SimLibrary {
   bool Bound() const { return bound_; }
 
   // Plugs the adapter in or out; the library notices within a second.
-  void WriteWorld(bool present) {
+  // faults: lines of a [Faults] section, e.g. "Crash.DevDetect=1\r\n".
+  void WriteWorld(bool present, const std::string& faults = "") {
     static int generation = 0;
     const std::string text =
         "; generation " + std::to_string(++generation) +
@@ -52,7 +53,7 @@ class SimLibrary {
         "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\nInstance=OMX0001\r\n"
         "Description=Ombrix 802.11a/b/g USB Wireless Adapter\r\nMAC=00:1D:4F:6A:21:07\r\n"
         "Domain=FCC\r\nBands=a,b,g\r\nPresent=" +
-        std::string(present ? "1" : "0") + "\r\n";
+        std::string(present ? "1" : "0") + "\r\n" + (faults.empty() ? "" : "[Faults]\r\n" + faults);
     HANDLE h = CreateFileA(world_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                            0, nullptr);
     DWORD put = 0;

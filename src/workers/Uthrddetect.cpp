@@ -98,6 +98,9 @@ void CThrdDetect::StopThread() {
   const DWORD thread = ThreadId();
   Kill();
   Sleep(500);
+  // The system destroys a dead thread's windows without WM_DESTROY, so the
+  // registrations made for the window are undone here.
+  DestroyWnd();
   window_ = nullptr;
   librarylock::ReleaseIfHeldBy(thread, "CThrdDetect: release g_OmxLib.SynchEvent event");
 }

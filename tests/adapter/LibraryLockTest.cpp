@@ -144,3 +144,29 @@ TEST(LibraryLock, AStuckWorkerIsGivenTwoSecondsOnceThoughStoppedTwice) {
   EXPECT_EQ(env.LogLines("CNICAdapter::~CNICAdapter TerminateThread").size(), 1u);
   EXPECT_TRUE(LockFree());
 }
+
+TEST(LibraryLock, AWaiterTakesOverFromAKilledHolderAndTheKillerLeavesItsHoldAlone) {
+  TestEnv env;
+  HANDLE stop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  HANDLE waiterStop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  auto stuck = std::make_unique<LockUser>(stop, true);
+  ASSERT_TRUE(WaitUntil([&] { return stuck->Inside.load(); }, 5000));
+  auto waiter = std::make_unique<LockUser>(waiterStop, true);  // blocked behind it
+  Sleep(100);
+  EXPECT_FALSE(waiter->Inside);
+  const DWORD dead = stuck->ThreadId();
+  stuck->Kill();
+  ASSERT_TRUE(WaitUntil([&] { return waiter->Inside.load(); }, 5000));
+  EXPECT_EQ(librarylock::Holder(), waiter->ThreadId());
+  EXPECT_FALSE(librarylock::ReleaseIfHeldBy(dead, "released under a living holder"));
+  EXPECT_EQ(librarylock::Holder(), waiter->ThreadId());
+  EXPECT_FALSE(LockFree());
+  EXPECT_TRUE(env.LogLines("released under a living holder").empty());
+  waiter->Kill();
+  EXPECT_TRUE(librarylock::ReleaseIfHeldBy(waiter->ThreadId(), "released for the waiter"));
+  EXPECT_TRUE(LockFree());
+  stuck.reset();
+  waiter.reset();
+  CloseHandle(stop);
+  CloseHandle(waiterStop);
+}

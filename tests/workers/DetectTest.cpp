@@ -143,10 +143,13 @@ TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
 
 TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   TestEnv env;
+  g_GlobalVar.OsVersionCode = 7;  // device and session notifications both registered
   fake::g->delayMs["DevDetect"] = 8000;
   NotifyRecorder rec;
   CThrdDetect detect(rec.Wnd());
   ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+  ASSERT_NE(detect.DevNotify, nullptr);
+  EXPECT_EQ(env.LogLines("Succ: RegisterSessionNotify").size(), 1u);
   const DWORD start = GetTickCount();
   detect.StopThread();
   const DWORD took = GetTickCount() - start;
@@ -154,6 +157,9 @@ TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   EXPECT_LT(took, 6000u);
   EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() TerminateThread").size(), 1u);
   EXPECT_EQ(env.LogLines("CThrdDetect: release g_OmxLib.SynchEvent event").size(), 1u);
+  // The killed thread's registrations are undone by its killer.
+  EXPECT_EQ(detect.DevNotify, nullptr);
+  EXPECT_EQ(env.LogLines("CThrdDetect::DestroyWnd()").size(), 1u);
   ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
   SetEvent(g_OmxLib.SynchEvent);
 }

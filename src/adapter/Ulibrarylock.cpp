@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "adapter/Ucomxlib.h"
+#include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "workers/Uthread.h"
 
@@ -24,6 +25,31 @@ HANDLE OwnerMutex() {
   return mutex;
 }
 
+// The user-interface thread's total wait for the lock, in microseconds,
+// kept as a property of the main window, so that a measuring tool can tell
+// time spent waiting on the library from time spent in the program.
+void NoteLockWait(LARGE_INTEGER start) {
+  HWND owner = Application.MainWindow;
+  if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId()) return;
+  static unsigned long long totalUs = 0;
+  LARGE_INTEGER now, freq;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&freq);
+  totalUs += static_cast<unsigned long long>(now.QuadPart - start.QuadPart) * 1000000 /
+             static_cast<unsigned long long>(freq.QuadPart);
+  SetPropA(owner, "WuLibLockWaitUs", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(totalUs)));
+}
+
+// Waits for the first of two handles; a wait that blocks is timed.
+DWORD WaitFirst(HANDLE a, HANDLE b, LARGE_INTEGER* start, bool* waited) {
+  HANDLE handles[2] = {a, b};
+  const DWORD r = WaitForMultipleObjects(2, handles, FALSE, 0);
+  if (r != WAIT_TIMEOUT) return r;
+  if (!*waited) QueryPerformanceCounter(start);
+  *waited = true;
+  return WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+}
+
 bool StopWait(HANDLE stopEvent, CThread* thread) {
   if (thread) thread->Terminate();
   SetEvent(stopEvent);
@@ -38,20 +64,25 @@ bool Acquire(HANDLE stopEvent, CThread* thread) {
   HANDLE sync = g_OmxLib.SynchEvent;
   HANDLE mutex = OwnerMutex();
   if (!sync || !stopEvent || !mutex || !g_OmxLib.IsBound()) return false;
-  HANDLE owner[2] = {mutex, stopEvent};
-  DWORD r = WaitForMultipleObjects(2, owner, FALSE, INFINITE);
-  if (r == WAIT_OBJECT_0 + 1) return StopWait(stopEvent, thread);
+  LARGE_INTEGER start{};
+  bool waited = false;
+  DWORD r = WaitFirst(mutex, stopEvent, &start, &waited);
+  if (r == WAIT_OBJECT_0 + 1) {
+    if (waited) NoteLockWait(start);
+    return StopWait(stopEvent, thread);
+  }
   if (r == WAIT_ABANDONED_0) {
     // The last holder died inside: whether it had taken the event or not,
     // the lock is ours now.
+    if (waited) NoteLockWait(start);
     LogWrite("librarylock: taken over from a thread that ended holding it");
     WaitForSingleObject(sync, 0);
     g_Holder = GetCurrentThreadId();
     return true;
   }
   if (r != WAIT_OBJECT_0) return false;
-  HANDLE event[2] = {sync, stopEvent};
-  r = WaitForMultipleObjects(2, event, FALSE, INFINITE);
+  r = WaitFirst(sync, stopEvent, &start, &waited);
+  if (waited) NoteLockWait(start);
   if (r == WAIT_OBJECT_0) {
     g_Holder = GetCurrentThreadId();
     return true;

@@ -12,6 +12,10 @@ namespace {
 
 constexpr uint32_t kMaxSsid = 32;
 
+// No certificate store comes near this; a larger count is a broken answer,
+// and copying it would read far past the library's array.
+constexpr int32_t kMaxCertificates = 1024;
+
 bool ZeroBssid(const SiteEntry& e) {
   for (uint8_t b : e.Bssid)
     if (b) return false;
@@ -228,5 +232,9 @@ void CNICAdapter::GetCertificateList(std::vector<CertEntry>& list, int32_t kind)
   const int32_t n = g_OmxLib.OMXWL_EnumCertificates(&entries, kind);
   // Copied while the lock is held: the array is the library's and may be
   // rebuilt by the next call from another thread.
-  if (entries && n > 0) list.insert(list.end(), entries, entries + n);
+  if (entries && n > 0) {
+    if (n > kMaxCertificates)
+      LogWrite("GetCertificateList: %d entries cut to %d", n, kMaxCertificates);
+    list.insert(list.end(), entries, entries + std::min(n, kMaxCertificates));
+  }
 }

@@ -6,6 +6,7 @@
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "ui/Upalette.h"
+#include "ui/Upicture.h"
 #include "ui/Uuithread.h"
 
 namespace {
@@ -26,6 +27,27 @@ BOOL CALLBACK DisableOthers(HWND w, LPARAM lp) {
 
 bool IsMainWindow(HWND w) {
   return w && w == Application.MainWindow;
+}
+
+struct OtherForm {
+  HWND self;
+  bool shown;
+};
+
+BOOL CALLBACK FindShownForm(HWND w, LPARAM lp) {
+  auto* state = reinterpret_cast<OtherForm*>(lp);
+  if (w != state->self && IsWindowVisible(w) && TForm::FromHandle(w)) {
+    state->shown = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// True when this thread shows a form other than self.
+bool OtherFormShown(HWND self) {
+  OtherForm state{self, false};
+  EnumThreadWindows(GetCurrentThreadId(), FindShownForm, reinterpret_cast<LPARAM>(&state));
+  return state.shown;
 }
 
 }  // namespace
@@ -225,6 +247,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_SHOWWINDOW:
+      // With no form left on screen (in the tray), the pictures give back
+      // their pixels; the next paint decodes them again.
+      if (!wp && lp == 0 && !OtherFormShown(Handle())) TPicture::ReleasePixels();
+      break;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND f = GetFocus();

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <mutex>
+#include <new>
 
 // The GDI+ headers expect min and max in scope.
 namespace Gdiplus {
@@ -70,56 +72,188 @@ RECT ClipToPicture(const RECT& src, int width, int height) {
   return r;
 }
 
+
+// Every picture's data, for ReleasePixels; any thread may make a picture.
+std::mutex g_registryLock;
+std::vector<const void*> g_registry;
+
+// Width and height from a PNG's header, without decoding it.
+bool PngSize(const unsigned char* b, size_t n, int* width, int* height) {
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (n < 33 || std::memcmp(b, kSignature, 8) != 0 || std::memcmp(b + 12, "IHDR", 4) != 0)
+    return false;
+  auto be32 = [](const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+  };
+  uint32_t w = be32(b + 16), h = be32(b + 20);
+  if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide) return false;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+  return true;
+}
+
 }  // namespace
+
+TPicture::Data::Data() {
+  std::lock_guard<std::mutex> lock(g_registryLock);
+  g_registry.push_back(this);
+}
 
 TPicture::Data::~Data() {
   if (bitmap) DeleteObject(bitmap);
+  std::lock_guard<std::mutex> lock(g_registryLock);
+  g_registry.erase(std::find(g_registry.begin(), g_registry.end(), this));
 }
 
-std::shared_ptr<TPicture::Data> TPicture::Make(int width, int height, std::vector<uint32_t> argb) {
-  auto d = std::make_shared<Data>();
-  d->bitmap = CreateDib(width, height, &d->bits, true);
-  if (!d->bitmap || !d->bits) return nullptr;
-  d->width = width;
-  d->height = height;
-  for (size_t i = 0; i < argb.size(); ++i) {
-    if ((argb[i] >> 24) != 255) d->hasAlpha = true;
-    d->bits[i] = Premultiply(argb[i]);
-  }
+bool TPicture::Data::Allocate() const {
+  if (bitmap) return true;
+  bitmap = CreateDib(width, height, &bits, true);
+  if (bitmap && bits) return true;
+  if (bitmap) DeleteObject(bitmap);
+  bitmap = nullptr;
+  bits = nullptr;
+  return false;
+}
+
+void TPicture::Data::Release() const {
+  if (!bitmap || pinned || (!encoded && !make)) return;
+  DeleteObject(bitmap);
+  bitmap = nullptr;
+  bits = nullptr;
+}
+
+bool TPicture::Data::Ensure() const {
+  if (bitmap) return true;
+  if (failed || (!encoded && !make)) return false;
+  bool ok = make ? Allocate() && make(*this) : Decode();
   GdiFlush();
-  return d;
+  if (!ok) {
+    failed = true;
+    if (bitmap) DeleteObject(bitmap);
+    bitmap = nullptr;
+    bits = nullptr;
+    LogWrite("TPicture: cannot make the pixels of a %dx%d picture", width, height);
+  }
+  return ok;
 }
 
-bool TPicture::LoadFromMemory(const void* bytes, size_t size) {
-  if (!bytes || size == 0 || size > 0x7FFFFFFF) return false;
+void TPicture::Data::StoreArgb(const uint32_t* argb) const {
+  GdiFlush();
+  hasAlpha = false;
+  const size_t n = static_cast<size_t>(width) * height;
+  for (size_t i = 0; i < n; ++i) {
+    if ((argb[i] >> 24) != 255) hasAlpha = true;
+    bits[i] = Premultiply(argb[i]);
+  }
+}
+
+// Decodes the compressed bytes straight into the bitmap. A picture whose size
+// is not known yet takes the decoded size; one whose size is known must get it.
+bool TPicture::Data::Decode() const {
+  if (!encoded || encodedSize == 0 || encodedSize > 0x7FFFFFFF) return false;
   EnsureGdiplus();
-  IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
+  IStream* stream = SHCreateMemStream(encoded, static_cast<UINT>(encodedSize));
   if (!stream) return false;
   Gdiplus::Bitmap* bmp = Gdiplus::Bitmap::FromStream(stream);
-  std::shared_ptr<Data> made;
+  bool ok = false;
   if (bmp && bmp->GetLastStatus() == Gdiplus::Ok) {
     int w = static_cast<int>(bmp->GetWidth()), h = static_cast<int>(bmp->GetHeight());
-    if (w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide) {
-      std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+    bool sized = w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide &&
+                 ((width == 0 && height == 0) || (w == width && h == height));
+    if (sized) {
+      width = w;
+      height = h;
+    }
+    if (sized && Allocate()) {
+      GdiFlush();
       Gdiplus::BitmapData bd{};
       bd.Width = w;
       bd.Height = h;
       bd.Stride = w * 4;
       bd.PixelFormat = PixelFormat32bppARGB;
-      bd.Scan0 = argb.data();
+      bd.Scan0 = bits;
       Gdiplus::Rect rc(0, 0, w, h);
       if (bmp->LockBits(&rc, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
                         PixelFormat32bppARGB, &bd) == Gdiplus::Ok) {
         bmp->UnlockBits(&bd);
-        made = Make(w, h, std::move(argb));
+        StoreArgb(bits);  // in place: one pixel read before it is written
+        ok = true;
       }
     }
   }
   delete bmp;
   stream->Release();
-  if (!made) return false;
-  data_ = std::move(made);
+  return ok;
+}
+
+std::shared_ptr<TPicture::Data> TPicture::Make(int width, int height, std::vector<uint32_t> argb) {
+  auto d = std::make_shared<Data>();
+  d->width = width;
+  d->height = height;
+  if (!d->Allocate()) return nullptr;
+  d->StoreArgb(argb.data());
+  GdiFlush();
+  return d;
+}
+
+std::shared_ptr<TPicture::Data> TPicture::Derived(int width, int height,
+                                                  std::function<bool(const Data&)> make) {
+  auto d = std::make_shared<Data>();
+  d->width = width;
+  d->height = height;
+  d->make = std::move(make);
+  return d;
+}
+
+bool TPicture::SetEncoded(const unsigned char* bytes, size_t size,
+                          std::vector<unsigned char> own) {
+  if (!bytes || size == 0 || size > 0x7FFFFFFF) return false;
+  auto d = std::make_shared<Data>();
+  d->ownBytes = std::move(own);
+  d->encoded = d->ownBytes.empty() ? bytes : d->ownBytes.data();
+  d->encodedSize = size;
+  // The module's own PNGs are trusted to decode when first drawn; anything
+  // else is decoded now, so that a bad file is refused at once.
+  if (!d->ownBytes.empty() || !PngSize(bytes, size, &d->width, &d->height)) {
+    if (!d->Decode()) return false;
+    GdiFlush();
+  }
+  data_ = std::move(d);
   return true;
+}
+
+bool TPicture::LoadFromMemory(const void* bytes, size_t size) {
+  if (!bytes || size == 0 || size > 0x7FFFFFFF) return false;
+  const auto* b = static_cast<const unsigned char*>(bytes);
+  return SetEncoded(b, size, std::vector<unsigned char>(b, b + size));
+}
+
+HBITMAP TPicture::Handle() const {
+  if (!data_ || !data_->Ensure()) return nullptr;
+  data_->pinned = true;  // the caller may keep the handle or draw into it
+  return data_->bitmap;
+}
+
+int TPicture::ReleasePixels() {
+  std::lock_guard<std::mutex> lock(g_registryLock);
+  int released = 0;
+  for (const void* p : g_registry) {
+    const auto* d = static_cast<const Data*>(p);
+    const bool had = d->bitmap != nullptr;
+    d->Release();
+    if (had && !d->bitmap) ++released;
+  }
+  return released;
+}
+
+size_t TPicture::DecodedBytes() {
+  std::lock_guard<std::mutex> lock(g_registryLock);
+  size_t bytes = 0;
+  for (const void* p : g_registry) {
+    const auto* d = static_cast<const Data*>(p);
+    if (d->bitmap) bytes += static_cast<size_t>(d->width) * d->height * 4;
+  }
+  return bytes;
 }
 
 bool TPicture::LoadFromResource(const char* name, HMODULE module) {
@@ -130,7 +264,8 @@ bool TPicture::LoadFromResource(const char* name, HMODULE module) {
   HGLOBAL loaded = LoadResource(module, res);
   DWORD size = SizeofResource(module, res);
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  return bytes && LoadFromMemory(bytes, size);
+  // Resources stay mapped with the module: the picture points at them.
+  return bytes && SetEncoded(static_cast<const unsigned char*>(bytes), size, {});
 }
 
 bool TPicture::LoadFromFile(const std::string& path) {
@@ -148,8 +283,12 @@ bool TPicture::LoadFromFile(const std::string& path) {
   LARGE_INTEGER size{};
   std::vector<unsigned char> bytes;
   bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20);
+  try {
+    if (ok) bytes.resize(static_cast<size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
   if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
          read == bytes.size();
@@ -206,8 +345,13 @@ bool TPicture::LoadFromIcon(HICON icon, int width, int height) {
 TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill) {
   TPicture p;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return p;
-  uint32_t argb = 0xFF000000u | (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
-  p.data_ = Make(width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, argb));
+  const uint32_t argb =
+      0xFF000000u | (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
+  p.data_ = Derived(width, height, [argb](const Data& d) {
+    std::fill_n(d.bits, static_cast<size_t>(d.width) * d.height, argb);
+    d.hasAlpha = false;
+    return true;
+  });
   return p;
 }
 
@@ -219,7 +363,7 @@ void TPicture::DrawPart(HDC dc, int x, int y, const RECT& src) const {
   if (!data_) return;
   RECT s = ClipToPicture(src, Width(), Height());
   int w = s.right - s.left, h = s.bottom - s.top;
-  if (w <= 0 || h <= 0) return;
+  if (w <= 0 || h <= 0 || !data_->Ensure()) return;
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, data_->bitmap);
   if (data_->hasAlpha) {
@@ -237,6 +381,7 @@ void TPicture::StretchDraw(HDC dc, const RECT& dest) const {
   int w = dest.right - dest.left, h = dest.bottom - dest.top;
   if (w <= 0 || h <= 0) return;
   if (w == Width() && h == Height()) return Draw(dc, dest.left, dest.top);
+  if (!data_->Ensure()) return;
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, data_->bitmap);
   if (data_->hasAlpha) {
@@ -252,7 +397,7 @@ void TPicture::StretchDraw(HDC dc, const RECT& dest) const {
 }
 
 uint32_t TPicture::Pixel(int x, int y) const {
-  if (!data_ || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+  if (!data_ || x < 0 || y < 0 || x >= Width() || y >= Height() || !data_->Ensure()) return 0;
   GdiFlush();
   uint32_t p = data_->bits[static_cast<size_t>(y) * Width() + x];
   // GDI leaves the alpha byte of opaque pictures at zero when it draws.
@@ -265,45 +410,50 @@ TPicture TPicture::Crop(const RECT& src) const {
   RECT s = ClipToPicture(src, Width(), Height());
   int w = s.right - s.left, h = s.bottom - s.top;
   if (w <= 0 || h <= 0) return p;
-  // The stored pixels are copied as they are: no rounding on the way.
-  auto d = std::make_shared<Data>();
-  d->bitmap = CreateDib(w, h, &d->bits, true);
-  if (!d->bitmap || !d->bits) return p;
-  d->width = w;
-  d->height = h;
-  d->hasAlpha = data_->hasAlpha;
-  GdiFlush();
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      d->bits[static_cast<size_t>(y) * w + x] =
-          data_->bits[static_cast<size_t>(s.top + y) * Width() + s.left + x];
-  GdiFlush();
-  p.data_ = std::move(d);
+  // Made from the whole picture when first needed; the stored pixels are
+  // copied as they are: no rounding on the way.
+  std::shared_ptr<Data> whole = data_;
+  p.data_ = Derived(w, h, [whole, s](const Data& d) {
+    if (!whole->Ensure()) return false;
+    GdiFlush();
+    for (int y = 0; y < d.height; ++y)
+      std::memcpy(d.bits + static_cast<size_t>(y) * d.width,
+                  whole->bits + static_cast<size_t>(s.top + y) * whole->width + s.left,
+                  static_cast<size_t>(d.width) * 4);
+    d.hasAlpha = whole->hasAlpha;
+    return true;
+  });
   return p;
 }
 
 TPicture TPicture::Disabled() const {
   TPicture p;
   if (!data_) return p;
-  int w = Width(), h = Height();
-  std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t c = Pixel(x, y);
-      uint32_t a = c >> 24;
-      uint32_t gray = (((c >> 16) & 0xFF) * 30 + ((c >> 8) & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
-      uint32_t v = gray + (255 - gray) * 45 / 100;
-      argb[static_cast<size_t>(y) * w + x] = (a << 24) | (v << 16) | (v << 8) | v;
+  // Made when first drawn: most buttons are never disabled.
+  TPicture normal = *this;
+  p.data_ = Derived(Width(), Height(), [normal](const Data& d) {
+    if (!normal.data_->Ensure()) return false;
+    const int w = d.width, h = d.height;
+    std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        uint32_t c = normal.Pixel(x, y);
+        uint32_t a = c >> 24;
+        uint32_t gray = (((c >> 16) & 0xFF) * 30 + ((c >> 8) & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+        uint32_t v = gray + (255 - gray) * 45 / 100;
+        argb[static_cast<size_t>(y) * w + x] = (a << 24) | (v << 16) | (v << 8) | v;
+      }
     }
-  }
-  p.data_ = Make(w, h, std::move(argb));
+    d.StoreArgb(argb.data());
+    return true;
+  });
   return p;
 }
 
 HICON TPicture::CreateIcon(const RECT& src) const {
   RECT s = ClipToPicture(src, Width(), Height());
   int w = s.right - s.left, h = s.bottom - s.top;
-  if (!data_ || w <= 0 || h <= 0) return nullptr;
+  if (!data_ || w <= 0 || h <= 0 || !data_->Ensure()) return nullptr;
   uint32_t* bits = nullptr;
   HBITMAP color = CreateDib(w, h, &bits, false);
   if (!color) return nullptr;

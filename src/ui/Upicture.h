@@ -1,6 +1,12 @@
 // Pictures: 32-bit images with alpha, loaded through GDI+ from the module's
 // RCDATA resources or from files, drawn with GDI; and image lists, which are
 // horizontal strips of equal cells.
+//
+// A picture keeps its pixels only while they are used: built-in pictures stay
+// compressed in the module until first drawn, and ReleasePixels drops the
+// pixels of every picture that can make them again (from its compressed
+// bytes, or from the picture it derives from), for a program that waits
+// hidden most of the day.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +14,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,7 +28,7 @@ class TPicture {
   bool Empty() const { return !data_; }
   int Width() const { return data_ ? data_->width : 0; }
   int Height() const { return data_ ? data_->height : 0; }
-  bool HasAlpha() const { return data_ && data_->hasAlpha; }
+  bool HasAlpha() const { return data_ && data_->Ensure() && data_->hasAlpha; }
 
   // A PNG (or any format GDI+ reads) from an RCDATA resource of the module
   // (the program itself when null). False leaves the picture unchanged.
@@ -35,9 +42,10 @@ class TPicture {
   void Clear() { data_.reset(); }
 
   // An opaque picture of the given size filled with a colour; GDI may draw
-  // into Handle() (copies of a picture share the same bitmap).
+  // into Handle() (copies of a picture share the same bitmap, and a picture
+  // whose handle was taken keeps its pixels for good).
   static TPicture CreateOpaque(int width, int height, COLORREF fill);
-  HBITMAP Handle() const { return data_ ? data_->bitmap : nullptr; }
+  HBITMAP Handle() const;
 
   void Draw(HDC dc, int x, int y) const;
   void StretchDraw(HDC dc, const RECT& dest) const;
@@ -55,17 +63,46 @@ class TPicture {
   // True when both share the same bitmap (copies of one picture).
   bool SameAs(const TPicture& other) const { return data_ == other.data_; }
 
+  // True while the pixels are in memory.
+  bool Decoded() const { return data_ && data_->bitmap; }
+  // Drops the pixels of every picture that can make them again; the next
+  // draw makes them. Returns the number of pictures released.
+  static int ReleasePixels();
+  // Bytes of pixels in memory over all pictures.
+  static size_t DecodedBytes();
+
  private:
   struct Data {
-    int width = 0;
-    int height = 0;
-    bool hasAlpha = false;
-    std::vector<uint32_t> straight;  // ARGB, top-down
-    HBITMAP bitmap = nullptr;        // premultiplied BGRA DIB section, top-down
-    uint32_t* bits = nullptr;
+    mutable int width = 0;  // learnt by the first decode when not known before
+    mutable int height = 0;
+    mutable bool hasAlpha = false;
+    // How the pixels are made again after a release: from compressed bytes
+    // (in the module, or owned), or by a function (a derived picture). A
+    // picture without either, or pinned, keeps its pixels.
+    const unsigned char* encoded = nullptr;
+    size_t encodedSize = 0;
+    std::vector<unsigned char> ownBytes;
+    std::function<bool(const Data&)> make;
+    mutable bool pinned = false;
+    mutable bool failed = false;         // the bytes did not decode: no retry
+    mutable HBITMAP bitmap = nullptr;    // premultiplied BGRA DIB section, top-down
+    mutable uint32_t* bits = nullptr;
+    Data();
     ~Data();
+    Data(const Data&) = delete;
+    Data& operator=(const Data&) = delete;
+    // Pixels in memory; false when they cannot be had.
+    bool Ensure() const;
+    bool Allocate() const;
+    void Release() const;
+    bool Decode() const;
+    // Stores straight ARGB pixels premultiplied into the bitmap.
+    void StoreArgb(const uint32_t* argb) const;
   };
   static std::shared_ptr<Data> Make(int width, int height, std::vector<uint32_t> argb);
+  static std::shared_ptr<Data> Derived(int width, int height,
+                                       std::function<bool(const Data&)> make);
+  bool SetEncoded(const unsigned char* bytes, size_t size, std::vector<unsigned char> own);
   std::shared_ptr<Data> data_;
 };
 

@@ -116,10 +116,12 @@ TLvRow* TSortLv::InsertRow(int index, const std::string& caption, void* data) {
   item.lParam = reinterpret_cast<LPARAM>(row.get());
   TLvRow* raw = row.get();
   rows_.push_back(std::move(row));
-  if (SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) {
+  const LRESULT at = SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  if (at < 0) {
     rows_.pop_back();
     return nullptr;
   }
+  raw->indexHint_ = static_cast<int>(at);
   return raw;
 }
 
@@ -130,11 +132,22 @@ bool TSortLv::Owns(const TLvRow* row) const {
 
 int TSortLv::IndexOf(const TLvRow* row) const {
   if (!Handle() || !row) return -1;
+  // A row is mostly filled right after it was added: look where it was
+  // before searching the whole list, which made filling a long list slow.
+  if (row->indexHint_ >= 0) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row->indexHint_;
+    if (SendMessageA(Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
+        item.lParam == reinterpret_cast<LPARAM>(row))
+      return row->indexHint_;
+  }
   LVFINDINFOA find{};
   find.flags = LVFI_PARAM;
   find.lParam = reinterpret_cast<LPARAM>(row);
-  return static_cast<int>(SendMessageA(Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(&find)));
+  row->indexHint_ = static_cast<int>(SendMessageA(Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>(&find)));
+  return row->indexHint_;
 }
 
 void TSortLv::DeleteRow(TLvRow* row) {

@@ -46,6 +46,7 @@ class TLvRow {
   TSortLv* list_;
   std::vector<std::string> texts_;
   int image_ = -1;
+  mutable int indexHint_ = -1;  // where the list last had the row
 };
 
 class TSortLv : public TWinControl {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ui/Uform.h"
 #include "ui/UiTest.h"
 #include "ui/Upicture.h"
 
@@ -106,6 +107,95 @@ TEST(Picture, SystemIconsKeepTheirShapeAsPictures) {
   EXPECT_GT(clear, 10);
   EXPECT_FALSE(p.LoadFromIcon(nullptr, 32, 32));
   EXPECT_EQ(p.Width(), 32);
+}
+
+// The picture drawn over white, as 0xRRGGBB values.
+std::vector<uint32_t> Render(const TPicture& p) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.Width(), -p.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  RECT r{0, 0, p.Width(), p.Height()};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  p.Draw(dc, 0, 0);
+  GdiFlush();
+  std::vector<uint32_t> out(static_cast<uint32_t*>(bits),
+                            static_cast<uint32_t*>(bits) + static_cast<size_t>(r.right) * r.bottom);
+  for (uint32_t& v : out) v &= 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bmp);
+  return out;
+}
+
+TEST(PictureHolding, PixelsAreMadeOnFirstUseGivenBackAndMadeAgainAlike) {
+  TPicture bg, face;
+  ASSERT_TRUE(bg.LoadFromResource("ImgMainInfo"));
+  ASSERT_TRUE(face.LoadFromResource("ImgBtnScan"));
+  // Sizes come from the header: laying out needs no pixels.
+  EXPECT_EQ(bg.Width(), 600);
+  EXPECT_EQ(bg.Height(), 440);
+  EXPECT_FALSE(bg.Decoded());
+  TPicture grey = face.Disabled(), cell = bg.Crop(RECT{10, 20, 60, 50});
+  EXPECT_FALSE(grey.Decoded());
+  EXPECT_EQ(grey.Width(), face.Width());
+  EXPECT_EQ(cell.Width(), 50);
+
+  const std::vector<uint32_t> first = Render(bg), firstGrey = Render(grey), firstCell = Render(cell);
+  EXPECT_TRUE(bg.Decoded());
+  EXPECT_TRUE(grey.Decoded());
+  EXPECT_GT(TPicture::DecodedBytes(), 600u * 440 * 4);
+  EXPECT_NE(first[0], 0xFFFFFFu);  // something was drawn
+
+  EXPECT_GE(TPicture::ReleasePixels(), 4);
+  EXPECT_FALSE(bg.Decoded());
+  EXPECT_FALSE(face.Decoded());
+  EXPECT_FALSE(grey.Decoded());
+  // Made again in any order, from a released source too.
+  EXPECT_EQ(Render(cell), firstCell);
+  EXPECT_EQ(Render(grey), firstGrey);
+  EXPECT_EQ(Render(bg), first);
+}
+
+TEST(PictureHolding, APictureDrawnIntoThroughItsHandleKeepsTheDrawing) {
+  TPicture canvas = TPicture::CreateOpaque(20, 10, RGB(0, 0, 255));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas.Handle());
+  RECT r{0, 0, 5, 5};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &r, red);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(red);
+  TPicture::ReleasePixels();
+  EXPECT_TRUE(canvas.Decoded());
+  EXPECT_EQ(canvas.Pixel(1, 1), 0xFFFF0000u);
+  EXPECT_EQ(canvas.Pixel(10, 5), 0xFF0000FFu);
+
+  // A file's picture is made again from its own copy of the bytes.
+  TempDir dir;
+  WriteText(dir / "a.bmp", Bmp(3, 5, RGB(0xFF, 0, 0), RGB(0, 0, 0xFF)));
+  TPicture file;
+  ASSERT_TRUE(file.LoadFromFile(dir / "a.bmp"));
+  DeleteFileA((dir / "a.bmp").c_str());
+  TPicture::ReleasePixels();
+  EXPECT_FALSE(file.Decoded());
+  EXPECT_EQ(file.Pixel(0, 0), 0xFFFF0000u);
+}
+
+TEST(PictureHolding, HidingTheLastShownFormGivesThePixelsBack) {
+  TPicture bg;
+  ASSERT_TRUE(bg.LoadFromResource("ImgAboutBG"));
+  TForm main(nullptr, "FormA"), other(nullptr, "FormB");
+  main.SetVisible(true);
+  other.SetVisible(true);
+  Render(bg);
+  main.SetVisible(false);  // another form is still on screen
+  EXPECT_TRUE(bg.Decoded());
+  other.SetVisible(false);
+  EXPECT_FALSE(bg.Decoded());
 }
 
 }  // namespace

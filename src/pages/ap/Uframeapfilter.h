@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shell/Propertypageframeunit.h"
+#include "ui/Umaskedit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Ustdctrls.h"
 
@@ -18,6 +19,11 @@ class TFrameAPFilter : public TPropertyPageFrame {
   TLabel* LbFilter;
   TLabel* LbType;
   TComboBox* CmbType;
+  TLabel* LbAddr;
+  static constexpr int kAddressCount = 16;
+  // Lb1..Lb16 and Edt1..Edt16.
+  TLabel* Lb[kAddressCount] = {};
+  TMaskEdit* Edt[kAddressCount] = {};
   TPicButton* BtnSave;
   TPicButton* BtnCancel;
 
@@ -25,11 +31,19 @@ class TFrameAPFilter : public TPropertyPageFrame {
   void ResetPage() override;
   void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override;
   void AdapterNotify(CNICAdapter* adapter, int code, int value) override;
+  bool EnterPage(TPropertyPageFrame* previous, int mode, int flags) override;
+
+  void BtnSaveClick();
+  void BtnCancelClick();
+  // The address input rule, run on every change of an address field.
+  void Edt1Change(TMaskEdit* edit);
 
   CNICAdapter* Adapter() const { return adapter_; }
 
  private:
   void EnableControls();
+  // Nothing is kept anywhere for the filter yet: loading reads nothing.
+  void Load() {}
 
   CNICAdapter* adapter_ = nullptr;
 };

@@ -2,9 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
+#include "config/Unotify.h"
+#include "pages/station/Uformchart.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
 
@@ -20,6 +24,10 @@ constexpr int kRightRight = 536;
 constexpr int kFirstRow = 38;
 constexpr int kRowStep = 24;
 constexpr int kLampLeft = 416;
+
+// The chart window while it is open: events reach it through the page, and
+// a second one is not opened.
+TFormChart* g_FormChart = nullptr;
 
 std::string CommonText(int index) {
   return index >= 0 && index < kCommonStringCount ? g_GlobalVar.CommonStrings[index]
@@ -66,6 +74,7 @@ TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::strin
                       Picture("ImgBtnTChartOn"));
   BtnTChart->SetBounds(kRightRight - 30, 4, 30, 30);
   BtnTChart->SetEnabled(false);
+  BtnTChart->OnClick = [this] { BtnTChartClick(); };
 }
 
 void TFrameLinkInfo::InitPage() {
@@ -123,12 +132,17 @@ int TFrameLinkInfo::LitLamps(bool quality) const {
   return n;
 }
 
+TFormChart* TFrameLinkInfo::Chart() {
+  return g_FormChart;
+}
+
 void TFrameLinkInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
+  if (g_FormChart) g_FormChart->AttachAdapter(adapter, kind, mode);
   if (kind == kAttach) {
     if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
-    // The chart button stays off: the throughput chart is not part of the
-    // program yet.
+    // While Windows manages the adapter there are no rates to chart.
+    BtnTChart->SetEnabled(!adapter->UseWZC);
   } else if (kind == kDetach) {
     ResetPage();
     adapter_ = nullptr;
@@ -136,15 +150,31 @@ void TFrameLinkInfo::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 }
 
 void TFrameLinkInfo::AdapterNotify(CNICAdapter* adapter, int code, int value) {
-  (void)adapter;
   if (!adapter_) return;
+  if (g_FormChart) g_FormChart->AdapterNotify(adapter, code, value);
   if (code == kNotifyStatus) {
     Refresh();
   } else if (code == kNotifyConnecting && !(value & kNotifyAPSide)) {
     ConnectStarted();
-  } else if (code == kNotifyWZC && value == kWZCOn) {
-    ResetPage();
+  } else if (code == kNotifyWZC) {
+    if (value == kWZCOn)
+      ResetPage();
+    else
+      BtnTChart->SetEnabled(true);
   }
+}
+
+void TFrameLinkInfo::BtnTChartClick() {
+  // While Windows manages the adapter the button is off and nothing is charted.
+  if (!adapter_ || adapter_->UseWZC || g_FormChart) return;
+  try {
+    TFormChart chart;
+    g_FormChart = &chart;
+    chart.ShowChart(ParentForm(), adapter_);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(TFrameLinkInfo::BtnTChartClick): %s", e.what());
+  }
+  g_FormChart = nullptr;
 }
 
 void TFrameLinkInfo::ConnectStarted() {

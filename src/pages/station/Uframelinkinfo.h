@@ -11,6 +11,7 @@
 #include "ui/Ustdctrls.h"
 
 class CNICAdapter;
+class TFormChart;
 
 class TFrameLinkInfo : public TPropertyPageFrame {
  public:
@@ -61,6 +62,11 @@ class TFrameLinkInfo : public TPropertyPageFrame {
   void ResetPage() override;
   void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override;
   void AdapterNotify(CNICAdapter* adapter, int code, int value) override;
+
+  // Opens the throughput chart for the adapter, modally; one at a time.
+  void BtnTChartClick();
+  // The open throughput chart, or null.
+  static TFormChart* Chart();
 
   CNICAdapter* Adapter() const { return adapter_; }
   bool Connecting() const { return connecting_; }

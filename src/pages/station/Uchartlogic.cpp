@@ -1,0 +1,51 @@
+#include "pages/station/Uchartlogic.h"
+
+#include <cmath>
+
+namespace chartlogic {
+
+double ChartRate(uint64_t now, uint64_t before, uint32_t elapsedMs) {
+  if (now < before || elapsedMs == 0) return 0.0;
+  // Units of 128 bytes are kilobits.
+  return static_cast<double>((now - before) >> 7) / elapsedMs * 1000.0;
+}
+
+int PointHeight(double rate, int gridHeight) {
+  int h = 1;
+  if (rate > 0) {
+    // The epsilon keeps a whole decade (log10 of 10 may come out a hair
+    // below 1) on its grid line.
+    const double scaled = std::trunc(std::log10(rate) * (gridHeight / kDecades) + 1e-9);
+    // Far beyond the top (or not a number): the top.
+    h = scaled >= gridHeight || std::isnan(scaled) ? gridHeight : static_cast<int>(scaled);
+  }
+  if (h > gridHeight)
+    h = gridHeight;
+  else if (h == 0)
+    h = 1;
+  return h;
+}
+
+void AddPoint(PointList& list, uint32_t elapsedMs, double rate, int gridWidth, int gridHeight) {
+  if (elapsedMs == 0) return;
+  const int h = PointHeight(rate, gridHeight);
+  while (!list.empty() && static_cast<int>(list.size()) > gridWidth) list.pop_front();
+  list.push_back({static_cast<int>(elapsedMs / 1000), h});
+}
+
+std::vector<POINT> TracePoints(const PointList& list, int gridWidth, int gridHeight) {
+  std::vector<POINT> points;
+  long x = gridWidth - 1;
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    points.push_back({x, gridHeight - it->Height});
+    if (x < 0) break;
+    x -= 2L * it->Seconds;
+  }
+  return points;
+}
+
+int GridLineY(int i, int gridHeight) {
+  return gridHeight / kDecades * i;
+}
+
+}  // namespace chartlogic

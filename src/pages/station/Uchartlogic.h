@@ -1,0 +1,48 @@
+// The rules of the throughput chart that need no window: the measured rate,
+// the height of a point on the logarithmic scale, the point lists and where
+// their points lie in the trace.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace chartlogic {
+
+// One sample of a trace: whole seconds since the sample before it, and its
+// height in pixels above the bottom of the grid.
+struct ChartPoint {
+  int Seconds;
+  int Height;
+};
+using PointList = std::deque<ChartPoint>;
+
+// The scale has five decades (1 to 100000 kbit/s), one per fifth of the grid.
+constexpr int kDecades = 5;
+
+// Transfer rate in kbit/s from two byte counters elapsedMs apart; 0 when the
+// counter went backwards (the adapter was reset) or no time passed.
+double ChartRate(uint64_t now, uint64_t before, uint32_t elapsedMs);
+
+// Height of a rate on a grid gridHeight pixels high: the decades of the rate
+// times a fifth of the grid, at most the grid's height. A rate of 0 and one
+// that rounds to 0 lie on the bottom line (1); a rate below 1 kbit/s gives a
+// negative height, which lies below the visible area.
+int PointHeight(double rate, int gridHeight);
+
+// Appends the point of a sample taken elapsedMs after the one before it;
+// nothing when no time passed. The list keeps at most gridWidth + 1 points,
+// dropping the oldest first.
+void AddPoint(PointList& list, uint32_t elapsedMs, double rate, int gridWidth, int gridHeight);
+
+// The polyline of a list in grid coordinates: the newest point at the right
+// edge, each older one 2 pixels per second of its successor's distance
+// further left, ending with the first point that falls left of the grid.
+std::vector<POINT> TracePoints(const PointList& list, int gridWidth, int gridHeight);
+
+// Vertical position of grid line i (1 to 4, top to bottom) on the grid.
+int GridLineY(int i, int gridHeight);
+
+}  // namespace chartlogic

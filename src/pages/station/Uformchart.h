@@ -1,0 +1,80 @@
+// The throughput chart: the current transmit and receive rates as numbers
+// and as two scrolling traces on a logarithmic scale. It has no timer; the
+// link information page hands it every status sample while it is open.
+#pragma once
+
+#include <cstdint>
+
+#include "pages/station/Uchartlogic.h"
+#include "shell/Uformbase.h"
+#include "ui/Upicbutton.h"
+#include "ui/Upicture.h"
+#include "ui/Ustdctrls.h"
+
+class CNICAdapter;
+
+class TFormChart : public TFormBase {
+ public:
+  explicit TFormChart(TComponent* owner = nullptr);
+
+  TImage* ImgBG;
+  TLabel* LbDataRate;
+  TLabel* LbTx;
+  TEdit* EdtTx;
+  TLabel* LbTxKbps;
+  TLabel* LbRx;
+  TEdit* EdtRx;
+  TLabel* LbRxKbps;
+  TPaintBox* PBoxTx;
+  TPaintBox* PBoxRx;
+  TLabel* Lb0;
+  TLabel* Lb10;
+  TLabel* Lb100;
+  TLabel* Lb1000;
+  TLabel* Lb10000;
+  TLabel* Lb100000;
+  TPicButton* BtnClose;
+
+  // Remembers the adapter, centres the window over the owner (or the
+  // screen) and shows it modally; returns the modal result.
+  int ShowChart(TForm* owner, CNICAdapter* adapter);
+  // Everything of ShowChart except the modal loop.
+  void Prepare(TForm* owner, CNICAdapter* adapter);
+
+  // Passed on by the link information page.
+  void AttachAdapter(CNICAdapter* adapter, int kind, int mode);
+  void AdapterNotify(CNICAdapter* adapter, int code, int value);
+
+  // One step of both traces from the adapter's status.
+  void Sample();
+  // Both numbers "0", both traces empty, the next linked sample starts over.
+  void ResetChart();
+
+  CNICAdapter* Adapter() const { return adapter_; }
+  const chartlogic::PointList& TxPoints() const { return txPoints_; }
+  const chartlogic::PointList& RxPoints() const { return rxPoints_; }
+  int GridWidth() const { return grid_.Width(); }
+  int GridHeight() const { return grid_.Height(); }
+  // The working picture of a trace (the grid with its polyline).
+  const TPicture& TracePicture(bool receive) const { return receive ? rxTrace_ : txTrace_; }
+
+  void DialogKey(int id) override;
+
+ private:
+  void PlaceRateRow(TLabel* caption, TEdit* value, TLabel* unit);
+  void PlaceScaleLabels();
+  void DrawGrid();
+  void DrawTrace(TPicture& picture, const chartlogic::PointList& list);
+  void PaintBox(HDC dc, const RECT& rect, const TPicture& picture);
+
+  CNICAdapter* adapter_ = nullptr;
+  bool firstSample_ = true;
+  DWORD lastTick_ = 0;
+  uint64_t prevRx_ = 0;
+  uint64_t prevTx_ = 0;
+  chartlogic::PointList txPoints_;
+  chartlogic::PointList rxPoints_;
+  TPicture grid_;
+  TPicture txTrace_;
+  TPicture rxTrace_;
+};

@@ -1,0 +1,78 @@
+// The throughput chart's rules without a window: measured rates, heights on
+// the logarithmic scale, the bounded point lists and the trace geometry.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "pages/station/Uchartlogic.h"
+
+using namespace chartlogic;
+
+namespace {
+
+constexpr int kW = 186;  // the grid of the chart's 190 x 94 paint box
+constexpr int kH = 90;
+
+TEST(ChartLogic, RatesInKilobitsPerSecond) {
+  EXPECT_DOUBLE_EQ(ChartRate(128000, 0, 1000), 1000.0);
+  EXPECT_DOUBLE_EQ(ChartRate(1128000, 1000000, 2000), 500.0);
+  EXPECT_DOUBLE_EQ(ChartRate(128, 0, 2000), 0.5) << "fractions are kept";
+  EXPECT_DOUBLE_EQ(ChartRate(100, 5000, 1000), 0.0) << "a counter that went backwards";
+  EXPECT_DOUBLE_EQ(ChartRate(5000, 100, 0), 0.0) << "no time passed";
+  EXPECT_GT(ChartRate(UINT64_MAX, 0, 1), 1e15);
+}
+
+TEST(ChartLogic, HeightsFollowTheDecadesAndStayOnTheGrid) {
+  EXPECT_EQ(PointHeight(100, kH), 36);
+  EXPECT_EQ(PointHeight(10, kH), 18);
+  EXPECT_EQ(PointHeight(99999, kH), 89);
+  EXPECT_EQ(PointHeight(100000, kH), 90);
+  EXPECT_EQ(PointHeight(5e9, kH), 90);
+  EXPECT_EQ(PointHeight(std::numeric_limits<double>::infinity(), kH), 90);
+  EXPECT_EQ(PointHeight(0, kH), 1) << "no traffic runs along the bottom";
+  EXPECT_EQ(PointHeight(1, kH), 1) << "height 0 is lifted to the bottom line";
+  EXPECT_EQ(PointHeight(1.1, kH), 1);
+  EXPECT_EQ(PointHeight(0.5, kH), -5) << "below 1 kbit/s lies under the visible area";
+}
+
+TEST(ChartLogic, PointsNeedElapsedTimeAndTheListIsBounded) {
+  PointList list;
+  AddPoint(list, 0, 100, kW, kH);
+  EXPECT_TRUE(list.empty());
+  AddPoint(list, 2999, 100, kW, kH);
+  AddPoint(list, 500, 0, kW, kH);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].Seconds, 2);
+  EXPECT_EQ(list[0].Height, 36);
+  EXPECT_EQ(list[1].Seconds, 0) << "whole seconds";
+  EXPECT_EQ(list[1].Height, 1);
+
+  for (int i = 0; i < 3 * kW; ++i) AddPoint(list, 1000, i + 2, kW, kH);
+  ASSERT_EQ(list.size(), static_cast<size_t>(kW + 1));
+  EXPECT_EQ(list.back().Height, PointHeight(3 * kW + 1, kH)) << "the newest stays";
+  EXPECT_EQ(list.front().Height, PointHeight(3 * kW + 1 - kW, kH)) << "the oldest went first";
+}
+
+TEST(ChartLogic, TheNewestPointSitsAtTheRightEdgeAndOlderOnesTwoPixelsPerSecondLeft) {
+  EXPECT_TRUE(TracePoints({}, kW, kH).empty());
+  PointList list{{2, 36}, {0, 18}, {3, 90}};  // oldest first
+  const auto points = TracePoints(list, kW, kH);
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[0].x, kW - 1);
+  EXPECT_EQ(points[0].y, 0) << "the top";
+  EXPECT_EQ(points[1].x, kW - 1 - 6);
+  EXPECT_EQ(points[1].y, kH - 18);
+  EXPECT_EQ(points[2].x, points[1].x) << "less than a second apart: the same x";
+  EXPECT_EQ(points[2].y, kH - 36);
+
+  // The trace ends with the first point left of the grid.
+  PointList many(200, ChartPoint{2, 1});
+  const auto cut = TracePoints(many, kW, kH);
+  ASSERT_FALSE(cut.empty());
+  EXPECT_LT(cut.back().x, 0);
+  EXPECT_GE(cut[cut.size() - 2].x, 0);
+  EXPECT_EQ(cut.size(), static_cast<size_t>((kW - 1) / 4 + 2));
+}
+
+}  // namespace

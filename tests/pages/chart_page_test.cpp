@@ -1,0 +1,144 @@
+// The throughput chart on the simulated adapter: the link page's chart
+// button, the chart's numbers and traces from real status samples, and the
+// chart opened from the main window closing when the adapter is unplugged.
+#include "adapter/Unicadapter.h"
+#include "config/Unotify.h"
+#include "pages/station/Uformchart.h"
+#include "pages/station/Uframelinkinfo.h"
+#include "shell/tformmain_support.h"
+
+using namespace mainwin;
+
+namespace {
+
+DeviceRec ChartDevice() {
+  DeviceRec d{};
+  SetField(d.Description, "Ombrix Test Adapter");
+  SetField(d.HardwareId, "VID_1D4F&PID_0A71");
+  SetField(d.Tag, "9999");
+  return d;
+}
+
+bool Linked(CNICAdapter& adapter) {
+  return WaitUntil(
+      [&] {
+        WLStatus s{};
+        adapter.GetStatus(s);
+        return s.MediaState == 0;
+      },
+      kGenerous);
+}
+
+TEST(ChartButton, IsEnabledExactlyWhileTheUtilityManagesTheAdapter) {
+  MainWindowEnv env;
+  ASSERT_TRUE(env.Bound());
+  TForm host(nullptr, "FormHost");
+  CNICAdapter adapter(nullptr, 0, ChartDevice());
+  auto* page = new TFrameLinkInfo(&host, &host);
+  page->InitPage();
+  EXPECT_FALSE(page->BtnTChart->Enabled());
+  page->AttachAdapter(&adapter, kAttach, kModeAP);
+  EXPECT_FALSE(page->BtnTChart->Enabled()) << "not a station page's adapter";
+  page->AttachAdapter(&adapter, kAttach, kModeStation);
+  EXPECT_TRUE(page->BtnTChart->Enabled());
+  page->AdapterNotify(&adapter, kNotifyWZC, kWZCOn);
+  EXPECT_FALSE(page->BtnTChart->Enabled());
+  page->AdapterNotify(&adapter, kNotifyWZC, kWZCOff);
+  EXPECT_TRUE(page->BtnTChart->Enabled());
+  page->AttachAdapter(&adapter, kDetach, kModeStation);
+  EXPECT_FALSE(page->BtnTChart->Enabled());
+
+  adapter.UseWZC = true;
+  page->AttachAdapter(&adapter, kAttach, kModeStation);
+  EXPECT_FALSE(page->BtnTChart->Enabled()) << "Windows manages it: nothing to chart";
+  page->BtnTChartClick();  // a click that slipped through opens nothing modal
+  adapter.UseWZC = false;
+  page->AttachAdapter(&adapter, kDetach, kModeStation);
+  page->BtnTChartClick();
+  EXPECT_EQ(TFrameLinkInfo::Chart(), nullptr);
+}
+
+TEST(Chart, NumbersAndTracesFollowTheSamplesAndAConnectionStartClearsThem) {
+  MainWindowEnv env;
+  ASSERT_TRUE(env.Bound());
+  CNICAdapter adapter(nullptr, 0, ChartDevice());
+  TFormChart chart;
+  chart.Prepare(nullptr, &adapter);
+  EXPECT_EQ(chart.GridWidth(), 186);
+  EXPECT_EQ(chart.GridHeight(), 90);
+  EXPECT_EQ(chart.LbTxKbps->Caption(), "Kbps");
+
+  // Without a link: zeros along the bottom.
+  chart.AdapterNotify(&adapter, kNotifyStatus, 0);
+  EXPECT_TRUE(chart.TxPoints().empty()) << "the first sample has no elapsed time";
+  Sleep(1100);
+  chart.AdapterNotify(&adapter, kNotifyStatus, 0);
+  ASSERT_EQ(chart.RxPoints().size(), 1u);
+  EXPECT_EQ(chart.RxPoints().back().Height, 1);
+  EXPECT_EQ(chart.EdtRx->Text(), "0");
+
+  adapter.Connect(adapter.DefProf);
+  ASSERT_TRUE(Linked(adapter));
+  Sleep(1100);
+  chart.Sample();  // the first linked sample only takes the counters
+  EXPECT_EQ(chart.EdtTx->Text(), "0");
+  EXPECT_EQ(chart.TxPoints().back().Height, 1);
+  Sleep(1100);
+  chart.Sample();
+  EXPECT_NE(chart.EdtRx->Text(), "0");
+  EXPECT_NE(chart.EdtTx->Text(), "0");
+  EXPECT_GT(chart.RxPoints().back().Height, 1);
+  EXPECT_GT(chart.TxPoints().back().Height, 1);
+  EXPECT_EQ(chart.RxPoints().size(), 3u);
+
+  // Access-point side events are not the chart's; a station connection is.
+  chart.AdapterNotify(&adapter, kNotifyConnecting, kNotifyAPSide);
+  EXPECT_EQ(chart.RxPoints().size(), 3u);
+  chart.AdapterNotify(&adapter, kNotifyConnecting, 0);
+  EXPECT_TRUE(chart.RxPoints().empty());
+  EXPECT_TRUE(chart.TxPoints().empty());
+  EXPECT_EQ(chart.EdtRx->Text(), "0");
+
+  chart.AttachAdapter(&adapter, kDetach, kModeStation);
+  EXPECT_EQ(chart.Adapter(), nullptr);
+  chart.AdapterNotify(&adapter, kNotifyStatus, 0);
+  EXPECT_TRUE(chart.RxPoints().empty()) << "no adapter, no samples";
+}
+
+TEST(Chart, OpensFromTheLinkPageMovesWithTrafficAndClosesWhenTheAdapterIsUnplugged) {
+  MainWindowEnv env;
+  ASSERT_TRUE(env.Bound());
+  auto* form = new TFormMain(nullptr);
+  form->Start(0);
+  Application.MainWindow = form->Handle();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  form->Show();
+  TFrameLinkInfo* page = form->FrameLinkInfo1;
+  ASSERT_TRUE(page->BtnTChart->Enabled());
+
+  bool moved = false, second = false;
+  const DWORD start = GetTickCount();
+  Every(100, [&] {
+    TFormChart* chart = TFrameLinkInfo::Chart();
+    if (!chart) return GetTickCount() - start > kGenerous;
+    if (chart->Adapter() != form->Adapter()) return false;
+    if (GetTickCount() - start > kGenerous) {
+      chart->SetModalResult(mrOk);  // never moved: give up without hanging
+      return true;
+    }
+    if (chart->RxPoints().size() < 2 || chart->EdtRx->Text() == "0") return false;
+    moved = true;
+    page->BtnTChartClick();  // one chart at a time
+    second = TFormBase::TopModalForm() != chart;
+    env.WriteWorld(false);
+    return true;
+  });
+  page->BtnTChartClick();
+  EXPECT_TRUE(moved) << "the traces never moved with the traffic";
+  EXPECT_FALSE(second);
+  EXPECT_EQ(TFrameLinkInfo::Chart(), nullptr);
+  EXPECT_TRUE(WaitAdapter(form, false)) << "the chart closed, the adapter went";
+  delete form;
+}
+
+}  // namespace

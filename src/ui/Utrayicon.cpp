@@ -181,6 +181,10 @@ LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         self->HandleIconMessage(static_cast<UINT>(lp));
         return 0;
       }
+      if (msg == WM_CLOSE) {
+        if (self->OnClose) self->OnClose();
+        return 0;
+      }
       if (msg == TaskbarCreatedMessage() && msg != 0) {
         // The shell restarted: show the icon again.
         if (self->visible_) self->Update(NIM_ADD);

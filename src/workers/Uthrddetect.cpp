@@ -187,6 +187,12 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
       RegisterNotifications(wnd);
       return DefWindowProcA(wnd, msg, wParam, lParam);
 
+    case WM_CLOSE:
+      // Only StopThread ends detection; a close request from outside (a
+      // polite taskkill) does not.
+      if (!Terminated()) return 0;
+      return DefWindowProcA(wnd, msg, wParam, lParam);
+
     case WM_DESTROY:
       DestroyWnd();
       window_ = nullptr;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
@@ -38,15 +37,26 @@ bool IsDetectThread(DWORD threadId) {
 }
 
 // Guards the use of g_ThrdDetect from other threads against its destruction.
-std::mutex& DetectorLifetimeLock() {
-  static std::mutex lock;
-  return lock;
-}
+// A system mutex: a worker killed while holding it leaves it abandoned, and
+// its killer, which resumes detection for it, still gets in.
+class DetectorLifetimeLock {
+ public:
+  DetectorLifetimeLock() { WaitForSingleObject(Mutex(), INFINITE); }
+  ~DetectorLifetimeLock() { ReleaseMutex(Mutex()); }
+  DetectorLifetimeLock(const DetectorLifetimeLock&) = delete;
+  DetectorLifetimeLock& operator=(const DetectorLifetimeLock&) = delete;
+
+ private:
+  static HANDLE Mutex() {
+    static const HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    return mutex;
+  }
+};
 
 }  // namespace
 
 void SetDetectIgnore(bool on) {
-  std::lock_guard<std::mutex> guard(DetectorLifetimeLock());
+  DetectorLifetimeLock guard;
   if (g_ThrdDetect) g_ThrdDetect->SetIgnore(on);
 }
 
@@ -72,7 +82,7 @@ CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
 
 CThrdDetect::~CThrdDetect() {
   {
-    std::lock_guard<std::mutex> guard(DetectorLifetimeLock());
+    DetectorLifetimeLock guard;
     if (g_ThrdDetect == this) g_ThrdDetect = nullptr;
   }
   StopThread();

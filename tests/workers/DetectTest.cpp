@@ -163,3 +163,50 @@ TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
   SetEvent(g_OmxLib.SynchEvent);
 }
+
+namespace {
+
+// Switches detection off and on as fast as it can, until it is killed.
+class IgnoreSwitcher : public CThread {
+ public:
+  IgnoreSwitcher() { Start(); }
+  std::atomic<bool> Running{false};
+
+ protected:
+  void Execute() override {
+    for (;;) {
+      Running = true;
+      SetDetectIgnore(true);
+    }
+  }
+};
+
+// Runs SetDetectIgnore(false) on a thread of its own and ends with it.
+class IgnoreResumer : public CThread {
+ public:
+  IgnoreResumer() { Start(); }
+
+ protected:
+  void Execute() override { SetDetectIgnore(false); }
+};
+
+}  // namespace
+
+TEST(Detection, AThreadKilledWhileSwitchingDetectionNeverLocksOutItsKiller) {
+  TestEnv env;
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  g_ThrdDetect = &detect;
+  for (int i = 0; i < 10; ++i) {
+    {
+      IgnoreSwitcher switcher;
+      ASSERT_TRUE(WaitUntil([&] { return switcher.Running.load(); }, 5000));
+      Sleep(i % 4);
+      switcher.Kill();
+    }
+    IgnoreResumer resumer;
+    ASSERT_TRUE(resumer.WaitFor(5000)) << "kill " << i << " left detection's lock taken";
+  }
+  EXPECT_FALSE(detect.Ignore);
+  g_ThrdDetect = nullptr;
+}

@@ -143,6 +143,8 @@ class CNICAdapter : public CThread {
   void LaunchToDoFunc();  // worker thread
   void DoConnect();       // worker thread
   void DoSetZeroCfg();    // worker thread
+  // Waits ms on the worker, less when it is told to stop; false then.
+  bool Pause(DWORD ms);
 
   // ---- status ----
   void CollectStatus();  // worker thread

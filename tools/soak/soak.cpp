@@ -12,6 +12,7 @@
 // Exit code 0: passed; 1: a check failed; 3: the watchdog saw no progress.
 #include <windows.h>
 // after windows.h
+#include <tlhelp32.h>
 #include <wtsapi32.h>
 
 #include <atomic>
@@ -204,7 +205,7 @@ constexpr int kKinds = 8;
 // ---- resources -------------------------------------------------------------------------
 
 struct Figures {
-  DWORD handles = 0, gdi = 0, user = 0;
+  DWORD handles = 0, gdi = 0, user = 0, threads = 0;
   SIZE_T privateBytes = 0;
 };
 
@@ -246,6 +247,14 @@ Figures Measure() {
       if (GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags)) ++f.handles;
     }
   }
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap != INVALID_HANDLE_VALUE) {
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te))
+      f.threads += te.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snap);
+  }
   f.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   f.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
   if (f.user == 0) f.user = CountWindows();
@@ -260,8 +269,9 @@ Figures Measure() {
 }
 
 void PrintFigures(const char* label, const Figures& f) {
-  std::printf("  %-10s handles %5lu  GDI %5lu  windows %4lu  private %8.2f MB\n", label,
-              static_cast<unsigned long>(f.handles), static_cast<unsigned long>(f.gdi),
+  std::printf("  %-10s threads %3lu  handles %5lu  GDI %5lu  windows %4lu  private %8.2f MB\n",
+              label, static_cast<unsigned long>(f.threads), static_cast<unsigned long>(f.handles),
+              static_cast<unsigned long>(f.gdi),
               static_cast<unsigned long>(f.user), f.privateBytes / 1048576.0);
 }
 

@@ -93,12 +93,23 @@ bool Run(void (*body)(void*), void* context, Fault* fault) {
 std::string Describe(const Fault& fault) {
   const char* what = "fault";
   switch (fault.Code) {
-    case EXCEPTION_ACCESS_VIOLATION: what = "access violation"; break;
-    case EXCEPTION_ILLEGAL_INSTRUCTION: what = "illegal instruction"; break;
-    case EXCEPTION_INT_DIVIDE_BY_ZERO: what = "division by zero"; break;
-    case EXCEPTION_PRIV_INSTRUCTION: what = "privileged instruction"; break;
-    case EXCEPTION_IN_PAGE_ERROR: what = "page error"; break;
-    default: break;
+    case EXCEPTION_ACCESS_VIOLATION:
+      what = "access violation";
+      break;
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+      what = "illegal instruction";
+      break;
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+      what = "division by zero";
+      break;
+    case EXCEPTION_PRIV_INSTRUCTION:
+      what = "privileged instruction";
+      break;
+    case EXCEPTION_IN_PAGE_ERROR:
+      what = "page error";
+      break;
+    default:
+      break;
   }
   char text[96];
   std::snprintf(text, sizeof text, "%s (0x%08lX) at 0x%08lX", what, fault.Code,

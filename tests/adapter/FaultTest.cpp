@@ -58,8 +58,7 @@ TEST(FaultGuard, RecoversFromFaultsNestedOrNotAndLetsCppExceptionsThrough) {
   EXPECT_TRUE(innerCaught);
   EXPECT_TRUE(outerFinished);
 
-  EXPECT_THROW(faultguard::Run([] { throw std::runtime_error("x"); }, nullptr),
-               std::runtime_error);
+  EXPECT_THROW(faultguard::Run([] { throw std::runtime_error("x"); }, nullptr), std::runtime_error);
   // After an exception left a guard, the next fault is still caught.
   EXPECT_FALSE(faultguard::Run([] { Fault(); }, nullptr));
   EXPECT_TRUE(faultguard::Run([] {}, nullptr));
@@ -78,8 +77,8 @@ TEST(CrashingLibrary, EveryOperationCarriesOnAsForAFailedCallAndFreesTheLock) {
   lib.WriteWorld(true,
                  "Crash.GetNetworkInfo=1\r\nCrash.SetWLProfile=1\r\nCrash.GetWLProfile=1\r\n"
                  "Crash.SiteSurveyGet=1\r\nCrash.DevDetect=1\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return !env.LogLines("Exception(CNICAdapter::CollectStatus)").empty(); },
-                        10000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return !env.LogLines("Exception(CNICAdapter::CollectStatus)").empty(); }, 10000));
   // The worker goes on sampling; each sample is still posted.
   const size_t samples = rec.Events(kNotifyStatus).size();
   ASSERT_TRUE(WaitUntil([&] { return rec.Events(kNotifyStatus).size() > samples + 1; }, 10000));

@@ -26,7 +26,7 @@ inline bool Exempt(const char* entry) {
   return false;
 }
 
-inline OmxEntryTable g_Target;            // where the checked calls go
+inline OmxEntryTable g_Target;             // where the checked calls go
 inline std::atomic<bool> g_Enabled{true};  // a test that means to break the rule turns it off
 inline std::atomic<int> g_Violations{0};
 
@@ -91,7 +91,9 @@ class CheckedDll {
   }
   CheckedDll(const CheckedDll&) = delete;
   CheckedDll& operator=(const CheckedDll&) = delete;
-  bool Bound() const { return bound_; }
+  bool Bound() const {
+    return bound_;
+  }
 
  private:
   HMODULE module_ = nullptr;

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "adapter/Ucomxlib.h"
-#include "common/LockCheck.h"
 #include "app/TestSupport.h"
 #include "app/Uapplication.h"
+#include "common/LockCheck.h"
 #include "config/Udefine.h"
 #include "shell/Propertypageframeunit.h"
 #include "shell/Uformbase.h"

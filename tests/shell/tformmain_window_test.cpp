@@ -302,7 +302,8 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
     uint8_t v = 0xEE;
     uint32_t n = 0;
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (CLibraryGuard lib(stop, nullptr); lib) g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
+    if (CLibraryGuard lib(stop, nullptr); lib)
+      g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
     CloseHandle(stop);
     return static_cast<int>(v);
   };

@@ -110,11 +110,22 @@ void Replace(std::string& text, const std::string& from, const std::string& to) 
 // Entry points whose faults the program must ride out without losing a
 // profile: everything but detection and the profile store itself (a store
 // that fails loses what it was given, which is the library's doing).
-const char* const kFaultEntries[] = {
-    "SiteSurveyScan",  "SiteSurveyGet",    "GetWLANStatus",      "SetWLANStatus",
-    "WLProfileToWLStatus", "GetNetworkInfo", "SetNetworkInfo",   "QueryOID",
-    "SetOID",          "GetAllowedChannel", "EnumCertificates",  "Get_ZeroConfig",
-    "GetWLANDomain",   "GetWLANDriverPath", "FrequencyToChannel", "IPDataToStr"};
+const char* const kFaultEntries[] = {"SiteSurveyScan",
+                                     "SiteSurveyGet",
+                                     "GetWLANStatus",
+                                     "SetWLANStatus",
+                                     "WLProfileToWLStatus",
+                                     "GetNetworkInfo",
+                                     "SetNetworkInfo",
+                                     "QueryOID",
+                                     "SetOID",
+                                     "GetAllowedChannel",
+                                     "EnumCertificates",
+                                     "Get_ZeroConfig",
+                                     "GetWLANDomain",
+                                     "GetWLANDriverPath",
+                                     "FrequencyToChannel",
+                                     "IPDataToStr"};
 // Entries that may only be slowed down.
 const char* const kDelayEntries[] = {"SetWLProfile", "DeleteWLProfile", "EnumWLProfiles",
                                      "GetWLProfile", "DevDetect"};
@@ -129,8 +140,8 @@ class World {
     std::string text = "; generation " + std::to_string(++generation_) + "\r\n" + base_;
     Replace(text, "Present=1", present ? "Present=1" : "Present=0");
     text += "\r\n" + faults;
-    HANDLE h = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           0, nullptr);
+    HANDLE h = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
     DWORD put = 0;
     WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
     CloseHandle(h);
@@ -159,7 +170,9 @@ WLProfile Kind(const WLProfile& base, int kind, const char* name) {
   p.AuthenticationMode = 0;
   p.WEPEncryptionLevel = 0;
   switch (kind) {
-    case 0: SetField(p.Ssid1, "Ombrix-Open"); break;
+    case 0:
+      SetField(p.Ssid1, "Ombrix-Open");
+      break;
     case 1:
       SetField(p.Ssid1, "Ombrix-WEP64");
       p.EncryptionMethod = 1, p.WEPEncryptionLevel = 1, p.WEPKeyFormat = 1, p.DefaultKey = 0;
@@ -263,7 +276,9 @@ Figures Measure() {
   for (const char* at = nullptr; VirtualQuery(at, &mbi, sizeof mbi) == sizeof mbi;
        at = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize) {
     if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) f.privateBytes += mbi.RegionSize;
-    if (reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize < reinterpret_cast<uintptr_t>(at)) break;
+    if (reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize <
+        reinterpret_cast<uintptr_t>(at))
+      break;
   }
   return f;
 }
@@ -271,8 +286,8 @@ Figures Measure() {
 void PrintFigures(const char* label, const Figures& f) {
   std::printf("  %-10s threads %3lu  handles %5lu  GDI %5lu  windows %4lu  private %8.2f MB\n",
               label, static_cast<unsigned long>(f.threads), static_cast<unsigned long>(f.handles),
-              static_cast<unsigned long>(f.gdi),
-              static_cast<unsigned long>(f.user), f.privateBytes / 1048576.0);
+              static_cast<unsigned long>(f.gdi), static_cast<unsigned long>(f.user),
+              f.privateBytes / 1048576.0);
 }
 
 // ---- the driver ------------------------------------------------------------------------
@@ -322,8 +337,8 @@ class Soak {
   }
 
   bool WaitAdapter(bool present) {
-    return WaitFor(
-        [&] { return (form_->Adapter() != nullptr) == present && !form_->Releasing(); }, 30000);
+    return WaitFor([&] { return (form_->Adapter() != nullptr) == present && !form_->Releasing(); },
+                   30000);
   }
 
   // The worker and the pages catch up; nothing of the last cycle is still
@@ -390,8 +405,8 @@ class Soak {
 
     Step("profiles");
     const std::string name = "Soak-" + std::to_string(k);
-    WLProfile p = Kind(a->ProfList.empty() ? WLProfile{} : a->ProfList.front(), k % kKinds,
-                       name.c_str());
+    WLProfile p =
+        Kind(a->ProfList.empty() ? WLProfile{} : a->ProfList.front(), k % kKinds, name.c_str());
     if (a->AddProfile(p)) {
       ++counts.added;
       expected_[name] = 1;
@@ -484,18 +499,19 @@ class Soak {
     const long long dh = grow(base_.handles, last_.handles), dg = grow(base_.gdi, last_.gdi),
                     du = grow(base_.user, last_.user);
     const double dp = (static_cast<double>(last_.privateBytes) - base_.privateBytes) / 1048576.0;
-    std::printf("soak: %d cycles: %d scans, %d connects (%d kinds), profiles %d added, %d edited, "
-                "%d deleted; %d unplug/plug, %d console switches, %d resumes; fault knobs: "
-                "%d delays, %d failures, %d crashes\n",
-                cycles_, counts.scans, counts.connects, kKinds, counts.added, counts.edited,
-                counts.deleted, counts.unplugs, counts.consoles, counts.resumes, counts.delays,
-                counts.fails, counts.crashes);
+    std::printf(
+        "soak: %d cycles: %d scans, %d connects (%d kinds), profiles %d added, %d edited, "
+        "%d deleted; %d unplug/plug, %d console switches, %d resumes; fault knobs: "
+        "%d delays, %d failures, %d crashes\n",
+        cycles_, counts.scans, counts.connects, kKinds, counts.added, counts.edited, counts.deleted,
+        counts.unplugs, counts.consoles, counts.resumes, counts.delays, counts.fails,
+        counts.crashes);
     std::printf("soak: profiles at the end: %zu, as expected: %s\n", profilesChecked_,
                 counts.errors ? "no" : "yes");
     PrintFigures("baseline", base_);
     PrintFigures("end", last_);
-    std::printf("soak: growth: handles %+lld, GDI %+lld, windows %+lld, private bytes %+.2f MB\n", dh,
-                dg, du, dp);
+    std::printf("soak: growth: handles %+lld, GDI %+lld, windows %+lld, private bytes %+.2f MB\n",
+                dh, dg, du, dp);
     // Flat: what one cycle leaks shows after a thousand of them.
     bool flat = dh <= 25 && dg <= 25 && du <= 25 && dp <= 4.0;
     if (!flat) std::printf("soak: resources did not stay flat\n");

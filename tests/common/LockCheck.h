@@ -17,7 +17,7 @@
 
 namespace lockcheck {
 
-// Called without the lock by design: initialisation, the profile folder at
+// Called without the lock on purpose: initialisation, the profile folder at
 // start-up and the three pure conversions.
 inline bool Exempt(const char* entry) {
   for (const char* free : {"OMXWL_Initial", "OMXWL_SetWLProfileDir", "OMXWL_FrequencyToChannel",

@@ -15,10 +15,21 @@ namespace {
 
 constexpr int32_t kNdisFailure = static_cast<int32_t>(0xC0000001);
 
+// A real access violation, as a faulty vendor library would raise it: a
+// store through an address the compiler cannot see to be bad.
+volatile uintptr_t g_BadAddress = 0x10;
+
+[[noreturn]] void Crash(Entry entry) {
+  Trace("%s crashes (fault knob)", omx::EntryName(entry));
+  *reinterpret_cast<volatile int32_t*>(g_BadAddress) = 1;
+  __builtin_trap();
+}
+
 template <class Body>
 int32_t Run(Entry entry, int32_t failure, Body&& body) {
   Library* lib = Library::Get();
   if (!lib) return failure;
+  if (lib->CrashKnob(entry)) Crash(entry);
   const char* name = omx::EntryName(entry);
   try {
     lib->EnsureStarted();

@@ -141,7 +141,12 @@ void Library::PublishKnobs() {
   for (int i = 0; i < kEntryCount; ++i) {
     InterlockedExchange(&delayMs_[i], static_cast<LONG>(world_.faults.delayMs[i]));
     InterlockedExchange(&fail_[i], world_.faults.fail[i] ? 1 : 0);
+    InterlockedExchange(&crash_[i], world_.faults.crash[i] ? 1 : 0);
   }
+}
+
+bool Library::CrashKnob(Entry entry) const {
+  return crash_[static_cast<int>(entry)] != 0;
 }
 
 void Library::Knobs(Entry entry, uint32_t* delayMs, bool* fail) const {

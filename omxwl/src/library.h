@@ -116,6 +116,8 @@ class Library {
   // Fault knobs of an entry point. Read without the lock: a caller killed
   // during a delay must not leave the lock taken.
   void Knobs(Entry entry, uint32_t* delayMs, bool* fail) const;
+  // The entry's crash knob: it faults before doing anything.
+  bool CrashKnob(Entry entry) const;
   // Sleeps for the entry's delay knob, following live changes of it.
   void DelayCall(Entry entry, uint32_t ms);
 
@@ -239,6 +241,7 @@ class Library {
   volatile LONG stopping_ = 0;
   volatile LONG delayMs_[kEntryCount] = {};
   volatile LONG fail_[kEntryCount] = {};
+  volatile LONG crash_[kEntryCount] = {};
 };
 
 }  // namespace omx

@@ -475,9 +475,10 @@ class Parser {
   bool FaultKey(const std::string& key, const std::string& k, const std::string& v) {
     FaultDef& f = w_->faults;
     int64_t n;
-    if (k.rfind("DELAY.", 0) == 0 || k.rfind("FAIL.", 0) == 0) {
+    const bool crash = k.rfind("CRASH.", 0) == 0;
+    if (k.rfind("DELAY.", 0) == 0 || k.rfind("FAIL.", 0) == 0 || crash) {
       bool delay = k[0] == 'D';
-      std::string name = key.substr(delay ? 6 : 5);
+      std::string name = key.substr(delay || crash ? 6 : 5);
       Entry entry;
       if (!FindEntry(name, &entry))
         return Fail(key + " names no entry point of the library (" + name + ")");
@@ -485,6 +486,10 @@ class Parser {
       if (delay) {
         if (!Int(key, v, 0, 600000, &n)) return false;
         f.delayMs[index] = static_cast<uint32_t>(n);
+      } else if (crash) {
+        bool on;
+        if (!Bool(key, v, &on)) return false;
+        f.crash[index] = on;
       } else {
         bool on;
         if (!Bool(key, v, &on)) return false;

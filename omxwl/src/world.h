@@ -75,6 +75,7 @@ struct DhcpDef {
 struct FaultDef {
   std::array<uint32_t, kEntryCount> delayMs{};  // by Entry
   std::array<bool, kEntryCount> fail{};
+  std::array<bool, kEntryCount> crash{};
   bool scanMalformed = false;
   int32_t scanCount = 0;     // reported entry count, 0 = true count
   int32_t channelCount = 0;  // reported channel count, 0 = true count

@@ -22,10 +22,21 @@ void ForEachEntry(OmxEntryTable& table, F&& f) {
 // killed at exit may have left the library unfit to run its unload code.
 COmxLib::~COmxLib() = default;
 
+COmxLib::COmxLib() {
+#define OMXWL_NAME_ENTRY(name, args) name.name_ = #name;
+  OMXWL_ENTRY_POINTS(OMXWL_NAME_ENTRY)
+#undef OMXWL_NAME_ENTRY
+}
+
+int32_t LibraryFaulted(const char* entry, const faultguard::Fault& fault) {
+  LogWrite("Exception(COmxLib::%s): %s", entry, faultguard::Describe(fault).c_str());
+  const std::string name(entry);
+  return name == "OMXWL_QueryOID" || name == "OMXWL_SetOID" ? static_cast<int32_t>(0xC0000001) : 0;
+}
+
 void COmxLib::Unbind() {
   bound_ = false;
-  OmxEntryTable& table = *this;
-  table = OmxEntryTable{};
+  Install(OmxEntryTable{});
   if (SynchEvent) {
     CloseHandle(SynchEvent);
     SynchEvent = nullptr;
@@ -86,13 +97,19 @@ bool COmxLib::BindTable(const OmxEntryTable& table) {
     LogError(GetLastError(), "COmxLib: CreateEvent failed");
     return false;
   }
-  static_cast<OmxEntryTable&>(*this) = copy;
+  Install(copy);
   LogWrite("call OMXWL_Initial");
   const int32_t r = OMXWL_Initial("Ombrix", 1);
   LogWrite("call OMXWL_Initial end %d", static_cast<int>(r));
   bound_ = true;
   SetEvent(SynchEvent);
   return true;
+}
+
+void COmxLib::Install(const OmxEntryTable& table) {
+#define OMXWL_INSTALL_ENTRY(name, args) name.fn_ = table.name;
+  OMXWL_ENTRY_POINTS(OMXWL_INSTALL_ENTRY)
+#undef OMXWL_INSTALL_ENTRY
 }
 
 int32_t COmxLib::QueryConnectStatus(WLStatus* status) {

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
+#include "adapter/Ufaultguard.h"
 #include "omxwl.h"
 
 // The entry-point table. A test may fill one with an in-process fake.
@@ -15,9 +17,36 @@ struct OmxEntryTable {
 #undef OMXWL_TABLE_FIELD
 };
 
-class COmxLib : public OmxEntryTable {
+// Logs a fault inside entry and gives the entry's failure result.
+int32_t LibraryFaulted(const char* entry, const faultguard::Fault& fault);
+
+// One bound entry point, called like the function it holds. A hardware
+// fault inside the library does not end the program: it is logged and
+// answered as the library's own failure (0, or NDIS_STATUS_FAILURE for
+// QueryOID and SetOID), so every caller carries on as for a failed call and
+// frees the library lock on its usual path.
+template <typename Fn>
+class CLibEntry {
  public:
-  COmxLib() = default;
+  explicit operator bool() const { return fn_ != nullptr; }
+  Fn Raw() const { return fn_; }
+  template <typename... A>
+  int32_t operator()(A&&... args) const {
+    int32_t result = 0;
+    faultguard::Fault fault;
+    if (faultguard::Run([&] { result = fn_(std::forward<A>(args)...); }, &fault)) return result;
+    return LibraryFaulted(name_, fault);
+  }
+
+ private:
+  friend class COmxLib;
+  Fn fn_ = nullptr;
+  const char* name_ = "";
+};
+
+class COmxLib {
+ public:
+  COmxLib();
   ~COmxLib();
   COmxLib(const COmxLib&) = delete;
   COmxLib& operator=(const COmxLib&) = delete;
@@ -37,7 +66,13 @@ class COmxLib : public OmxEntryTable {
 
   HANDLE SynchEvent = nullptr;
 
+#define OMXWL_ENTRY_FIELD(name, args) CLibEntry<PFN_##name> name;
+  OMXWL_ENTRY_POINTS(OMXWL_ENTRY_FIELD)
+#undef OMXWL_ENTRY_FIELD
+
  private:
+  void Install(const OmxEntryTable& table);
+
   HMODULE module_ = nullptr;
   bool bound_ = false;
 };

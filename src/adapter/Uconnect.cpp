@@ -102,7 +102,12 @@ void CNICAdapter::LaunchToDoFunc() {
   for (;;) {
     TFuncEntry entry = FuncList.PopFront();
     if (entry.Empty()) break;
-    (entry.Object->*entry.Func)();
+    // One failed function must not end the worker.
+    try {
+      (entry.Object->*entry.Func)();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(CNICAdapter::LaunchToDoFunc): %s", e.what());
+    }
   }
 }
 
@@ -143,8 +148,7 @@ void CNICAdapter::DoConnect() {
       // The adapter restarts with new IP settings; give it ten seconds.
       for (int attempt = 0; attempt < 10; ++attempt) {
         ::DetectRec probe = DetectRec;
-        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1) break;
-        Sleep(1000);
+        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1 || !Pause(1000)) break;
       }
     }
   }
@@ -162,15 +166,25 @@ void CNICAdapter::DoConnect() {
     const std::string name = FieldText(profile.ProfileName);
     if (name != kEditingProfile) WriteSet("LastProf", name);
     g_GlobalVar.ProfToIniFile(profile, "LastApplyProf");
-    Sleep(1000);
+    Pause(1000);
   }
   lib.Release();
 
   if (g_ThrdDetect) {
-    Sleep(1000);
+    Pause(1000);
     ignore.Resume();
   }
   LogWrite("CNICAdapter::DoConnect() end");
+}
+
+bool CNICAdapter::Pause(DWORD ms) {
+  // A stop ends the pause at once: a worker that is only waiting is never
+  // killed for it (a killed thread's stack is never given back).
+  if (StopEvent && WaitForSingleObject(StopEvent, ms) == WAIT_OBJECT_0) {
+    Terminate();
+    SetEvent(StopEvent);  // every later wait of this thread sees the stop too
+  }
+  return !Terminated();
 }
 
 void CNICAdapter::WriteUseWZC(bool enable) {

@@ -2,9 +2,11 @@
 // any thread, is made while holding it. It is g_OmxLib.SynchEvent, an
 // auto-reset event that is signalled while the library is free. A wait for
 // it also watches the waiting thread's stop event, so stopping a thread
-// aborts the wait. The lock remembers which thread holds it, so that the
-// owner of a killed thread can free a lock the thread died holding and
-// leave alone one that a living thread holds.
+// aborts the wait. Behind the event a mutex records the holder as the
+// system sees it: a thread killed at any point while it takes, holds or
+// frees the lock leaves that mutex abandoned, so its killer (or the next
+// taker) frees the lock for it and never frees one that a living thread
+// holds.
 #pragma once
 
 #include <windows.h>

@@ -160,6 +160,9 @@ class CNICAdapter : public CThread {
   // (kNotifyProfiles); the number imported, 0 for a file that is not an export.
   int32_t ImportProfiles(const std::string& path);
 
+  // Waits ms on the worker, less when it is told to stop; false then.
+  bool Pause(DWORD ms);
+
   // ---- status ----
   void CollectStatus();  // worker thread
   void GetStatus(WLStatus& out);

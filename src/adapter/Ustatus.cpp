@@ -19,9 +19,13 @@ void CNICAdapter::CollectStatus() {
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return;
+    const unsigned faults = faultguard::ThreadFaults();
     try {
       if (g_OmxLib.QueryConnectStatus(&status) != 1) status.MediaState = 1;
       if (g_OmxLib.OMXWL_GetNetworkInfo(&info) != 1) std::memset(&info, 0, sizeof info);
+      // A fault in the library came back as a failed call; the sample goes
+      // on with what was read.
+      if (faultguard::ThreadFaults() != faults) LogWrite("Exception(CNICAdapter::CollectStatus)");
     } catch (...) {
       LogWrite("Exception(CNICAdapter::CollectStatus)");
     }

@@ -189,6 +189,9 @@ void TFormMain::CreateControls() {
   MenuItClose->OnClick = [this] { MenuItCloseClick(); };
   MenuItDisconnect->OnClick = [this] { MenuItDisconnectClick(); };
   notes_ = std::make_unique<CTrayNotes>(this, TrayIconMain);
+  // A polite end request (taskkill without /F) closes every top-level window:
+  // the program ends as with its own Close rather than lose its icon.
+  TrayIconMain->OnClose = [this] { MenuItCloseClick(); };
 }
 
 void TFormMain::FormCreate() {
@@ -717,6 +720,26 @@ void TFormMain::MenuItCloseClick() {
   Close();
 }
 
+void TFormMain::EndSession() {
+  LogWrite("TFormMain::EndSession()");
+  MenuItCloseClick();
+  TrayIconMain->SetVisible(false);
+  if (g_ThrdDetect) {
+    CThrdDetect* detect = g_ThrdDetect;
+    g_ThrdDetect = nullptr;
+    delete detect;
+  }
+  if (adapter_) {
+    AttachAll(kDetach, mode_);
+    // Deleting the adapter waits for a connection in progress to finish
+    // writing what it applied.
+    CNICAdapter* adapter = adapter_;
+    adapter_ = nullptr;
+    delete adapter;
+    device_.reset();
+  }
+}
+
 bool TFormMain::ConfirmUtilityControl() {
   Busy busy(this);
   if (g_QuestionOpen) {
@@ -829,6 +852,14 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COPYDATA && lp &&
       reinterpret_cast<const COPYDATASTRUCT*>(lp)->dwData == script::kRequestTag)
     return ScriptCopyData(reinterpret_cast<HWND>(wp), reinterpret_cast<const COPYDATASTRUCT*>(lp));
+  if (msg == WM_QUERYENDSESSION) {
+    LogWrite("WM_QUERYENDSESSION");
+    return TRUE;  // nothing here is worth holding a logoff for
+  }
+  if (msg == WM_ENDSESSION) {
+    if (wp) EndSession();
+    return 0;
+  }
   if (msg == WM_DESTROY) {
     // Destroyed from outside (at the end of the program): stop the threads
     // now and free the rest once this message is done with.

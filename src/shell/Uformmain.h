@@ -124,6 +124,10 @@ class TFormMain : public TFormBase {
   void MenuItOpenClick();
   void MenuItCloseClick();
   void MenuItDisconnectClick();
+  // Logoff or shutdown: the program ends as with Close, but its threads stop
+  // and its icon goes before this returns, since Windows may end the
+  // process at any moment after.
+  void EndSession();
   void TrayIconMouseDown(TMouseButton button);
   void TrayIconMouseUp(TMouseButton button);
   // One NotifyMsg event; the result is what the sender of code 5 gets.

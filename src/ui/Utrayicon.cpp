@@ -204,6 +204,10 @@ LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         if (self->visible_ && !self->added_) self->Update(NIM_ADD);
         return 0;
       }
+      if (msg == WM_CLOSE) {
+        if (self->OnClose) self->OnClose();
+        return 0;
+      }
       if (msg == TaskbarCreatedMessage() && msg != 0) {
         // The shell restarted: show the icon again.
         if (self->visible_) self->Update(NIM_ADD);

@@ -42,6 +42,9 @@ class TTrayIcon : public TComponent {
   TPopupMenu* PopupMenu = nullptr;
   // Left click.
   TNotifyEvent OnClick;
+  // WM_CLOSE sent to the hidden window from outside; the window itself stays,
+  // so the icon never outlives it.
+  TNotifyEvent OnClose;
   TNotifyEvent OnDblClick;
   // Coordinates are the cursor's screen position.
   TMouseEvent OnMouseDown;

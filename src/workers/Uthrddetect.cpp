@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
@@ -38,15 +37,26 @@ bool IsDetectThread(DWORD threadId) {
 }
 
 // Guards the use of g_ThrdDetect from other threads against its destruction.
-std::mutex& DetectorLifetimeLock() {
-  static std::mutex lock;
-  return lock;
-}
+// A system mutex: a worker killed while holding it leaves it abandoned, and
+// its killer, which resumes detection for it, still gets in.
+class DetectorLifetimeLock {
+ public:
+  DetectorLifetimeLock() { WaitForSingleObject(Mutex(), INFINITE); }
+  ~DetectorLifetimeLock() { ReleaseMutex(Mutex()); }
+  DetectorLifetimeLock(const DetectorLifetimeLock&) = delete;
+  DetectorLifetimeLock& operator=(const DetectorLifetimeLock&) = delete;
+
+ private:
+  static HANDLE Mutex() {
+    static const HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    return mutex;
+  }
+};
 
 }  // namespace
 
 void SetDetectIgnore(bool on) {
-  std::lock_guard<std::mutex> guard(DetectorLifetimeLock());
+  DetectorLifetimeLock guard;
   if (g_ThrdDetect) g_ThrdDetect->SetIgnore(on);
 }
 
@@ -72,7 +82,7 @@ CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
 
 CThrdDetect::~CThrdDetect() {
   {
-    std::lock_guard<std::mutex> guard(DetectorLifetimeLock());
+    DetectorLifetimeLock guard;
     if (g_ThrdDetect == this) g_ThrdDetect = nullptr;
   }
   StopThread();
@@ -98,6 +108,9 @@ void CThrdDetect::StopThread() {
   const DWORD thread = ThreadId();
   Kill();
   Sleep(500);
+  // The system destroys a dead thread's windows without WM_DESTROY, so the
+  // registrations made for the window are undone here.
+  DestroyWnd();
   window_ = nullptr;
   librarylock::ReleaseIfHeldBy(thread, "CThrdDetect: release g_OmxLib.SynchEvent event");
 }
@@ -182,6 +195,12 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
   switch (msg) {
     case WM_CREATE:
       RegisterNotifications(wnd);
+      return DefWindowProcA(wnd, msg, wParam, lParam);
+
+    case WM_CLOSE:
+      // Only StopThread ends detection; a close request from outside (a
+      // polite taskkill) does not.
+      if (!Terminated()) return 0;
       return DefWindowProcA(wnd, msg, wParam, lParam);
 
     case WM_DESTROY:
@@ -421,9 +440,14 @@ bool CThrdDetect::EnumDetectDev(std::vector<DeviceRec>& list) {
 
   CLibraryGuard lib(stopEvent_, this);
   if (!lib) return false;
+  const unsigned faults = faultguard::ThreadFaults();
   try {
     for (int i = 0; i < n; ++i) {
       const int32_t result = g_OmxLib.OMXWL_DevDetect(&records[i]);
+      if (faultguard::ThreadFaults() != faults) {
+        LogWrite("Exception(CThrdDetect::EnumDetectDev)");
+        break;
+      }
       const std::string hwid = FieldText(records[i].HardwareId);
       LogWrite("DevDetect Result: %s %d", hwid.c_str(), result);
       if (result == 1) {

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "adapter/Ufaultguard.h"
 #include "app/Udebug.h"
 
 CThread::CThread() {
@@ -46,20 +47,30 @@ bool CThread::WaitForAnswering(DWORD ms) const {
 }
 
 void CThread::Kill() {
-  if (handle_ && !finished_) TerminateThread(handle_, 1);
+  // TerminateThread only asks; wait until the thread is really gone, so
+  // that what it held (the library lock's mutex) is released by now.
+  if (handle_ && !finished_ && TerminateThread(handle_, 1)) WaitForSingleObject(handle_, 5000);
   finished_ = true;
 }
 
 DWORD WINAPI CThread::ThreadProc(LPVOID self) {
   CThread* thread = static_cast<CThread*>(self);
-  // Nothing may propagate out of a thread body.
-  try {
-    thread->Execute();
-  } catch (const std::exception& e) {
-    LogWrite("Exception(CThread::Execute): %s", e.what());
-  } catch (...) {
-    LogWrite("Exception(CThread::Execute)");
-  }
+  // Nothing may propagate out of a thread body, not even a hardware fault:
+  // the thread ends, and a library lock it held is abandoned, which the
+  // lock's next taker notices.
+  faultguard::Fault fault;
+  const bool finished = faultguard::Run(
+      [thread] {
+        try {
+          thread->Execute();
+        } catch (const std::exception& e) {
+          LogWrite("Exception(CThread::Execute): %s", e.what());
+        } catch (...) {
+          LogWrite("Exception(CThread::Execute)");
+        }
+      },
+      &fault);
+  if (!finished) LogWrite("Exception(CThread::Execute): %s", faultguard::Describe(fault).c_str());
   thread->finished_ = true;
   return 0;
 }

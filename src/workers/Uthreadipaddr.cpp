@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "adapter/Ufaultguard.h"
 #include "app/Udebug.h"
 #include "config/Utext.h"
 
@@ -55,11 +56,19 @@ void ThreadIPAddr::WaitStop() {
 }
 
 void ThreadIPAddr::Execute() {
-  try {
-    ReleaseRenew(Lower(description_), flags_);
-  } catch (...) {
-    LogWrite("Exception(ThreadIPAddr::Execute)");
-  }
+  const std::string text = Lower(description_);
+  // The IP helper is the system's; a fault inside it ends this job only.
+  bool failed = false;
+  const bool finished = faultguard::Run(
+      [&] {
+        try {
+          ReleaseRenew(text, flags_);
+        } catch (...) {
+          failed = true;
+        }
+      },
+      nullptr);
+  if (failed || !finished) LogWrite("Exception(ThreadIPAddr::Execute)");
 }
 
 bool ThreadIPAddr::GetNicIndex(const std::string& text, DWORD& index) {

@@ -1,5 +1,6 @@
 // Test support shared by the adapter and worker tests: an in-process fake of
-// the vendor library with scriptable answers, a window that records every
+// the vendor library with scriptable answers (bound behind the lock check of
+// common/LockCheck.h, so a call without the library lock fails the test), a window that records every
 // NotifyMsg, a private registry root and settings file per test, and the
 // debug log read back.
 #pragma once
@@ -18,6 +19,7 @@
 
 #include "adapter/Ucomxlib.h"
 #include "app/Udebug.h"
+#include "common/LockCheck.h"
 #include "common/WaitUntil.h"
 #include "config/Udefine.h"
 
@@ -313,7 +315,7 @@ class TestEnv {
     NotifyMsg = RegisterWindowMessageA("WUTest_NotifyMsg");
     if (bindFake) {
       fake::g = new fake::State;
-      EXPECT_TRUE(g_OmxLib.BindTable(fake::Table()));
+      EXPECT_TRUE(g_OmxLib.BindTable(lockcheck::Checked(fake::Table())));
     }
   }
   ~TestEnv() {

@@ -157,7 +157,7 @@ TEST(HostileLibrary, RandomRecordsCountsAndTextsStayInsideTheBuffers) {
         hostile.endless = fuzz::Chance(rng, 5);
         hostile.certs.resize(fuzz::Below(rng, 4));
         for (CertEntry& c : hostile.certs) fuzz::Scramble(rng, &c, sizeof c);
-        ASSERT_TRUE(g_OmxLib.BindTable(HostileTable()));
+        ASSERT_TRUE(g_OmxLib.BindTable(lockcheck::Checked(HostileTable())));
 
         {
           CNICAdapter a(nullptr, 0, TestEnv::Device());

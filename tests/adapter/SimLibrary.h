@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "adapter/FakeOmx.h"
+#include "common/LockCheck.h"
 
 class SimLibrary {
  public:
@@ -17,11 +19,12 @@ class SimLibrary {
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string dll(exe);
     dll = dll.substr(0, dll.find_last_of('\\') + 1) + "OMXWL.DLL";
-    bound_ = g_OmxLib.Bind(dll);
+    dll_ = std::make_unique<lockcheck::CheckedDll>(dll);
+    bound_ = dll_->Bound();
     if (bound_) g_OmxLib.OMXWL_SetWLProfileDir(env.Root().c_str());
   }
   ~SimLibrary() {
-    g_OmxLib.Unbind();
+    dll_.reset();
     SetEnvironmentVariableA("OMXWL_WORLD", nullptr);
     DeleteFileA(world_.c_str());
     // The library keeps the profiles under the application-data folder.
@@ -41,7 +44,8 @@ class SimLibrary {
   bool Bound() const { return bound_; }
 
   // Plugs the adapter in or out; the library notices within a second.
-  void WriteWorld(bool present) {
+  // faults: lines of a [Faults] section, e.g. "Crash.DevDetect=1\r\n".
+  void WriteWorld(bool present, const std::string& faults = "") {
     static int generation = 0;
     const std::string text =
         "; generation " + std::to_string(++generation) +
@@ -49,7 +53,7 @@ class SimLibrary {
         "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\nInstance=OMX0001\r\n"
         "Description=Ombrix 802.11a/b/g USB Wireless Adapter\r\nMAC=00:1D:4F:6A:21:07\r\n"
         "Domain=FCC\r\nBands=a,b,g\r\nPresent=" +
-        std::string(present ? "1" : "0") + "\r\n";
+        std::string(present ? "1" : "0") + "\r\n" + (faults.empty() ? "" : "[Faults]\r\n" + faults);
     HANDLE h = CreateFileA(world_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                            0, nullptr);
     DWORD put = 0;
@@ -61,4 +65,5 @@ class SimLibrary {
   const TestEnv& env_;
   std::string world_;
   bool bound_ = false;
+  std::unique_ptr<lockcheck::CheckedDll> dll_;
 };

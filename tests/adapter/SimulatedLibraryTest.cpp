@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "adapter/SimLibrary.h"
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 
 namespace {
@@ -39,9 +40,14 @@ TEST(WithSimulatedLibrary, ProfileOrderSurvivesRestartAndLosesOnlyVanishedProfil
   EXPECT_EQ(Names(*a), order);
 
   a.reset();
-  ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 5000), WAIT_OBJECT_0);
-  g_OmxLib.OMXWL_DeleteWLProfile("Charlie");  // behind the program's back
-  SetEvent(g_OmxLib.SynchEvent);
+  {
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CLibraryGuard lib(stop, nullptr);
+    ASSERT_TRUE(lib);
+    g_OmxLib.OMXWL_DeleteWLProfile("Charlie");  // behind the program's back
+    lib.Release();
+    CloseHandle(stop);
+  }
   a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
   EXPECT_EQ(Names(*a), (Names_t{"Delta", "Bravo", "Alpha"}));
   EXPECT_EQ(env.Reg("ProfCount"), "#3");

@@ -290,3 +290,26 @@ TEST(Reliability, WorkerKilledInsideAConnectionLeavesDetectionRunning) {
   ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
   SetEvent(g_OmxLib.SynchEvent);
 }
+
+TEST(Reliability, AWorkerThatOnlyWaitsInsideAConnectionStopsWithoutBeingKilled) {
+  TestEnv env;
+  QuietStatus(env);
+  fake::g->presentIds = "VID_1D4F&PID_0A71";
+  fake::g->devDetectFailures = 100;  // the adapter never comes back after new IP settings
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  g_ThrdDetect = &detect;
+  auto a = std::make_unique<CNICAdapter>(rec.Wnd(), CmdService, TestEnv::Device());
+  WLProfile p = fake::Profile("P", "S");
+  p.ApplyNetwork = 1;
+  p.NetInfo.NI_IpAddr[0] = 10;
+  a->Connect(p);
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(env, "set IP"); }, 5000));
+  Sleep(300);  // inside the ten-second wait for the adapter
+  a.reset();
+  g_ThrdDetect = nullptr;
+  EXPECT_FALSE(LogHas(env, "TerminateThread")) << "a stop ends the waits of a connection";
+  EXPECT_FALSE(detect.Ignore);
+  ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
+  SetEvent(g_OmxLib.SynchEvent);
+}

@@ -113,9 +113,9 @@ TEST_F(ComxLib, TheDllIsBoundByItsExportNames) {
   auto exported = [m](const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(m, name));
   };
-  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_Initial), exported("OMXWL_Initial"));
-  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_EnableDevice), exported("OMXWL_EnableDevice"));
-  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_SetWLProfileDir), exported("OMXWL_SetWLProfileDir"));
+  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_Initial.Raw()), exported("OMXWL_Initial"));
+  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_EnableDevice.Raw()), exported("OMXWL_EnableDevice"));
+  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_SetWLProfileDir.Raw()), exported("OMXWL_SetWLProfileDir"));
   EXPECT_EQ(WaitForSingleObject(lib_.SynchEvent, 0), WAIT_OBJECT_0);
   lib_.Unbind();
   EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr) << "unbinding keeps the DLL loaded";
@@ -126,7 +126,7 @@ TEST_F(ComxLib, AnIncompleteOrMissingDllIsRefusedAndLogged) {
   const std::string incomplete = ModuleDir() + "OMXFAKE_MISSING.DLL";
   EXPECT_FALSE(lib_.Bind(incomplete));
   EXPECT_FALSE(lib_.IsBound());
-  EXPECT_EQ(lib_.OMXWL_Initial, nullptr);
+  EXPECT_EQ(lib_.OMXWL_Initial.Raw(), nullptr);
   EXPECT_EQ(GetModuleHandleA(incomplete.c_str()), nullptr);
   EXPECT_FALSE(lib_.Bind(ModuleDir() + "NOSUCH.DLL"));
   const auto lines = capture.Lines();

@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "adapter/Ucomxlib.h"
 #include "app/TestSupport.h"
 #include "app/Uapplication.h"
+#include "common/LockCheck.h"
 #include "config/Udefine.h"
 #include "shell/Propertypageframeunit.h"
 #include "shell/Uformbase.h"
@@ -53,8 +55,7 @@ class MainWindowEnv {
     NotifyMsg = RegisterWindowMessageA(("WuMainTest_NotifyMsg_" + root_).c_str());
     WriteWorld(true);
     SetEnvironmentVariableA("OMXWL_WORLD", world_.c_str());
-    bound_ = g_OmxLib.Bind(ModuleDir() + "OMXWL.DLL");
-    if (bound_) g_OmxLib.OMXWL_SetWLProfileDir(root_.c_str());
+    Rebind();
     if (!FormRes) ownRes_ = new TFormRes(nullptr);
     Application.Initialize();
   }
@@ -87,6 +88,14 @@ class MainWindowEnv {
   MainWindowEnv& operator=(const MainWindowEnv&) = delete;
 
   bool Bound() const { return bound_; }
+  // Binds the simulated library afresh, behind the lock-discipline check.
+  bool Rebind() {
+    dll_.reset();
+    dll_ = std::make_unique<lockcheck::CheckedDll>(ModuleDir() + "OMXWL.DLL");
+    bound_ = dll_->Bound();
+    if (bound_) g_OmxLib.OMXWL_SetWLProfileDir(root_.c_str());
+    return bound_;
+  }
   const std::string& Root() const { return root_; }
 
   // Plugs the adapter in or out; the library reads the file again by itself.
@@ -112,6 +121,7 @@ class MainWindowEnv {
   std::string networks_;
   std::string root_, exe_, world_;
   bool bound_ = false;
+  std::unique_ptr<lockcheck::CheckedDll> dll_;
   TFormRes* ownRes_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 // codes reach the pages and which are dropped, the page switch, hiding on
 // the close box, ending through the tray menu, the question before the
 // utility takes the adapter back from Windows, and the about box.
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "pages/ap/Uframeapinfo.h"
 #include "pages/station/Uframelinkinfo.h"
@@ -184,6 +185,48 @@ TEST_F(TFormMainWindow, TheTrayMenusCloseFreesTheWindowAndEndsTheProgram) {
   EXPECT_EQ(FormMain, nullptr);
 }
 
+TEST_F(TFormMainWindow, LogoffStopsTheThreadsAndRemovesTheIconBeforeItsMessageReturns) {
+  ASSERT_TRUE(env.Bound());
+  Make(CmdTrayIcon);
+  Application.MainWindow = form->Handle();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  ASSERT_TRUE(form->TrayIconMain->Shown());
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  SendMessageA(form->Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // logoff cancelled
+  PumpMessages();
+  ASSERT_FALSE(recorderFreed);
+  EXPECT_NE(form->Adapter(), nullptr);
+  EXPECT_TRUE(form->TrayIconMain->Shown());
+
+  SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  // The process may be ended from here on: nothing may still be running.
+  EXPECT_FALSE(form->TrayIconMain->Shown());
+  EXPECT_EQ(g_ThrdDetect, nullptr);
+  EXPECT_EQ(form->Adapter(), nullptr);
+  EXPECT_TRUE(env.Logged("CNICAdapter::~CNICAdapter() end"));
+  EXPECT_EQ(events.back(), (PageEvent{"FrameRec", 'A', kDetach, kModeStation}));
+  ASSERT_TRUE(WaitUntil([&] { return recorderFreed; }, kGenerous));
+  EXPECT_TRUE(Application.Terminated());
+}
+
+TEST_F(TFormMainWindow, ACloseRequestToTheIconWindowEndsTheProgramAsItsOwnCloseDoes) {
+  ASSERT_TRUE(env.Bound());
+  Make(CmdTrayIcon);
+  Application.MainWindow = form->Handle();
+  ASSERT_TRUE(WaitAdapter(form, true));
+  // A polite taskkill sends WM_CLOSE to every top-level window.
+  HWND detect = g_ThrdDetect->Window();
+  SendMessageA(detect, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(detect)) << "detection ends only when the program stops it";
+  HWND icon = form->TrayIconMain->Handle();
+  SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  SendMessageA(icon, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(icon)) << "the icon's window stays while its icon shows";
+  ASSERT_TRUE(WaitUntil([&] { return recorderFreed; }, kGenerous));
+  EXPECT_TRUE(Application.Terminated());
+  EXPECT_FALSE(IsWindow(icon));
+}
+
 TEST_F(TFormMainWindow, CodeNineWhileTheAboutBoxIsOpenClosesItFirst) {
   ASSERT_TRUE(env.Bound());
   Make();
@@ -258,7 +301,10 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   auto antenna = [] {
     uint8_t v = 0xEE;
     uint32_t n = 0;
-    g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (CLibraryGuard lib(stop, nullptr); lib)
+      g_OmxLib.OMXWL_QueryOID(OMXWL_OID_PRIVATE_ANTENNA, &v, 1, &n);
+    CloseHandle(stop);
     return static_cast<int>(v);
   };
   Make();

@@ -345,9 +345,7 @@ namespace {
 // library falls back to it when its world file does not exist.
 bool UseDefaultWorld(MainWindowEnv& env) {
   SetEnvironmentVariableA("OMXWL_WORLD", (ModuleDir() + "no-such-file.world").c_str());
-  if (!g_OmxLib.Bind(ModuleDir() + "OMXWL.DLL")) return false;
-  g_OmxLib.OMXWL_SetWLProfileDir(env.Root().c_str());
-  return true;
+  return env.Rebind();
 }
 
 class DefaultWorld : public ::testing::Test {

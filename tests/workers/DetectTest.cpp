@@ -143,10 +143,13 @@ TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
 
 TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   TestEnv env;
+  g_GlobalVar.OsVersionCode = 7;  // device and session notifications both registered
   fake::g->delayMs["DevDetect"] = 8000;
   NotifyRecorder rec;
   CThrdDetect detect(rec.Wnd());
   ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 3000));
+  ASSERT_NE(detect.DevNotify, nullptr);
+  EXPECT_EQ(env.LogLines("Succ: RegisterSessionNotify").size(), 1u);
   const DWORD start = GetTickCount();
   detect.StopThread();
   const DWORD took = GetTickCount() - start;
@@ -154,6 +157,9 @@ TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   EXPECT_LT(took, 6000u);
   EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() TerminateThread").size(), 1u);
   EXPECT_EQ(env.LogLines("CThrdDetect: release g_OmxLib.SynchEvent event").size(), 1u);
+  // The killed thread's registrations are undone by its killer.
+  EXPECT_EQ(detect.DevNotify, nullptr);
+  EXPECT_EQ(env.LogLines("CThrdDetect::DestroyWnd()").size(), 1u);
   ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);
   SetEvent(g_OmxLib.SynchEvent);
 }
@@ -183,4 +189,51 @@ TEST(Detection, OnCurrentWindowsNotificationsAreRegisteredOnceAndNothingPolls) {
   }
   g_GlobalVar.CmdFlags = 0;
   EXPECT_EQ(env.LogLines("RegisterSessionNotify").size(), 1u);
+}
+
+namespace {
+
+// Switches detection off and on as fast as it can, until it is killed.
+class IgnoreSwitcher : public CThread {
+ public:
+  IgnoreSwitcher() { Start(); }
+  std::atomic<bool> Running{false};
+
+ protected:
+  void Execute() override {
+    for (;;) {
+      Running = true;
+      SetDetectIgnore(true);
+    }
+  }
+};
+
+// Runs SetDetectIgnore(false) on a thread of its own and ends with it.
+class IgnoreResumer : public CThread {
+ public:
+  IgnoreResumer() { Start(); }
+
+ protected:
+  void Execute() override { SetDetectIgnore(false); }
+};
+
+}  // namespace
+
+TEST(Detection, AThreadKilledWhileSwitchingDetectionNeverLocksOutItsKiller) {
+  TestEnv env;
+  NotifyRecorder rec;
+  CThrdDetect detect(rec.Wnd());
+  g_ThrdDetect = &detect;
+  for (int i = 0; i < 10; ++i) {
+    {
+      IgnoreSwitcher switcher;
+      ASSERT_TRUE(WaitUntil([&] { return switcher.Running.load(); }, 5000));
+      Sleep(i % 4);
+      switcher.Kill();
+    }
+    IgnoreResumer resumer;
+    ASSERT_TRUE(resumer.WaitFor(5000)) << "kill " << i << " left detection's lock taken";
+  }
+  EXPECT_FALSE(detect.Ignore);
+  g_ThrdDetect = nullptr;
 }

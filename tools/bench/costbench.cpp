@@ -60,12 +60,22 @@ struct Timed<Member, int32_t(OMXWL_API*)(A...)> {
   }
 };
 
+// Puts a timing wrapper in front of every entry point: the library is bound
+// again through a table of wrappers that call the loaded DLL.
 void TimeLibraryCalls() {
-#define WU_TIME_ENTRY(name, args)                                    \
-  Timed<&OmxEntryTable::name, PFN_##name>::original = g_OmxLib.name; \
-  g_OmxLib.name = &Timed<&OmxEntryTable::name, PFN_##name>::Call;
+  // One more reference, so that rebinding does not unload the DLL.
+  char path[MAX_PATH] = {};
+  if (HMODULE dll = GetModuleHandleA("OMXWL.DLL")) {
+    GetModuleFileNameA(dll, path, sizeof path);
+    LoadLibraryA(path);
+  }
+  OmxEntryTable table{};
+#define WU_TIME_ENTRY(name, args)                                          \
+  Timed<&OmxEntryTable::name, PFN_##name>::original = g_OmxLib.name.Raw(); \
+  table.name = &Timed<&OmxEntryTable::name, PFN_##name>::Call;
   OMXWL_ENTRY_POINTS(WU_TIME_ENTRY)
 #undef WU_TIME_ENTRY
+  g_OmxLib.BindTable(table);
 }
 
 void Pump() {

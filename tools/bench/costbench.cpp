@@ -327,8 +327,8 @@ int main(int argc, char** argv) {
   WriteWorld(world);
   SetEnvironmentVariableA("OMXWL_WORLD", world.c_str());
   if (!g_OmxLib.Bind(dir + "OMXWL.DLL")) return std::puts("OMXWL.DLL not bound"), 2;
-  g_OmxLib.OMXWL_SetWLProfileDir("WuCostBench");
   TimeLibraryCalls();
+  g_OmxLib.OMXWL_SetWLProfileDir("WuCostBench");
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   Application.Initialize();

@@ -1,8 +1,10 @@
 // The main window and the adapter: selection when the detection thread
 // reports it, release when it is unplugged, selection again when it comes
 // back, the tray icon on the way, and the command-line variants.
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 #include "adapter/Unicadapter.h"
 #include "pages/ap/Uframeapinfo.h"
@@ -159,12 +161,29 @@ TEST(TFormMainRelease, AWorkerStuckInTheLibraryIsWaitedForOnceAndLeavesTheLockFr
   ASSERT_TRUE(WaitUntil([&] { return env.Logged("call OMXWL_SetWLANStatus"); }, kGenerous));
   env.WriteWorld(false);  // nothing to take again once the adapter is gone
 
-  const DWORD start = GetTickCount();
+  // The interface thread is inside the release while the worker is waited
+  // for, so a second thread notes when the adapter starts to go and when the
+  // worker is killed: only the waiting lies between those two log lines.
+  std::atomic<DWORD> goingAt{0}, killedAt{0};
+  std::atomic<bool> released{false};
+  std::thread watch([&] {
+    while (!released && !killedAt) {
+      const std::vector<std::string> log = env.Log();
+      if (!goingAt && Contains(log, "CNICAdapter::~CNICAdapter()")) goingAt = GetTickCount();
+      if (Contains(log, "CNICAdapter::~CNICAdapter TerminateThread")) killedAt = GetTickCount();
+      Sleep(10);
+    }
+  });
   SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesGone);
-  ASSERT_TRUE(WaitAdapter(form, false));
-  const DWORD took = GetTickCount() - start;
-  // Twice would be at least 2000 + 2000 ms and the 500 ms after the kill.
-  EXPECT_LT(took, 4500u) << "the worker was given its time twice";
+  const bool gone = WaitAdapter(form, false);
+  released = true;
+  watch.join();
+  ASSERT_TRUE(gone);
+  ASSERT_NE(goingAt.load(), 0u);
+  ASSERT_NE(killedAt.load(), 0u);
+  // Given its 2000 ms twice, the worker would be killed 4000 ms or more after
+  // the adapter started to go.
+  EXPECT_LT(killedAt - goingAt, 3800u) << "the worker was given its time twice";
   int kills = 0;
   for (const std::string& line : env.Log())
     kills += line.find("TerminateThread") != std::string::npos;

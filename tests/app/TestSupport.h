@@ -50,16 +50,16 @@ inline std::string ReadText(const std::string& path) {
 // Lines of a CR LF text (the last, empty piece after the final CR LF is
 // dropped).
 inline std::vector<std::string> SplitLines(const std::string& text) {
+  // Lines end in LF or CR LF.
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
   }
   return lines;
 }

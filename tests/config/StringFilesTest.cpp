@@ -19,21 +19,6 @@ namespace {
 
 const std::string kDataDir = std::string("Z:") + WU_SOURCE_DIR + "/data/";
 
-// Lines of a text with LF or CR LF ends.
-std::vector<std::string> TextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
 struct StringFile {
   // section (lower case) -> key (lower case) -> value; INI names ignore case.
   std::map<std::string, std::map<std::string, std::string>> Sections;
@@ -48,7 +33,7 @@ std::string Lower(std::string s) {
 StringFile Parse(const std::string& path) {
   StringFile file;
   std::string section;
-  for (const std::string& line : TextLines(ReadText(path))) {
+  for (const std::string& line : SplitLines(ReadText(path))) {
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       section = Lower(line.substr(1, line.find(']') - 1));

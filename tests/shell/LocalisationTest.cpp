@@ -23,26 +23,11 @@ namespace {
 
 const std::string kDataDir = std::string("Z:") + WU_SOURCE_DIR + "\\data\\";
 
-// Lines of a text with LF or CR LF ends.
-std::vector<std::string> TextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Every value of a string file: a caption that is none of them was not
 // translated.
 std::set<std::string> Values(const std::string& path) {
   std::set<std::string> out;
-  for (const std::string& line : TextLines(ReadText(path))) {
+  for (const std::string& line : SplitLines(ReadText(path))) {
     const size_t eq = line.find('=');
     if (line.empty() || line[0] == ';' || line[0] == '[' || eq == std::string::npos) continue;
     out.insert(line.substr(eq + 1));

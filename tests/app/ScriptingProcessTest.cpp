@@ -40,8 +40,9 @@ class ScriptStage {
     const std::string bin = ModuleDir();
     exe_ = dir_ / "WirelessUtility.exe";
     EXPECT_TRUE(CopyFileA((bin + "WirelessUtility.exe").c_str(), exe_.c_str(), FALSE));
-    if (setup.Library)
+    if (setup.Library) {
       EXPECT_TRUE(CopyFileA((bin + "OMXWL.DLL").c_str(), (dir_ / "OMXWL.DLL").c_str(), FALSE));
+    }
     static int stages = 0;
     root_ = "WuScript" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(GetTickCount()) + "_" + std::to_string(++stages);

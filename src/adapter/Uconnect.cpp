@@ -2,8 +2,8 @@
 // connection steps, the hand-over to Windows wireless management and the
 // start of an IP renewal job.
 #include <cstring>
-#include <iterator>
 #include <exception>
+#include <iterator>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"

@@ -361,8 +361,8 @@ bool SameUserAndSession(HWND sender, std::string& why) {
   }
   if (pid == GetCurrentProcessId()) return true;
   DWORD ours = 0, theirs = 0;
-  if (!ProcessIdToSessionId(GetCurrentProcessId(), &ours) ||
-      !ProcessIdToSessionId(pid, &theirs) || ours != theirs) {
+  if (!ProcessIdToSessionId(GetCurrentProcessId(), &ours) || !ProcessIdToSessionId(pid, &theirs) ||
+      ours != theirs) {
     why = "another session";
     return false;
   }

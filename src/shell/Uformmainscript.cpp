@@ -111,7 +111,8 @@ void TFormMain::CheckWaitingConnects() {
       reply = Failure(kExitFailed,
                       "Another connection replaced profile '" + name + "' before it was applied.");
     } else if (outcome == CNICAdapter::kApplyAborted) {
-      reply = Failure(kExitNoAdapter, "The adapter went away before it took profile '" + name + "'.");
+      reply =
+          Failure(kExitNoAdapter, "The adapter went away before it took profile '" + name + "'.");
     } else {
       reply = Failure(kExitFailed, RefusedText(name));
     }
@@ -141,9 +142,10 @@ void TFormMain::MarkScriptTarget(bool on) {
   if (ScriptTimer) ScriptTimer->SetEnabled(false);
   std::vector<WaitingConnect> left;
   left.swap(waitingConnects_);
-  for (const WaitingConnect& w : left)
-    SendScriptReply(w.Sender, Failure(kExitNoAnswer, "The utility closed before the adapter took "
-                                                     "profile '" + w.Name + "'."));
+  for (const WaitingConnect& w : left) {
+    const std::string text = "The utility closed before the adapter took profile '" + w.Name + "'.";
+    SendScriptReply(w.Sender, Failure(kExitNoAnswer, text));
+  }
 }
 
 void TFormMain::SendScriptReply(HWND sender, const Reply& reply) {

@@ -46,9 +46,9 @@ class ScriptStage {
     static int stages = 0;
     root_ = "WuScript" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(GetTickCount()) + "_" + std::to_string(++stages);
-    WriteText(dir_ / "WirelessUtility.bin", "[Setting]\r\nProfRoot=" + root_ +
-                                                "\r\nHWID0=VID_1D4F&PID_0A71\r\n" +
-                                                setup.SettingsExtra);
+    WriteText(
+        dir_ / "WirelessUtility.bin",
+        "[Setting]\r\nProfRoot=" + root_ + "\r\nHWID0=VID_1D4F&PID_0A71\r\n" + setup.SettingsExtra);
     WriteText(dir_ / "OMXWL.world",
               "[World]\r\nScanTime=300\r\nAssociateTime=200\r\n"
               "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\n"
@@ -337,10 +337,20 @@ TEST(ScriptingProcess, RefusalsOfTheLibraryTheAdapterAndWindowsManagementOnBothP
   const std::string noAdapter = std::string(script::kTextNoAdapter) + "\r\n";
   const std::string managed = std::string(script::kTextManaged) + "\r\n";
   const Case cases[] = {
-      {"library refuses", {"", "[Faults]\r\nFail.SetWLANStatus=1\r\n", "", true}, true, kRefused,
-       refused, 0, "state: disconnected\r\n"},
+      {"library refuses",
+       {"", "[Faults]\r\nFail.SetWLANStatus=1\r\n", "", true},
+       true,
+       kRefused,
+       refused,
+       0,
+       "state: disconnected\r\n"},
       {"no adapter", {"Present=0\r\n", "", "", true}, false, kNoAdapter, noAdapter, kNoAdapter, ""},
-      {"managed", {"", "", "EnableZeroCfg=1\r\n", true}, true, kManaged, managed, 0,
+      {"managed",
+       {"", "", "EnableZeroCfg=1\r\n", true},
+       true,
+       kManaged,
+       managed,
+       0,
        "state: managed by Windows\r\nprofile: \r\n"},
   };
   for (const Case& c : cases) {

@@ -135,7 +135,7 @@ TEST_F(TFormMainScript, AnswersTheProbeAndServesOnlyWellFormedRequests) {
   EXPECT_EQ(r.Code, script::kExitNoProfile);
   r = form->ServeScript({script::Command::Connect, "default", ""});
   EXPECT_EQ(r.Code, script::kExitOk) << r.Err;
-  EXPECT_EQ(r.Out, "Connecting with profile 'default'.\r\n");
+  EXPECT_EQ(r.Out, "Connecting with profile 'Default'.\r\n") << "the stored name";
   EXPECT_TRUE(WaitUntil(
       [&] {
         r = form->ServeScript({script::Command::Status, "", ""});
@@ -215,10 +215,12 @@ TEST_F(TFormMainScript, ConnectAnswersOnceAppliedAndWaitsForNoWizard) {
   TempDir dir;
   WriteText(dir / "some.wlprof", "whatever");
   form->Show();
+  form->SwitchPage(form->LbProfile, 0);
   form->FrameProfile1->BtnAddClick();
   ASSERT_TRUE(form->EditingProfile());
-  for (const script::Request& busy : {script::Request{script::Command::Connect, "Default", ""},
-                                      script::Request{script::Command::Import, "", dir / "some.wlprof"}}) {
+  for (const script::Request& busy :
+       {script::Request{script::Command::Connect, "Default", ""},
+        script::Request{script::Command::Import, "", dir / "some.wlprof"}}) {
     const script::Reply r = form->ServeScript(busy, me.Handle());
     EXPECT_EQ(r.Code, script::kExitBusy) << r.Err;
     EXPECT_EQ(r.Err, std::string(script::kTextBusy) + "\r\n");

@@ -62,7 +62,11 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
       std::vector<std::string> names;
       for (const WLProfile& p : list) names.push_back(FieldText(p.ProfileName));
       const int found = MatchName(names, r.Name);
-      if (found < 0 || !FrameProfile1->ActivateProfile(names[found]))
+      const uint32_t before = adapter->ConnectTicket();
+      // No new ticket: nothing was handed to the adapter, and an earlier
+      // connection's outcome must not pass for this one.
+      if (found < 0 || !FrameProfile1->ActivateProfile(names[found]) ||
+          adapter->ConnectTicket() == before)
         return Failure(kExitNoProfile, NoProfileText(r.Name));
       const std::string& stored = names[found];
       if (!sender) return Reply{kExitOk, ConnectingText(stored) + "\r\n", ""};

@@ -126,20 +126,20 @@ void CNICAdapter::Connect(const WLProfile& profile) {
 }
 
 void CNICAdapter::RecordOutcome(uint32_t ticket, int32_t result) {
-  std::lock_guard<std::mutex> hold(outcomeLock_);
+  // The slot first: whoever sees the ticket taken finds its slot written.
+  outcomes_[ticket % std::size(outcomes_)] =
+      (static_cast<uint64_t>(ticket) << 32) | static_cast<uint32_t>(result);
   if (result == kApplyWaiting) takenTicket_ = ticket;
-  TicketOutcome* slot = &outcomes_[ticket % std::size(outcomes_)];
-  slot->Ticket = ticket;
-  slot->Result = result;
 }
 
 int32_t CNICAdapter::ApplyOutcome(uint32_t ticket) const {
-  std::lock_guard<std::mutex> hold(outcomeLock_);
-  const TicketOutcome& slot = outcomes_[ticket % std::size(outcomes_)];
-  if (ticket != 0 && slot.Ticket == ticket) return slot.Result;
+  if (ticket == 0) return kApplyWaiting;
+  const uint32_t taken = takenTicket_;
+  const uint64_t slot = outcomes_[ticket % std::size(outcomes_)];
+  if (static_cast<uint32_t>(slot >> 32) == ticket) return static_cast<int32_t>(slot & 0xFFFFFFFF);
   // Runs take the newest ticket: one at or past this one without it means
   // a newer request replaced it before any run took it.
-  return ticket != 0 && ticket <= takenTicket_ ? kApplyReplaced : kApplyWaiting;
+  return ticket <= taken ? kApplyReplaced : kApplyWaiting;
 }
 
 void CNICAdapter::DoConnect() {

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -249,14 +248,10 @@ class CNICAdapter : public CThread {
   // Drawn under PendingProf's section together with the profile it goes
   // with, so a DoConnect knows which request it applies.
   std::atomic<uint32_t> connectTicket_{0};
-  // The newest tickets a DoConnect took, with their outcome (a short ring:
-  // a script asks within seconds).
-  struct TicketOutcome {
-    uint32_t Ticket = 0;
-    int32_t Result = kApplyWaiting;
-  };
+  // The newest tickets a DoConnect took, each with its outcome in one word
+  // (ticket in the high half): a short ring, as a script asks within
+  // seconds. No lock, so a worker killed at any point leaves none taken.
   void RecordOutcome(uint32_t ticket, int32_t result);
-  mutable std::mutex outcomeLock_;
-  TicketOutcome outcomes_[8];
-  uint32_t takenTicket_ = 0;  // newest ticket a DoConnect took
+  std::atomic<uint64_t> outcomes_[8] = {};
+  std::atomic<uint32_t> takenTicket_{0};  // newest ticket a DoConnect took
 };

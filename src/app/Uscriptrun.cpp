@@ -199,13 +199,21 @@ Reply AdapterHere(const Request& r) {
 
 const char kReplyClass[] = "WuScriptReply";
 
+// The reply, once it came, and the one window it may come from.
+struct ReplySlot {
+  Reply Got{-1, "", ""};
+  HWND From = nullptr;
+};
+
 LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COPYDATA) {
-    auto* reply = reinterpret_cast<Reply*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* slot = reinterpret_cast<ReplySlot*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-    if (reply && data && data->dwData == kReplyTag) {
+    // Another window's "reply" would pass for the instance's answer.
+    if (slot && data && data->dwData == kReplyTag && slot->From &&
+        reinterpret_cast<HWND>(wp) == slot->From) {
       Reply got;
-      if (DecodeReply(data->lpData, data->cbData, got)) *reply = got;
+      if (DecodeReply(data->lpData, data->cbData, got)) slot->Got = got;
       return TRUE;
     }
     return FALSE;
@@ -216,7 +224,7 @@ LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // A hidden window of this process that takes the instance's reply.
 class CReplyWindow {
  public:
-  explicit CReplyWindow(Reply* reply) {
+  explicit CReplyWindow(ReplySlot* reply) {
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
     if (!GetClassInfoA(inst, kReplyClass, &wc)) {
@@ -324,14 +332,15 @@ Reply SendToInstance(const Request& request, DWORD waitMs) {
   Request r = request;
   if (!r.File.empty() && !FullPath(r.File)) return Failure(kExitUsage, kTextPathTooLong);
   LogWrite("Script %s to the running instance", CommandName(r.Cmd));
-  Reply reply;
-  reply.Code = -1;
-  CReplyWindow window(&reply);
+  ReplySlot slot;
+  Reply& reply = slot.Got;
+  CReplyWindow window(&slot);
   HWND target = nullptr;
   const DWORD start = GetTickCount();
   // A starting instance holds the mutex before its window exists.
   while (!(target = FindInstanceWindow()) && GetTickCount() - start < waitMs) Sleep(250);
   if (!target) return Failure(kExitNoAnswer, "The running utility does not answer.");
+  slot.From = target;
 
   const std::string data = EncodeRequest(r);
   COPYDATASTRUCT cds{kRequestTag, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};

@@ -225,6 +225,9 @@ TEST_F(TFormMainScript, ConnectAnswersOnceAppliedAndWaitsForNoWizard) {
     EXPECT_EQ(r.Code, script::kExitBusy) << r.Err;
     EXPECT_EQ(r.Err, std::string(script::kTextBusy) + "\r\n");
   }
+  EXPECT_EQ(me.Send(form->Handle(), {script::Command::Connect, "Default", ""}),
+            script::kServedMark | script::kExitBusy);
+  EXPECT_EQ(me.Got().Err, std::string(script::kTextBusy) + "\r\n");
   EXPECT_EQ(form->Adapter()->ConnectTicket(), before + 1) << "a refused request connected";
   EXPECT_EQ(form->ServeScript({script::Command::Status, "", ""}).Code, script::kExitOk);
   // Relative names were made whole by the sender; one that was not is

@@ -3,6 +3,7 @@
 // start of an IP renewal job.
 #include <cstring>
 #include <exception>
+#include <iterator>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
@@ -112,15 +113,42 @@ void CNICAdapter::LaunchToDoFunc() {
 }
 
 void CNICAdapter::Connect(const WLProfile& profile) {
-  // A connection queued earlier and not yet started is replaced.
-  delete PendingProf.Exchange(new WLProfile(profile));
+  WLProfile* copy = new WLProfile(profile);
+  // A connection queued earlier and not yet started is replaced. The ticket
+  // changes with the profile, so the run that takes one knows the other.
+  PendingProf.Lock();
+  ++connectTicket_;
+  WLProfile* replaced = PendingProf.Exchange(copy);
+  PendingProf.Unlock();
+  delete replaced;
   FuncList.Add({this, &CNICAdapter::DoConnect});
   SetEvent(FuncEvent);
 }
 
+void CNICAdapter::RecordOutcome(uint32_t ticket, int32_t result) {
+  // The slot first: whoever sees the ticket taken finds its slot written.
+  outcomes_[ticket % std::size(outcomes_)] =
+      (static_cast<uint64_t>(ticket) << 32) | static_cast<uint32_t>(result);
+  if (result == kApplyWaiting) takenTicket_ = ticket;
+}
+
+int32_t CNICAdapter::ApplyOutcome(uint32_t ticket) const {
+  if (ticket == 0) return kApplyWaiting;
+  const uint32_t taken = takenTicket_;
+  const uint64_t slot = outcomes_[ticket % std::size(outcomes_)];
+  if (static_cast<uint32_t>(slot >> 32) == ticket) return static_cast<int32_t>(slot & 0xFFFFFFFF);
+  // Runs take the newest ticket: one at or past this one without it means
+  // a newer request replaced it before any run took it.
+  return ticket <= taken ? kApplyReplaced : kApplyWaiting;
+}
+
 void CNICAdapter::DoConnect() {
   LogWrite("CNICAdapter::DoConnect()");
+  PendingProf.Lock();
+  const uint32_t ticket = connectTicket_;
   WLProfile* taken = PendingProf.Take();
+  PendingProf.Unlock();
+  if (taken) RecordOutcome(ticket, kApplyWaiting);
   if (!taken) {
     // An earlier run already applied the newest profile; applying nothing
     // keeps AppliedProf true to what the adapter really got.
@@ -138,7 +166,10 @@ void CNICAdapter::DoConnect() {
   if (OwnerWnd) SendMessageA(OwnerWnd, NotifyMsg, kNotifyConnecting, 0);
 
   CLibraryGuard lib(StopEvent, this);
-  if (!lib) return;
+  if (!lib) {
+    RecordOutcome(ticket, kApplyAborted);
+    return;
+  }
   if (profile.ApplyNetwork) {
     NetworkInfo current{};
     g_OmxLib.OMXWL_GetNetworkInfo(&current);
@@ -162,6 +193,7 @@ void CNICAdapter::DoConnect() {
   const int32_t result = g_OmxLib.OMXWL_SetWLANStatus(&word, &status);
   LogWrite("call OMXWL_SetWLANStatus end %d", result);
   LastApplyResult = result;
+  RecordOutcome(ticket, result);
   if (result == 1) {
     const std::string name = FieldText(profile.ProfileName);
     if (name != kEditingProfile) WriteSet("LastProf", name);

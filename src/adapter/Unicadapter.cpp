@@ -153,7 +153,7 @@ void CNICAdapter::Initial() {
   ReadSettingsFields();
   InitDefProf();
 
-  if (!(Options & CmdService)) {
+  if (!(Options & (CmdService | kAdapterLookOnly))) {
     ReadProfileList(kStationList, ProfList);
     if (ProfList.empty()) {
       WLProfile& first = g_GlobalVar.WorkProfile;
@@ -167,14 +167,18 @@ void CNICAdapter::Initial() {
   SoftAPCapable = false;
   AntennaEnabled = ReadSet("EnableAntenna", false);
 
-  if (!(Options & CmdService)) StartSiteSurvey();
+  // Only looked at: no scan, no hand-over, nothing written.
+  const bool lookOnly = (Options & kAdapterLookOnly) != 0;
+  if (!(Options & CmdService) && !lookOnly) StartSiteSurvey();
 
   if (g_GlobalVar.OsVersionCode < 7) {
     UseWZC = false;
   } else {
     UseWZC = ReadSet("EnableZeroCfg", false);
-    FuncList.Add({this, &CNICAdapter::DoSetZeroCfg});
-    SetEvent(FuncEvent);
+    if (!lookOnly) {
+      FuncList.Add({this, &CNICAdapter::DoSetZeroCfg});
+      SetEvent(FuncEvent);
+    }
   }
   LogWrite("CNICAdapter::Initial() end");
 }

@@ -90,6 +90,12 @@ constexpr int kAPList = 1;
 constexpr int32_t kIPRelease = 1;
 constexpr int32_t kIPRenew = 2;
 
+// An option of the adapter beside the command line's flags: the adapter is
+// only looked at (a script's /Status). Its construction starts no survey,
+// creates no profile, reads no profile list and does not bring Windows'
+// wireless management in line with the setting.
+constexpr int32_t kAdapterLookOnly = 0x10000;
+
 // Most channels collected per request, most site entries per survey.
 constexpr int kMaxChannels = 512;
 // Domain text handed to the channel queries: 11 characters and a terminator.
@@ -149,6 +155,17 @@ class CNICAdapter : public CThread {
   // What OMXWL_SetWLANStatus gave the last DoConnect (0 before any, or when
   // it did not get that far).
   std::atomic<int32_t> LastApplyResult{0};
+  // Every Connect draws the next ticket; ConnectTicket is the latest one
+  // drawn (0: none yet).
+  uint32_t ConnectTicket() const { return connectTicket_; }
+  // What became of a ticket's connection: kApplyWaiting while no DoConnect
+  // has got to it, kApplyReplaced when a newer Connect took its place
+  // before the worker took it, kApplyAborted when the worker was stopped
+  // first; else the result of OMXWL_SetWLANStatus.
+  static constexpr int32_t kApplyWaiting = -1;
+  static constexpr int32_t kApplyReplaced = -2;
+  static constexpr int32_t kApplyAborted = -3;
+  int32_t ApplyOutcome(uint32_t ticket) const;
 
   // ---- profile files (user interface thread) ----
   // The library's name of a stored profile (exact, else ignoring case);
@@ -227,4 +244,14 @@ class CNICAdapter : public CThread {
   // that never will.
   std::atomic<bool> ignoreHeld_{false};
   bool workerStopped_ = false;
+
+  // Drawn under PendingProf's section together with the profile it goes
+  // with, so a DoConnect knows which request it applies.
+  std::atomic<uint32_t> connectTicket_{0};
+  // The newest tickets a DoConnect took, each with its outcome in one word
+  // (ticket in the high half): a short ring, as a script asks within
+  // seconds. No lock, so a worker killed at any point leaves none taken.
+  void RecordOutcome(uint32_t ticket, int32_t result);
+  std::atomic<uint64_t> outcomes_[8] = {};
+  std::atomic<uint32_t> takenTicket_{0};  // newest ticket a DoConnect took
 };

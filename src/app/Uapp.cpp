@@ -29,8 +29,19 @@ void StartupSteps(int argc, const char* const* argv, StartupState& state) {
   script::Request request;
   std::string usage;
   const bool scripted = script::ParseCommandLine(argc, argv, request, usage);
+  if (scripted && !(flags & CmdClose)) {
+    // A script may run where nobody can click: what goes wrong goes to the
+    // standard error and the log, never into a message box.
+    g_GlobalVar.Unattended = true;
+    state.ScriptDisplay = true;
+    state.PreviousDisplay = Application.OnException;
+    Application.OnException = [&state](const std::string& message) {
+      script::WriteReply(script::Failure(script::kExitFailed, "The request failed: " + message));
+      state.ExitCode = script::kExitFailed;
+    };
+  }
   if (!g_GlobalVar.Load(flags)) {
-    if (scripted && !(flags & CmdClose)) {
+    if (g_GlobalVar.Unattended) {
       script::WriteReply(script::Failure(script::kExitNoLibrary,
                                          "The wireless library OMXWL.DLL could not be loaded."));
       state.ExitCode = script::kExitNoLibrary;
@@ -71,6 +82,10 @@ void Teardown(StartupState& state) {
   if (state.Mutex) {
     CloseHandle(state.Mutex);
     state.Mutex = nullptr;
+  }
+  if (state.ScriptDisplay) {
+    Application.OnException = state.PreviousDisplay;
+    state.ScriptDisplay = false;
   }
 }
 

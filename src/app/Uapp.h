@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // The flag word of the command line; writes "Param(%d) %s" for every
 // argument 1..argc-1. Switches match whole and ignore letter case.
@@ -28,6 +29,10 @@ struct StartupState {
   HANDLE Mutex = nullptr;
   // The program's result: 0, except for a script switch (app/Uscript.h).
   int ExitCode = 0;
+  // A script run replaced the application's exception display; teardown
+  // puts this one back.
+  bool ScriptDisplay = false;
+  std::function<void(const std::string&)> PreviousDisplay;
 };
 
 // Runs body under the entry point's exception guard, then the teardown of

@@ -122,7 +122,7 @@ bool ParseCommandLine(int argc, const char* const* argv, Request& request, std::
   if (found.Cmd == Command::None) return false;
   if (found.Name.size() > kMaxName)
     fail("A profile name has at most " + std::to_string(kMaxName) + " characters.");
-  if (found.File.size() > kMaxPath) fail("The file name is too long.");
+  if (found.File.size() > kMaxPath) fail(kTextPathTooLong);
   request = found;
   return true;
 }
@@ -151,6 +151,14 @@ std::string Profiles(int count) {
   return std::to_string(count) + (count == 1 ? " profile" : " profiles");
 }
 }  // namespace
+
+std::string ConnectingText(const std::string& storedName) {
+  return "Connecting with profile '" + storedName + "'.";
+}
+
+std::string InstanceProperty(const std::string& profRoot) {
+  return profRoot + "_ScriptTarget";
+}
 
 std::string ExportedText(int count, const std::string& file) {
   return "Exported " + Profiles(count) + " to " + file + ".";

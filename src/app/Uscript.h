@@ -26,6 +26,7 @@ enum ExitCode : int {
   kExitNoAnswer = 6,   // a running instance did not answer
   kExitNoLibrary = 7,  // the vendor library could not be loaded
   kExitManaged = 8,    // Windows' wireless management controls the adapter
+  kExitBusy = 9,       // the user is editing a profile in the running instance
 };
 
 struct Request {
@@ -67,6 +68,10 @@ Reply Failure(int code, const std::string& message);
 constexpr const char* kTextNoAdapter = "No supported wireless adapter is present.";
 constexpr const char* kTextManaged =
     "Windows' wireless management controls the adapter; nothing was changed.";
+constexpr const char* kTextBusy =
+    "The user is editing a profile in the utility's window; nothing was changed.";
+constexpr const char* kTextPathTooLong = "The file name is too long.";
+std::string ConnectingText(const std::string& storedName);
 std::string NoProfileText(const std::string& name);
 std::string ExportedText(int count, const std::string& file);
 std::string ImportedText(int count, const std::string& file);
@@ -81,6 +86,17 @@ constexpr ULONG_PTR kReplyTag = 0x57555231;    // "WUR1"
 constexpr LRESULT kProbeAnswer = 0x5755;
 // The result of the request message: the exit code in the low byte.
 constexpr LRESULT kServedMark = 0x5700;
+// The result when the reply follows later, in a WM_COPYDATA of its own
+// (a /Connect waits for the adapter to take the profile).
+constexpr LRESULT kReplyFollows = 0x5800;
+// How long the instance waits for the adapter to take a profile, and how
+// much longer the sender waits for that reply.
+constexpr DWORD kConnectWaitMs = 30000;
+constexpr DWORD kConnectReplyMarginMs = 15000;
+
+// The window property by which the instance of a profile root marks its
+// main window, so that a script asks that window alone.
+std::string InstanceProperty(const std::string& profRoot);
 
 std::string EncodeRequest(const Request& request);
 // Strict: any other size, count of fields, command or length is refused.

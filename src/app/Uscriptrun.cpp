@@ -30,13 +30,34 @@ bool IsFolder(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Relative names mean the caller's folder, not the instance's.
-std::string FullPath(const std::string& path) {
+// Relative names mean the caller's folder, not the instance's: a name that
+// cannot be made whole within the limit is refused, never passed on.
+bool FullPath(std::string& path) {
   char buffer[MAX_PATH] = {};
   char* name = nullptr;
   const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &name);
-  if (n == 0 || n >= sizeof buffer) return path;
-  return buffer;
+  if (n == 0 || n >= sizeof buffer) return false;
+  path = buffer;
+  return true;
+}
+
+// The user SID of a process's token; empty when it cannot be read.
+std::vector<BYTE> ProcessUser(HANDLE process) {
+  std::vector<BYTE> sid;
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return sid;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> info(size);
+  if (size && GetTokenInformation(token, TokenUser, info.data(), size, &size)) {
+    PSID user = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
+    if (IsValidSid(user)) {
+      const BYTE* p = static_cast<const BYTE*>(user);
+      sid.assign(p, p + GetLengthSid(user));
+    }
+  }
+  CloseHandle(token);
+  return sid;
 }
 
 // An event nobody sets: the waits of this process for the library lock
@@ -121,18 +142,40 @@ StatusInfo StatusOf(CNICAdapter& adapter, const std::string& profile) {
 
 namespace {
 
+// The stored profile the link is up with, as far as this process can tell
+// without having connected it: the last one connected ("LastProf"), when
+// it is still stored and its network is the one linked (a profile for any
+// network matches every link).
+std::string LinkedLastProfile(CNICAdapter& adapter, const std::string& network) {
+  const std::string last = adapter.ReadSet("LastProf", "");
+  if (last.empty() || last.size() > kMaxName) return std::string();
+  CStopEvent stop;
+  CLibraryGuard lib(stop.Handle(), nullptr);
+  if (!lib) return std::string();
+  WLProfile stored{};
+  if (g_OmxLib.OMXWL_GetWLProfile(last.c_str(), &stored) != 1) return std::string();
+  lib.Release();
+  const std::string ssid = FieldText(stored.Ssid1);
+  if (ssid != network && !ssid.empty() && ssid != "ANY") return std::string();
+  return FieldText(stored.ProfileName);
+}
+
+Reply StatusHere(const DeviceRec& device) {
+  // Only looked at: no hand-over, no survey, no profile created, nothing
+  // written.
+  CNICAdapter adapter(nullptr, g_GlobalVar.CmdFlags | CmdService | kAdapterLookOnly, device);
+  if (!adapter.UseWZC) adapter.CollectStatus();
+  StatusInfo info = StatusOf(adapter, "");
+  if (info.Connected && !info.Managed) info.Profile = LinkedLastProfile(adapter, info.Network);
+  return Reply{kExitOk, FormatStatus(info), ""};
+}
+
 Reply AdapterHere(const Request& r) {
   DeviceRec device;
   if (!DetectDevice(device)) return Failure(kExitNoAdapter, kTextNoAdapter);
+  if (r.Cmd == Command::Status) return StatusHere(device);
   // As a service: no site survey, no first profile, nobody to notify.
   CNICAdapter adapter(nullptr, g_GlobalVar.CmdFlags | CmdService, device);
-  if (r.Cmd == Command::Status) {
-    if (!adapter.UseWZC) adapter.CollectStatus();
-    WLProfile applied{};
-    const bool have = adapter.GetAppliedProf(applied);
-    return Reply{kExitOk,
-                 FormatStatus(StatusOf(adapter, have ? FieldText(applied.ProfileName) : "")), ""};
-  }
   if (adapter.UseWZC) return Failure(kExitManaged, kTextManaged);
   if (r.Cmd == Command::Disconnect) {
     adapter.DoDisconnect();
@@ -148,22 +191,29 @@ Reply AdapterHere(const Request& r) {
   // takes this profile itself.
   delete adapter.PendingProf.Exchange(new WLProfile(list[found]));
   adapter.DoConnect();
-  if (adapter.LastApplyResult != 1)
-    return Failure(kExitFailed, "The adapter refused profile '" + names[found] + "'.");
-  return Reply{kExitOk, "Connecting with profile '" + names[found] + "'.\r\n", ""};
+  if (adapter.LastApplyResult != 1) return Failure(kExitFailed, RefusedText(names[found]));
+  return Reply{kExitOk, ConnectingText(names[found]) + "\r\n", ""};
 }
 
 // ---- the exchange ---------------------------------------------------------------------
 
 const char kReplyClass[] = "WuScriptReply";
 
+// The reply, once it came, and the one window it may come from.
+struct ReplySlot {
+  Reply Got{-1, "", ""};
+  HWND From = nullptr;
+};
+
 LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COPYDATA) {
-    auto* reply = reinterpret_cast<Reply*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* slot = reinterpret_cast<ReplySlot*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-    if (reply && data && data->dwData == kReplyTag) {
+    // Another window's "reply" would pass for the instance's answer.
+    if (slot && data && data->dwData == kReplyTag && slot->From &&
+        reinterpret_cast<HWND>(wp) == slot->From) {
       Reply got;
-      if (DecodeReply(data->lpData, data->cbData, got)) *reply = got;
+      if (DecodeReply(data->lpData, data->cbData, got)) slot->Got = got;
       return TRUE;
     }
     return FALSE;
@@ -174,7 +224,7 @@ LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // A hidden window of this process that takes the instance's reply.
 class CReplyWindow {
  public:
-  explicit CReplyWindow(Reply* reply) {
+  explicit CReplyWindow(ReplySlot* reply) {
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
     if (!GetClassInfoA(inst, kReplyClass, &wc)) {
@@ -199,26 +249,50 @@ class CReplyWindow {
   HWND hwnd_ = nullptr;
 };
 
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(hwnd);
+struct MarkedWindows {
+  const char* Property;
+  std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectMarked(HWND hwnd, LPARAM p) {
+  auto* marked = reinterpret_cast<MarkedWindows*>(p);
+  // Reading a property sends nothing: a hung window costs no time here.
+  if (GetPropA(hwnd, marked->Property)) marked->Found.push_back(hwnd);
   return TRUE;
 }
 
-// The main window of the instance of this profile root: the one that
-// answers the probe (only windows that registered the same NotifyMsg do).
-HWND FindInstanceWindow(HWND self) {
-  std::vector<HWND> windows;
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
-  for (HWND w : windows) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (w == self || pid == GetCurrentProcessId()) continue;
+// The main window of the instance of this profile root: the window that
+// carries the root's mark and answers the probe. No other window is asked.
+HWND FindInstanceWindow() {
+  const std::string property = InstanceProperty(g_GlobalVar.ProfRoot);
+  MarkedWindows marked{property.c_str(), {}};
+  EnumWindows(CollectMarked, reinterpret_cast<LPARAM>(&marked));
+  for (HWND w : marked.Found) {
     DWORD_PTR answer = 0;
     if (SendMessageTimeoutA(w, NotifyMsg, kNotifyScript, 0, SMTO_ABORTIFHUNG, kProbeMs, &answer) &&
         static_cast<LRESULT>(answer) == kProbeAnswer)
       return w;
   }
   return nullptr;
+}
+
+// Dispatches this thread's messages until done() holds, the target window
+// goes, or waitMs pass.
+template <class Done>
+bool WaitForReply(HWND target, DWORD waitMs, Done done) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= waitMs || !IsWindow(target)) return done();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(100, waitMs - elapsed),
+                              QS_ALLINPUT);
+  }
 }
 
 bool InstanceRuns() {
@@ -248,7 +322,7 @@ Reply CheckFile(const Request& r) {
 
 Reply RunHere(const Request& request) {
   Request r = request;
-  if (!r.File.empty()) r.File = FullPath(r.File);
+  if (!r.File.empty() && !FullPath(r.File)) return Failure(kExitUsage, kTextPathTooLong);
   LogWrite("Script %s here", CommandName(r.Cmd));
   if (r.Cmd == Command::Export || r.Cmd == Command::Import) return ProfileFileHere(r);
   return AdapterHere(r);
@@ -256,28 +330,68 @@ Reply RunHere(const Request& request) {
 
 Reply SendToInstance(const Request& request, DWORD waitMs) {
   Request r = request;
-  if (!r.File.empty()) r.File = FullPath(r.File);
+  if (!r.File.empty() && !FullPath(r.File)) return Failure(kExitUsage, kTextPathTooLong);
   LogWrite("Script %s to the running instance", CommandName(r.Cmd));
-  Reply reply;
-  reply.Code = -1;
-  CReplyWindow window(&reply);
+  ReplySlot slot;
+  Reply& reply = slot.Got;
+  CReplyWindow window(&slot);
   HWND target = nullptr;
   const DWORD start = GetTickCount();
   // A starting instance holds the mutex before its window exists.
-  while (!(target = FindInstanceWindow(window.Handle())) && GetTickCount() - start < waitMs)
-    Sleep(250);
+  while (!(target = FindInstanceWindow()) && GetTickCount() - start < waitMs) Sleep(250);
   if (!target) return Failure(kExitNoAnswer, "The running utility does not answer.");
+  slot.From = target;
 
   const std::string data = EncodeRequest(r);
   COPYDATASTRUCT cds{kRequestTag, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
   DWORD_PTR result = 0;
   // Not SMTO_BLOCK: the reply arrives while this call waits.
   if (!SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.Handle()),
-                           reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kRequestMs, &result) ||
-      (static_cast<LRESULT>(result) & ~0xFF) != kServedMark)
+                           reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kRequestMs, &result))
+    return Failure(kExitNoAnswer, "The running utility did not take the request.");
+  if (static_cast<LRESULT>(result) == kReplyFollows) {
+    // The instance answers once the adapter has taken the profile.
+    if (!WaitForReply(target, kConnectWaitMs + kConnectReplyMarginMs,
+                      [&] { return reply.Code >= 0; }))
+      return Failure(kExitNoAnswer, "The running utility did not finish the request.");
+    return reply;
+  }
+  if ((static_cast<LRESULT>(result) & ~0xFF) != kServedMark)
     return Failure(kExitNoAnswer, "The running utility did not take the request.");
   reply.Code = static_cast<int>(result & 0xFF);
   return reply;
+}
+
+bool SameUserAndSession(HWND sender, std::string& why) {
+  DWORD pid = 0;
+  if (!sender || !IsWindow(sender) || !GetWindowThreadProcessId(sender, &pid) || !pid) {
+    why = "no sender window";
+    return false;
+  }
+  if (pid == GetCurrentProcessId()) return true;
+  DWORD ours = 0, theirs = 0;
+  if (!ProcessIdToSessionId(GetCurrentProcessId(), &ours) || !ProcessIdToSessionId(pid, &theirs) ||
+      ours != theirs) {
+    why = "another session";
+    return false;
+  }
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) {
+    why = "the sender cannot be inspected";
+    return false;
+  }
+  const std::vector<BYTE> user = ProcessUser(process);
+  CloseHandle(process);
+  const std::vector<BYTE> self = ProcessUser(GetCurrentProcess());
+  if (user.empty() || self.empty() || user != self) {
+    why = "another user";
+    return false;
+  }
+  return true;
+}
+
+std::string RefusedText(const std::string& storedName) {
+  return "The adapter refused profile '" + storedName + "'.";
 }
 
 void WriteReply(const Reply& reply) {

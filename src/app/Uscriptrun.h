@@ -31,6 +31,13 @@ Reply CheckFile(const Request& request);
 // the profile it applies (empty: none or unknown).
 StatusInfo StatusOf(CNICAdapter& adapter, const std::string& profile);
 
+// True when the window that sent a request belongs to a process of this
+// user in this session; else false, with why saying what differs.
+bool SameUserAndSession(HWND sender, std::string& why);
+
+// The failure of a /Connect whose profile the library did not take.
+std::string RefusedText(const std::string& storedName);
+
 // Writes the reply's texts to the standard output and error handles (when
 // valid) and its error lines to the debug log.
 void WriteReply(const Reply& reply);

@@ -102,6 +102,9 @@ class CFAGlobalVar {
 
   int32_t OsVersionCode = 0;
   int32_t CmdFlags = 0;
+  // Nobody watches this run (a script switch): failures are logged and
+  // written to the standard error, never shown in a message box.
+  bool Unattended = false;
 
   std::string ExeDir;          // with trailing backslash
   std::string SettingsPath;    // <exe>.bin

@@ -69,8 +69,9 @@ bool CFAGlobalVar::LoadFor(const std::string& exePath, int32_t flags,
     }
     return true;
   }
-  // Only with a taskbar: an unattended start must not wait for a click.
-  if (FindWindowA("Shell_TrayWnd", nullptr)) {
+  // Only with a taskbar, and never for a script: an unattended start must
+  // not wait for a click.
+  if (!Unattended && FindWindowA("Shell_TrayWnd", nullptr)) {
     MessageBoxA(nullptr, kLoadFailed, nullptr, MB_ICONERROR);
   }
   LogWrite("%s", kLoadFailed);

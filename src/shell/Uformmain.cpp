@@ -266,6 +266,7 @@ void TFormMain::FormDestroy() {
   if (lifetime_ == Lifetime::Destroyed) return;
   lifetime_ = Lifetime::Destroyed;
   KillTimer(Handle(), kFreeRetryTimer);
+  MarkScriptTarget(false);
   for (TPropertyPageFrame* page : Pages()) {
     try {
       page->DonePage();
@@ -318,6 +319,7 @@ void TFormMain::Start(int32_t flags) {
   if (!g_ThrdDetect) g_ThrdDetect = new CThrdDetect(Handle());
   SetTrayIcon(kIconDisconnected);
   if (CmdFlags & CmdTrayIcon) TrayIconMain->SetVisible(true);
+  MarkScriptTarget(true);
 }
 
 TPropertyPageFrame* TFormMain::PageOf(TTabLabel* tab, const TPicture** background) const {

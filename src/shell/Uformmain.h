@@ -33,6 +33,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/Uscript.h"
@@ -42,6 +43,7 @@
 #include "ui/Umenu.h"
 #include "ui/Upicbutton.h"
 #include "ui/Ustdctrls.h"
+#include "ui/Utimer.h"
 #include "ui/Utrayicon.h"
 
 class CNICAdapter;
@@ -134,8 +136,15 @@ class TFormMain : public TFormBase {
   LRESULT NotifyMessage(WPARAM code, LPARAM value);
 
   // A script switch's request from another process, done as the user's
-  // clicks would do it (the window and the profile list follow).
-  script::Reply ServeScript(const script::Request& request);
+  // clicks would do it (the window and the profile list follow). A
+  // /Connect for a sender window is answered later, once the adapter has
+  // taken the profile: the reply then has kReplyLater as its code and the
+  // answer goes to sender in a WM_COPYDATA of its own.
+  script::Reply ServeScript(const script::Request& request, HWND sender = nullptr);
+  static constexpr int kReplyLater = -1;
+  // The user is in the middle of something a script would spoil: the
+  // profile wizard shows, or a modal window or file dialog of ours is open.
+  bool EditingProfile() const;
   CTrayNotes* TrayNotes() const { return notes_.get(); }
 
   // The close box hides the window; only the tray menu's Close (or code 9)
@@ -182,6 +191,21 @@ class TFormMain : public TFormBase {
   // WM_COPYDATA with a script request: served, the reply sent back to
   // sender; the result carries the exit code.
   LRESULT ScriptCopyData(HWND sender, const COPYDATASTRUCT* data);
+  // Marks the window for scripts of this profile root (Start), or takes the
+  // mark away and answers every waiting /Connect (FormDestroy).
+  void MarkScriptTarget(bool on);
+  // The /Connect requests waiting for the adapter, checked by ScriptTimer.
+  struct WaitingConnect {
+    HWND Sender;
+    CNICAdapter* Adapter;
+    uint32_t Ticket;
+    std::string Name;
+    DWORD Since;
+  };
+  void CheckWaitingConnects();
+  void SendScriptReply(HWND sender, const script::Reply& reply);
+  std::vector<WaitingConnect> waitingConnects_;
+  TTimer* ScriptTimer = nullptr;
   bool LinkUp();
   void FormDestroy();
   HWND AppWindow() const;

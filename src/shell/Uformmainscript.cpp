@@ -1,19 +1,41 @@
 // The main window's side of the script switches: a request from another
-// process, served as the user's clicks would be.
+// process of the same user and session, served as the user's clicks would
+// be, and the answer to a /Connect once the adapter has taken the profile.
+#include <shlwapi.h>
+
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "app/Uscriptrun.h"
 #include "pages/station/Uframeprofile.h"
+#include "pages/wizard/Uframeprofset.h"
 #include "shell/Uformmain.h"
 
 using namespace script;
 
-Reply TFormMain::ServeScript(const Request& r) {
+namespace {
+
+constexpr UINT kWaitingCheckMs = 100;
+
+}  // namespace
+
+bool TFormMain::EditingProfile() const {
+  if (FrameProfile1 && FrameProfile1->FrameProfSet1 && FrameProfile1->FrameProfSet1->Visible())
+    return true;
+  // The about box asks nothing; any other modal window of ours does.
+  const size_t modal = TFormBase::ModalForms().size();
+  return modal > (AboutOpen() ? 1u : 0u) || TFormBase::SystemDialogs() > 0;
+}
+
+Reply TFormMain::ServeScript(const Request& r, HWND sender) {
   // Nothing here runs a message loop: the window cannot go meanwhile.
   LogWrite("TFormMain::ServeScript %s", CommandName(r.Cmd));
   if (Closing()) return Failure(kExitNoAnswer, "The utility is closing.");
   const bool files = r.Cmd == Command::Export || r.Cmd == Command::Import;
   if (files) {
+    // The sender makes names whole in its own folder; a relative one here
+    // would mean this program's folder.
+    if (PathIsRelativeA(r.File.c_str()))
+      return Failure(kExitUsage, "The file name " + r.File + " is not a full path.");
     Reply checked = CheckFile(r);
     if (checked.Code != kExitOk) return checked;
   }
@@ -29,12 +51,30 @@ Reply TFormMain::ServeScript(const Request& r) {
                  FormatStatus(StatusOf(*adapter, have ? FieldText(applied.ProfileName) : "")), ""};
   }
   if (adapter->UseWZC) return Failure(kExitManaged, kTextManaged);
+  // What the user is typing in the wizard must not be overtaken.
+  if ((r.Cmd == Command::Connect || r.Cmd == Command::Import) && EditingProfile())
+    return Failure(kExitBusy, kTextBusy);
 
   switch (r.Cmd) {
-    case Command::Connect:
-      if (!FrameProfile1->ActivateProfile(r.Name))
+    case Command::Connect: {
+      std::vector<WLProfile> list;
+      adapter->GetProfileList(kStationList, list);
+      std::vector<std::string> names;
+      for (const WLProfile& p : list) names.push_back(FieldText(p.ProfileName));
+      const int found = MatchName(names, r.Name);
+      const uint32_t before = adapter->ConnectTicket();
+      // No new ticket: nothing was handed to the adapter, and an earlier
+      // connection's outcome must not pass for this one.
+      if (found < 0 || !FrameProfile1->ActivateProfile(names[found]) ||
+          adapter->ConnectTicket() == before)
         return Failure(kExitNoProfile, NoProfileText(r.Name));
-      return Reply{kExitOk, "Connecting with profile '" + r.Name + "'.\r\n", ""};
+      const std::string& stored = names[found];
+      if (!sender) return Reply{kExitOk, ConnectingText(stored) + "\r\n", ""};
+      waitingConnects_.push_back(
+          {sender, adapter, adapter->ConnectTicket(), stored, GetTickCount()});
+      if (ScriptTimer) ScriptTimer->SetEnabled(true);
+      return Reply{kReplyLater, "", ""};
+    }
     case Command::Disconnect:
       adapter->Disconnect();
       return Reply{kExitOk, "Disconnecting.\r\n", ""};
@@ -54,13 +94,87 @@ Reply TFormMain::ServeScript(const Request& r) {
   }
 }
 
+void TFormMain::CheckWaitingConnects() {
+  CNICAdapter* adapter = releasing_ ? nullptr : adapter_;
+  std::vector<std::pair<HWND, Reply>> answers;
+  for (auto it = waitingConnects_.begin(); it != waitingConnects_.end();) {
+    const std::string& name = it->Name;
+    Reply reply;
+    const int32_t outcome =
+        adapter == it->Adapter ? adapter->ApplyOutcome(it->Ticket) : CNICAdapter::kApplyAborted;
+    if (outcome == CNICAdapter::kApplyWaiting) {
+      if (GetTickCount() - it->Since < kConnectWaitMs) {
+        ++it;
+        continue;
+      }
+      reply = Failure(kExitFailed, "The adapter did not take profile '" + name + "' within " +
+                                       std::to_string(kConnectWaitMs / 1000) + " seconds.");
+    } else if (outcome == 1) {
+      reply = Reply{kExitOk, ConnectingText(name) + "\r\n", ""};
+    } else if (outcome == CNICAdapter::kApplyReplaced) {
+      reply = Failure(kExitFailed,
+                      "Another connection replaced profile '" + name + "' before it was applied.");
+    } else if (outcome == CNICAdapter::kApplyAborted) {
+      reply =
+          Failure(kExitNoAdapter, "The adapter went away before it took profile '" + name + "'.");
+    } else {
+      reply = Failure(kExitFailed, RefusedText(name));
+    }
+    answers.emplace_back(it->Sender, reply);
+    it = waitingConnects_.erase(it);
+  }
+  if (waitingConnects_.empty() && ScriptTimer) ScriptTimer->SetEnabled(false);
+  // Sent after the list is settled: a sender may ask again meanwhile.
+  for (const auto& [sender, reply] : answers) {
+    LogWrite("Script /Connect served: %d", reply.Code);
+    SendScriptReply(sender, reply);
+  }
+}
+
+void TFormMain::MarkScriptTarget(bool on) {
+  const std::string property = InstanceProperty(g_GlobalVar.ProfRoot);
+  if (on) {
+    if (!ScriptTimer) {
+      ScriptTimer = new TTimer(this, "TimerScript", kWaitingCheckMs);
+      ScriptTimer->OnTimer = [this] { CheckWaitingConnects(); };
+    }
+    if (Handle())
+      SetPropA(Handle(), property.c_str(), reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+    return;
+  }
+  if (Handle()) RemovePropA(Handle(), property.c_str());
+  if (ScriptTimer) ScriptTimer->SetEnabled(false);
+  std::vector<WaitingConnect> left;
+  left.swap(waitingConnects_);
+  for (const WaitingConnect& w : left) {
+    const std::string text = "The utility closed before the adapter took profile '" + w.Name + "'.";
+    SendScriptReply(w.Sender, Failure(kExitNoAnswer, text));
+  }
+}
+
+void TFormMain::SendScriptReply(HWND sender, const Reply& reply) {
+  if (!sender || !IsWindow(sender)) return;
+  const std::string text = EncodeReply(reply);
+  COPYDATASTRUCT cds{kReplyTag, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(sender, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
+                      reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
 LRESULT TFormMain::ScriptCopyData(HWND sender, const COPYDATASTRUCT* data) {
+  // Only this user's programs in this session may ask: an export holds
+  // every secret of the store.
+  std::string why;
+  if (!SameUserAndSession(sender, why)) {
+    LogWrite("Script request refused: %s", why.c_str());
+    return 0;
+  }
   Request request;
   Reply reply;
-  // Anyone may send this message: only a well-formed request is served.
+  // A well-formed request only.
   if (DecodeRequest(data->lpData, data->cbData, request)) {
     try {
-      reply = ServeScript(request);
+      reply = ServeScript(request, sender);
     } catch (const std::exception& e) {
       LogWrite("Exception(TFormMain::ScriptCopyData): %s", e.what());
       reply = Failure(kExitFailed, std::string("The request failed: ") + e.what());
@@ -68,13 +182,11 @@ LRESULT TFormMain::ScriptCopyData(HWND sender, const COPYDATASTRUCT* data) {
   } else {
     reply = Failure(kExitUsage, "The request could not be read.");
   }
-  LogWrite("Script %s served: %d", CommandName(request.Cmd), reply.Code);
-  if (sender && IsWindow(sender)) {
-    const std::string text = EncodeReply(reply);
-    COPYDATASTRUCT cds{kReplyTag, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(sender, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
-                        reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000, &ignored);
+  if (reply.Code == kReplyLater) {
+    LogWrite("Script %s waits for the adapter", CommandName(request.Cmd));
+    return kReplyFollows;
   }
+  LogWrite("Script %s served: %d", CommandName(request.Cmd), reply.Code);
+  SendScriptReply(sender, reply);
   return kServedMark | (reply.Code & 0xFF);
 }

@@ -1,12 +1,19 @@
 // The script switches as real processes: against a running instance
 // (/Import, /Connect, /Status, /Disconnect, refusals), and on their own
 // once it has gone. Each run's standard output and error are captured.
+// Every exit code is checked on both paths, and a /Status on its own must
+// leave the registry, the store and the adapter as it found them.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
 
 #include "TestSupport.h"
 #include "adapter/Ucomxlib.h"
 #include "app/Uscript.h"
 #include "config/Udefine.h"
+#include "config/Unotify.h"
 
 using namespace wutest;
 
@@ -19,24 +26,39 @@ struct RunResult {
   std::string Out, Err;
 };
 
+// What a stage's world and settings add to the plain one.
+struct StageSetup {
+  std::string AdapterExtra;   // lines of the adapter's section
+  std::string WorldExtra;     // sections after the plain world's
+  std::string SettingsExtra;  // lines of [Setting]
+  bool Library = true;        // OMXWL.DLL beside the program
+};
+
 class ScriptStage {
  public:
-  ScriptStage() {
+  explicit ScriptStage(const StageSetup& setup = StageSetup()) {
     const std::string bin = ModuleDir();
     exe_ = dir_ / "WirelessUtility.exe";
     EXPECT_TRUE(CopyFileA((bin + "WirelessUtility.exe").c_str(), exe_.c_str(), FALSE));
-    EXPECT_TRUE(CopyFileA((bin + "OMXWL.DLL").c_str(), (dir_ / "OMXWL.DLL").c_str(), FALSE));
-    root_ =
-        "WuScript" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
-    WriteText(dir_ / "WirelessUtility.bin",
-              "[Setting]\r\nProfRoot=" + root_ + "\r\nHWID0=VID_1D4F&PID_0A71\r\n");
+    if (setup.Library) {
+      EXPECT_TRUE(CopyFileA((bin + "OMXWL.DLL").c_str(), (dir_ / "OMXWL.DLL").c_str(), FALSE));
+    }
+    static int stages = 0;
+    root_ = "WuScript" + std::to_string(GetCurrentProcessId()) + "_" +
+            std::to_string(GetTickCount()) + "_" + std::to_string(++stages);
+    WriteText(
+        dir_ / "WirelessUtility.bin",
+        "[Setting]\r\nProfRoot=" + root_ + "\r\nHWID0=VID_1D4F&PID_0A71\r\n" + setup.SettingsExtra);
     WriteText(dir_ / "OMXWL.world",
               "[World]\r\nScanTime=300\r\nAssociateTime=200\r\n"
               "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\n"
-              "Description=Ombrix Test Adapter\r\nMAC=00:1D:4F:6A:21:07\r\n"
-              "[Network Open]\r\nSSID=TestOpen\r\nBSSID=00:1D:4F:10:00:01\r\nChannel=6\r\n"
-              "Signal=-48\r\n"
-              "[DHCP]\r\nAddress=192.168.77.23\r\nMask=255.255.255.0\r\nGateway=192.168.77.1\r\n");
+              "Description=Ombrix Test Adapter\r\nMAC=00:1D:4F:6A:21:07\r\n" +
+                  setup.AdapterExtra +
+                  "[Network Open]\r\nSSID=TestOpen\r\nBSSID=00:1D:4F:10:00:01\r\nChannel=6\r\n"
+                  "Signal=-48\r\n"
+                  "[DHCP]\r\nAddress=192.168.77.23\r\nMask=255.255.255.0\r\n"
+                  "Gateway=192.168.77.1\r\n" +
+                  setup.WorldExtra);
     WriteText(dir_ / "WirelessUtility.Log", "");
     SetEnvironmentVariableA("OMXWL_WORLD", nullptr);  // the stage's own world
   }
@@ -54,13 +76,39 @@ class ScriptStage {
 
   std::string operator/(const std::string& name) const { return dir_ / name; }
   const std::string& Root() const { return root_; }
+  const std::string& Folder() const { return dir_.Path(); }
+  std::string StoreFile() const {
+    char appData[MAX_PATH] = {};
+    GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+    return std::string(appData) + "\\" + root_ + "\\WLProfiles.dat";
+  }
 
   std::unique_ptr<ChildProcess> Start(const std::string& args) {
     return std::make_unique<ChildProcess>(exe_, args, dir_.Path());
   }
 
+  // An instance started with the tray icon, once it has selected its
+  // device (or found none).
+  std::unique_ptr<ChildProcess> StartInstance(bool withAdapter = true) {
+    auto instance = Start("/TrayIcon");
+    const std::string mark = script::InstanceProperty(root_);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          if (!instance->Running()) return true;
+          bool marked = false;
+          for (HWND w : WindowsOf(instance->Id()))
+            if (GetPropA(w, mark.c_str())) marked = true;
+          return marked && (!withAdapter || Logged("Select Dev:"));
+        },
+        kGenerous));
+    EXPECT_TRUE(instance->Running());
+    return instance;
+  }
+
   // One run with its standard handles in files; the exit code and texts.
-  RunResult Script(const std::string& args) {
+  // watch, when given, sees the process id while the run lasts.
+  RunResult Script(const std::string& args, DWORD bound = 90000,
+                   const std::function<void(DWORD)>& watch = nullptr) {
     static int n = 0;
     const std::string out = dir_ / ("out" + std::to_string(++n) + ".txt");
     const std::string err = dir_ / ("err" + std::to_string(n) + ".txt");
@@ -80,7 +128,12 @@ class ScriptStage {
     RunResult r;
     if (CreateProcessA(exe_.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
                        dir_.Path().c_str(), &si, &pi)) {
-      if (!WaitUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 90000))
+      if (!WaitUntil(
+              [&] {
+                if (watch) watch(pi.dwProcessId);
+                return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+              },
+              bound))
         TerminateProcess(pi.hProcess, 99);
       WaitForSingleObject(pi.hProcess, 10000);
       GetExitCodeProcess(pi.hProcess, &r.Code);
@@ -149,9 +202,11 @@ TEST(ScriptingProcess, ARunningInstanceServesImportConnectStatusAndDisconnect) {
   EXPECT_EQ(r.Err, "");
 
   // The instance found the row in its list: the import showed there.
+  // Answered once the adapter has taken the profile, with its stored name.
   r = stage.Script("/connect office");
   EXPECT_EQ(r.Code, 0u) << r.Err;
-  EXPECT_EQ(r.Out, "Connecting with profile 'office'.\r\n");
+  EXPECT_EQ(r.Out, "Connecting with profile 'Office'.\r\n");
+  EXPECT_TRUE(stage.Logged("call OMXWL_SetWLANStatus end 1"));
   RunResult status;
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -198,6 +253,251 @@ TEST(ScriptingProcess, ARunningInstanceServesImportConnectStatusAndDisconnect) {
   r = stage.Script("/Connect");
   EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitUsage));
   EXPECT_TRUE(Has(r.Err, "/Connect needs the name of a stored profile.")) << r.Err;
+}
+
+// Every value below a registry key, subkeys included, as text.
+std::string RegistryDump(HKEY parent, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+  std::string out;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[1024];
+    DWORD nameLen = sizeof name, dataLen = sizeof data, type = 0;
+    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS)
+      break;
+    out += path + "\\" + name + "=" + std::to_string(type) + ":" +
+           std::string(reinterpret_cast<char*>(data), dataLen) + "\n";
+  }
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    DWORD nameLen = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    out += RegistryDump(parent, path + "\\" + name);
+  }
+  RegCloseKey(key);
+  return out;
+}
+
+// A top-level window of this process, hidden, of a class of its own.
+class TestWindow {
+ public:
+  TestWindow(const char* cls, WNDPROC proc) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = cls;
+    RegisterClassA(&wc);
+    hwnd_ = CreateWindowExA(0, cls, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+  }
+  ~TestWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  HWND Handle() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+UINT g_stageNotifyMsg = 0;
+std::atomic<int> g_probes{0};
+
+// Answers the probe as an instance would; only a lookup that asks every
+// window reaches it.
+LRESULT CALLBACK ProbeCounter(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (g_stageNotifyMsg && msg == g_stageNotifyMsg && wp == kNotifyScript) {
+    ++g_probes;
+    return script::kProbeAnswer;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+const DWORD kRefused = static_cast<DWORD>(script::kExitFailed);
+const DWORD kNoAdapter = static_cast<DWORD>(script::kExitNoAdapter);
+const DWORD kManaged = static_cast<DWORD>(script::kExitManaged);
+
+// The refusals that come from the library, the hardware and Windows'
+// wireless management: the same code and text from the running instance
+// and from a process on its own.
+TEST(ScriptingProcess, RefusalsOfTheLibraryTheAdapterAndWindowsManagementOnBothPaths) {
+  struct Case {
+    const char* What;
+    StageSetup Setup;
+    bool Adapter;
+    DWORD Connect;
+    std::string ConnectErr;
+    DWORD Status;
+    std::string StatusPart;
+  };
+  const std::string refused = "The adapter refused profile 'Default'.\r\n";
+  const std::string noAdapter = std::string(script::kTextNoAdapter) + "\r\n";
+  const std::string managed = std::string(script::kTextManaged) + "\r\n";
+  const Case cases[] = {
+      {"library refuses",
+       {"", "[Faults]\r\nFail.SetWLANStatus=1\r\n", "", true},
+       true,
+       kRefused,
+       refused,
+       0,
+       "state: disconnected\r\n"},
+      {"no adapter", {"Present=0\r\n", "", "", true}, false, kNoAdapter, noAdapter, kNoAdapter, ""},
+      {"managed",
+       {"", "", "EnableZeroCfg=1\r\n", true},
+       true,
+       kManaged,
+       managed,
+       0,
+       "state: managed by Windows\r\nprofile: \r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    ScriptStage stage(c.Setup);
+    for (bool instanceRuns : {true, false}) {
+      SCOPED_TRACE(instanceRuns ? "instance" : "on its own");
+      std::unique_ptr<ChildProcess> instance;
+      if (instanceRuns) instance = stage.StartInstance(c.Adapter);
+      RunResult r = stage.Script("/Connect DEFAULT");
+      EXPECT_EQ(r.Code, c.Connect) << r.Err;
+      EXPECT_EQ(r.Err, c.ConnectErr);
+      EXPECT_EQ(r.Out, "");
+      r = stage.Script("/Status");
+      EXPECT_EQ(r.Code, c.Status) << r.Err;
+      EXPECT_TRUE(Has(r.Out, c.StatusPart)) << r.Out;
+      if (c.Connect == kManaged) {
+        r = stage.Script("/Disconnect");
+        EXPECT_EQ(r.Code, kManaged) << r.Err;
+      }
+      if (instance) {
+        EXPECT_FALSE(HasVisibleWindow(instance->Id()));
+        stage.Script("/Close");
+        EXPECT_TRUE(instance->WaitExit(kGenerous));
+      }
+    }
+    if (c.Connect == kRefused) {
+      // Both refusals reached the library; nothing was recorded as applied.
+      EXPECT_TRUE(stage.Logged("call OMXWL_SetWLANStatus end 0"));
+      EXPECT_EQ(RegistryDump(HKEY_CURRENT_USER, "Software\\" + stage.Root()).find("LastProf"),
+                std::string::npos);
+    }
+  }
+}
+
+// A mutex without a window is an instance that does not answer; other
+// windows, even ones that know the probe, are never asked.
+TEST(ScriptingProcess, AnInstanceThatDoesNotAnswerGivesSixWithoutProbingOtherWindows) {
+  ScriptStage stage;
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, (stage.Root() + "_Mutex").c_str());
+  ASSERT_TRUE(mutex);
+  g_stageNotifyMsg = RegisterWindowMessageA((stage.Root() + "_NotifyMsg").c_str());
+  g_probes = 0;
+  TestWindow stranger("WuScriptStranger", ProbeCounter);
+  ASSERT_TRUE(stranger.Handle());
+
+  const RunResult r = stage.Script("/Status", 60000);
+  EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitNoAnswer)) << r.Err;
+  EXPECT_EQ(r.Err, "The running utility does not answer.\r\n");
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(g_probes.load(), 0) << "a window that is not the instance was asked";
+  g_stageNotifyMsg = 0;
+  CloseHandle(mutex);
+}
+
+// Without the library a script ends at once with 7, even where a taskbar
+// would have made the message box appear for an interactive start.
+TEST(ScriptingProcess, WithoutTheLibraryAScriptEndsWithSevenAndShowsNothing) {
+  StageSetup setup;
+  setup.Library = false;
+  ScriptStage stage(setup);
+  TestWindow taskbar("Shell_TrayWnd", DefWindowProcA);
+  ASSERT_TRUE(taskbar.Handle());
+  for (const char* args : {"/Status", "/Connect Default"}) {
+    bool shown = false;
+    const RunResult r = stage.Script(args, 30000, [&](DWORD pid) {
+      if (HasVisibleWindow(pid)) shown = true;
+    });
+    EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitNoLibrary)) << args << " " << r.Err;
+    EXPECT_EQ(r.Err, "The wireless library OMXWL.DLL could not be loaded.\r\n");
+    EXPECT_FALSE(shown) << args;
+  }
+}
+
+// A /Status on its own only looks: the registry, the profile store, the
+// world and the adapter's hand-over stay as they were, before any profile
+// exists and after an instance has used the adapter.
+TEST(ScriptingProcess, StatusOnItsOwnChangesNothing) {
+  ScriptStage stage;
+  const std::string key = "Software\\" + stage.Root();
+  const std::string world = ReadText(stage / "OMXWL.world");
+  auto lookTwice = [&] {
+    const std::string registry = RegistryDump(HKEY_CURRENT_USER, key);
+    const std::string store = ReadText(stage.StoreFile());
+    const bool storeExists = FileExists(stage.StoreFile());
+    WriteText(stage / "WirelessUtility.Log", "");
+    for (int i = 0; i < 2; ++i) {
+      const RunResult r = stage.Script("/Status");
+      EXPECT_EQ(r.Code, 0u) << r.Err;
+      EXPECT_TRUE(Has(r.Out, "adapter: Ombrix Test Adapter\r\n")) << r.Out;
+    }
+    EXPECT_EQ(RegistryDump(HKEY_CURRENT_USER, key), registry);
+    EXPECT_EQ(FileExists(stage.StoreFile()), storeExists) << "a first profile was created";
+    EXPECT_EQ(ReadText(stage.StoreFile()), store);
+    EXPECT_EQ(ReadText(stage / "OMXWL.world"), world);
+    for (const char* step : {"CNICAdapter::DoSetZeroCfg()", "CNICAdapter::ReadProfileList()",
+                             "CNICAdapter::AddProfile()", "call OMXWL_SetWLANStatus"})
+      EXPECT_FALSE(stage.Logged(step)) << step;
+  };
+  {
+    SCOPED_TRACE("before any profile");
+    lookTwice();
+  }
+  auto instance = stage.StartInstance();
+  ASSERT_TRUE(WaitUntil([&] { return stage.Logged("call OMXWL_SetWLANStatus end 1"); }, kGenerous));
+  stage.Script("/Close");
+  ASSERT_TRUE(instance->WaitExit(kGenerous));
+  ASSERT_FALSE(RegistryDump(HKEY_CURRENT_USER, key).empty());
+  {
+    SCOPED_TRACE("after an instance");
+    lookTwice();
+  }
+}
+
+// File names: a relative one that the caller's folder makes too long is
+// wrong use on both paths, never resolved in the instance's folder; the
+// stand-alone codes for a missing profile and file.
+TEST(ScriptingProcess, NamesAndFilesOnItsOwnAndThroughTheInstance) {
+  ScriptStage stage;
+  const std::string longName(MAX_PATH - 1 - 4, 'n');
+  ASSERT_GT(stage.Folder().size() + longName.size(), static_cast<size_t>(MAX_PATH));
+  for (bool instanceRuns : {false, true}) {
+    SCOPED_TRACE(instanceRuns ? "instance" : "on its own");
+    std::unique_ptr<ChildProcess> instance;
+    if (instanceRuns) instance = stage.StartInstance();
+    RunResult r = stage.Script("/Export " + longName);
+    EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitUsage)) << r.Err;
+    EXPECT_EQ(r.Err, "The file name is too long.\r\n");
+    r = stage.Script("/Connect Nowhere");
+    EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitNoProfile)) << r.Err;
+    r = stage.Script("/Import missing.wlprof");
+    EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitFile)) << r.Err;
+    r = stage.Script("/Connect default");
+    if (instanceRuns) {
+      EXPECT_EQ(r.Code, 0u) << r.Err;
+      EXPECT_EQ(r.Out, "Connecting with profile 'Default'.\r\n");
+      stage.Script("/Close");
+      EXPECT_TRUE(instance->WaitExit(kGenerous));
+    } else {
+      // No profile yet: only an instance creates the first one.
+      EXPECT_EQ(r.Code, static_cast<DWORD>(script::kExitNoProfile)) << r.Err;
+    }
+  }
+  // Once the instance made it, the stand-alone run echoes the stored name.
+  const RunResult r = stage.Script("/Connect DEFAULT");
+  EXPECT_EQ(r.Code, 0u) << r.Err;
+  EXPECT_EQ(r.Out, "Connecting with profile 'Default'.\r\n");
 }
 
 }  // namespace

@@ -527,12 +527,16 @@ void TFormMain::FinishRelease() {
     // Only an icon that stays can carry the news.
     if (unplugged_ && TrayIconMain->Visible()) notes_->AdapterLeft(left);
   }
+  // A device that left the list may have left another supported one behind
+  // it, and the detection thread will not report that list again: take it
+  // now. A release for resume or a console disconnect waits for the next
+  // pass instead, unless that pass already reported while this one ran. A
+  // program on its way out takes nothing.
+  const bool lookAgain = (unplugged_ || noticeDropped_) && lifetime_ == Lifetime::Running;
   unplugged_ = false;
+  noticeDropped_ = false;
   releasing_ = false;
-  if (noticeDropped_) {
-    noticeDropped_ = false;
-    DeviceNotice(kDevicesChanged);
-  }
+  if (lookAgain) DeviceNotice(kDevicesChanged);
 }
 
 // ---- notifications ------------------------------------------------------------------

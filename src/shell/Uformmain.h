@@ -107,7 +107,9 @@ class TFormMain : public TFormBase {
   void SetOperateMode(int mode);
   void SelectDevice(const DeviceRec& device);
   // NotifyMsg kNotifyDevice: kDevicesChanged looks at the device list again,
-  // kDevicesGone drops the adapter.
+  // kDevicesGone drops the adapter. When a device that left the list has been
+  // released, the list is looked at again: another supported adapter present
+  // is taken at once.
   void DeviceNotice(int kind);
   void ReleaseDevice();
   void WZCChanged(bool on);

@@ -78,6 +78,10 @@ class TComponent {
  protected:
   // Frees the owned components, last first.
   void DestroyComponents();
+  // Moves an owned component to index in the ownership order, so that a
+  // part built later stands where it would have stood had it been built
+  // with its owner.
+  void MoveComponent(TComponent* component, size_t index);
   // Calls an event handler unless the component is being destroyed. The
   // handler is called through a copy: it may free its own component.
   template <class F, class... A>

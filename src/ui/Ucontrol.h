@@ -317,6 +317,10 @@ class TContainer : public TWinControl {
 
   // Child controls in z-order (first is bottom).
   const std::vector<TControl*>& Controls() const { return controls_; }
+  // Moves a child to index in that order, which is also the Tab order, its
+  // window with it: a control built later takes the place it would have had
+  // had it been built with its siblings.
+  void PlaceControl(TControl* control, size_t index);
   // When set (and no colour is set), the parent's background shows through.
   bool ParentBackground() const { return parentBackground_; }
   void SetParentBackground(bool on);

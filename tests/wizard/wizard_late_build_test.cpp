@@ -53,7 +53,12 @@ TEST_F(WizardBuiltLate, AddBuildsTheWizardInItsPlaceAndEditOpensTheSameOne) {
   ASSERT_NE(bg, owned.end());
   ASSERT_NE(bg + 1, owned.end());
   EXPECT_EQ(*(bg + 1), static_cast<TComponent*>(wiz)) << "not where the page built it";
-  EXPECT_EQ(GetWindow(page->Handle(), GW_CHILD), wiz->Handle()) << "not first in the tab order";
+  const auto& children = page->Controls();
+  const auto bgChild =
+      std::find(children.begin(), children.end(), static_cast<TControl*>(page->ImgBG));
+  ASSERT_NE(bgChild, children.end());
+  EXPECT_EQ(*(bgChild + 1), static_cast<TControl*>(wiz)) << "not in its place in the Tab order";
+  EXPECT_EQ(GetWindow(wiz->Handle(), GW_HWNDLAST), wiz->Handle()) << "not below the list";
   TFrameNetType* net = wiz->FrameNetType1;
   EXPECT_EQ(net->EdtSSID->Left(), 150) << "the settings file's layout was not applied";
   EXPECT_EQ(net->EdtSSID->Top(), 70);

@@ -121,12 +121,15 @@ TFrameProfSet* TFrameProfile::Wizard() {
   auto* wizard = new TFrameProfSet(this, this);
   wizard_ = wizard;
   // It takes the place it had when the page built it with itself: right
-  // after the background among the components, first among the windows
-  // (the same tab order).
+  // after the background among the components and among the controls (the
+  // same z-order and Tab order).
   const auto& owned = Components();
   const auto bg = std::find(owned.begin(), owned.end(), static_cast<TComponent*>(ImgBG));
   MoveComponent(wizard, bg == owned.end() ? 0 : static_cast<size_t>(bg - owned.begin()) + 1);
-  SetWindowPos(wizard->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const auto& children = Controls();
+  const auto bgChild = std::find(children.begin(), children.end(), static_cast<TControl*>(ImgBG));
+  PlaceControl(wizard,
+               bgChild == children.end() ? 0 : static_cast<size_t>(bgChild - children.begin()) + 1);
   wizard->SetBounds(0, 0, Width(), Height());
   layout::ApplyLateLayout(wizard);
   wizard->InitPage();

@@ -307,9 +307,11 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
     CloseHandle(stop);
     return static_cast<int>(v);
   };
-  // Unplugged at first: the detection thread's first pass must not select
-  // the adapter while the first switch runs its message loop.
+  // Unplugged at first (the library loaded afresh reads the world at once):
+  // the detection thread's first pass must not select the adapter while the
+  // first switch runs its message loop.
   env.WriteWorld(false);
+  ASSERT_TRUE(env.Rebind());
   Make();
   // Without an adapter only the tabs change.
   form->BtnSoftAPClick(form->BtnSoftAP);

@@ -4,7 +4,9 @@
 // adapter and the survey the adapter had made meanwhile.
 #include <algorithm>
 
-#include "wizard_fixture.h"
+#include "pages/station/Uframesurvey.h"
+#include "pages/wizard/Uframewpapsk.h"
+#include "wizard/wizard_fixture.h"
 
 using namespace wizardflow;
 
@@ -93,4 +95,29 @@ TEST_F(WizardBuiltLate, AWizardBuiltSoonAfterTheAttachWaitsOnlyTheRestOfTheFirst
   EXPECT_LE(net->TimerSurvey->Interval(), 3000u);
   EXPECT_TRUE(WaitUntil([&] { return net->BtnScan->Enabled(); }, kGenerous));
   EXPECT_EQ(net->TimerSurvey->Interval(), 3000u) << "the timer kept its shortened first wait";
+}
+
+TEST_F(WizardBuiltLate, TheSurveysJoinOfAProtectedNetworkBuildsTheWizardAtItsKeyPage) {
+  form->SwitchPage(form->LbSiteSurvey, 0);
+  TFrameSurvey* survey = form->FrameSurvey1;
+  auto select = [&] {
+    for (int i = 0; i < survey->LvSite->RowCount(); ++i)
+      if (survey->LvSite->Row(i)->SubItem(0) == "Ombrix-WPA2-AES") {
+        survey->LvSite->SelectRow(i);
+        return true;
+      }
+    return false;
+  };
+  ASSERT_TRUE(WaitUntil(select, kGenerous));
+  ASSERT_EQ(page->BuiltWizard(), nullptr);
+  survey->BtnConnect->Click();
+  ASSERT_EQ(form->CurrentPage(), page);
+  TFrameProfSet* wiz = page->BuiltWizard();
+  ASSERT_NE(wiz, nullptr);
+  EXPECT_EQ(wiz->Current(), TWizPage::WPAPSK);
+  EXPECT_EQ(wiz->Flags(), kProfKeyOnly);
+  EXPECT_TRUE(IsWindowVisible(wiz->FrameWPAPSK1->Handle()));
+  EXPECT_TRUE(
+      WaitUntil([&] { return GetFocus() == wiz->FrameWPAPSK1->EdtPhrase->Handle(); }, kGenerous))
+      << "the key field of a wizard built on the spot did not take the focus";
 }

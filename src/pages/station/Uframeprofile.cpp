@@ -556,9 +556,9 @@ void TFrameProfile::MenuItImportClick() {
   } else if (n == 1) {
     text = g_GlobalVar.StrFileRead("Message", "ImportedOne", "One profile was imported.");
   } else {
-    text =
-        FormatText(g_GlobalVar.StrFileRead("Message", "ImportedMany", "%s profiles were imported."),
-                   std::to_string(n));
+    text = FormatText(
+        g_GlobalVar.StrFileRead("Message", "ImportedMany", "%s profiles were imported."),
+        std::to_string(n));
   }
   g_GlobalVar.ShowMsgBox(Handle(), text, n > 0 ? kInfoBox : kErrorBox);
   FocusControl(LvProf, this, "TFrameProfile::MenuItImportClick");

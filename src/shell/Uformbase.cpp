@@ -69,6 +69,17 @@ void layout::ApplyLayout(TComponent* component, const std::string& name) {
   }
 }
 
+void layout::ApplyLateLayout(TControl* control) {
+  if (!control || !control->Owner()) return;
+  std::string name;
+  for (TComponent* c = control->Owner(); c; c = c->Owner())
+    name = name.empty() ? c->Name() : c->Name() + "_" + name;
+  if (!control->Components().empty()) ApplyLayout(control, name + "_" + control->Name());
+  ApplyCtrlPos(control, name + "_CtrlPos");
+  control->SetVisible(
+      g_GlobalVar.InfoReadBool(name + "_Visible", control->Name(), control->Visible()));
+}
+
 int layout::FitLabel(TLabel* label) {
   if (!label) return 0;
   int measured = label->MeasureCaption().cx;

@@ -60,6 +60,10 @@ namespace layout {
 std::vector<int> CommaIntegers(const std::string& text);
 void ApplyLayout(TComponent* component, const std::string& name);
 void ApplyCtrlPos(TControl* control, const std::string& section);
+// For a control built after its form applied the layout: what ApplyLayout of
+// the form would have given it and what it holds (sections named after its
+// owners, the form's name first).
+void ApplyLateLayout(TControl* control);
 // The measured caption width (the label becomes 6 pixels wider).
 int FitLabel(TLabel* label);
 void FitLabelPair(TLabel* label, TControl* value, int right);

@@ -154,9 +154,6 @@ void TFormMain::CreateControls() {
   FrameSurvey1 = new TFrameSurvey(this, this);
   FrameProfile1 = new TFrameProfile(this, this);
   FrameAdapter1 = new TFrameAdapter(this, this);
-  FrameAPInfo1 = new TFrameAPInfo(this, this);
-  FrameAPCfg1 = new TFrameAPCfg(this, this);
-  FrameAPFilter1 = new TFrameAPFilter(this, this);
   for (TPropertyPageFrame* page : Pages())
     page->SetBounds(kPageLeft, kPageTop, page->Width(), page->Height());
 
@@ -294,6 +291,40 @@ std::vector<TPropertyPageFrame*> TFormMain::Pages() const {
   return pages;
 }
 
+void TFormMain::BuildAPPages() {
+  if (apInfo_ || lifetime_ == Lifetime::Destroyed) return;
+  apInfo_ = new TFrameAPInfo(this, this);
+  apCfg_ = new TFrameAPCfg(this, this);
+  apFilter_ = new TFrameAPFilter(this, this);
+  // Where the window would have built them: right after the station pages
+  // among the components and among the controls, so that pages are attached
+  // and told of events in the same order, and the z-order and Tab order are
+  // the same.
+  const std::vector<TComponent*>& owned = Components();
+  const auto inOwned =
+      std::find(owned.begin(), owned.end(), static_cast<TComponent*>(FrameAdapter1));
+  size_t at = inOwned == owned.end() ? owned.size() : inOwned - owned.begin() + 1;
+  const std::vector<TControl*>& children = Controls();
+  const auto inChildren =
+      std::find(children.begin(), children.end(), static_cast<TControl*>(FrameAdapter1));
+  size_t place = inChildren == children.end() ? children.size() : inChildren - children.begin() + 1;
+  const std::initializer_list<TPropertyPageFrame*> pages = {apInfo_, apCfg_, apFilter_};
+  for (TPropertyPageFrame* page : pages) {
+    MoveComponent(page, at++);
+    PlaceControl(page, place++);
+    page->SetBounds(kPageLeft, kPageTop, page->Width(), page->Height());
+  }
+  for (TPropertyPageFrame* page : pages) layout::ApplyLateLayout(page);
+  for (TPropertyPageFrame* page : pages) {
+    try {
+      page->InitPage();
+    } catch (const std::exception& e) {
+      LogWrite("Exception(TFormMain::FormCreate %s): %s", page->Name().c_str(), e.what());
+    }
+    page->Hide();
+  }
+}
+
 bool TFormMain::QuestionOpen() {
   return g_QuestionOpen;
 }
@@ -328,11 +359,16 @@ TPropertyPageFrame* TFormMain::PageOf(TTabLabel* tab, const TPicture** backgroun
     TPropertyPageFrame* page;
     const char* picture;
   };
-  const Entry map[] = {
-      {LbLinkInfo, FrameLinkInfo1, "ImgMainInfo"},  {LbSiteSurvey, FrameSurvey1, "ImgMainSurvey"},
-      {LbProfile, FrameProfile1, "ImgMainProfile"}, {LbAdapter, FrameAdapter1, "ImgMainAdapter"},
-      {LbAPInfo, FrameAPInfo1, "ImgAPInfo"},        {LbAPCfg, FrameAPCfg1, "ImgAPCfg"},
-      {LbAPFilter, FrameAPFilter1, "ImgAPFilter"}};
+  // Only an access-point tab needs the access-point pages.
+  const bool apTab = tab && (tab == LbAPInfo || tab == LbAPCfg || tab == LbAPFilter);
+  if (apTab) const_cast<TFormMain*>(this)->BuildAPPages();
+  const Entry map[] = {{LbLinkInfo, FrameLinkInfo1, "ImgMainInfo"},
+                       {LbSiteSurvey, FrameSurvey1, "ImgMainSurvey"},
+                       {LbProfile, FrameProfile1, "ImgMainProfile"},
+                       {LbAdapter, FrameAdapter1, "ImgMainAdapter"},
+                       {LbAPInfo, apInfo_, "ImgAPInfo"},
+                       {LbAPCfg, apCfg_, "ImgAPCfg"},
+                       {LbAPFilter, apFilter_, "ImgAPFilter"}};
   for (const Entry& e : map) {
     if (tab && e.tab == tab) {
       *background = &ResPicture(e.picture);
@@ -529,12 +565,16 @@ void TFormMain::FinishRelease() {
     // Only an icon that stays can carry the news.
     if (unplugged_ && TrayIconMain->Visible()) notes_->AdapterLeft(left);
   }
+  // A device that left the list may have left another supported one behind
+  // it, and the detection thread will not report that list again: take it
+  // now. A release for resume or a console disconnect waits for the next
+  // pass instead, unless that pass already reported while this one ran. A
+  // program on its way out takes nothing.
+  const bool lookAgain = (unplugged_ || noticeDropped_) && lifetime_ == Lifetime::Running;
   unplugged_ = false;
+  noticeDropped_ = false;
   releasing_ = false;
-  if (noticeDropped_) {
-    noticeDropped_ = false;
-    DeviceNotice(kDevicesChanged);
-  }
+  if (lookAgain) DeviceNotice(kDevicesChanged);
 }
 
 // ---- notifications ------------------------------------------------------------------

@@ -87,9 +87,26 @@ class TFormMain : public TFormBase {
   TFrameSurvey* FrameSurvey1;
   TFrameProfile* FrameProfile1;
   TFrameAdapter* FrameAdapter1;
-  TFrameAPInfo* FrameAPInfo1;
-  TFrameAPCfg* FrameAPCfg1;
-  TFrameAPFilter* FrameAPFilter1;
+  // The access-point pages are built when first needed (access-point mode),
+  // not with the window: reaching one through its member builds them.
+  template <class Page>
+  class APPageRef {
+   public:
+    APPageRef(TFormMain* form, Page* const* slot) : form_(form), slot_(slot) {}
+    Page* operator->() const { return Get(); }
+    operator Page*() const { return Get(); }
+    Page* Get() const {
+      form_->BuildAPPages();
+      return *slot_;
+    }
+
+   private:
+    TFormMain* form_;
+    Page* const* slot_;
+  };
+  APPageRef<TFrameAPInfo> FrameAPInfo1{this, &apInfo_};
+  APPageRef<TFrameAPCfg> FrameAPCfg1{this, &apCfg_};
+  APPageRef<TFrameAPFilter> FrameAPFilter1{this, &apFilter_};
   TTrayIcon* TrayIconMain;
   TPopupMenu* PMTrayIcon;
   TMenuItem* MenuItWZC;
@@ -109,7 +126,9 @@ class TFormMain : public TFormBase {
   void SetOperateMode(int mode);
   void SelectDevice(const DeviceRec& device);
   // NotifyMsg kNotifyDevice: kDevicesChanged looks at the device list again,
-  // kDevicesGone drops the adapter.
+  // kDevicesGone drops the adapter. When a device that left the list has been
+  // released, the list is looked at again: another supported adapter present
+  // is taken at once.
   void DeviceNotice(int kind);
   void ReleaseDevice();
   void WZCChanged(bool on);
@@ -153,8 +172,12 @@ class TFormMain : public TFormBase {
   // Enter and Escape drive the profile wizard while it shows.
   void DialogKey(int id) override;
 
-  // Owned pages in ownership order.
+  // Owned pages in ownership order (those built so far).
   std::vector<TPropertyPageFrame*> Pages() const;
+  // Builds the access-point pages where the window would have built them,
+  // with their layout, initialised and hidden; nothing once they exist.
+  void BuildAPPages();
+  bool APPagesBuilt() const { return apInfo_ != nullptr; }
   int OperateMode() const { return mode_; }
   TTabLabel* CurrentTab() const { return curTab_; }
   TPropertyPageFrame* CurrentPage() const { return curPage_; }
@@ -211,6 +234,9 @@ class TFormMain : public TFormBase {
   HWND AppWindow() const;
   TPropertyPageFrame* PageOf(TTabLabel* tab, const TPicture** background) const;
 
+  TFrameAPInfo* apInfo_ = nullptr;
+  TFrameAPCfg* apCfg_ = nullptr;
+  TFrameAPFilter* apFilter_ = nullptr;
   int mode_ = -1;
   TTabLabel* curTab_ = nullptr;
   TPropertyPageFrame* curPage_ = nullptr;

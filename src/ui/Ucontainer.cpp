@@ -38,6 +38,26 @@ void TContainer::MoveControl(TControl* control, bool toFront) {
     controls_.insert(controls_.begin(), control);
 }
 
+void TContainer::PlaceControl(TControl* control, size_t index) {
+  auto it = std::find(controls_.begin(), controls_.end(), control);
+  if (it == controls_.end()) return;
+  controls_.erase(it);
+  index = std::min(index, controls_.size());
+  controls_.insert(controls_.begin() + static_cast<std::ptrdiff_t>(index), control);
+  auto* win = dynamic_cast<TWinControl*>(control);
+  if (!win || !win->Handle()) return;
+  // Just below the first window above it in the list, else on top.
+  HWND below = HWND_TOP;
+  for (size_t i = index + 1; i < controls_.size(); ++i) {
+    auto* above = dynamic_cast<TWinControl*>(controls_[i]);
+    if (above && above->Handle()) {
+      below = above->Handle();
+      break;
+    }
+  }
+  SetWindowPos(win->Handle(), below, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void TContainer::RemoveControl(TControl* control) {
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   if (captureChild_ == control) captureChild_ = nullptr;

@@ -45,6 +45,15 @@ TComponent::~TComponent() {
   }
 }
 
+void TComponent::MoveComponent(TComponent* component, size_t index) {
+  auto it = std::find(components_.begin(), components_.end(), component);
+  if (it == components_.end()) return;
+  components_.erase(it);
+  components_.insert(
+      components_.begin() + static_cast<std::ptrdiff_t>(std::min(index, components_.size())),
+      component);
+}
+
 void TComponent::DestroyComponents() {
   destroying_ = true;
   while (!components_.empty()) delete components_.back();

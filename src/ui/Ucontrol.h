@@ -78,6 +78,10 @@ class TComponent {
  protected:
   // Frees the owned components, last first.
   void DestroyComponents();
+  // Moves an owned component to index in the ownership order, so that a
+  // part built later stands where it would have stood had it been built
+  // with its owner.
+  void MoveComponent(TComponent* component, size_t index);
   // Calls an event handler unless the component is being destroyed. The
   // handler is called through a copy: it may free its own component.
   template <class F, class... A>
@@ -313,6 +317,10 @@ class TContainer : public TWinControl {
 
   // Child controls in z-order (first is bottom).
   const std::vector<TControl*>& Controls() const { return controls_; }
+  // Moves a child to index in that order, which is also the Tab order, its
+  // window with it: a control built later takes the place it would have had
+  // had it been built with its siblings.
+  void PlaceControl(TControl* control, size_t index);
   // When set (and no colour is set), the parent's background shows through.
   bool ParentBackground() const { return parentBackground_; }
   void SetParentBackground(bool on);

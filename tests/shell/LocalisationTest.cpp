@@ -184,6 +184,9 @@ TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
   ASSERT_EQ(g_GlobalVar.StrFileRead("FrameSurvey", "LbSiteInfo", ""), "Netzwerkdetails");
   form = new TFormMain(nullptr);
   form->PrepareTrayMenu();  // the tray menu takes its texts when it pops up
+  // The parts built when first used are built now, so that the walk meets them.
+  form->FrameProfile1->Wizard();
+  form->BuildAPPages();
   check.Walk(form);
 
   // Headings that change with the mode the page is in.

@@ -1,6 +1,7 @@
 // The main window and the adapter: selection when the detection thread
 // reports it, release when it is unplugged, selection again when it comes
 // back, the tray icon on the way, and the command-line variants.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -56,8 +57,8 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   EXPECT_FALSE(form->BtnSoftAP->Enabled()) << "the adapter never offers the access-point role";
   // The last (here: the first) profile is connected; the icon follows the link.
   EXPECT_TRUE(env.Logged("Connect last => Default"));
-  EXPECT_TRUE(WaitUntil([&] { return form->TrayIconMain->IconIndex() == TFormMain::kIconConnected; },
-                      kGenerous))
+  EXPECT_TRUE(WaitUntil(
+      [&] { return form->TrayIconMain->IconIndex() == TFormMain::kIconConnected; }, kGenerous))
       << "the tray icon never showed the link";
 
   form->Show();
@@ -240,4 +241,173 @@ TEST_F(TFormMainDevice, UnpluggingClosesAnOpenWindowBeforeTheAdapterGoes) {
   ASSERT_TRUE(WaitAdapter(form, false));
   EXPECT_FALSE(IsWindowVisible(form->FrameProfile1->FrameProfSet1->Handle()));
   EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
+}
+
+// Two supported adapters: a USB one listed first in the settings, a built-in
+// PCI one second. The detection list names only the first present of them.
+namespace {
+
+constexpr const char* kUsbHwid = "VID_1D4F&PID_0A71";
+// The session notes the detection window gets.
+constexpr UINT kSessionChange = 0x02B1;
+constexpr WPARAM kConsoleConnect = 1;
+constexpr WPARAM kConsoleDisconnect = 2;
+
+class TFormMainTwoAdapters : public ::testing::Test {
+ protected:
+  explicit TFormMainTwoAdapters(int osVersion = 6)
+      : env(std::string("HWID1=") + kPciHwid + "\r\n", osVersion) {}
+  void Make(int32_t flags) {
+    form = new TFormMain(nullptr);
+    recorder = new TRecordingPage(form, form, "FrameRec", &events);
+    form->Start(flags);
+  }
+  void TearDown() override { delete form; }
+  // The window has settled on the adapter with this supported id.
+  bool Using(const char* hwid) {
+    return WaitUntil(
+        [&] {
+          return form->Adapter() && !form->Releasing() && form->SelectedDevice() &&
+                 FieldText(form->SelectedDevice()->HardwareId) == hwid;
+        },
+        kGenerous);
+  }
+  // The last profile is connected: detection, suspended meanwhile, listens
+  // again.
+  bool LinkUp() {
+    return WaitUntil([&] { return form->TrayIconMain->IconIndex() == TFormMain::kIconConnected; },
+                     kGenerous);
+  }
+  // Position of the first log line equal to text at or after from; -1: none.
+  int LogIndex(const std::string& text, int from = 0) const {
+    const std::vector<std::string> log = env.Log();
+    for (int i = std::max(from, 0); i < static_cast<int>(log.size()); ++i)
+      if (log[i] == text) return i;
+    return -1;
+  }
+  int LogSize() const { return static_cast<int>(env.Log().size()); }
+
+  MainWindowEnv env;
+  TFormMain* form = nullptr;
+  TRecordingPage* recorder = nullptr;
+  std::vector<PageEvent> events;
+};
+
+class TFormMainTwoAdaptersNoInterfaceNotes : public TFormMainTwoAdapters {
+ protected:
+  // Before version class 6 no device-interface notes are registered, and the
+  // detection thread acts on the power messages itself.
+  TFormMainTwoAdaptersNoInterfaceNotes() : TFormMainTwoAdapters(5) {}
+};
+
+const std::vector<PageEvent> kHandOver = {{"FrameRec", 'A', kDetach, kModeStation},
+                                          {"FrameRec", 'A', kAttach, kModeStation}};
+
+}  // namespace
+
+TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAndBack) {
+  ASSERT_TRUE(env.Bound());
+  env.WriteWorld(true, 1);
+  Make(0);
+  ASSERT_TRUE(Using(kUsbHwid));
+  // A profile of the store that only the built-in adapter used last.
+  WLProfile home = form->Adapter()->DefProf;
+  SetField(home.ProfileName, "Home");
+  SetField(home.NetInfo.NI_sz_CurProfile, "Home");
+  SetField(home.Ssid1, "TestOpen");
+  ASSERT_TRUE(form->Adapter()->AddProfile(home));
+  const std::string pciKey =
+      "Software\\" + env.Root() + "\\WLAdapter\\" + std::string(kPciHwid) + "-9999";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, pciKey.c_str(), "LastProf", REG_SZ, "Home", 5),
+            ERROR_SUCCESS);
+  form->Show();
+
+  events.clear();
+  env.WriteWorld(false, 1);
+  ASSERT_TRUE(Using(kPciHwid)) << "the adapter left present was not taken";
+  EXPECT_EQ(events, kHandOver);
+  EXPECT_TRUE(env.Logged("Select Dev: <Ombrix Test PCI Adapter><VEN_1D4F&DEV_0B12><9999>"));
+  EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
+  EXPECT_EQ(form->FrameLinkInfo1->Adapter(), form->Adapter());
+  EXPECT_EQ(form->FrameProfile1->LvProf->RowCount(), 2);
+  EXPECT_TRUE(env.Logged("Connect last => Home")) << "the built-in adapter's last profile";
+  EXPECT_TRUE(form->TrayIconMain->Visible());
+  EXPECT_EQ(form->OperateMode(), kModeStation);
+
+  // The USB adapter is back: the list names it alone, so the window goes back.
+  events.clear();
+  env.WriteWorld(true, 1);
+  ASSERT_TRUE(Using(kUsbHwid));
+  EXPECT_EQ(events, kHandOver);
+  EXPECT_EQ(FieldText(form->SelectedDevice()->Description), "Ombrix Test Adapter");
+
+  // Unplugging the adapter not in use changes nothing, even after the passes
+  // its removal set off.
+  ASSERT_TRUE(LinkUp());
+  CNICAdapter* adapter = form->Adapter();
+  events.clear();
+  const int before = LogSize();
+  env.WriteWorld(true, 0);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const int removed = LogIndex("Remove HWID: PCI\\VEN_1D4F&DEV_0B12\\OMX0002", before);
+        return removed >= 0 && LogIndex("available device 1", removed) >= 0;
+      },
+      kGenerous));
+  PumpMessages();
+  EXPECT_EQ(form->Adapter(), adapter);
+  EXPECT_FALSE(form->Releasing());
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(TFormMainTwoAdapters, AReleaseForResumeOrDisconnectTakesNothingUntilTheNextPass) {
+  ASSERT_TRUE(env.Bound());
+  env.WriteWorld(true, 1);
+  Make(0);
+  ASSERT_TRUE(Using(kUsbHwid));
+
+  // Released while the list still names the device: nothing reports again,
+  // so nothing is taken.
+  events.clear();
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesGone);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  EXPECT_EQ(form->SelectedDevice(), nullptr);
+  EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kDetach, kModeStation}}));
+  SendMessageA(form->Handle(), NotifyMsg, kNotifyDevice, kDevicesChanged);
+  ASSERT_TRUE(Using(kUsbHwid));
+
+  // The console goes away and comes back: the adapter is taken again only
+  // after the pass that follows the reconnection.
+  HWND detect = g_ThrdDetect->Window();
+  ASSERT_NE(detect, nullptr);
+  const int before = LogSize();
+  SendMessageA(detect, kSessionChange, kConsoleDisconnect, 0);
+  ASSERT_TRUE(WaitAdapter(form, false));
+  SendMessageA(detect, kSessionChange, kConsoleConnect, 0);
+  ASSERT_TRUE(Using(kUsbHwid));
+  const int connected = LogIndex("WTS_CONSOLE_CONNECT", before);
+  const int pass = LogIndex("available device 1", connected);
+  ASSERT_GE(connected, 0);
+  ASSERT_GE(pass, 0);
+  EXPECT_GT(LogIndex("Select Dev: <Ombrix Test Adapter><VID_1D4F&PID_0A71><9999>", before), pass);
+}
+
+TEST_F(TFormMainTwoAdaptersNoInterfaceNotes, AfterResumeTheFirstListedAdapterIsTakenAtTheNextPass) {
+  ASSERT_TRUE(env.Bound());
+  env.WriteWorld(true, 1);
+  Make(0);
+  ASSERT_TRUE(Using(kUsbHwid));
+  ASSERT_TRUE(LinkUp());
+  events.clear();
+  const int before = LogSize();
+  SendMessageA(g_ThrdDetect->Window(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  ASSERT_TRUE(
+      WaitUntil([&] { return LogIndex("WM_POWERBROADCAST resume", before) >= 0; }, kGenerous));
+  ASSERT_TRUE(WaitUntil([&] { return events.size() >= 2 && !form->Releasing(); }, kGenerous));
+  ASSERT_TRUE(Using(kUsbHwid));
+  EXPECT_EQ(events, kHandOver);
+  const int resumed = LogIndex("WM_POWERBROADCAST resume", before);
+  const int pass = LogIndex("available device 1", resumed);
+  ASSERT_GE(pass, 0);
+  EXPECT_GT(LogIndex("Select Dev: <Ombrix Test Adapter><VID_1D4F&PID_0A71><9999>", before), pass);
 }

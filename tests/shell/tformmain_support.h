@@ -28,6 +28,10 @@ using namespace wutest;
 
 constexpr DWORD kGenerous = 20000;
 
+// The supported id of the second adapter that MainWindowEnv::WriteWorld can
+// put into the world.
+constexpr const char* kPciHwid = "VEN_1D4F&DEV_0B12";
+
 constexpr const char* kOpenNetwork =
     "[Network Open]\r\nSSID=TestOpen\r\nBSSID=00:1D:4F:10:00:01\r\nChannel=6\r\nType=g\r\n"
     "Security=0\r\nSignal=-48\r\nJitter=0\r\n";
@@ -99,15 +103,24 @@ class MainWindowEnv {
   const std::string& Root() const { return root_; }
 
   // Plugs the adapter in or out; the library reads the file again by itself.
-  void WriteWorld(bool present) {
+  // With pci given, the world also holds a built-in adapter of the same
+  // family (kPciHwid, supported when the settings name it), present or not.
+  void WriteWorld(bool present, int pci = -1) {
     static int generation = 0;
+    std::string second;
+    if (pci >= 0)
+      second =
+          "[Adapter Ombrix PCI]\r\nHardwareId=PCI\\VEN_1D4F&DEV_0B12\r\n"
+          "Instance=OMX0002\r\nDescription=Ombrix Test PCI Adapter\r\n"
+          "MAC=00:1D:4F:6A:30:11\r\nDomain=FCC\r\nBands=b,g\r\nPresent=" +
+          std::to_string(pci ? 1 : 0) + "\r\n";
     WriteText(world_, "; generation " + std::to_string(++generation) +
                           "\r\n[World]\r\nScanTime=300\r\nAssociateTime=200\r\n"
                           "[Adapter Ombrix USB]\r\nHardwareId=USB\\VID_1D4F&PID_0A71\r\n"
                           "Instance=OMX0001\r\nDescription=Ombrix Test Adapter\r\n"
                           "MAC=00:1D:4F:6A:21:07\r\nDomain=FCC\r\nBands=a,b,g\r\n"
                           "Driver=System32\\Drivers\\OMXWLNT.SYS\r\nPresent=" +
-                          std::string(present ? "1" : "0") + "\r\n" + networks_);
+                          std::string(present ? "1" : "0") + "\r\n" + second + networks_);
   }
 
   std::vector<std::string> Log() const {

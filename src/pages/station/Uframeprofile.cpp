@@ -44,8 +44,6 @@ int RowIcon(const WLProfile& p) {
 TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string name)
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgFrProfile");
-  FrameProfSet1 = new TFrameProfSet(this, this);
-  FrameProfSet1->SetBounds(0, 0, Width(), Height());
   PlProfile = new TPanel(this, this, "PlProfile");
   PlProfile->SetBounds(0, 0, Width(), Height());
 
@@ -118,8 +116,32 @@ const WLProfile* TFrameProfile::RowProfile(const TLvRow* row) {
   return row ? static_cast<const WLProfile*>(row->Data) : nullptr;
 }
 
+TFrameProfSet* TFrameProfile::Wizard() {
+  if (wizard_) return wizard_;
+  auto* wizard = new TFrameProfSet(this, this);
+  wizard_ = wizard;
+  // It takes the place it had when the page built it with itself: right
+  // after the background among the components and among the controls (the
+  // same z-order and Tab order).
+  const auto& owned = Components();
+  const auto bg = std::find(owned.begin(), owned.end(), static_cast<TComponent*>(ImgBG));
+  MoveComponent(wizard, bg == owned.end() ? 0 : static_cast<size_t>(bg - owned.begin()) + 1);
+  const auto& children = Controls();
+  const auto bgChild = std::find(children.begin(), children.end(), static_cast<TControl*>(ImgBG));
+  PlaceControl(wizard,
+               bgChild == children.end() ? 0 : static_cast<size_t>(bgChild - children.begin()) + 1);
+  wizard->SetBounds(0, 0, Width(), Height());
+  layout::ApplyLateLayout(wizard);
+  wizard->InitPage();
+  wizard->Hide();
+  if (adapter_) {
+    wizard->AttachAdapter(adapter_, kAttach, kModeStation);
+    wizard->CatchUp(GetTickCount() - attachedAt_);
+  }
+  return wizard;
+}
+
 void TFrameProfile::InitPage() {
-  FrameProfSet1->InitPage();
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
   for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbNetType, LblNetType},
@@ -141,12 +163,12 @@ void TFrameProfile::InitPage() {
 }
 
 void TFrameProfile::DonePage() {
-  FrameProfSet1->DonePage();
+  if (wizard_) wizard_->DonePage();
   ClearList();
 }
 
 void TFrameProfile::ShowList() {
-  FrameProfSet1->Hide();
+  if (wizard_) wizard_->Hide();
   PlProfile->Show();
 }
 
@@ -167,10 +189,11 @@ bool TFrameProfile::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
 }
 
 void TFrameProfile::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
-  FrameProfSet1->AttachAdapter(adapter, kind, mode);
+  if (wizard_) wizard_->AttachAdapter(adapter, kind, mode);
   if (kind == kAttach) {
     if (!adapter || (mode & kModeAP)) return;
     adapter_ = adapter;
+    attachedAt_ = GetTickCount();
     blocked_ = adapter->UseWZC;
     if (!blocked_) InitProfileList();
   } else if (kind == kDetach) {
@@ -181,7 +204,7 @@ void TFrameProfile::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
 
 void TFrameProfile::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   if (!adapter_) return;
-  FrameProfSet1->AdapterNotify(adapter, code, value);
+  if (wizard_) wizard_->AdapterNotify(adapter, code, value);
   if (code == kNotifyWZC) {
     blocked_ = value == kWZCOn;
     if (blocked_)
@@ -305,7 +328,8 @@ void TFrameProfile::BtnEditClick() {
 }
 
 bool TFrameProfile::DialogKey(int id) {
-  return FrameProfSet1->DialogKey(id);
+  // A wizard not built yet is not showing.
+  return wizard_ && wizard_->DialogKey(id);
 }
 
 void TFrameProfile::BtnDeleteClick() {
@@ -339,9 +363,10 @@ bool TFrameProfile::OpenWizard(int returnPage, int flags) {
   if (!adapter_) return false;
   // The wizard covers the list; it shows before its first page takes the
   // focus.
+  TFrameProfSet* wizard = Wizard();
   PlProfile->Hide();
-  FrameProfSet1->Show();
-  if (!FrameProfSet1->EnterPage(nullptr, returnPage, flags)) {
+  wizard->Show();
+  if (!wizard->EnterPage(nullptr, returnPage, flags)) {
     ShowList();
     return false;
   }

@@ -23,8 +23,22 @@ class TFrameProfile : public TPropertyPageFrame {
   TFrameProfile(TComponent* owner, TContainer* parent, std::string name = "FrameProfile1");
   ~TFrameProfile() override;
 
+  // The profile wizard is built when first used (Add, Edit, a network's key
+  // from the survey), not with the page: it costs more than the rest of the
+  // window and most starts never open it. Reaching it through this member
+  // builds it.
+  class WizardRef {
+   public:
+    explicit WizardRef(TFrameProfile* page) : page_(page) {}
+    TFrameProfSet* operator->() const { return page_->Wizard(); }
+    operator TFrameProfSet*() const { return page_->Wizard(); }
+
+   private:
+    TFrameProfile* page_;
+  };
+
   TImage* ImgBG;
-  TFrameProfSet* FrameProfSet1;
+  WizardRef FrameProfSet1{this};
   TPanel* PlProfile;
   TLabel* LbList;
   TLabel* LbInfo;
@@ -97,6 +111,11 @@ class TFrameProfile : public TPropertyPageFrame {
   // suggestion in and the choice out. Tests replace it.
   std::function<bool(bool save, std::string& path)> OnFileDialog;
 
+  // The wizard, built, initialised and attached on the first call.
+  TFrameProfSet* Wizard();
+  // The wizard when it was built, else null.
+  TFrameProfSet* BuiltWizard() const { return wizard_; }
+
   CNICAdapter* Adapter() const { return adapter_; }
   bool Blocked() const { return blocked_; }
   // The profile of a row (owned by the row).
@@ -117,7 +136,10 @@ class TFrameProfile : public TPropertyPageFrame {
   bool AskFile(bool save, std::string& path);
   void ExportWithDialog(const std::string& name, const std::string& suggestion);
 
+  TFrameProfSet* wizard_ = nullptr;
   CNICAdapter* adapter_ = nullptr;
+  // When the adapter was attached (GetTickCount).
+  DWORD attachedAt_ = 0;
   bool blocked_ = false;
   WLProfile applied_{};
   std::string editedName_;

@@ -124,6 +124,10 @@ void TFrameNetType::DonePage() {
 
 void TFrameNetType::ResetPage() {
   TimerSurvey->SetEnabled(false);
+  if (surveyInterval_) {
+    TimerSurvey->SetInterval(surveyInterval_);
+    surveyInterval_ = 0;
+  }
   std::memset(currentAP_, 0, sizeof currentAP_);
   ClearList();
   BtnScan->SetEnabled(false);
@@ -205,6 +209,18 @@ void TFrameNetType::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   if (adapter_ && code == kNotifyStatus) RefreshCurrentAP();
 }
 
+void TFrameNetType::CatchUp(DWORD attachedMs) {
+  if (!adapter_ || !TimerSurvey->Enabled()) return;
+  RefreshCurrentAP();
+  const UINT interval = TimerSurvey->Interval();
+  if (attachedMs >= interval) {
+    TimerSurveyTimer();
+    return;
+  }
+  surveyInterval_ = interval;
+  TimerSurvey->SetInterval(interval - attachedMs);
+}
+
 void TFrameNetType::RefreshCurrentAP() {
   WLStatus status{};
   adapter_->GetStatus(status);
@@ -227,6 +243,10 @@ void TFrameNetType::BtnScanClick() {
 
 void TFrameNetType::TimerSurveyTimer() {
   TimerSurvey->SetEnabled(false);
+  if (surveyInterval_) {
+    TimerSurvey->SetInterval(surveyInterval_);
+    surveyInterval_ = 0;
+  }
   if (adapter_) {
     std::vector<SiteEntry> entries;
     adapter_->GetSiteList(entries);

@@ -48,6 +48,10 @@ class TFrameNetType : public TPropertyPageFrame {
   bool LeavePage(TPropertyPageFrame* next, int mode, int flags) override;
   void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override;
   void AdapterNotify(CNICAdapter* adapter, int code, int value) override;
+  // Built after its adapter was attached, attachedMs ago: the first fetch of
+  // the adapter's survey and the current network are brought to where they
+  // would be had the page been attached then.
+  void CatchUp(DWORD attachedMs);
 
   // The name the profile had when the wizard opened (an edited profile may
   // keep it).
@@ -68,6 +72,8 @@ class TFrameNetType : public TPropertyPageFrame {
 
   CNICAdapter* adapter_ = nullptr;
   int flags_ = 0;
+  // The survey timer's own interval, while CatchUp shortened its first wait.
+  UINT surveyInterval_ = 0;
   std::string nameOnEntry_;
   uint8_t currentAP_[6] = {};
 };

@@ -193,6 +193,10 @@ void TFrameProfSet::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   for (TPropertyPageFrame* page : pages_) page->AdapterNotify(adapter, code, value);
 }
 
+void TFrameProfSet::CatchUp(unsigned long attachedMs) {
+  FrameNetType1->CatchUp(attachedMs);
+}
+
 bool TFrameProfSet::GoTo(TWizPage target, int direction) {
   TPropertyPageFrame* page = PageOf(target);
   if (!page) return false;

@@ -44,6 +44,9 @@ class TFrameProfSet : public TPropertyPageFrame {
   bool EnterPage(TPropertyPageFrame* previous, int mode, int flags) override;
   void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override;
   void AdapterNotify(CNICAdapter* adapter, int code, int value) override;
+  // Built after the adapter was attached, attachedMs ago: the pages catch up
+  // with what they would have done meanwhile.
+  void CatchUp(unsigned long attachedMs);
 
   void BtnNextClick();
   void BtnBackClick();

@@ -5,6 +5,7 @@
 #include "adapter/Unicadapter.h"
 #include "config/Udefine.h"
 #include "config/Uutility.h"
+#include "shell/Uaccessnames.h"
 #include "shell/Uformres.h"
 #include "ui/Upalette.h"
 
@@ -47,6 +48,7 @@ TFormAbout::TFormAbout(TComponent* owner)
   BtnClose->SetFaces(ResPicture("ImgBtnCloseN"), ResPicture("ImgBtnCloseH"),
                      ResPicture("ImgBtnCloseH"));
   BtnClose->SetBounds(width - 28, 10, 20, 20);
+  accessnames::NameButton(BtnClose, "Close", "Close");
 
   LbProduct = new TLabel(this, this, "LbProduct");
   LbProduct->SetFontBold(true);

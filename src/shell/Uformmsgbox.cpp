@@ -6,6 +6,7 @@
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "config/Uutility.h"
+#include "shell/Uaccessnames.h"
 #include "ui/Upalette.h"
 #include "ui/Uuithread.h"
 
@@ -87,6 +88,7 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
   }
   ImgIcon->SetPicture(picture);
   ImgIcon->SetVisible(icon != 0);
+  accessnames::DescribeMessageIcon(ImgIcon, flags);
   ImgIcon->SetTop(LbMsg->Top() + (LbMsg->Height() - ImgIcon->Height()) / 2);
 
   switch (flags & 0x0F) {

@@ -212,7 +212,7 @@ class TAccObject final : public IAccessible {
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
     if (c) return GiveText(NameOf(c), out);
-    if (kind_ == TObjKind::Button) return GiveText(NameOf(control_), out);
+    if (kind_ == TObjKind::Button || Described()) return GiveText(NameOf(control_), out);
     if (kind_ == TObjKind::Standard) {
       if (std_ && std_->get_accName(child, out) == S_OK && *out && SysStringLen(*out) > 0)
         return S_OK;
@@ -254,7 +254,7 @@ class TAccObject final : public IAccessible {
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
-    if (!c && kind_ != TObjKind::Button && std_) {
+    if (!c && kind_ != TObjKind::Button && !Described() && std_) {
       hr = std_->get_accRole(child, out);
       // The system's generic client object for a known control: say what it is.
       if (kind_ == TObjKind::Standard && hr == S_OK && out->vt == VT_I4 &&
@@ -493,6 +493,12 @@ class TAccObject final : public IAccessible {
 
   static bool IsSelf(const VARIANT& v) { return v.vt == VT_I4 && v.lVal == CHILDID_SELF; }
 
+  // A container described by the program (a page named after its tab).
+  bool Described() const {
+    const TAccInfo* info = Find(control_);
+    return kind_ == TObjKind::Container && info && info->Role > 0;
+  }
+
   static bool IsSecret(const TControl* c) {
     const TAccInfo* info = Find(c);
     if (info && info->Secret) return true;
@@ -690,7 +696,8 @@ std::string NameOf(const TControl* c) {
       return c->Caption();
     case TKind::PicButton:
       // Drawn without prefix processing: the caption as it is.
-      return c->Caption();
+      if (!c->Caption().empty()) return c->Caption();
+      break;
     case TKind::Form:
     case TKind::Frame:
     case TKind::Panel:
@@ -701,8 +708,19 @@ std::string NameOf(const TControl* c) {
     default:
       break;
   }
-  if (IsWindowed(c) && c->Kind() != TKind::Form) {
-    if (TControl* label = CaptionLabelOf(c)) return NameOf(label);
+  if (info && info->LabelledBy) return NameOf(info->LabelledBy);
+  // Fields are named by the caption beside them; a picture button without
+  // a caption is not guessed at (a footer label may sit beside it).
+  switch (c->Kind()) {
+    case TKind::Edit:
+    case TKind::ComboBox:
+    case TKind::ListView:
+    case TKind::CheckBox:
+    case TKind::RadioButton:
+      if (TControl* label = CaptionLabelOf(c)) return NameOf(label);
+      break;
+    default:
+      break;
   }
   return {};
 }

@@ -202,3 +202,30 @@ class WinEventLog {
 };
 
 }  // namespace wutest
+
+namespace wutest {
+
+// What a screen reader cannot use below acc: every shown control a person
+// can click or type into needs a name, and the ones a click acts on a
+// default action. One line per fault.
+// checked counts the controls looked at.
+inline std::vector<std::string> Unusable(IAccessible* acc, int* checked = nullptr) {
+  std::vector<std::string> faults;
+  int count = 0;
+  Walk(acc, [&faults, &count](const AccNode& n) {
+    if (n.state & STATE_SYSTEM_INVISIBLE) return;
+    const bool clicked = n.role == ROLE_SYSTEM_PUSHBUTTON || n.role == ROLE_SYSTEM_PAGETAB ||
+                         n.role == ROLE_SYSTEM_CHECKBUTTON || n.role == ROLE_SYSTEM_RADIOBUTTON;
+    const bool typed = n.role == ROLE_SYSTEM_TEXT || n.role == ROLE_SYSTEM_COMBOBOX ||
+                       n.role == ROLE_SYSTEM_LIST;
+    if (!clicked && !typed) return;
+    ++count;
+    const std::string what = "role " + std::to_string(n.role) + " \"" + n.name + "\"";
+    if (n.name.empty()) faults.push_back(what + " has no name");
+    if (clicked && n.action.empty()) faults.push_back(what + " has no default action");
+  });
+  if (checked) *checked = count;
+  return faults;
+}
+
+}  // namespace wutest

@@ -122,11 +122,12 @@ inline void Walk(IAccessible* acc, const std::function<void(const AccNode&)>& vi
   }
 }
 
-// The first node below acc with this name (and role, when not 0).
+// The first shown node below acc with this name (and role, when not 0).
 inline bool FindNode(IAccessible* acc, const std::string& name, long role, AccNode* found,
                      int depth = 0) {
   if (depth > 12) return false;
   for (AccNode& n : Children(acc)) {
+    if (n.state & STATE_SYSTEM_INVISIBLE) continue;
     if (n.name == name && (role == 0 || n.role == role)) {
       *found = std::move(n);
       return true;

@@ -1,0 +1,84 @@
+// The profile wizard as a screen reader reads it: its fields are named by
+// their captions where the user types, every page can be used without
+// seeing it, and a stored pass phrase is protected text that never comes
+// back as a name or a value.
+#include <string>
+
+#include "common/AccessTest.h"
+#include "pages/wizard/Uframewpapsk.h"
+#include "wizard/wizard_fixture.h"
+
+using namespace wizardflow;
+
+namespace {
+
+std::string Lines(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& s : items) out += "\n  " + s;
+  return out;
+}
+
+TEST_F(WizardFlow, AScreenReaderAddsAProfileAndNeverHearsItsStoredPassPhrase) {
+  AccPtr root = ClientObject(form->Handle());
+  ASSERT_TRUE(root);
+  auto node = [&root](const std::string& name, long role) {
+    AccNode n;
+    EXPECT_TRUE(FindNode(root.get(), name, role, &n)) << "no \"" << name << "\" of role " << role;
+    return n;
+  };
+  auto usable = [&root](const char* where) {
+    int checked = 0;
+    std::vector<std::string> faults = Unusable(root.get(), &checked);
+    EXPECT_TRUE(faults.empty()) << where << ":" << Lines(faults);
+    EXPECT_GT(checked, 6) << where;
+  };
+
+  // Add, pressed as a screen reader presses it.
+  ASSERT_EQ(node("Add", ROLE_SYSTEM_PUSHBUTTON).DoDefault(), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return wiz->Visible(); }, kGenerous));
+  ASSERT_EQ(wiz->Current(), TWizPage::NetType);
+  usable("network type");
+  AccNode name = node("Profile Name", ROLE_SYSTEM_TEXT);
+  EXPECT_EQ(name.value, wiz->FrameNetType1->EdtName->Text());
+  EXPECT_EQ(node("SSID", ROLE_SYSTEM_TEXT).value, "ANY");
+  AccNode infra = node("Infrastructure", ROLE_SYSTEM_RADIOBUTTON);
+  EXPECT_FALSE(infra.action.empty());
+
+  Fill("Secure", "Ombrix-WPA2-AES", false);
+  usable("security");
+  ChooseSecurity(EncWPA2_PSK);
+  ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);
+  usable("pass phrase");
+  AccNode phrase = node("Pass Phrase", ROLE_SYSTEM_TEXT);
+  EXPECT_FALSE(phrase.state & STATE_SYSTEM_PROTECTED) << "a new phrase is typed in plain";
+  wiz->FrameWPAPSK1->EdtPhrase->SetText("OmbrixAES2");
+  wiz->FrameWPAPSK1->BtnNext->Click();
+  if (wiz->Current() == TWizPage::Wireless) {
+    usable("bands");
+    wiz->FrameWireless1->BtnNext->Click();
+  }
+  ASSERT_EQ(wiz->Current(), TWizPage::Confirm);
+  usable("confirm");
+  wiz->FrameConfirm1->BtnSave->Click();
+  ASSERT_EQ(wiz->Current(), TWizPage::Active);
+  usable("activate");
+  wiz->FrameActive1->BtnActLater->Click();
+  ASSERT_TRUE(WaitUntil([&] { return page->PlProfile->Visible(); }, kGenerous));
+
+  // Edited again, the stored phrase shows masked: protected, never read.
+  page->LvProf->SelectRow(page->LvProf->IndexOf(Row("Secure")));
+  page->BtnEdit->Click();
+  wiz->FrameNetType1->BtnNext->Click();
+  wiz->FrameSecurity1->BtnNext->Click();
+  ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);
+  ASSERT_TRUE(wiz->FrameWPAPSK1->EdtPhrase->Masked());
+  phrase = node("Pass Phrase", ROLE_SYSTEM_TEXT);
+  EXPECT_TRUE(phrase.state & STATE_SYSTEM_PROTECTED);
+  EXPECT_EQ(phrase.valueResult, E_ACCESSDENIED);
+  EXPECT_TRUE(phrase.value.empty());
+  for (const std::string& text : AllTexts(root.get()))
+    EXPECT_EQ(text.find("OmbrixAES2"), std::string::npos) << "the secret was read: " << text;
+  wiz->FrameWPAPSK1->BtnExit->Click();
+}
+
+}  // namespace

@@ -2,7 +2,8 @@
 
 #include <oleacc.h>
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "config/Udefine.h"
 #include "ui/Uaccessible.h"

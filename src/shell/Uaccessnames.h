@@ -21,7 +21,8 @@ void InstallTexts();
 // fmt with each "%d" or "%s" replaced by the next argument, in order; any
 // other "%" stays as it is, and extra marks stay empty, so a translated
 // text can never read what is not there.
-std::string FillIn(const std::string& fmt, const std::string& first, const std::string& second = "");
+std::string FillIn(const std::string& fmt, const std::string& first,
+                   const std::string& second = "");
 
 // A button that shows only a picture.
 void NameButton(TPicButton* button, const char* key, const char* def);

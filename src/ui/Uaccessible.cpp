@@ -30,8 +30,7 @@ TTextSource& Source() {
 BSTR ToBstr(const std::string& text) {
   int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(n));
-  if (b && n > 0)
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), b, n);
+  if (b && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), b, n);
   return b;
 }
 
@@ -136,7 +135,9 @@ class TAccObject final : public IAccessible {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+  }
   ULONG STDMETHODCALLTYPE Release() override {
     LONG n = InterlockedDecrement(&refs_);
     if (n == 0) delete this;
@@ -418,9 +419,12 @@ class TAccObject final : public IAccessible {
     long from = start.lVal, to = 0;
     if (from < 0 || from > n) return E_INVALIDARG;
     if (from == CHILDID_SELF) {
-      if (dir == NAVDIR_FIRSTCHILD) to = 1;
-      else if (dir == NAVDIR_LASTCHILD) to = n;
-      else return std_ ? std_->accNavigate(dir, start, out) : S_FALSE;
+      if (dir == NAVDIR_FIRSTCHILD)
+        to = 1;
+      else if (dir == NAVDIR_LASTCHILD)
+        to = n;
+      else
+        return std_ ? std_->accNavigate(dir, start, out) : S_FALSE;
     } else if (dir == NAVDIR_NEXT) {
       to = from + 1;
     } else if (dir == NAVDIR_PREVIOUS) {
@@ -483,7 +487,8 @@ class TAccObject final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
     if (!Alive()) return RPC_E_DISCONNECTED;
-    if (IsSelf(child) && kind_ == TObjKind::Standard && std_) return std_->put_accValue(child, value);
+    if (IsSelf(child) && kind_ == TObjKind::Standard && std_)
+      return std_->put_accValue(child, value);
     return E_NOTIMPL;
   }
 
@@ -540,11 +545,10 @@ class TAccObject final : public IAccessible {
   HRESULT PostAction(TControl* c) const {
     if (DefaultActionOf(c).empty()) return DISP_E_MEMBERNOTFOUND;
     if (!EnabledNow(c) || !ShownNow(c)) return E_FAIL;
-    if (IsWindowed(c))
-      return PostMessageA(c->Handle(), BM_CLICK, 0, 0) ? S_OK : E_FAIL;
+    if (IsWindowed(c)) return PostMessageA(c->Handle(), BM_CLICK, 0, 0) ? S_OK : E_FAIL;
     HWND parent = c->Parent() ? c->Parent()->Handle() : nullptr;
     return parent && PostMessageA(parent, ActionMessage(), 0, reinterpret_cast<LPARAM>(c)) ? S_OK
-                                                                                          : E_FAIL;
+                                                                                           : E_FAIL;
   }
 
   LONG refs_ = 1;
@@ -635,8 +639,9 @@ TControl* CaptionLabelOf(const TControl* control) {
   const TContainer* parent = control->Parent();
   if (!parent) return nullptr;
   const RECT b = control->BoundsRect();
-  const bool onRight = (control->Kind() == TKind::CheckBox || control->Kind() == TKind::RadioButton) &&
-                       control->Caption().empty();
+  const bool onRight =
+      (control->Kind() == TKind::CheckBox || control->Kind() == TKind::RadioButton) &&
+      control->Caption().empty();
   auto sameRow = [&b](const RECT& r) {
     const int cy = (b.top + b.bottom) / 2, ry = (r.top + r.bottom) / 2;
     return (r.top <= cy && cy < r.bottom) || (b.top <= ry && ry < b.bottom);

@@ -41,8 +41,8 @@ inline VARIANT Child(long id) {
 
 // One object or simple element, as a screen reader reads it.
 struct AccNode {
-  AccPtr acc;    // the object (a simple element's parent)
-  long id = 0;   // CHILDID_SELF, or the simple element's id
+  AccPtr acc;   // the object (a simple element's parent)
+  long id = 0;  // CHILDID_SELF, or the simple element's id
   std::string name, action, value;
   HRESULT valueResult = S_OK;
   long role = 0, state = 0;
@@ -100,7 +100,8 @@ inline std::vector<AccNode> Children(IAccessible* acc) {
     VARIANT& k = kids[static_cast<size_t>(i)];
     if (k.vt == VT_DISPATCH && k.pdispVal) {
       IAccessible* child = nullptr;
-      if (SUCCEEDED(k.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child)))) {
+      if (SUCCEEDED(
+              k.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child)))) {
         out.push_back(Read(child, CHILDID_SELF));
         child->Release();
       }
@@ -217,8 +218,8 @@ inline std::vector<std::string> Unusable(IAccessible* acc, int* checked = nullpt
     if (n.state & STATE_SYSTEM_INVISIBLE) return;
     const bool clicked = n.role == ROLE_SYSTEM_PUSHBUTTON || n.role == ROLE_SYSTEM_PAGETAB ||
                          n.role == ROLE_SYSTEM_CHECKBUTTON || n.role == ROLE_SYSTEM_RADIOBUTTON;
-    const bool typed = n.role == ROLE_SYSTEM_TEXT || n.role == ROLE_SYSTEM_COMBOBOX ||
-                       n.role == ROLE_SYSTEM_LIST;
+    const bool typed =
+        n.role == ROLE_SYSTEM_TEXT || n.role == ROLE_SYSTEM_COMBOBOX || n.role == ROLE_SYSTEM_LIST;
     if (!clicked && !typed) return;
     ++count;
     const std::string what = "role " + std::to_string(n.role) + " \"" + n.name + "\"";

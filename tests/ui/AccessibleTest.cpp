@@ -252,7 +252,8 @@ TEST_F(Accessible, MaskedSecretsAreProtectedAndNeverRead) {
   EXPECT_EQ(n.valueResult, E_ACCESSDENIED);
   EXPECT_TRUE(n.value.empty());
   AccPtr root = Root();
-  for (const std::string& text : AllTexts(root.get())) EXPECT_EQ(text.find("horse"), std::string::npos);
+  for (const std::string& text : AllTexts(root.get()))
+    EXPECT_EQ(text.find("horse"), std::string::npos);
   // Typed over: the plain text the user sees is read again.
   edit_->SetMasked(false);
   n = Named("Profile Name", ROLE_SYSTEM_TEXT);
@@ -274,6 +275,14 @@ TEST_F(Accessible, ChangesAreAnnouncedForTheElementThatChanged) {
   EXPECT_GE(log.Count(EVENT_OBJECT_STATECHANGE, form, uia::ChildId(tab2_)), 1);
   EXPECT_GE(log.Count(EVENT_OBJECT_STATECHANGE, button_->Handle(), CHILDID_SELF), 1);
   EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, button_->Handle(), CHILDID_SELF), 1);
+  // The focus moving to a picture button is announced for its window.
+  log.Clear();
+  button_->SetEnabled(true);
+  button_->SetFocus();
+  Pump(50);
+  EXPECT_GE(log.Count(EVENT_OBJECT_FOCUS, button_->Handle(), CHILDID_SELF), 1);
+  EXPECT_TRUE(Read(ClientObject(button_->Handle()).get(), CHILDID_SELF).state &
+              STATE_SYSTEM_FOCUSED);
   // Decoration is not announced.
   log.Clear();
   bg_->Hide();

@@ -15,25 +15,12 @@
 namespace wutest {
 
 struct AccRelease {
-  void operator()(IAccessible* acc) const {
-    if (acc) acc->Release();
-  }
+  void operator()(IAccessible* acc) const { acc->Release(); }
 };
 using AccPtr = std::unique_ptr<IAccessible, AccRelease>;
 
-inline std::string Narrow(BSTR b) {
-  if (!b) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, b, static_cast<int>(SysStringLen(b)), nullptr, 0, nullptr,
-                              nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, b, static_cast<int>(SysStringLen(b)), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
-
 inline VARIANT Child(long id) {
   VARIANT v;
-  VariantInit(&v);
   v.vt = VT_I4;
   v.lVal = id;
   return v;
@@ -47,8 +34,6 @@ struct AccNode {
   HRESULT valueResult = S_OK;
   long role = 0, state = 0;
   RECT location{};
-
-  VARIANT Self() const { return Child(id); }
   HRESULT DoDefault() const { return acc->accDoDefaultAction(Child(id)); }
 };
 
@@ -57,34 +42,33 @@ inline AccNode Read(IAccessible* acc, long id) {
   acc->AddRef();
   n.acc.reset(acc);
   n.id = id;
-  VARIANT self = Child(id);
+  auto text = [](BSTR b) {
+    std::string s(SysStringLen(b), '\0');
+    WideCharToMultiByte(CP_ACP, 0, b, static_cast<int>(s.size()), s.data(),
+                        static_cast<int>(s.size()), nullptr, nullptr);
+    SysFreeString(b);
+    return s;
+  };
   BSTR b = nullptr;
-  if (acc->get_accName(self, &b) == S_OK) n.name = Narrow(b);
-  SysFreeString(b);
+  if (acc->get_accName(Child(id), &b) == S_OK) n.name = text(b);
   b = nullptr;
-  if (acc->get_accDefaultAction(self, &b) == S_OK) n.action = Narrow(b);
-  SysFreeString(b);
+  if (acc->get_accDefaultAction(Child(id), &b) == S_OK) n.action = text(b);
   b = nullptr;
-  n.valueResult = acc->get_accValue(self, &b);
-  n.value = Narrow(b);
-  SysFreeString(b);
+  n.valueResult = acc->get_accValue(Child(id), &b);
+  n.value = text(b);
   VARIANT v;
   VariantInit(&v);
-  if (acc->get_accRole(self, &v) == S_OK && v.vt == VT_I4) n.role = v.lVal;
-  VariantClear(&v);
-  if (acc->get_accState(self, &v) == S_OK && v.vt == VT_I4) n.state = v.lVal;
-  VariantClear(&v);
+  if (acc->get_accRole(Child(id), &v) == S_OK && v.vt == VT_I4) n.role = v.lVal;
+  if (acc->get_accState(Child(id), &v) == S_OK && v.vt == VT_I4) n.state = v.lVal;
   long x = 0, y = 0, w = 0, h = 0;
-  if (acc->accLocation(&x, &y, &w, &h, self) == S_OK) n.location = {x, y, x + w, y + h};
+  if (acc->accLocation(&x, &y, &w, &h, Child(id)) == S_OK) n.location = {x, y, x + w, y + h};
   return n;
 }
 
-// The client object of a window, as a screen reader asks for it.
 inline AccPtr ClientObject(HWND hwnd) {
   IAccessible* acc = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                        reinterpret_cast<void**>(&acc))))
-    return nullptr;
+  AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                             reinterpret_cast<void**>(&acc));
   return AccPtr(acc);
 }
 
@@ -98,13 +82,11 @@ inline std::vector<AccNode> Children(IAccessible* acc) {
   if (FAILED(AccessibleChildren(acc, 0, count, kids.data(), &got))) return out;
   for (LONG i = 0; i < got; ++i) {
     VARIANT& k = kids[static_cast<size_t>(i)];
-    if (k.vt == VT_DISPATCH && k.pdispVal) {
-      IAccessible* child = nullptr;
-      if (SUCCEEDED(
-              k.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child)))) {
-        out.push_back(Read(child, CHILDID_SELF));
-        child->Release();
-      }
+    IAccessible* child = nullptr;
+    if (k.vt == VT_DISPATCH && k.pdispVal &&
+        SUCCEEDED(k.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child)))) {
+      out.push_back(Read(child, CHILDID_SELF));
+      child->Release();
     } else if (k.vt == VT_I4) {
       out.push_back(Read(acc, k.lVal));
     }
@@ -114,120 +96,104 @@ inline std::vector<AccNode> Children(IAccessible* acc) {
 }
 
 // Every object and element below acc, depth first.
-inline void Walk(IAccessible* acc, const std::function<void(const AccNode&)>& visit,
-                 int depth = 0) {
-  if (depth > 12) return;
+inline void Walk(IAccessible* acc, const std::function<void(AccNode&)>& visit, int depth = 0) {
   for (AccNode& n : Children(acc)) {
+    // visit may take the node.
+    AccPtr inner;
+    if (n.id == CHILDID_SELF && depth < 12) {
+      n.acc->AddRef();
+      inner.reset(n.acc.get());
+    }
     visit(n);
-    if (n.id == CHILDID_SELF) Walk(n.acc.get(), visit, depth + 1);
+    if (inner) Walk(inner.get(), visit, depth + 1);
   }
 }
 
-// The first shown node below acc with this name (and role, when not 0).
-inline bool FindNode(IAccessible* acc, const std::string& name, long role, AccNode* found,
-                     int depth = 0) {
-  if (depth > 12) return false;
-  for (AccNode& n : Children(acc)) {
-    if (n.state & STATE_SYSTEM_INVISIBLE) continue;
-    if (n.name == name && (role == 0 || n.role == role)) {
+// The first shown node below acc with this name and role.
+inline bool FindNode(IAccessible* acc, const std::string& name, long role, AccNode* found) {
+  bool done = false;
+  Walk(acc, [&](AccNode& n) {
+    if (!done && !(n.state & STATE_SYSTEM_INVISIBLE) && n.name == name && n.role == role) {
       *found = std::move(n);
-      return true;
+      done = true;
     }
-    if (n.id == CHILDID_SELF && FindNode(n.acc.get(), name, role, found, depth + 1)) return true;
-  }
-  return false;
+  });
+  return done;
 }
 
 // Every name and value below acc, for looking for a secret.
 inline std::vector<std::string> AllTexts(IAccessible* acc) {
   std::vector<std::string> texts;
-  Walk(acc, [&texts](const AccNode& n) {
-    texts.push_back(n.name);
-    texts.push_back(n.value);
-  });
+  Walk(acc, [&texts](AccNode& n) { texts.insert(texts.end(), {n.name, n.value}); });
   return texts;
 }
 
+// What a screen reader cannot use below acc: every shown control a person
+// can click or type into needs a name, and the ones a click acts on a
+// default action. One line per fault; checked counts the controls seen.
+inline std::string Unusable(IAccessible* acc, int* checked) {
+  std::string faults;
+  *checked = 0;
+  Walk(acc, [&](AccNode& n) {
+    if (n.state & STATE_SYSTEM_INVISIBLE) return;
+    const long r = n.role;
+    const bool clicked = r == ROLE_SYSTEM_PUSHBUTTON || r == ROLE_SYSTEM_PAGETAB ||
+                         r == ROLE_SYSTEM_CHECKBUTTON || r == ROLE_SYSTEM_RADIOBUTTON;
+    if (!clicked && r != ROLE_SYSTEM_TEXT && r != ROLE_SYSTEM_COMBOBOX && r != ROLE_SYSTEM_LIST)
+      return;
+    ++*checked;
+    if (n.name.empty() || (clicked && n.action.empty()))
+      faults += "\n  role " + std::to_string(r) + " \"" + n.name + "\" action \"" + n.action + "\"";
+  });
+  return faults;
+}
+
 inline void Pump(DWORD ms = 50) {
-  DWORD end = GetTickCount() + ms;
+  const DWORD end = GetTickCount() + ms;
   MSG msg;
   do {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     Sleep(1);
   } while (static_cast<LONG>(GetTickCount() - end) < 0);
 }
 
-// The WinEvents of this process while it lives (delivered by the message
-// loop; Pump lets them in).
+// The WinEvents on client objects of this process while it lives; Pump
+// lets them in.
 class WinEventLog {
  public:
-  struct Event {
-    DWORD event;
-    HWND hwnd;
-    LONG object, child;
-  };
   WinEventLog() {
     Current() = this;
-    hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_END, nullptr, &WinEventLog::Proc,
+    hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_END, nullptr, &Proc,
                             GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   }
   ~WinEventLog() {
     if (hook_) UnhookWinEvent(hook_);
     Current() = nullptr;
   }
-  WinEventLog(const WinEventLog&) = delete;
-  WinEventLog& operator=(const WinEventLog&) = delete;
-
   bool Hooked() const { return hook_ != nullptr; }
   void Clear() { events_.clear(); }
   int Count(DWORD event, HWND hwnd, LONG child) const {
     int n = 0;
-    for (const Event& e : events_)
-      n += e.event == event && e.hwnd == hwnd && e.object == OBJID_CLIENT && e.child == child;
+    for (const Event& e : events_) n += e.event == event && e.hwnd == hwnd && e.child == child;
     return n;
   }
 
  private:
+  struct Event {
+    DWORD event;
+    HWND hwnd;
+    LONG child;
+  };
   static WinEventLog*& Current() {
     static WinEventLog* current = nullptr;
     return current;
   }
   static void CALLBACK Proc(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
                             DWORD) {
-    if (Current()) Current()->events_.push_back({event, hwnd, object, child});
+    if (Current() && object == OBJID_CLIENT) Current()->events_.push_back({event, hwnd, child});
   }
   HWINEVENTHOOK hook_ = nullptr;
   std::vector<Event> events_;
 };
-
-}  // namespace wutest
-
-namespace wutest {
-
-// What a screen reader cannot use below acc: every shown control a person
-// can click or type into needs a name, and the ones a click acts on a
-// default action. One line per fault.
-// checked counts the controls looked at.
-inline std::vector<std::string> Unusable(IAccessible* acc, int* checked = nullptr) {
-  std::vector<std::string> faults;
-  int count = 0;
-  Walk(acc, [&faults, &count](const AccNode& n) {
-    if (n.state & STATE_SYSTEM_INVISIBLE) return;
-    const bool clicked = n.role == ROLE_SYSTEM_PUSHBUTTON || n.role == ROLE_SYSTEM_PAGETAB ||
-                         n.role == ROLE_SYSTEM_CHECKBUTTON || n.role == ROLE_SYSTEM_RADIOBUTTON;
-    const bool typed =
-        n.role == ROLE_SYSTEM_TEXT || n.role == ROLE_SYSTEM_COMBOBOX || n.role == ROLE_SYSTEM_LIST;
-    if (!clicked && !typed) return;
-    ++count;
-    const std::string what = "role " + std::to_string(n.role) + " \"" + n.name + "\"";
-    if (n.name.empty()) faults.push_back(what + " has no name");
-    if (clicked && n.action.empty()) faults.push_back(what + " has no default action");
-  });
-  if (checked) *checked = count;
-  return faults;
-}
 
 }  // namespace wutest

@@ -1,8 +1,6 @@
 // The program's windows as a screen reader reads them, in English and in
 // German: the main window's tabs, buttons and pages, the link page's lamps,
-// the chart, the about box and the message box. A tab's default action
-// switches the page; every control a person can click has a name, a role
-// and a default action.
+// the chart, the about box and the message box.
 #include <string>
 
 #include "common/AccessTest.h"
@@ -13,27 +11,20 @@
 #include "shell/Uformabout.h"
 #include "shell/Uformmsgbox.h"
 #include "tformmain_support.h"
-#include "ui/Uaccessible.h"
-#include "ui/Upicbutton.h"
 
 using namespace mainwin;
 
 namespace {
 
-const std::string kDataDir = std::string("Z:") + WU_SOURCE_DIR + "\\data\\";
-
 // The texts a screen reader reads, per language.
 struct Words {
-  std::string settings;
-  std::string linkInfo, siteSurvey, adapter, help, about, press, switchTab, signal0, signal7;
-  std::string quality0;
-  std::string chart, close, transmit0, transmitName, question, yes, no;
+  std::string settings, linkInfo, siteSurvey, help, about, press, switchTab, signal0, signal7,
+      quality0, chart, close, transmit0, transmit, question, no;
 };
 
 const Words kEnglish{"",
                      "Link Info",
                      "Site Survey",
-                     "Adapter",
                      "Help",
                      "About",
                      "Press",
@@ -46,12 +37,10 @@ const Words kEnglish{"",
                      "Transmit: 0 Kbps",
                      "Transmit",
                      "Question",
-                     "Yes",
                      "No"};
-const Words kGerman{"StringFile=" + kDataDir + "WirelessUtility.de.ini\r\n",
+const Words kGerman{"StringFile=Z:" WU_SOURCE_DIR "\\data\\WirelessUtility.de.ini\r\n",
                     "Verbindung",
                     "Netzwerke",
-                    "Adapter",
                     "Hilfe",
                     "Info",
                     "Dr\xFC"
@@ -66,23 +55,21 @@ const Words kGerman{"StringFile=" + kDataDir + "WirelessUtility.de.ini\r\n",
                     "Senden: 0 Kbps",
                     "Senden",
                     "Frage",
-                    "Ja",
                     "Nein"};
-
-std::string Lines(const std::vector<std::string>& items) {
-  std::string out;
-  for (const std::string& s : items) out += "\n  " + s;
-  return out;
-}
 
 class ScreenReader : public ::testing::TestWithParam<const Words*> {
  protected:
   void TearDown() override { delete form; }
   const Words& W() const { return *GetParam(); }
-  AccNode Node(IAccessible* root, const std::string& name, long role) {
+  static AccNode Node(IAccessible* root, const std::string& name, long role) {
     AccNode n;
     EXPECT_TRUE(FindNode(root, name, role, &n)) << "no \"" << name << "\" of role " << role;
     return n;
+  }
+  static void Usable(IAccessible* root, int atLeast, const std::string& where) {
+    int checked = 0;
+    EXPECT_EQ(Unusable(root, &checked), "") << where;
+    EXPECT_GE(checked, atLeast) << where;
   }
 
   MainWindowEnv env{GetParam()->settings};
@@ -92,82 +79,54 @@ class ScreenReader : public ::testing::TestWithParam<const Words*> {
 TEST_P(ScreenReader, TheMainWindowsTabsSwitchPagesAndEveryPageCanBeUsed) {
   form = new TFormMain(nullptr);
   form->Show();
-  Pump(20);
   AccPtr root = ClientObject(form->Handle());
   ASSERT_TRUE(root);
-
   AccNode link = Node(root.get(), W().linkInfo, ROLE_SYSTEM_PAGETAB);
   EXPECT_TRUE(link.state & STATE_SYSTEM_SELECTED);
-  EXPECT_FALSE(link.state & STATE_SYSTEM_INVISIBLE);
   EXPECT_EQ(link.action, W().switchTab);
-  AccNode survey = Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PAGETAB);
-  EXPECT_FALSE(survey.state & STATE_SYSTEM_SELECTED);
-  // The page shown is named after its tab.
-  AccNode page = Node(root.get(), W().linkInfo, ROLE_SYSTEM_PROPERTYPAGE);
-  EXPECT_FALSE(page.state & STATE_SYSTEM_INVISIBLE);
-  // The footer's picture buttons.
-  for (const std::string& name : {W().help, W().about}) {
-    AccNode b = Node(root.get(), name, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_EQ(b.action, W().press) << name;
-  }
+  Node(root.get(), W().linkInfo, ROLE_SYSTEM_PROPERTYPAGE);  // the page, named by its tab
+  for (const std::string& name : {W().help, W().about})
+    EXPECT_EQ(Node(root.get(), name, ROLE_SYSTEM_PUSHBUTTON).action, W().press) << name;
 
-  // The tab's default action switches the page, as its click does.
   WinEventLog log;
+  AccNode survey = Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PAGETAB);
   ASSERT_EQ(survey.DoDefault(), S_OK);
   ASSERT_TRUE(WaitUntil([&] { return form->CurrentPage() == form->FrameSurvey1; }, kGenerous));
-  EXPECT_EQ(form->CurrentTab(), form->LbSiteSurvey);
-  survey = Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PAGETAB);
-  EXPECT_TRUE(survey.state & STATE_SYSTEM_SELECTED);
+  EXPECT_TRUE(Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PAGETAB).state & STATE_SYSTEM_SELECTED);
   EXPECT_FALSE(Node(root.get(), W().linkInfo, ROLE_SYSTEM_PAGETAB).state & STATE_SYSTEM_SELECTED);
-  EXPECT_FALSE(Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PROPERTYPAGE).state &
-               STATE_SYSTEM_INVISIBLE);
-  Pump(50);
-  if (log.Hooked()) {
-    EXPECT_EQ(log.Count(EVENT_OBJECT_SELECTION, form->Handle(), survey.id), 1);
-  }
+  Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PROPERTYPAGE);
+  Pump();
+  EXPECT_EQ(log.Count(EVENT_OBJECT_SELECTION, form->Handle(), survey.id), 1);
 
-  // Every page a tab shows can be used without seeing it.
+  // Four tabs, two footer buttons and the page's own controls.
   for (TTabLabel* tab : {form->LbLinkInfo, form->LbSiteSurvey, form->LbProfile, form->LbAdapter}) {
     form->SwitchPage(tab, 0);
-    Pump(20);
-    int checked = 0;
-    EXPECT_TRUE(Unusable(root.get(), &checked).empty())
-        << tab->Caption() << ":" << Lines(Unusable(root.get()));
-    // The four tabs, the footer's two buttons and the page's own controls.
-    EXPECT_GE(checked, 7) << tab->Caption();
+    Usable(root.get(), 7, tab->Caption());
   }
 }
 
-TEST_P(ScreenReader, TheLampsAreReadAsCountsAndTheirChangesAnnounced) {
+TEST_P(ScreenReader, EachRowOfLampsIsOneIndicatorReadAsACount) {
   form = new TFormMain(nullptr);
   form->Show();
   TFrameLinkInfo* link = form->FrameLinkInfo1;
   AccPtr root = ClientObject(link->Handle());
   ASSERT_TRUE(root);
-  // No link: both rows are there, none lit.
+  // No link: both rows are there, none lit, each over its ten lamps.
   AccNode signal = Node(root.get(), W().signal0, ROLE_SYSTEM_INDICATOR);
-  EXPECT_FALSE(signal.state & STATE_SYSTEM_INVISIBLE);
   AccNode quality = Node(root.get(), W().quality0, ROLE_SYSTEM_INDICATOR);
-  // The row covers its ten lamps.
-  RECT first = link->SignalLamps[0]->BoundsRect(), last = link->SignalLamps[9]->BoundsRect();
-  MapWindowPoints(link->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&first), 2);
-  MapWindowPoints(link->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&last), 2);
-  EXPECT_EQ(signal.location.left, first.left);
-  EXPECT_EQ(signal.location.right, last.right);
+  RECT row{link->SignalLamps[0]->Left(), link->SignalLamps[0]->Top(),
+           link->SignalLamps[9]->BoundsRect().right, link->SignalLamps[0]->BoundsRect().bottom};
+  MapWindowPoints(link->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
+  EXPECT_EQ(signal.location, row);
 
-  // Seven lamps lit, as a sample of -61 dBm shows them.
   WinEventLog log;
-  for (int i = 0; i < 7; ++i) link->SignalLamps[i]->Show();
-  Pump(50);
-  AccNode lit = Node(root.get(), W().signal7, ROLE_SYSTEM_INDICATOR);
-  EXPECT_EQ(lit.id, signal.id);
-  if (log.Hooked()) {
-    EXPECT_GE(log.Count(EVENT_OBJECT_NAMECHANGE, link->Handle(), signal.id), 1);
-    EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, link->Handle(), quality.id), 0);
-  }
-  // The chart button is there, unavailable without an adapter.
+  for (int i = 0; i < 7; ++i) link->SignalLamps[i]->Show();  // as -61 dBm lights them
+  Pump();
+  EXPECT_EQ(Node(root.get(), W().signal7, ROLE_SYSTEM_INDICATOR).id, signal.id);
+  EXPECT_GE(log.Count(EVENT_OBJECT_NAMECHANGE, link->Handle(), signal.id), 1);
+  EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, link->Handle(), quality.id), 0);
   AccNode chart = Node(root.get(), W().chart, ROLE_SYSTEM_PUSHBUTTON);
-  EXPECT_TRUE(chart.state & STATE_SYSTEM_UNAVAILABLE);
+  EXPECT_TRUE(chart.state & STATE_SYSTEM_UNAVAILABLE) << "no adapter";
   EXPECT_NE(chart.DoDefault(), S_OK);
 }
 
@@ -177,26 +136,16 @@ TEST_P(ScreenReader, TheChartIsReadAsItsTwoRates) {
   AccPtr root = ClientObject(chart.Handle());
   ASSERT_TRUE(root);
   AccNode tx = Node(root.get(), W().transmit0, ROLE_SYSTEM_CHART);
-  EXPECT_TRUE(tx.state & STATE_SYSTEM_READONLY);
-  // The number beside it is an edit named by its caption.
-  AccNode edit = Node(root.get(), W().transmitName, ROLE_SYSTEM_TEXT);
-  EXPECT_EQ(edit.value, "0");
-  AccNode close = Node(root.get(), W().close, ROLE_SYSTEM_PUSHBUTTON);
-  EXPECT_EQ(close.action, W().press);
-  EXPECT_TRUE(Unusable(root.get()).empty()) << Lines(Unusable(root.get()));
+  EXPECT_EQ(Node(root.get(), W().transmit, ROLE_SYSTEM_TEXT).value, "0");
+  EXPECT_EQ(Node(root.get(), W().close, ROLE_SYSTEM_PUSHBUTTON).action, W().press);
+  Usable(root.get(), 3, "chart");
 
   WinEventLog log;
   chart.EdtTx->SetText("512");
   chart.ResetChart();
-  Pump(50);
-  if (log.Hooked()) {
-    EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), tx.id), 1);
-  }
-  // Unchanged numbers are not announced again.
-  log.Clear();
-  chart.ResetChart();
-  Pump(50);
-  EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), tx.id), 0);
+  chart.ResetChart();  // unchanged numbers: not announced again
+  Pump();
+  EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), tx.id), 1);
   chart.Hide();
 }
 
@@ -207,29 +156,25 @@ TEST_P(ScreenReader, TheAboutBoxAndTheMessageBoxCanBeAnswered) {
     AccPtr root = ClientObject(about.Handle());
     ASSERT_TRUE(root);
     EXPECT_EQ(Node(root.get(), W().close, ROLE_SYSTEM_PUSHBUTTON).action, W().press);
-    EXPECT_TRUE(Unusable(root.get()).empty()) << Lines(Unusable(root.get()));
+    Usable(root.get(), 1, "about");
     about.Hide();
   }
   // A question answered "No" through its button's default action.
   const std::string text = "Really remove 'Home'?";
-  std::string icon, message;
   HRESULT pressed = E_FAIL;
   Every(20, [&] {
     auto* box = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
     if (!box || !IsWindowVisible(box->Handle())) return false;
     AccPtr root = ClientObject(box->Handle());
-    AccNode n;
-    if (root && FindNode(root.get(), W().question, ROLE_SYSTEM_GRAPHIC, &n)) icon = n.name;
-    if (root && FindNode(root.get(), text, ROLE_SYSTEM_STATICTEXT, &n)) message = n.name;
-    EXPECT_EQ(Unusable(root.get()), std::vector<std::string>());
-    if (root && FindNode(root.get(), W().no, ROLE_SYSTEM_PUSHBUTTON, &n)) pressed = n.DoDefault();
+    Node(root.get(), W().question, ROLE_SYSTEM_GRAPHIC);
+    Node(root.get(), text, ROLE_SYSTEM_STATICTEXT);
+    Usable(root.get(), 2, "message box");
+    pressed = Node(root.get(), W().no, ROLE_SYSTEM_PUSHBUTTON).DoDefault();
     if (FAILED(pressed)) box->Close();
     return true;
   });
   EXPECT_EQ(ShowMsgBox(nullptr, text, MB_YESNO | MB_ICONQUESTION), IDNO);
   EXPECT_EQ(pressed, S_OK);
-  EXPECT_EQ(icon, W().question);
-  EXPECT_EQ(message, text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ScreenReader, ::testing::Values(&kEnglish, &kGerman),
@@ -237,13 +182,10 @@ INSTANTIATE_TEST_SUITE_P(Languages, ScreenReader, ::testing::Values(&kEnglish, &
                            return std::string(info.param == &kEnglish ? "English" : "German");
                          });
 
-TEST(AccessibleTexts, TranslatedCountsCannotReadWhatIsNotThere) {
+TEST(AccessibleTexts, ATranslatedCountCannotReadWhatIsNotThere) {
   using accessnames::FillIn;
   EXPECT_EQ(FillIn("Signal: %d of %d", "4", "10"), "Signal: 4 of 10");
-  EXPECT_EQ(FillIn("%s: %d", "a", "b"), "a: b");
-  // Marks a translator got wrong: nothing is read from nowhere.
   EXPECT_EQ(FillIn("%n%x %d %d %d%", "1", "2"), "%n%x 1 2 %");
-  EXPECT_EQ(FillIn("100%", "1"), "100%");
 }
 
 }  // namespace

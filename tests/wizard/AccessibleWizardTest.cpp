@@ -12,12 +12,6 @@ using namespace wizardflow;
 
 namespace {
 
-std::string Lines(const std::vector<std::string>& items) {
-  std::string out;
-  for (const std::string& s : items) out += "\n  " + s;
-  return out;
-}
-
 TEST_F(WizardFlow, AScreenReaderAddsAProfileAndNeverHearsItsStoredPassPhrase) {
   AccPtr root = ClientObject(form->Handle());
   ASSERT_TRUE(root);
@@ -28,8 +22,7 @@ TEST_F(WizardFlow, AScreenReaderAddsAProfileAndNeverHearsItsStoredPassPhrase) {
   };
   auto usable = [&root](const char* where) {
     int checked = 0;
-    std::vector<std::string> faults = Unusable(root.get(), &checked);
-    EXPECT_TRUE(faults.empty()) << where << ":" << Lines(faults);
+    EXPECT_EQ(Unusable(root.get(), &checked), "") << where;
     EXPECT_GT(checked, 6) << where;
   };
 

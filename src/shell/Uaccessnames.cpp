@@ -104,6 +104,13 @@ void DescribeMessageIcon(TImage* icon, int iconFlags) {
   access::Hide(icon);
 }
 
+void DescribeDialog(TControl* form) {
+  if (!form) return;
+  access::TAccInfo info;
+  info.Role = ROLE_SYSTEM_DIALOG;
+  access::Describe(form, std::move(info));
+}
+
 void DescribePage(TControl* page, const TControl* tab) {
   if (!page || !tab) return;
   access::TAccInfo info;

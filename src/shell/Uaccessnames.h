@@ -34,6 +34,9 @@ void DescribeLampRow(TImage* const* lamps, int count, const char* key, const cha
 void DescribeTrace(TPaintBox* box, const TEdit* rate, const char* key, const char* def);
 // The message box's icon by the message-box icon flags (0x10 ... 0x40).
 void DescribeMessageIcon(TImage* icon, int iconFlags);
+// A window that asks or tells something and is then closed (message box,
+// about box, chart): a screen reader reads it as a dialog with its title.
+void DescribeDialog(TControl* form);
 // A page of the main window, named after its tab.
 void DescribePage(TControl* page, const TControl* tab);
 

@@ -36,6 +36,7 @@ std::string ProgramPath() {
 TFormAbout::TFormAbout(TComponent* owner)
     : TFormBase(owner, "FormAbout", WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
+  accessnames::DescribeDialog(this);
   const TPicture& bg = ResPicture("ImgAboutBG");
   ImgBG = new TImage(this, this, "ImgBG");
   ImgBG->SetPicture(bg);

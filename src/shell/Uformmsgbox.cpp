@@ -21,6 +21,7 @@ constexpr int kButtonHeight = 28;
 TFormMsgBox::TFormMsgBox(TComponent* owner)
     : TFormBase(owner, "FormMsgBox", kDialogStyle, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
+  accessnames::DescribeDialog(this);
   // Tab order follows creation: the buttons first, so OK has the focus.
   BtnOk = new TPicButton(this, this, "BtnOk", "OK");
   BtnOk->SetBounds(0, 0, kButtonWidth, kButtonHeight);

@@ -398,7 +398,7 @@ class TAccObject final : public IAccessible {
       r = AreaOf(c);
       MapWindowPoints(hwnd_, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
     } else {
-      if (!c && kind_ == TObjKind::Standard && std_) return std_->accLocation(x, y, w, h, child);
+      if (!c && std_) return std_->accLocation(x, y, w, h, child);  // the client area
       GetWindowRect(c ? c->Handle() : hwnd_, &r);
     }
     *x = r.left;

@@ -166,6 +166,9 @@ TEST_P(ScreenReader, TheAboutBoxAndTheMessageBoxCanBeAnswered) {
     auto* box = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
     if (!box || !IsWindowVisible(box->Handle())) return false;
     AccPtr root = ClientObject(box->Handle());
+    const AccNode self = Read(root.get(), CHILDID_SELF);
+    EXPECT_EQ(self.role, ROLE_SYSTEM_DIALOG);
+    EXPECT_EQ(self.name, g_GlobalVar.MsgTitle);
     Node(root.get(), W().question, ROLE_SYSTEM_GRAPHIC);
     Node(root.get(), text, ROLE_SYSTEM_STATICTEXT);
     Usable(root.get(), 2, "message box");

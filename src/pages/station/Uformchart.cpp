@@ -45,6 +45,7 @@ void CopyPicture(const TPicture& to, const TPicture& from) {
 TFormChart::TFormChart(TComponent* owner)
     : TFormBase(owner, "FormChart", WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
+  accessnames::DescribeDialog(this);
   const TPicture& bg = pageparts::Picture("ImgChartBG");
   ImgBG = new TImage(this, this, "ImgBG");
   ImgBG->SetPicture(bg);

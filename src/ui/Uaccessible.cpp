@@ -209,12 +209,16 @@ class TAccObject final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->get_accName(child, out);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
     if (c) return GiveText(NameOf(c), out);
     if (kind_ == TObjKind::Button || Described()) return GiveText(NameOf(control_), out);
     if (kind_ == TObjKind::Standard) {
+      // The caption beside it first: the system's own name of a drop-down
+      // list under Wine is its selected item.
+      if (std::string name = NameOf(control_); !name.empty()) return GiveText(name, out);
       if (std_ && std_->get_accName(child, out) == S_OK && *out && SysStringLen(*out) > 0)
         return S_OK;
       if (*out) SysFreeString(*out);
@@ -228,6 +232,7 @@ class TAccObject final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->get_accValue(child, out);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
@@ -252,6 +257,7 @@ class TAccObject final : public IAccessible {
     if (!out) return E_POINTER;
     VariantInit(out);
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->get_accRole(child, out);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
@@ -272,13 +278,18 @@ class TAccObject final : public IAccessible {
     if (!out) return E_POINTER;
     VariantInit(out);
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->get_accState(child, out);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
     if (!c && kind_ != TObjKind::Button && std_) {
       hr = std_->get_accState(child, out);
-      if (hr == S_OK && out->vt == VT_I4 && kind_ == TObjKind::Standard)
-        out->lVal |= StateOf(control_);
+      // Wine's own objects miss a hidden parent window: say it for them.
+      const long own = StateOf(control_);
+      if (hr == S_OK && out->vt == VT_I4)
+        out->lVal |= kind_ == TObjKind::Standard
+                         ? own
+                         : own & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE);
       return hr;
     }
     out->vt = VT_I4;
@@ -349,6 +360,7 @@ class TAccObject final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->get_accDefaultAction(child, out);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
@@ -363,6 +375,7 @@ class TAccObject final : public IAccessible {
 
   HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->accSelect(flags, child);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
@@ -390,6 +403,7 @@ class TAccObject final : public IAccessible {
     if (!x || !y || !w || !h) return E_POINTER;
     *x = *y = *w = *h = 0;
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->accLocation(x, y, w, h, child);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
@@ -471,6 +485,7 @@ class TAccObject final : public IAccessible {
 
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     if (!Alive()) return RPC_E_DISCONNECTED;
+    if (StdChild(child)) return std_->accDoDefaultAction(child);
     TControl* c = nullptr;
     HRESULT hr = Resolve(child, &c);
     if (FAILED(hr)) return hr;
@@ -497,6 +512,10 @@ class TAccObject final : public IAccessible {
   bool Alive() const { return IsWindow(hwnd_) && TWinControl::FromHandle(hwnd_) == control_; }
 
   static bool IsSelf(const VARIANT& v) { return v.vt == VT_I4 && v.lVal == CHILDID_SELF; }
+  // An element of a standard control (a list's row): all the system's.
+  bool StdChild(const VARIANT& v) const {
+    return kind_ == TObjKind::Standard && std_ && !IsSelf(v);
+  }
 
   // A container described by the program (a page named after its tab).
   bool Described() const {
@@ -642,24 +661,34 @@ TControl* CaptionLabelOf(const TControl* control) {
   const bool onRight =
       (control->Kind() == TKind::CheckBox || control->Kind() == TKind::RadioButton) &&
       control->Caption().empty();
+  // In the same row: the label's middle level with the control's first
+  // line (a tall list is not named by a label beside its lower part).
   auto sameRow = [&b](const RECT& r) {
-    const int cy = (b.top + b.bottom) / 2, ry = (r.top + r.bottom) / 2;
-    return (r.top <= cy && cy < r.bottom) || (b.top <= ry && ry < b.bottom);
+    const int ry = (r.top + r.bottom) / 2;
+    const int firstLine = std::min<int>(b.bottom - b.top, 28);
+    return ry >= b.top - 2 && ry <= b.top + firstLine + 2;
   };
   TControl* best = nullptr;
   int bestGap = 0;
+  // Captions shown with the control; a hidden one belongs to a hidden row.
+  auto candidate = [control](const TControl* l) {
+    return l->Kind() == TKind::Label && Exposed(l) && !StripAccel(l->Caption()).empty() &&
+           (l->Visible() || !control->Visible());
+  };
   for (TControl* l : parent->Controls()) {
-    if (l->Kind() != TKind::Label || !Exposed(l) || StripAccel(l->Caption()).empty()) continue;
+    if (!candidate(l)) continue;
     const RECT r = l->BoundsRect();
-    if (!sameRow(r)) continue;
-    // On the left: the nearest label that starts left of the control.
-    int gap = onRight ? r.left - b.right : b.left - r.left;
-    if (onRight ? (gap < -4 || gap > 24) : (gap <= 0 || gap > 320)) continue;
+    if (!sameRow(r) || (!onRight && r.left >= b.left)) continue;
+    // On the left: the nearest end of a caption's text before the control.
+    const int textRight =
+        r.left + std::min<int>(static_cast<TLabel*>(l)->MeasureCaption().cx, r.right - r.left);
+    int gap = onRight ? r.left - b.right : b.left - textRight;
+    if (onRight ? (gap < -4 || gap > 24) : (gap < -4 || gap > 150)) continue;
     if (!best || gap < bestGap) best = l, bestGap = gap;
   }
   if (best || onRight) return best;
   for (TControl* l : parent->Controls()) {
-    if (l->Kind() != TKind::Label || !Exposed(l) || StripAccel(l->Caption()).empty()) continue;
+    if (!candidate(l)) continue;
     const RECT r = l->BoundsRect();
     const int gap = b.top - r.bottom;
     if (gap < -4 || gap > 24 || r.left >= b.right || b.left >= r.right) continue;

@@ -36,6 +36,14 @@ TEST_F(WizardFlow, AScreenReaderAddsAProfileAndNeverHearsItsStoredPassPhrase) {
   EXPECT_EQ(node("SSID", ROLE_SYSTEM_TEXT).value, "ANY");
   AccNode infra = node("Infrastructure", ROLE_SYSTEM_RADIOBUTTON);
   EXPECT_FALSE(infra.action.empty());
+  // A radio button's default action checks it as a click does.
+  ASSERT_EQ(node("Ad-Hoc", ROLE_SYSTEM_RADIOBUTTON).DoDefault(), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return wiz->FrameNetType1->RBtnAdHoc->Checked(); }, kGenerous));
+  EXPECT_TRUE(node("Ad-Hoc", ROLE_SYSTEM_RADIOBUTTON).state & STATE_SYSTEM_CHECKED);
+  EXPECT_FALSE(wiz->FrameNetType1->RBtnInfra->Checked());
+  // The list of networks is named by its heading, not by a caption in its
+  // lower rows' height.
+  node("Scan Info", ROLE_SYSTEM_LIST);
 
   Fill("Secure", "Ombrix-WPA2-AES", false);
   usable("security");

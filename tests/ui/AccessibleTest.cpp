@@ -9,6 +9,7 @@
 #include "ui/Uform.h"
 #include "ui/UiTest.h"
 #include "ui/Upicbutton.h"
+#include "ui/Usortlv.h"
 #include "ui/Ustdctrls.h"
 
 using namespace wutest;
@@ -191,6 +192,32 @@ TEST_F(Accessible, AnObjectThatOutlivesItsControlFailsQuietly) {
   root_->get_accChildCount(&count);
   EXPECT_EQ(count, 5);
   EXPECT_EQ(root_->get_accName(Child(6), &name), E_INVALIDARG) << "an id past the end";
+}
+
+TEST_F(Accessible, AStandardControlKeepsItsOwnElements) {
+  auto* heading = new TLabel(&form_, &form_, "LbList", "Profile List");
+  heading->SetBounds(10, 110, 200, 16);
+  auto* list = new TSortLv(&form_, &form_, "LvProf");
+  list->SetBounds(10, 130, 200, 100);
+  list->AddColumn("Profile Name", 120);
+  list->AddRow("Home");
+  AccPtr ours = ClientObject(list->Handle());
+  IAccessible* raw = nullptr;
+  ASSERT_EQ(CreateStdAccessibleObject(list->Handle(), OBJID_CLIENT, IID_IAccessible,
+                                      reinterpret_cast<void**>(&raw)),
+            S_OK);
+  AccPtr system(raw);
+  EXPECT_EQ(Read(ours.get(), CHILDID_SELF).name, "Profile List");
+  long count = 0, systemCount = -1;
+  ours->get_accChildCount(&count);
+  system->get_accChildCount(&systemCount);
+  ASSERT_EQ(count, systemCount);
+  for (long id = 1; id <= count; ++id) {
+    AccNode mine = Read(ours.get(), id), theirs = Read(system.get(), id);
+    EXPECT_EQ(mine.name, theirs.name) << id;
+    EXPECT_EQ(mine.state, theirs.state) << id;
+    EXPECT_EQ(mine.action, theirs.action) << id;
+  }
 }
 
 TEST(AccessibleRules, CaptionLabelsNameTheFieldBesideOrBelowThem) {

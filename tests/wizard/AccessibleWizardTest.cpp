@@ -5,6 +5,8 @@
 #include <string>
 
 #include "common/AccessTest.h"
+#include "pages/wizard/Uframewep.h"
+#include "pages/wizard/Uframewlmode.h"
 #include "pages/wizard/Uframewpapsk.h"
 #include "wizard/wizard_fixture.h"
 
@@ -80,6 +82,31 @@ TEST_F(WizardFlow, AScreenReaderAddsAProfileAndNeverHearsItsStoredPassPhrase) {
   for (const std::string& text : AllTexts(root.get()))
     EXPECT_EQ(text.find("OmbrixAES2"), std::string::npos) << "the secret was read: " << text;
   wiz->FrameWPAPSK1->BtnExit->Click();
+}
+
+TEST_F(WizardFlow, EveryOtherWizardPageCanBeUsedWithoutSeeingIt) {
+  AccPtr root = ClientObject(form->Handle());
+  ASSERT_TRUE(root);
+  auto usable = [&root](const char* where) {
+    int checked = 0;
+    EXPECT_EQ(Unusable(root.get(), &checked), "") << where;
+    EXPECT_GT(checked, 6) << where;
+  };
+  page->BtnAdd->Click();
+  Fill("Party", "Party-Net", true);
+  ASSERT_EQ(wiz->Current(), TWizPage::WlMode);
+  usable("ad-hoc mode and channel");
+  wiz->FrameWlMode1->BtnNext->Click();
+  ChooseSecurity(EncWEP);
+  ASSERT_EQ(wiz->Current(), TWizPage::WEP);
+  usable("WEP");
+  wiz->FrameWEP1->BtnExit->Click();
+  ASSERT_TRUE(WaitUntil([&] { return page->PlProfile->Visible(); }, kGenerous));
+  page->BtnAdd->Click();
+  Fill("Corp", "Ombrix-Corp", false);
+  ChooseSecurity(EncWPA2);
+  ASSERT_EQ(wiz->Current(), TWizPage::Dot11);
+  usable("802.1X");
 }
 
 }  // namespace

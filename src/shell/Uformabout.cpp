@@ -5,6 +5,7 @@
 #include "adapter/Unicadapter.h"
 #include "config/Udefine.h"
 #include "config/Uutility.h"
+#include "shell/Uaccessnames.h"
 #include "shell/Uformres.h"
 #include "ui/Upalette.h"
 
@@ -35,6 +36,7 @@ std::string ProgramPath() {
 TFormAbout::TFormAbout(TComponent* owner)
     : TFormBase(owner, "FormAbout", WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
+  accessnames::DescribeDialog(this);
   const TPicture& bg = ResPicture("ImgAboutBG");
   ImgBG = new TImage(this, this, "ImgBG");
   ImgBG->SetPicture(bg);
@@ -47,6 +49,7 @@ TFormAbout::TFormAbout(TComponent* owner)
   BtnClose->SetFaces(ResPicture("ImgBtnCloseN"), ResPicture("ImgBtnCloseH"),
                      ResPicture("ImgBtnCloseH"));
   BtnClose->SetBounds(width - 28, 10, 20, 20);
+  accessnames::NameButton(BtnClose, "Close", "Close");
 
   LbProduct = new TLabel(this, this, "LbProduct");
   LbProduct->SetFontBold(true);

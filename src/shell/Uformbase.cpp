@@ -4,6 +4,7 @@
 
 #include "config/Udefine.h"
 #include "config/Uutility.h"
+#include "shell/Uaccessnames.h"
 
 namespace {
 
@@ -112,7 +113,9 @@ TImage* layout::MarkImage(TComponent* owner, TContainer* fallbackParent, TLabel*
 // ---- TFormBase --------------------------------------------------------------------------
 
 TFormBase::TFormBase(TComponent* owner, std::string name, DWORD style, DWORD exStyle)
-    : TForm(owner, std::move(name), style, exStyle) {}
+    : TForm(owner, std::move(name), style, exStyle) {
+  accessnames::InstallTexts();
+}
 
 TFormBase::~TFormBase() {
   // Never leave a freed form in the modal list.

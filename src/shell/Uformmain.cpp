@@ -19,10 +19,12 @@
 #include "pages/station/Uframeprofile.h"
 #include "pages/station/Uframesurvey.h"
 #include "shell/Propertypageframeunit.h"
+#include "shell/Uaccessnames.h"
 #include "shell/Uformabout.h"
 #include "shell/Uformres.h"
 #include "shell/Uthrdcloseform.h"
 #include "shell/Utraynotes.h"
+#include "ui/Uaccessible.h"
 #include "ui/Upalette.h"
 #include "ui/Uuithread.h"
 #include "workers/Uthrddetect.h"
@@ -230,6 +232,14 @@ void TFormMain::FormCreate() {
     page->Hide();
   }
 
+  accessnames::NameButton(BtnHelp, "Help", "Help");
+  accessnames::NameButton(BtnAbout, "About", "About");
+  for (auto [button, label] : {std::pair{BtnSoftAP, LbSoftAP}, std::pair{BtnStation, LbStation}}) {
+    ui::access::TAccInfo named;
+    named.LabelledBy = label;
+    ui::access::Describe(button, named);
+  }
+
   // The footer's icon buttons are for the mouse: the keyboard focus goes to
   // the page, and no focus mark sits on a button nobody chose.
   for (TPicButton* b : {BtnHelp, BtnAbout, BtnSoftAP, BtnStation})
@@ -387,6 +397,7 @@ void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
   if (!page || !page->EnterPage(curPage_, kDirNone, flags)) return;
   if (curPage_ && curPage_ != page) curPage_->Hide();
   page->Show();
+  accessnames::DescribePage(page, tab);
 
   const bool showing = Handle() && IsWindowVisible(Handle());
   if (page == FrameProfile1) {

@@ -6,6 +6,7 @@
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "config/Uutility.h"
+#include "shell/Uaccessnames.h"
 #include "ui/Upalette.h"
 #include "ui/Uuithread.h"
 
@@ -20,6 +21,7 @@ constexpr int kButtonHeight = 28;
 TFormMsgBox::TFormMsgBox(TComponent* owner)
     : TFormBase(owner, "FormMsgBox", kDialogStyle, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
+  accessnames::DescribeDialog(this);
   // Tab order follows creation: the buttons first, so OK has the focus.
   BtnOk = new TPicButton(this, this, "BtnOk", "OK");
   BtnOk->SetBounds(0, 0, kButtonWidth, kButtonHeight);
@@ -87,6 +89,7 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
   }
   ImgIcon->SetPicture(picture);
   ImgIcon->SetVisible(icon != 0);
+  accessnames::DescribeMessageIcon(ImgIcon, flags);
   ImgIcon->SetTop(LbMsg->Top() + (LbMsg->Height() - ImgIcon->Height()) / 2);
 
   switch (flags & 0x0F) {

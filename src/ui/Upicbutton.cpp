@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "ui/Uaccessible.h"
 #include "ui/Upalette.h"
 
 TPicButton::TPicButton(TComponent* owner, TContainer* parent, std::string name,
@@ -77,6 +78,11 @@ void TPicButton::Click() {
   if (Enabled()) Fire(OnClick);
 }
 
+void TPicButton::CaptionChanged() {
+  Invalidate();
+  ui::access::NotifyNameChange(this);
+}
+
 void TPicButton::SetPressed(bool on) {
   if (pressed_ == on) return;
   pressed_ = on;
@@ -95,6 +101,7 @@ void TPicButton::EnabledChanged() {
     if (Handle() && GetCapture() == Handle()) ReleaseCapture();
   }
   Invalidate();
+  ui::access::NotifyStateChange(this);
 }
 
 void TPicButton::PaintButton(HDC dc) {

@@ -40,7 +40,7 @@ class TPicButton : public TWinControl {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
-  void CaptionChanged() override { Invalidate(); }
+  void CaptionChanged() override;
   void EnabledChanged() override;
 
  private:

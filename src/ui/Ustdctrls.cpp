@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/Uaccessible.h"
 #include "ui/Upalette.h"
 
 // ---- TLabel ---------------------------------------------------------------------------
@@ -142,6 +143,7 @@ void TTabLabel::SetSelected(bool on) {
   if (selected_ == on) return;
   selected_ = on;
   Invalidate();
+  ui::access::NotifySelected(this, on);
 }
 
 void TTabLabel::SetColors(COLORREF normal, COLORREF hover, COLORREF selected) {
@@ -239,6 +241,7 @@ void TEdit::SetMasked(bool on) {
     SendMessageA(Handle(), EM_SETPASSWORDCHAR, on ? '*' : 0, 0);
     Invalidate();
   }
+  ui::access::NotifyStateChange(this);
 }
 
 void TEdit::SelectAll() {

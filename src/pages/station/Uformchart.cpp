@@ -6,6 +6,8 @@
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "pages/station/Upageparts.h"
+#include "shell/Uaccessnames.h"
+#include "ui/Uaccessible.h"
 #include "ui/Upalette.h"
 
 using namespace chartlogic;
@@ -43,6 +45,7 @@ void CopyPicture(const TPicture& to, const TPicture& from) {
 TFormChart::TFormChart(TComponent* owner)
     : TFormBase(owner, "FormChart", WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
+  accessnames::DescribeDialog(this);
   const TPicture& bg = pageparts::Picture("ImgChartBG");
   ImgBG = new TImage(this, this, "ImgBG");
   ImgBG->SetPicture(bg);
@@ -86,6 +89,9 @@ TFormChart::TFormChart(TComponent* owner)
   BtnClose->SetFaces(pageparts::Picture("ImgBtnCloseN"), pageparts::Picture("ImgBtnCloseH"),
                      pageparts::Picture("ImgBtnCloseH"));
   BtnClose->SetBounds(width - 28, 10, 20, 20);
+  accessnames::NameButton(BtnClose, "Close", "Close");
+  accessnames::DescribeTrace(PBoxTx, EdtTx, "ChartTx", "Transmit: %s Kbps");
+  accessnames::DescribeTrace(PBoxRx, EdtRx, "ChartRx", "Receive: %s Kbps");
 
   // Texts and layout.
   ApplyLayout(this, Name());
@@ -215,8 +221,10 @@ void TFormChart::AdapterNotify(CNICAdapter* adapter, int code, int value) {
 }
 
 void TFormChart::ResetChart() {
+  const std::string shown = EdtTx->Text() + "/" + EdtRx->Text();
   EdtTx->SetText("0");
   EdtRx->SetText("0");
+  AnnounceRates(shown);
   firstSample_ = true;
   lastTick_ = 0;
   txPoints_.clear();
@@ -236,6 +244,7 @@ void TFormChart::Sample() {
   const DWORD elapsed = now - lastTick_;
   lastTick_ = now;
 
+  const std::string shown = EdtTx->Text() + "/" + EdtRx->Text();
   double tx = 0, rx = 0;
   if (status.MediaState != 0) {
     EdtTx->SetText("0");
@@ -255,12 +264,19 @@ void TFormChart::Sample() {
     prevTx_ = status.TxCounter;
     prevRx_ = status.RxCounter;
   }
+  AnnounceRates(shown);
   AddPoint(txPoints_, elapsed, tx, grid_.Width(), grid_.Height());
   AddPoint(rxPoints_, elapsed, rx, grid_.Width(), grid_.Height());
   DrawTrace(txTrace_, txPoints_);
   DrawTrace(rxTrace_, rxPoints_);
   PBoxTx->Repaint();
   PBoxRx->Repaint();
+}
+
+void TFormChart::AnnounceRates(const std::string& before) {
+  if (before == EdtTx->Text() + "/" + EdtRx->Text()) return;
+  ui::access::NotifyNameChange(PBoxTx);
+  ui::access::NotifyNameChange(PBoxRx);
 }
 
 void TFormChart::DialogKey(int id) {

@@ -66,6 +66,9 @@ class TFormChart : public TFormBase {
   void DrawGrid();
   void DrawTrace(TPicture& picture, const chartlogic::PointList& list);
   void PaintBox(HDC dc, const RECT& rect, const TPicture& picture);
+  // The traces are read as their rates: a change of the numbers (shown
+  // before as "tx/rx") renames them.
+  void AnnounceRates(const std::string& before);
 
   CNICAdapter* adapter_ = nullptr;
   bool firstSample_ = true;

@@ -11,6 +11,7 @@
 #include "pages/station/Uformchart.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
+#include "shell/Uaccessnames.h"
 
 using namespace pageparts;
 
@@ -105,6 +106,9 @@ void TFrameLinkInfo::InitPage() {
     QualityLamps[i]->SetPicture(light);
     QualityLamps[i]->SetBounds(kLampLeft + i * w, LbQuality->Top() + 1, w, h);
   }
+  accessnames::DescribeLampRow(SignalLamps, kLampCount, "SignalLamps", "Signal: %d of %d");
+  accessnames::DescribeLampRow(QualityLamps, kLampCount, "QualityLamps", "Link quality: %d of %d");
+  accessnames::NameButton(BtnTChart, "Chart", "Throughput Chart");
   ResetPage();
 }
 

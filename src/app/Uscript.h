@@ -70,6 +70,8 @@ constexpr const char* kTextManaged =
 std::string NoProfileText(const std::string& name);
 std::string ExportedText(int count, const std::string& file);
 std::string ImportedText(int count, const std::string& file);
+// An import of which part was not taken (exit code kExitFailed).
+std::string ImportPartlyText(int count, int refused, const std::string& file);
 std::string NotExportText(const std::string& file);
 
 // ---- the exchange with a running instance --------------------------------------

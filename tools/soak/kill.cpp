@@ -133,10 +133,16 @@ int Child(const std::string& dir, unsigned seed) {
   g_GlobalVar.CmdFlags = CmdTrayIcon;
   g_GlobalVar.LoadCommonStrings();
   NotifyMsg = RegisterWindowMessageA(("WuKill_NotifyMsg_" + root).c_str());
-  if (!g_OmxLib.Bind(exeDir + "OMXWL.DLL")) return 2;
+  if (!g_OmxLib.Bind(exeDir + "OMXWL.DLL")) {
+    std::printf("kill: the program cannot bind %sOMXWL.DLL\n", exeDir.c_str());
+    return 2;
+  }
   g_OmxLib.OMXWL_SetWLProfileDir(root.c_str());
   Application.Initialize();
-  if (!CreateMainForm(CmdTrayIcon)) return 2;
+  if (!CreateMainForm(CmdTrayIcon)) {
+    std::printf("kill: the program's main window could not be made\n");
+    return 2;
+  }
   TFormMain* form = FormMain;
   TFrameProfile* page = form->FrameProfile1;
   Journal journal(dir + "journal.txt");
@@ -145,7 +151,11 @@ int Child(const std::string& dir, unsigned seed) {
     return a && !form->Releasing() &&
            page->LvProf->RowCount() == static_cast<int>(a->ProfList.size());
   };
-  if (!WaitFor(ready, 60000)) return 2;
+  if (!WaitFor(ready, 60000)) {
+    std::printf("kill: the program found no adapter (%s)\n",
+                form->Adapter() ? "its list differs from the page" : "none selected");
+    return 2;
+  }
   std::string rows = "READY";
   for (int i = 0; i < page->LvProf->RowCount(); ++i) rows += " " + page->LvProf->Row(i)->SubItem(0);
   journal.Line(rows);
@@ -271,7 +281,9 @@ class Driver {
     DeleteFileA((dir_ + "journal.txt").c_str());
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string cmd = "\"" + std::string(exe) + "\" --child \"" + dir_ + "\" --seed " +
+    // Without its last backslash, which would escape the closing quote.
+    const std::string folder = dir_.substr(0, dir_.size() - 1);
+    std::string cmd = "\"" + std::string(exe) + "\" --child \"" + folder + "\" --seed " +
                       std::to_string(seed_ * 1000 + killed_);
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -282,7 +294,14 @@ class Driver {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 90000) {
       if (ReadFile(dir_ + "journal.txt").rfind("READY", 0) == 0) return true;
-      if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) break;
+      if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        std::printf("kill: the program ended with exit code %lu before it was ready\n",
+                    static_cast<unsigned long>(code));
+        CloseHandle(pi.hProcess);
+        return false;
+      }
     }
     TerminateProcess(pi.hProcess, 9);
     CloseHandle(pi.hProcess);
@@ -470,7 +489,7 @@ int main(int argc, char** argv) {
     if (arg == "--seed") seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
     if (arg == "--child") childDir = argv[i + 1];
   }
-  if (!childDir.empty()) return Child(childDir, seed);
+  if (!childDir.empty()) return Child(childDir + "\\", seed);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
 
   char exe[MAX_PATH] = {};

@@ -152,8 +152,8 @@ void CNICAdapter::DoConnect() {
   if (!taken) {
     // An earlier run already applied the newest profile; applying nothing
     // keeps AppliedProf true to what the adapter really got.
+    // Detection was not paused by this run, so it is not resumed by it.
     LogWrite("CNICAdapter::DoConnect() no pending profile, nothing to apply");
-    SetDetectIgnore(false);
     LogWrite("CNICAdapter::DoConnect() end");
     return;
   }
@@ -187,17 +187,23 @@ void CNICAdapter::DoConnect() {
   WLStatus status;
   std::memset(&status, 0, sizeof status);
   LogWrite("call OMXWL_WLProfileToWLStatus");
-  g_OmxLib.OMXWL_WLProfileToWLStatus(&profile, &status);
-  LogWrite("call OMXWL_SetWLANStatus");
-  int32_t word = 0;
-  const int32_t result = g_OmxLib.OMXWL_SetWLANStatus(&word, &status);
-  LogWrite("call OMXWL_SetWLANStatus end %d", result);
+  const int32_t built = g_OmxLib.OMXWL_WLProfileToWLStatus(&profile, &status);
+  int32_t result = 0;
+  if (built == 1) {
+    LogWrite("call OMXWL_SetWLANStatus");
+    int32_t word = 0;
+    result = g_OmxLib.OMXWL_SetWLANStatus(&word, &status);
+    LogWrite("call OMXWL_SetWLANStatus end %d", result);
+  } else {
+    // A record the library did not build is never applied.
+    LogWrite("call OMXWL_WLProfileToWLStatus end %d", built);
+  }
   LastApplyResult = result;
   RecordOutcome(ticket, result);
   if (result == 1) {
     const std::string name = FieldText(profile.ProfileName);
     if (name != kEditingProfile) WriteSet("LastProf", name);
-    g_GlobalVar.ProfToIniFile(profile, "LastApplyProf");
+    g_GlobalVar.ProfToIniFileChecked(profile, "LastApplyProf");
     Pause(1000);
   }
   lib.Release();
@@ -219,46 +225,66 @@ bool CNICAdapter::Pause(DWORD ms) {
   return !Terminated();
 }
 
+namespace {
+
+// Code 4 goes straight to the main form's handler.
+void DeliverWZC(HWND ownerWnd, bool on) {
+  HWND mainForm = Application.MainWindow;
+  if (!mainForm) mainForm = ownerWnd;
+  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, on ? kWZCOn : kWZCOff);
+}
+
+}  // namespace
+
 void CNICAdapter::WriteUseWZC(bool enable) {
   LogWrite("CNICAdapter::WriteUseWZC()");
   if (g_GlobalVar.OsVersionCode < 7 || enable == UseWZC) return;
+  // The switch shows at once; "EnableZeroCfg" is written by DoSetZeroCfg
+  // once the library has made it, and a refusal switches back.
   UseWZC = enable;
   LogWrite("EnableZeroCfg %d", enable ? 1 : 0);
   FuncList.Add({this, &CNICAdapter::DoSetZeroCfg});
   SetEvent(FuncEvent);
-  WriteSet("EnableZeroCfg", enable);
-
-  // Straight to the main form's handler, on this (the interface) thread.
-  HWND mainForm = Application.MainWindow;
-  if (!mainForm) mainForm = OwnerWnd;
-  if (mainForm) SendMessageA(mainForm, NotifyMsg, kNotifyWZC, enable ? kWZCOn : kWZCOff);
+  DeliverWZC(OwnerWnd, enable);
 }
 
 void CNICAdapter::DoSetZeroCfg() {
   if (g_GlobalVar.OsVersionCode < 7) return;
   LogWrite("CNICAdapter::DoSetZeroCfg()");
   const bool wanted = UseWZC;
-  CDetectIgnoreGuard ignore(&ignoreHeld_);
-  CLibraryGuard lib(StopEvent, this);
-  if (!lib) return;
-  int32_t current = 0;
-  g_OmxLib.OMXWL_Get_ZeroConfig(&current);
-  if ((current != 0) != wanted) {
-    if (wanted && ServicePackMajor() >= 2) {
-      int32_t mode = 0;
-      uint32_t written = 0;
-      // Only a value that was really read is written back.
-      if (g_OmxLib.OMXWL_QueryOID(OMXWL_OID_802_11_INFRASTRUCTURE_MODE, &mode, sizeof mode,
-                                  &written) == 0) {
-        LogWrite("OID_802_11_INFRASTRUCTURE_MODE %d", mode);
-        g_OmxLib.OMXWL_SetOID(OMXWL_OID_802_11_INFRASTRUCTURE_MODE, &mode, sizeof mode);
+  bool made = true;
+  {
+    CDetectIgnoreGuard ignore(&ignoreHeld_);
+    CLibraryGuard lib(StopEvent, this);
+    if (!lib) return;
+    int32_t current = 0;
+    // A state that cannot be read is set, not assumed.
+    const bool known = g_OmxLib.OMXWL_Get_ZeroConfig(&current) == 1;
+    if (!known || (current != 0) != wanted) {
+      if (wanted && ServicePackMajor() >= 2) {
+        int32_t mode = 0;
+        uint32_t written = 0;
+        // Only a value that was really read is written back.
+        if (g_OmxLib.OMXWL_QueryOID(OMXWL_OID_802_11_INFRASTRUCTURE_MODE, &mode, sizeof mode,
+                                    &written) == 0) {
+          LogWrite("OID_802_11_INFRASTRUCTURE_MODE %d", mode);
+          g_OmxLib.OMXWL_SetOID(OMXWL_OID_802_11_INFRASTRUCTURE_MODE, &mode, sizeof mode);
+        }
       }
+      LogWrite("Set ZeroCfg: %d", wanted ? 1 : 0);
+      made = g_OmxLib.OMXWL_Set_ZeroConfig(wanted ? 1 : 0) == 1;
     }
-    LogWrite("Set ZeroCfg: %d", wanted ? 1 : 0);
-    g_OmxLib.OMXWL_Set_ZeroConfig(wanted ? 1 : 0);
+    lib.Release();
+    ignore.Resume();
   }
-  lib.Release();
-  ignore.Resume();
+  if (made) {
+    if (ReadSet("EnableZeroCfg", false) != wanted) WriteSet("EnableZeroCfg", wanted);
+  } else if (UseWZC == wanted) {
+    // The library kept the adapter where it was: so does the program.
+    LogWrite("Set ZeroCfg refused, EnableZeroCfg stays %d", wanted ? 0 : 1);
+    UseWZC = !wanted;
+    DeliverWZC(OwnerWnd, !wanted);
+  }
   LogWrite("CNICAdapter::DoSetZeroCfg() end");
 }
 

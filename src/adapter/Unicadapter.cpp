@@ -154,8 +154,9 @@ void CNICAdapter::Initial() {
   InitDefProf();
 
   if (!(Options & (CmdService | kAdapterLookOnly))) {
-    ReadProfileList(kStationList, ProfList);
-    if (ProfList.empty()) {
+    // A library that fails to list what it has gets no first profile over it.
+    const bool whole = ReadProfileList(kStationList, ProfList);
+    if (whole && ProfList.empty() && !StoredProfileExists(DefProfName)) {
       WLProfile& first = g_GlobalVar.WorkProfile;
       first = DefProf;
       SetProfileName(first, DefProfName);

@@ -133,12 +133,17 @@ class CNICAdapter : public CThread {
   void UnlockLib(const char* caller);
 
   // ---- profile list store (user interface thread) ----
-  void ReadProfileList(int kind, std::vector<WLProfile>& list);
+  // False when the library could not list or read every profile: the
+  // stored order is then left as it was.
+  bool ReadProfileList(int kind, std::vector<WLProfile>& list);
   void GetProfileList(int kind, std::vector<WLProfile>& out) const;
   bool AddProfile(const WLProfile& record);
   bool UpdateProfile(const WLProfile& record, const std::string& oldName);
   bool DeleteProfile(int kind, const std::string& name);
   bool IsProfileExist(const std::string& name) const;
+  // The library has a profile of exactly this name (true when it cannot
+  // be asked).
+  bool StoredProfileExists(const std::string& name);
   std::string GetLastProfName(int kind) const;
   void GetLastApplyProf(WLProfile& out) const;
 
@@ -174,8 +179,10 @@ class CNICAdapter : public CThread {
   // Profile storedName (empty: all) to path; the number written, 0 on failure.
   int32_t ExportProfiles(const std::string& storedName, const std::string& path);
   // Adds a file's profiles to the store and reloads the station list
-  // (kNotifyProfiles); the number imported, 0 for a file that is not an export.
-  int32_t ImportProfiles(const std::string& path);
+  // (kNotifyProfiles); the number imported, 0 for a file that is not an
+  // export. refused (may be null): records not taken, or 1 when the list
+  // could not be read back whole.
+  int32_t ImportProfiles(const std::string& path, int32_t* refused = nullptr);
 
   // Waits ms on the worker, less when it is told to stop; false then.
   bool Pause(DWORD ms);
@@ -237,6 +244,11 @@ class CNICAdapter : public CThread {
   std::vector<WLProfile>& ListOf(int kind);
   const std::vector<WLProfile>& ListOf(int kind) const;
   void PostNotify(WPARAM code, LPARAM value) const;
+  // Library calls of the profile store, under the caller's lock: true when
+  // the library answered 1 (a refused removal of a profile the library no
+  // longer has counts as done).
+  bool StoreRecord(const std::string& name, const WLProfile& record);
+  bool RemoveRecord(const std::string& name);
   int CollectChannels(bool softAP, int32_t* out, int capacity, int32_t bands);
 
   // The worker turned device detection off (CDetectIgnoreGuard) and has not

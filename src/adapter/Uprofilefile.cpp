@@ -2,7 +2,9 @@
 // import with a fresh station list, and dropping the link.
 #include "adapter/Uprofilefile.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
@@ -43,13 +45,85 @@ int32_t Export(const std::string& storedName, const std::string& path, HANDLE st
   return n > 0 ? n : 0;
 }
 
-int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread) {
+namespace {
+
+std::vector<std::string> StoredNames() {
+  std::vector<std::string> names;
+  for (int32_t index = 0; index < kMaxProfiles; ++index) {
+    char buffer[256] = {};
+    if (g_OmxLib.OMXWL_EnumWLProfiles(index, buffer) != 1) break;
+    names.push_back(FieldText(buffer, sizeof buffer));
+  }
+  return names;
+}
+
+bool Has(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Stores the record of name `from` under `to`, carrying that name itself;
+// when to differs from from, the record under from is removed. True when
+// the library took it.
+bool Restore(const std::string& from, const std::string& to) {
+  WLProfile record{};
+  if (g_OmxLib.OMXWL_GetWLProfile(from.c_str(), &record) != 1) return false;
+  if (FieldText(record.ProfileName) == to && from == to) return true;
+  SetField(record.ProfileName, to);
+  SetField(record.NetInfo.NI_sz_CurProfile, to);
+  if (g_OmxLib.OMXWL_SetWLProfile(to.c_str(), &record) != 1) return false;
+  return from == to || g_OmxLib.OMXWL_DeleteWLProfile(from.c_str()) == 1;
+}
+
+}  // namespace
+
+int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread, int32_t* refused) {
+  if (refused) *refused = 0;
   CLibraryGuard lib(stopEvent, thread);
   if (!lib) return 0;
+  const std::vector<std::string> before = StoredNames();
   LogWrite("call OMXWL_RegImportProfile");
   const int32_t n = g_OmxLib.OMXWL_RegImportProfile(path.c_str());
   LogWrite("call OMXWL_RegImportProfile end %d", static_cast<int>(n));
-  return n > 0 ? n : 0;
+  if (n <= 0) return 0;
+
+  // The library takes any name as it comes; the program knows a profile by
+  // its name without regard to case, never stores the working profile's
+  // name, and needs the record to carry the name it is stored under.
+  int32_t dropped = 0;
+  std::vector<std::string> kept = before;
+  for (const std::string& name : StoredNames()) {
+    const bool added = !Has(before, name);
+    if (name == kEditingProfile) {
+      if (!added) continue;
+      if (g_OmxLib.OMXWL_DeleteWLProfile(name.c_str()) != 1)
+        LogWrite("Import: %s could not be removed", name.c_str());
+      LogWrite("Import: %s is reserved and not imported", name.c_str());
+      ++dropped;
+      continue;
+    }
+    auto same = std::find_if(kept.begin(), kept.end(), [&name](const std::string& k) {
+      return _stricmp(k.c_str(), name.c_str()) == 0;
+    });
+    if (added && same != kept.end() && *same != name) {
+      // "home" from the file replaces "Home", under the name it had.
+      if (!Restore(name, *same)) {
+        LogWrite("Import: %s could not replace %s", name.c_str(), same->c_str());
+        g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
+        ++dropped;
+      }
+      continue;
+    }
+    if (added) kept.push_back(name);
+    WLProfile record{};
+    if (g_OmxLib.OMXWL_GetWLProfile(name.c_str(), &record) == 1 &&
+        FieldText(record.ProfileName) != name && !Restore(name, name)) {
+      // Listed under its stored name all the same (ReadProfileList).
+      LogWrite("Import: %s could not take its stored name", name.c_str());
+      if (added) ++dropped;
+    }
+  }
+  if (refused) *refused = dropped;
+  return n;
 }
 
 }  // namespace profilefile
@@ -63,15 +137,27 @@ int32_t CNICAdapter::ExportProfiles(const std::string& storedName, const std::st
   return profilefile::Export(storedName, path, StopEvent, this);
 }
 
-int32_t CNICAdapter::ImportProfiles(const std::string& path) {
+int32_t CNICAdapter::ImportProfiles(const std::string& path, int32_t* refused) {
   LogWrite("CNICAdapter::ImportProfiles()");
-  const int32_t n = profilefile::Import(path, StopEvent, this);
+  int32_t dropped = 0;
+  const int32_t n = profilefile::Import(path, StopEvent, this, &dropped);
+  if (refused) *refused = dropped;
   if (n == 0) return 0;
   // The stored order keeps its names; the new ones follow at the end.
   std::vector<WLProfile> fresh;
-  ReadProfileList(kStationList, fresh);
-  // An aborted read leaves the list as it was rather than empty.
-  if (!fresh.empty()) ProfList.swap(fresh);
+  if (!ReadProfileList(kStationList, fresh)) {
+    // What could not be read back stays listed as it was, so nothing
+    // vanishes from view; the import is reported as partial.
+    for (const WLProfile& old : ProfList) {
+      const std::string name = FieldText(old.ProfileName);
+      if (std::none_of(fresh.begin(), fresh.end(), [&name](const WLProfile& p) {
+            return _stricmp(FieldText(p.ProfileName).c_str(), name.c_str()) == 0;
+          }))
+        fresh.push_back(old);
+    }
+    if (refused && *refused == 0) *refused = 1;
+  }
+  ProfList.swap(fresh);
   PostNotify(kNotifyProfiles, 0);
   return n;
 }

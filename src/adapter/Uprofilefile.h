@@ -20,8 +20,12 @@ std::string StoredName(const std::string& name, HANDLE stopEvent, CThread* threa
 // of profiles written, 0 when nothing was written.
 int32_t Export(const std::string& storedName, const std::string& path, HANDLE stopEvent,
                CThread* thread);
-// Adds the profiles of an export file to the store (same names are
-// replaced); the number imported, 0 for a file that is not an export.
-int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread);
+// Adds the profiles of an export file to the store (same names, also in
+// another letter case, are replaced); the number imported, 0 for a file
+// that is not an export. refused (may be null) gets the number of records
+// that were not taken: the working profile's reserved name, or a record the
+// library would not put under its proper name.
+int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread,
+               int32_t* refused = nullptr);
 
 }  // namespace profilefile

@@ -40,6 +40,14 @@ int FindByName(const std::vector<WLProfile>& list, const std::string& name) {
   return -1;
 }
 
+// A name the library can keep: 1 to 64 characters, and not the name of the
+// working profile that is applied without being stored.
+bool ValidStoreName(const std::string& name) {
+  if (!name.empty() && name != kEditingProfile) return true;
+  LogWrite("Profile name \"%s\" cannot be stored", name.c_str());
+  return false;
+}
+
 // The name field always carries its terminator when it leaves the store.
 WLProfile WithTerminatedName(const WLProfile& record) {
   WLProfile copy = record;
@@ -49,29 +57,42 @@ WLProfile WithTerminatedName(const WLProfile& record) {
 
 }  // namespace
 
-void CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
+bool CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
   LogWrite("CNICAdapter::ReadProfileList()");
   std::vector<WLProfile> scratch;
+  int32_t listed = 0, unreadable = 0;
   CLibraryGuard lib(StopEvent, this);
-  if (!lib) return;
+  if (!lib) return false;
   const WLProfile& templ = kind == kAPList ? DefAPProf : DefProf;
   for (int32_t index = 0; index < kMaxProfiles; ++index) {
     char name[256] = {};
     if (g_OmxLib.OMXWL_EnumWLProfiles(index, name) != 1) break;
+    ++listed;
     const std::string text = FieldText(name, sizeof name);
     // Fields the library does not fill keep the template's values.
     WLProfile record = templ;
-    if (g_OmxLib.OMXWL_GetWLProfile(text.c_str(), &record) == 1 && kind == kStationList) {
-      record = WithTerminatedName(record);
-      SetField(record.NetInfo.NI_sz_CurProfile, NameOf(record));
-      scratch.push_back(record);
+    if (g_OmxLib.OMXWL_GetWLProfile(text.c_str(), &record) != 1) {
+      ++unreadable;
+      continue;
     }
+    if (kind != kStationList) continue;
+    // The program knows a profile by the name the library keeps it under:
+    // a record carrying another name could be neither changed nor deleted.
+    if (NameOf(record) != text && text.size() < sizeof record.ProfileName) {
+      LogWrite("ReadProfileList: %s is stored as %s", NameOf(record).c_str(), text.c_str());
+      SetField(record.ProfileName, text);
+    }
+    record = WithTerminatedName(record);
+    SetField(record.NetInfo.NI_sz_CurProfile, NameOf(record));
+    scratch.push_back(record);
   }
   lib.Release();
 
   const int32_t stored = std::clamp(ReadSet(CountValue(kind), 0), 0, kMaxProfiles);
+  int32_t named = 0;
   for (int32_t i = 0; i < stored; ++i) {
     const std::string name = ReadSet(ItemValue(kind, i), "");
+    if (!name.empty()) ++named;
     int found = FindByName(scratch, name);
     if (found < 0) continue;
     list.push_back(scratch[found]);
@@ -80,10 +101,20 @@ void CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
   // Profiles added behind the program's back follow in library order.
   list.insert(list.end(), scratch.begin(), scratch.end());
 
+  // A library that lists nothing while the order names profiles, or that
+  // cannot read what it lists, is failing for the moment: the profiles are
+  // likely still there, and so is their order.
+  if (unreadable > 0 || (listed == 0 && named > 0)) {
+    LogWrite("ReadProfileList: %d of %d profiles read, %d named in the stored order; order kept",
+             static_cast<int>(listed - unreadable), static_cast<int>(listed),
+             static_cast<int>(named));
+    return false;
+  }
   WriteSet(CountValue(kind), static_cast<int32_t>(list.size()));
   for (size_t i = 0; i < list.size(); ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
   for (int32_t i = static_cast<int32_t>(list.size()); i < stored; ++i)
     SetDeleteKey(ItemValue(kind, i));
+  return true;
 }
 
 void CNICAdapter::GetProfileList(int kind, std::vector<WLProfile>& out) const {
@@ -97,11 +128,12 @@ bool CNICAdapter::AddProfile(const WLProfile& record) {
   const WLProfile copy = WithTerminatedName(record);
   const std::string name = NameOf(copy);
   if (IsProfileExist(name)) return UpdateProfile(copy, name);
+  if (!ValidStoreName(name)) return false;
 
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return false;
-    g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
+    if (!StoreRecord(name, copy)) return false;
   }
 
   ProfList.push_back(copy);
@@ -117,16 +149,36 @@ bool CNICAdapter::UpdateProfile(const WLProfile& record, const std::string& oldN
   if (pos < 0) return false;
   const WLProfile copy = WithTerminatedName(record);
   const std::string name = NameOf(copy);
+  // The library's own (case-sensitive) name of the profile being replaced.
+  const std::string stored = NameOf(ProfList[pos]);
+  if (!ValidStoreName(name)) return false;
+  const int other = FindByName(ProfList, name);
+  if (other >= 0 && other != pos) {
+    LogWrite("UpdateProfile: %s would replace another profile", name.c_str());
+    return false;
+  }
 
+  bool oldKept = false;
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return false;
-    g_OmxLib.OMXWL_DeleteWLProfile(oldName.c_str());
-    g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &copy);
+    // The new record first: until the library has it, the old one stays.
+    if (!StoreRecord(name, copy)) return false;
+    if (name != stored && !RemoveRecord(stored)) {
+      // Both are stored now; both are listed, so neither is lost from view.
+      LogWrite("UpdateProfile: %s could not be removed and is kept", stored.c_str());
+      oldKept = true;
+    }
   }
 
+  const WLProfile old = ProfList[pos];
   ProfList[pos] = copy;
   WriteSet(ItemValue(kStationList, pos), name);
+  if (oldKept) {
+    ProfList.push_back(old);
+    WriteSet("ProfCount", static_cast<int32_t>(ProfList.size()));
+    WriteSet(ItemValue(kStationList, ProfList.size() - 1), stored);
+  }
   PostNotify(kNotifyProfiles, 0);
   return true;
 }
@@ -136,11 +188,12 @@ bool CNICAdapter::DeleteProfile(int kind, const std::string& name) {
   std::vector<WLProfile>& list = ListOf(kind);
   const int pos = FindByName(list, name);
   if (pos < 0) return false;
+  const std::string stored = NameOf(list[pos]);
 
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return false;
-    g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
+    if (!RemoveRecord(stored)) return false;
   }
 
   list.erase(list.begin() + pos);
@@ -150,6 +203,31 @@ bool CNICAdapter::DeleteProfile(int kind, const std::string& name) {
   for (size_t i = pos; i < m; ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
   PostNotify(kNotifyProfiles, kind == kAPList ? kNotifyAPSide : 0);
   return true;
+}
+
+bool CNICAdapter::StoreRecord(const std::string& name, const WLProfile& record) {
+  LogWrite("call OMXWL_SetWLProfile");
+  const int32_t r = g_OmxLib.OMXWL_SetWLProfile(name.c_str(), &record);
+  LogWrite("call OMXWL_SetWLProfile end %d", static_cast<int>(r));
+  return r == 1;
+}
+
+bool CNICAdapter::RemoveRecord(const std::string& name) {
+  LogWrite("call OMXWL_DeleteWLProfile");
+  const int32_t r = g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
+  LogWrite("call OMXWL_DeleteWLProfile end %d", static_cast<int>(r));
+  if (r == 1) return true;
+  // A refusal for a profile the library no longer has is no refusal: the
+  // row would otherwise stay for ever.
+  WLProfile probe{};
+  return g_OmxLib.OMXWL_GetWLProfile(name.c_str(), &probe) == 0;
+}
+
+bool CNICAdapter::StoredProfileExists(const std::string& name) {
+  CLibraryGuard lib(StopEvent, this);
+  if (!lib) return true;
+  WLProfile probe{};
+  return g_OmxLib.OMXWL_GetWLProfile(name.c_str(), &probe) == 1;
 }
 
 bool CNICAdapter::IsProfileExist(const std::string& name) const {
@@ -163,5 +241,5 @@ std::string CNICAdapter::GetLastProfName(int kind) const {
 }
 
 void CNICAdapter::GetLastApplyProf(WLProfile& out) const {
-  if (!g_GlobalVar.ProfFromIniFile("LastApplyProf", out)) out = DefProf;
+  if (!g_GlobalVar.ProfFromIniFileChecked("LastApplyProf", out)) out = DefProf;
 }

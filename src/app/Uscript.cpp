@@ -168,6 +168,11 @@ std::string ImportedText(int count, const std::string& file) {
   return "Imported " + Profiles(count) + " from " + file + ".";
 }
 
+std::string ImportPartlyText(int count, int refused, const std::string& file) {
+  return "Imported " + Profiles(count) + " from " + file + ", but " + std::to_string(refused) +
+         (refused == 1 ? " was" : " were") + " not taken; the profiles that were there are kept.";
+}
+
 std::string NotExportText(const std::string& file) {
   return file + " is not a profile export; nothing was imported.";
 }

@@ -75,6 +75,8 @@ std::string ConnectingText(const std::string& storedName);
 std::string NoProfileText(const std::string& name);
 std::string ExportedText(int count, const std::string& file);
 std::string ImportedText(int count, const std::string& file);
+// An import of which part was not taken (exit code kExitFailed).
+std::string ImportPartlyText(int count, int refused, const std::string& file);
 std::string NotExportText(const std::string& file);
 
 // ---- the exchange with a running instance --------------------------------------

@@ -81,8 +81,10 @@ Reply ProfileFileHere(const Request& r) {
   if (checked.Code != kExitOk) return checked;
   CStopEvent stop;
   if (r.Cmd == Command::Import) {
-    const int32_t n = profilefile::Import(r.File, stop.Handle(), nullptr);
+    int32_t refused = 0;
+    const int32_t n = profilefile::Import(r.File, stop.Handle(), nullptr, &refused);
     if (n == 0) return Failure(kExitFailed, NotExportText(r.File));
+    if (refused > 0) return Failure(kExitFailed, ImportPartlyText(n, refused, r.File));
     return Reply{kExitOk, ImportedText(n, r.File) + "\r\n", ""};
   }
   std::string stored;

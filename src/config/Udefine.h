@@ -162,6 +162,11 @@ class CFAGlobalVar {
   // Profile INI form, security reset and IP comparison.
   void ProfToIniFile(const WLProfile& profile, const std::string& section) const;
   bool ProfFromIniFile(const std::string& section, WLProfile& profile) const;
+  // The same for a section that must be used whole or not at all: a
+  // checksum key written last makes a section that was not finished read
+  // as absent (logged). The writer returns false when a write failed.
+  bool ProfToIniFileChecked(const WLProfile& profile, const std::string& section) const;
+  bool ProfFromIniFileChecked(const std::string& section, WLProfile& profile) const;
   static void ResetSecurity(WLProfile& profile);
   static bool SameNetInfo(const NetworkInfo& a, const NetworkInfo& b);
 

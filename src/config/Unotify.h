@@ -43,6 +43,9 @@ constexpr int kPageAPInfo = 4;
 constexpr int kProfEditMode = 0x100;  // the working profile replaces an edited one
 constexpr int kProfKeyOnly = 0x200;   // the wizard asks only for the network's security
 constexpr int kSurveyNoScan = 0x400;  // the survey page opens without a new scan
+// With kProfEditMode in code 5 from outside the wizard: only the profile of
+// the working profile's own name is replaced, never the one Edit opened.
+constexpr int kProfOwnName = 0x800;
 
 // ---- page protocol ---------------------------------------------------------------------
 // AttachAdapter kinds.

@@ -219,6 +219,61 @@ bool CFAGlobalVar::ProfFromIniFile(const std::string& section, WLProfile& profil
   return true;
 }
 
+namespace {
+
+// Written after every other key of a section that must be used whole or not
+// at all: a writer that dies part-way leaves a checksum that no longer fits.
+constexpr const char* kChecksumKey = "Checksum";
+
+std::string SectionChecksum(const CIniFile& ini, const std::string& section) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  auto mix = [&hash](const std::string& text) {
+    for (unsigned char c : text) {
+      hash ^= c;
+      hash *= 1099511628211ull;
+    }
+    hash ^= 0xFF;  // ends each text, so "ab","c" differs from "a","bc"
+    hash *= 1099511628211ull;
+  };
+  for (const ProfileKey& k : kProfileKeys) {
+    mix(k.Key);
+    mix(ini.ReadString(section, k.Key, "\x01<absent>"));
+  }
+  char text[17];
+  snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+}  // namespace
+
+bool CFAGlobalVar::ProfToIniFileChecked(const WLProfile& profile,
+                                        const std::string& section) const {
+  if (!SettingsOpen) return false;
+  const CIniFile ini(SettingsPath);
+  const uint8_t* base = reinterpret_cast<const uint8_t*>(&profile);
+  try {
+    for (const ProfileKey& k : kProfileKeys) WriteKey(ini, section, k, base + k.Offset);
+    // Last, over what the file now holds.
+    ini.WriteString(section, kChecksumKey, SectionChecksum(ini, section));
+    return true;
+  } catch (const std::exception& e) {
+    LogWrite("ProfToIniFile exception: %s", e.what());
+  } catch (...) {
+    LogWrite("ProfToIniFile exception: %s", "");
+  }
+  return false;
+}
+
+bool CFAGlobalVar::ProfFromIniFileChecked(const std::string& section, WLProfile& profile) const {
+  if (!InfoSectionExists(section)) return false;
+  const CIniFile ini(SettingsPath);
+  if (ini.ReadString(section, kChecksumKey, "") != SectionChecksum(ini, section)) {
+    LogWrite("ProfFromIniFile: section %s is incomplete and not used", section.c_str());
+    return false;
+  }
+  return ProfFromIniFile(section, profile);
+}
+
 void CFAGlobalVar::ResetSecurity(WLProfile& profile) {
   profile.EncryptionMethod = EncNone;
   profile.WEPEncryptionLevel = 0;

@@ -85,8 +85,10 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
       return Reply{kExitOk, ExportedText(n, r.File) + "\r\n", ""};
     }
     case Command::Import: {
-      const int n = FrameProfile1->ImportFile(r.File);
+      int refused = 0;
+      const int n = FrameProfile1->ImportFile(r.File, &refused);
       if (n <= 0) return Failure(kExitFailed, NotExportText(r.File));
+      if (refused > 0) return Failure(kExitFailed, ImportPartlyText(n, refused, r.File));
       return Reply{kExitOk, ImportedText(n, r.File) + "\r\n", ""};
     }
     default:

@@ -122,14 +122,24 @@ void CThrdDetect::GetDevList(std::vector<DeviceRec>& list) {
 }
 
 void CThrdDetect::SetIgnore(bool on) {
+  // Each holder (the adapter's worker, the console-away session) ends only
+  // its own pause: detection resumes once no holder is left.
   if (on) {
+    ++ignoreHolders_;
     Ignore = true;
     LogWrite("Ignore ON");
-  } else {
-    Ignore = false;
-    LogWrite("Ignore OFF");
-    SetDetectTimer(3000, 3);
+    return;
   }
+  int held = ignoreHolders_.load();
+  while (held > 0 && !ignoreHolders_.compare_exchange_weak(held, held - 1)) {
+  }
+  if (held > 1) {
+    LogWrite("Ignore OFF, %d still held", held - 1);
+    return;
+  }
+  Ignore = false;
+  LogWrite("Ignore OFF");
+  SetDetectTimer(3000, 3);
 }
 
 void CThrdDetect::Execute() {
@@ -278,12 +288,14 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
     case kWmWtsSessionChange:
       if (wParam == kWtsConsoleConnect) {
         LogWrite("WTS_CONSOLE_CONNECT");
-        ConsoleAway = false;
-        SetIgnore(false);
+        // Only a pause of its own is ended here, never the worker's.
+        if (ConsoleAway.exchange(false))
+          SetIgnore(false);
+        else if (ignoreHolders_ == 0)
+          SetDetectTimer(3000, 3);
       } else if (wParam == kWtsConsoleDisconnect) {
         LogWrite("WTS_CONSOLE_DISCONNECT");
-        ConsoleAway = true;
-        SetIgnore(true);
+        if (!ConsoleAway.exchange(true)) SetIgnore(true);
         ClearDevList();
         Notify(kDevicesGone);
       }

@@ -35,7 +35,7 @@ class CThrdDetect : public CThread {
   // The hidden window, null until it exists and after it is gone.
   HWND Window() const { return window_; }
 
-  std::atomic<bool> Ignore{false};
+  std::atomic<bool> Ignore{false};  // true while any holder has detection paused
   std::atomic<HDEVNOTIFY> DevNotify{nullptr};
   int PassesLeft = 1;  // detection thread only
   std::atomic<bool> ConsoleAway{false};
@@ -60,6 +60,7 @@ class CThrdDetect : public CThread {
   void ClearDevList();
   void Notify(LPARAM value);
 
+  std::atomic<int> ignoreHolders_{0};
   std::atomic<HWND> window_{nullptr};
   HANDLE stopEvent_ = nullptr;
   HWND notifyWnd_ = nullptr;

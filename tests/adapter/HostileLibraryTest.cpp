@@ -171,7 +171,12 @@ TEST(HostileLibrary, RandomRecordsCountsAndTextsStayInsideTheBuffers) {
             ASSERT_TRUE(memchr(p.ProfileName, 0, sizeof p.ProfileName));
             EXPECT_EQ(FieldText(p.NetInfo.NI_sz_CurProfile), FieldText(p.ProfileName));
           }
-          EXPECT_EQ(env.Reg("ProfCount"), "#" + std::to_string(list.size()));
+          // A list the library could not read whole leaves the order as it was.
+          if (env.LogLines("order kept").empty()) {
+            EXPECT_EQ(env.Reg("ProfCount"), "#" + std::to_string(list.size()));
+          } else {
+            EXPECT_EQ(env.Reg("ProfCount"), "<none>");
+          }
 
           // Sites: sound entries only, each once.
           std::vector<SiteEntry> sites;

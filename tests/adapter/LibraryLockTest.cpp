@@ -121,7 +121,10 @@ TEST(LibraryLock, DetectionIsSuspendedExactlyWhileAnIgnoreGuardLives) {
     detect.SetIgnore(true);  // someone else's suspension is not ended twice
   }
   EXPECT_TRUE(detect.Ignore);
+  // A second holder's pause ends without ending the first one's.
   { CDetectIgnoreGuard ignore(nullptr); }
+  EXPECT_TRUE(detect.Ignore);
+  detect.SetIgnore(false);
   EXPECT_FALSE(detect.Ignore);
   g_ThrdDetect = nullptr;
 }

@@ -117,7 +117,7 @@ TEST(Connect, IPSettingsAreAppliedOnlyWhenTheyDiffer) {
   EXPECT_EQ(fake::Count("DevDetect"), detectsAfterStart + 3);
 }
 
-TEST(Connect, RunWithoutPendingProfileAppliesNothingAndResumesDetection) {
+TEST(Connect, RunWithoutPendingProfileAppliesNothingAndLeavesDetectionToItsHolder) {
   TestEnv env;
   QuietStatus(env);
   NotifyRecorder rec;
@@ -134,6 +134,9 @@ TEST(Connect, RunWithoutPendingProfileAppliesNothingAndResumesDetection) {
   a.DoConnect();
   g_ThrdDetect = nullptr;
   EXPECT_TRUE(LogHas(env, "nothing to apply"));
+  // The run paused nothing, so another holder's pause goes on.
+  EXPECT_TRUE(detect.Ignore);
+  detect.SetIgnore(false);
   EXPECT_FALSE(detect.Ignore);
   WLProfile applied{};
   ASSERT_TRUE(a.GetAppliedProf(applied));
@@ -151,10 +154,11 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
 
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.CountOf(kNotifyWZC, kWZCOn), 1u);  // synchronous: no pumping needed
-  EXPECT_EQ(env.Reg("EnableZeroCfg"), "#1");
   a.WriteUseWZC(true);
   EXPECT_EQ(rec.Events(kNotifyWZC).size(), 1u);
   ASSERT_TRUE(WaitUntil([&] { return fake::g->zeroConfig == 1; }, 5000));
+  // Stored once the library has made the switch.
+  EXPECT_TRUE(WaitUntil([&] { return env.Reg("EnableZeroCfg") == "#1"; }, 5000));
   rec.Clear();
   WaitUntil([] { return false; }, 3500);
   EXPECT_TRUE(rec.Events(kNotifyStatus).empty());

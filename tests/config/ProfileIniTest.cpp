@@ -3,6 +3,7 @@
 // comparison of IP settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -248,3 +249,42 @@ TEST(ProfileRules, SameNetInfoComparesTheFlagBitAndFiveAddresses) {
 }
 
 }  // namespace
+
+// A writer that dies part-way leaves keys of two profiles: such a section
+// must read as absent, never as a profile nobody applied.
+TEST_F(ProfileIni, ACheckedSectionIsUsedWholeOrNotAtAll) {
+  std::mt19937 rng(19);
+  const WLProfile first = RandomProfile(rng, false), second = RandomProfile(rng, true);
+  LogCapture capture;
+
+  ASSERT_TRUE(var_.ProfToIniFileChecked(first, "LastApplyProf"));
+  WLProfile read{}, plain{};
+  ASSERT_TRUE(var_.ProfFromIniFileChecked("LastApplyProf", read));
+  ASSERT_TRUE(var_.ProfFromIniFile("LastApplyProf", plain));
+  EXPECT_EQ(std::memcmp(&read, &plain, sizeof read), 0);
+  EXPECT_EQ(FieldText(read.Ssid1), FieldText(first.Ssid1));
+
+  // The second profile's first keys over the first's, then the writer dies.
+  const std::string whole = Settings();
+  ASSERT_TRUE(var_.ProfToIniFileChecked(second, "LastApplyProf"));
+  const std::string later = Settings();
+  var_.InfoWriteString("LastApplyProf", "Ssid1", FieldText(first.Ssid1));
+  WLProfile mixed{};
+  std::memset(&mixed, 0x5A, sizeof mixed);
+  const WLProfile untouched = mixed;
+  EXPECT_FALSE(var_.ProfFromIniFileChecked("LastApplyProf", mixed));
+  EXPECT_EQ(std::memcmp(&mixed, &untouched, sizeof mixed), 0);
+
+  // A section from before the checksum, or cut short, is not used either.
+  for (const std::string& text :
+       {std::string("[LastApplyProf]\r\nSsid1=Home\r\n"), later.substr(0, later.size() / 2)}) {
+    Write(text);
+    EXPECT_FALSE(var_.ProfFromIniFileChecked("LastApplyProf", mixed));
+  }
+  Write(whole);
+  EXPECT_TRUE(var_.ProfFromIniFileChecked("LastApplyProf", mixed));
+  const auto lines = capture.Lines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       "ProfFromIniFile: section LastApplyProf is incomplete and not used"),
+            3);
+}

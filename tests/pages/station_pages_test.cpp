@@ -316,9 +316,24 @@ TEST(AdapterPage, SavingWritesTheChoicesIntoTheAppliedProfileAndAppliesIt) {
   EXPECT_EQ(p.page->CmbPreamble->SelectedValue(-1), 2) << "an unknown preamble shows Auto";
   EXPECT_EQ(p.page->CmbPower->SelectedValue(-1), 2);
   p.page->CmbPower->SelectByValue(1);
+  // This host stores nothing for the page: the user is told, and the
+  // choices are applied all the same.
+  std::string box;
+  Every(20, [&box] {
+    auto* b = dynamic_cast<TFormMsgBox*>(TFormBase::TopModalForm());
+    if (!b) return false;
+    box = b->LbMsg->Caption();
+    b->BtnOk->Click();
+    return true;
+  });
+  WLProfile wizards = p.adapter.DefProf;
+  SetField(wizards.ProfileName, "Being edited");
+  g_GlobalVar.WorkProfile = wizards;
   p.page->BtnSaveClick();
   EXPECT_TRUE(env.Logged("modify profile Default"));
-  EXPECT_EQ(g_GlobalVar.WorkProfile.PowerMode, 1);
+  EXPECT_EQ(box, "The profile could not be saved. Please try again.");
+  EXPECT_EQ(std::memcmp(&g_GlobalVar.WorkProfile, &wizards, sizeof wizards), 0)
+      << "a working profile the wizard may hold is left alone";
   ASSERT_TRUE(WaitUntil([&] { return p.adapter.GetAppliedProf(applied) && applied.PowerMode == 1; },
                         kGenerous));
 }

@@ -139,6 +139,16 @@ TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
   SendMessageA(wnd, 0x02B1, 1, 0);  // back: a burst finds the device
   EXPECT_FALSE(detect.Ignore);
   EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 4; }, 6000));
+
+  // A connection pauses detection; the console going and coming back
+  // meanwhile must not end that pause, nor a second "back" end it twice.
+  detect.SetIgnore(true);
+  SendMessageA(wnd, 0x02B1, 2, 0);
+  SendMessageA(wnd, 0x02B1, 1, 0);
+  SendMessageA(wnd, 0x02B1, 1, 0);
+  EXPECT_TRUE(detect.Ignore) << "the connection still holds detection";
+  detect.SetIgnore(false);
+  EXPECT_FALSE(detect.Ignore);
 }
 
 TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
@@ -204,6 +214,7 @@ class IgnoreSwitcher : public CThread {
     for (;;) {
       Running = true;
       SetDetectIgnore(true);
+      SetDetectIgnore(false);
     }
   }
 };

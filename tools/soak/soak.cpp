@@ -15,6 +15,7 @@
 #include <tlhelp32.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +34,7 @@
 #include "app/Udebug.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "pages/station/Uframeprofile.h"
 #include "pages/station/Uframesurvey.h"
 #include "shell/Uformmain.h"
 #include "workers/Uthrddetect.h"
@@ -108,9 +110,11 @@ void Replace(std::string& text, const std::string& from, const std::string& to) 
 }
 
 // Entry points whose faults the program must ride out without losing a
-// profile: everything but detection and the profile store itself (a store
-// that fails loses what it was given, which is the library's doing).
-const char* const kFaultEntries[] = {"SiteSurveyScan",
+// profile: everything but detection and the reads of the profile list. A
+// store or a removal the library refuses leaves the list as it was.
+const char* const kFaultEntries[] = {"SetWLProfile",
+                                     "DeleteWLProfile",
+                                     "SiteSurveyScan",
                                      "SiteSurveyGet",
                                      "GetWLANStatus",
                                      "SetWLANStatus",
@@ -129,6 +133,21 @@ const char* const kFaultEntries[] = {"SiteSurveyScan",
 // Entries that may only be slowed down.
 const char* const kDelayEntries[] = {"SetWLProfile", "DeleteWLProfile", "EnumWLProfiles",
                                      "GetWLProfile", "DevDetect"};
+
+std::vector<std::string> StoredNames() {
+  std::vector<std::string> names;
+  HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  {
+    CLibraryGuard lib(stop, nullptr);
+    for (int i = 0; lib && i < 4096; ++i) {
+      char b[256] = {};
+      if (g_OmxLib.OMXWL_EnumWLProfiles(i, b) != 1) break;
+      names.push_back(FieldText(b, sizeof b));
+    }
+  }
+  CloseHandle(stop);
+  return names;
+}
 
 class World {
  public:
@@ -490,6 +509,30 @@ class Soak {
         std::printf("soak: profile %s was lost\n", entry.first.c_str());
         ++counts.errors;
       }
+    }
+    // The library, the stored order and the list on screen agree.
+    std::vector<std::string> list, order, rows;
+    for (const WLProfile& p : a->ProfList) list.push_back(FieldText(p.ProfileName));
+    const int n = a->ReadSet("ProfCount", 0);
+    for (int i = 0; i < n; ++i) order.push_back(a->ReadSet("Prof" + std::to_string(i), ""));
+    if (order != list) {
+      std::printf("soak: the stored order differs from the list\n");
+      ++counts.errors;
+    }
+    std::vector<std::string> library = StoredNames();
+    if (form_->FrameProfile1)
+      for (int i = 0; i < form_->FrameProfile1->LvProf->RowCount(); ++i)
+        rows.push_back(form_->FrameProfile1->LvProf->Row(i)->SubItem(0));
+    std::sort(list.begin(), list.end());
+    std::sort(library.begin(), library.end());
+    std::sort(rows.begin(), rows.end());
+    if (library != list) {
+      std::printf("soak: the library's profiles differ from the list\n");
+      ++counts.errors;
+    }
+    if (!a->UseWZC && rows != list) {
+      std::printf("soak: the list on screen differs from the profiles\n");
+      ++counts.errors;
     }
     profilesChecked_ = found.size();
   }

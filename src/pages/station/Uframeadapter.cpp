@@ -1,5 +1,8 @@
 #include "pages/station/Uframeadapter.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "pages/station/Upageparts.h"
@@ -146,20 +149,41 @@ void TFrameAdapter::FollowBand() {
 
 void TFrameAdapter::BtnSaveClick() {
   if (!adapter_) return;
-  WLProfile& work = g_GlobalVar.WorkProfile;
   WLProfile applied{};
   if (!adapter_->GetAppliedProf(applied)) return;
-  work = applied;
+  // The stored record of that name, when there is one: edits made in the
+  // wizard since it was applied are kept; only the three options change.
+  WLProfile work = applied;
+  const std::string appliedName = FieldText(applied.ProfileName);
+  std::vector<WLProfile> stored;
+  adapter_->GetProfileList(kStationList, stored);
+  const auto it = std::find_if(stored.begin(), stored.end(), [&](const WLProfile& p) {
+    return _stricmp(FieldText(p.ProfileName).c_str(), appliedName.c_str()) == 0;
+  });
+  const bool isStored = it != stored.end();
+  if (isStored) work = *it;
   work.TxRate = static_cast<int32_t>(CmbTxRate->SelectedValue(15));
   work.PreambleMode = static_cast<int32_t>(CmbPreamble->SelectedValue(2));
   work.PowerMode = static_cast<int32_t>(CmbPower->SelectedValue(0));
   const std::string name = FieldText(work.ProfileName);
-  if (adapter_->IsProfileExist(name)) {
+  if (isStored) {
     LogWrite("modify profile %s", name.c_str());
-    if (TForm* form = ParentForm())
-      SendMessageA(form->Handle(), NotifyMsg, kNotifyStoreProfile, kProfEditMode);
+    // The wizard may have its own working profile open: it gets it back.
+    const WLProfile wizards = g_GlobalVar.WorkProfile;
+    g_GlobalVar.WorkProfile = work;
+    TForm* form = ParentForm();
+    const bool saved = form && SendMessageA(form->Handle(), NotifyMsg, kNotifyStoreProfile,
+                                            kProfEditMode | kProfOwnName) != 0;
+    g_GlobalVar.WorkProfile = wizards;
+    if (!saved && adapter_)
+      g_GlobalVar.ShowMsgBox(
+          Handle(),
+          g_GlobalVar.StrFileRead("Message", "ErSaveProf",
+                                  "The profile could not be saved. Please try again."),
+          0x30);
   } else {
     LogWrite("profile %s is not exist", name.c_str());
   }
-  if (!adapter_->UseWZC) adapter_->Connect(work);
+  // The message box ran a message loop: the adapter may be gone.
+  if (adapter_ && !adapter_->UseWZC) adapter_->Connect(work);
 }

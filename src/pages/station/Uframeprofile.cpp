@@ -170,6 +170,28 @@ void TFrameProfile::DonePage() {
 void TFrameProfile::ShowList() {
   if (wizard_) wizard_->Hide();
   PlProfile->Show();
+  // The wizard has ended: its edited name must not steer a later save.
+  editedName_.clear();
+}
+
+void TFrameProfile::FollowStore() {
+  if (!adapter_ || blocked_) return;
+  std::vector<WLProfile> stored;
+  adapter_->GetProfileList(kStationList, stored);
+  std::vector<std::string> want, have;
+  for (const WLProfile& p : stored) want.push_back(FieldText(p.ProfileName));
+  for (int i = 0; i < LvProf->RowCount(); ++i)
+    if (const WLProfile* p = RowProfile(LvProf->Row(i))) have.push_back(FieldText(p->ProfileName));
+  std::sort(want.begin(), want.end());
+  std::sort(have.begin(), have.end());
+  if (want == have) return;
+  const TLvRow* selected = LvProf->Selected();
+  const std::string keep = RowProfile(selected) ? FieldText(RowProfile(selected)->ProfileName) : "";
+  InitProfileList();
+  if (TLvRow* row = keep.empty() ? nullptr : FindRow(keep)) {
+    LvProf->ClearSelection();
+    LvProf->SelectRow(LvProf->IndexOf(row));
+  }
 }
 
 void TFrameProfile::ResetPage() {
@@ -345,7 +367,16 @@ void TFrameProfile::BtnDeleteClick() {
   }
   // The question ran a message loop: the row or the adapter may be gone.
   if (!adapter_ || LvProf->IndexOf(row) < 0) return;
-  if (adapter_->DeleteProfile(kStationList, name)) {
+  if (!adapter_->DeleteProfile(kStationList, name)) {
+    // The row stays, and the user learns why.
+    g_GlobalVar.ShowMsgBox(
+        Handle(),
+        FormatText(g_GlobalVar.StrFileRead("Message", "ErDelProf",
+                                           "The profile '%s' could not be removed. Please try "
+                                           "again."),
+                   name),
+        kErrorBox);
+  } else if (adapter_ && LvProf->IndexOf(row) >= 0) {
     LvProf->BeginUpdate();
     int index = LvProf->IndexOf(row);
     LvProf->DeleteRow(row);
@@ -380,14 +411,23 @@ bool TFrameProfile::SaveProfile(int flags) {
   TLvRow* row = nullptr;
   if (flags & kProfEditMode) {
     row = FindRow(workName);
-    if (!row) row = FindRow(editedName_);
+    // The name Edit opened is the wizard's own: only its save may fall back
+    // on it, and only while it is open.
+    if (!row && !(flags & kProfOwnName) && FrameProfSet1->Visible() && !editedName_.empty())
+      row = FindRow(editedName_);
     if (!row) {
       LogWrite("SaveProfile: not found selected profile");
       return false;
     }
-    if (!adapter_->UpdateProfile(work, FieldText(RowProfile(row)->ProfileName))) return false;
+    if (!adapter_->UpdateProfile(work, FieldText(RowProfile(row)->ProfileName))) {
+      FollowStore();
+      return false;
+    }
   } else {
-    if (!adapter_->AddProfile(work)) return false;
+    if (!adapter_->AddProfile(work)) {
+      FollowStore();
+      return false;
+    }
     row = FindRow(workName);
     if (!row) {
       row = LvProf->InsertRow(0, "", new WLProfile{});
@@ -401,6 +441,8 @@ bool TFrameProfile::SaveProfile(int flags) {
   const int index = LvProf->IndexOf(row);
   LvProf->SelectRow(index);
   LvProf->MakeVisible(index);
+  // A rename whose old name the library kept lists both.
+  FollowStore();
   return true;
 }
 
@@ -444,11 +486,14 @@ int TFrameProfile::ExportFile(const std::string& name, const std::string& path) 
   return adapter_->ExportProfiles(stored, path);
 }
 
-int TFrameProfile::ImportFile(const std::string& path) {
+int TFrameProfile::ImportFile(const std::string& path, int* refused) {
+  if (refused) *refused = 0;
   if (!adapter_) return 0;
   std::vector<WLProfile> before;
   adapter_->GetProfileList(kStationList, before);
-  const int n = adapter_->ImportProfiles(path);
+  int32_t notTaken = 0;
+  const int n = adapter_->ImportProfiles(path, &notTaken);
+  if (refused) *refused = notTaken;
   if (n <= 0 || blocked_ || !adapter_) return n;
   InitProfileList();
   // The first row the import added or changed, so the user sees it.
@@ -546,9 +591,15 @@ void TFrameProfile::MenuItImportClick() {
   if (!adapter_ || blocked_) return;
   std::string path;
   if (!AskFile(false, path) || !adapter_) return;
-  const int n = ImportFile(path);
+  int refused = 0;
+  const int n = ImportFile(path, &refused);
   std::string text;
-  if (n <= 0) {
+  if (n > 0 && refused > 0) {
+    text = FormatText(g_GlobalVar.StrFileRead("Message", "ImportPartly",
+                                              "Not every profile of %s could be imported. The "
+                                              "profiles that were there are kept."),
+                      FileNameOf(path));
+  } else if (n <= 0) {
     text = FormatText(g_GlobalVar.StrFileRead("Message", "NotExport",
                                               "%s is not a profile export file. Nothing was "
                                               "imported."),
@@ -560,6 +611,6 @@ void TFrameProfile::MenuItImportClick() {
         g_GlobalVar.StrFileRead("Message", "ImportedMany", "%s profiles were imported."),
         std::to_string(n));
   }
-  g_GlobalVar.ShowMsgBox(Handle(), text, n > 0 ? kInfoBox : kErrorBox);
+  g_GlobalVar.ShowMsgBox(Handle(), text, n > 0 && refused == 0 ? kInfoBox : kErrorBox);
   FocusControl(LvProf, this, "TFrameProfile::MenuItImportClick");
 }

@@ -98,8 +98,9 @@ class TFrameProfile : public TPropertyPageFrame {
   int ExportFile(const std::string& name, const std::string& path);
   // Adds the profiles of an export file; the list shows them at once, the
   // first new or changed row selected. The number imported; 0 for a file
-  // that is not an export (nothing changes).
-  int ImportFile(const std::string& path);
+  // that is not an export (nothing changes). refused (may be null) is set
+  // when part of the import was not taken (what was there is kept).
+  int ImportFile(const std::string& path, int* refused = nullptr);
 
   // The context menu at a screen point, with the items that apply now.
   void LvProfContextMenu(int x, int y);
@@ -129,6 +130,9 @@ class TFrameProfile : public TPropertyPageFrame {
   void FillRow(TLvRow* row);
   void ShowProfileInfo(const WLProfile& profile);
   void ShowList();
+  // Lists the adapter's profiles again when the rows no longer match them
+  // (a store step the library refused or half did).
+  void FollowStore();
   void ClearProfileInfo();
   void LvProfSelectItem(TLvRow* row, bool selected);
   int LvProfCompare(const TLvRow& a, const TLvRow& b) const;

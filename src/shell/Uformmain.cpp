@@ -365,12 +365,59 @@ void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
     }
   }
 
+  // The page that had the focus handed it to the window while the new one
+  // was still hidden: the new page's first control takes it now.
+  if (showing && GetFocus() == Handle()) {
+    TWinControl* first = page->FirstFocus();
+    if (first && first->CanFocus())
+      ::SetFocus(first->Handle());
+    else
+      RepairFocus();
+  }
+
   if (curTab_ && curTab_ != tab) curTab_->SetSelected(false);
   tab->SetSelected(true);
   curTab_ = tab;
   curPage_ = page;
   curBG_ = background;
+  UpdateTabMark();
   Invalidate();
+}
+
+void TFormMain::SwitchTabBy(int step) {
+  std::vector<TTabLabel*> tabs;
+  for (TTabLabel* tab :
+       {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter})
+    if (tab->Visible() && tab->Enabled()) tabs.push_back(tab);
+  if (tabs.empty()) return;
+  const auto at = std::find(tabs.begin(), tabs.end(), curTab_);
+  const int n = static_cast<int>(tabs.size());
+  const int from = at == tabs.end() ? (step > 0 ? n - 1 : 0) : static_cast<int>(at - tabs.begin());
+  TTabLabel* next = tabs[static_cast<size_t>(((from + step) % n + n) % n)];
+  if (next != curTab_) SwitchPage(next, 0);
+}
+
+void TFormMain::UpdateTabMark() {
+  const bool formFocused = Handle() && GetFocus() == Handle();
+  for (TTabLabel* tab :
+       {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter})
+    tab->SetFocusMark(formFocused && tab == curTab_);
+}
+
+bool TFormMain::KeyPreview(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) &&
+      !(GetKeyState(VK_MENU) & 0x8000)) {
+    int step = 0;
+    if (msg.wParam == VK_TAB) step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
+    if (msg.wParam == VK_NEXT) step = 1;
+    if (msg.wParam == VK_PRIOR) step = -1;
+    if (step) {
+      Busy busy(this);
+      SwitchTabBy(step);
+      return true;
+    }
+  }
+  return TFormBase::KeyPreview(msg);
 }
 
 void TFormMain::SetOperateMode(int mode) {
@@ -871,6 +918,11 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     });
   }
   if (msg == WM_ERASEBKGND && curBG_) return 1;
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    const LRESULT r = TFormBase::WndProc(msg, wp, lp);
+    UpdateTabMark();
+    return r;
+  }
   return TFormBase::WndProc(msg, wp, lp);
 }
 

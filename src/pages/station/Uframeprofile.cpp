@@ -118,6 +118,10 @@ const WLProfile* TFrameProfile::RowProfile(const TLvRow* row) {
   return row ? static_cast<const WLProfile*>(row->Data) : nullptr;
 }
 
+TWinControl* TFrameProfile::FirstFocus() const {
+  return FrameProfSet1->Visible() ? FrameProfSet1->FirstFocus() : LvProf;
+}
+
 void TFrameProfile::InitPage() {
   FrameProfSet1->InitPage();
   LocalisePage(kSection);

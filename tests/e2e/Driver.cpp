@@ -106,16 +106,19 @@ void TPinger::Run() {
       std::lock_guard<std::mutex> lock(mutex_);
       context = context_;
     }
+    const UINT_PTR lock0 = reinterpret_cast<UINT_PTR>(GetPropA(window_, "WuLibLockWaitUs"));
     const DWORD t0 = GetTickCount();
     DWORD_PTR result = 0;
     const LRESULT ok =
         SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, kPingLimitMs, &result);
     const DWORD took = GetTickCount() - t0;
     if (!IsWindow(window_)) break;  // the window went while we waited
+    const UINT_PTR lock1 = reinterpret_cast<UINT_PTR>(GetPropA(window_, "WuLibLockWaitUs"));
     ++pings_;
     if (!ok) ++unanswered_;
     if (took > longest_) {
       longest_ = took;
+      longestLock_ = std::min<DWORD>(took, static_cast<DWORD>((lock1 - lock0) / 1000));
       std::lock_guard<std::mutex> lock(mutex_);
       longestContext_ = context;
     }

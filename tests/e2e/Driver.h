@@ -38,6 +38,10 @@ class TPinger {
   DWORD LongestMs() const { return longest_; }
   int Unanswered() const { return unanswered_; }
   long Pings() const { return pings_; }
+  // Of the longest answer, the part the interface thread spent waiting for
+  // the library lock (the program adds every such wait up in a property of
+  // its main window, "WuLibLockWaitUs").
+  DWORD LongestLockMs() const { return longestLock_; }
   // What the test was doing while the longest wait happened (SetContext).
   std::string LongestContext() const;
   void SetContext(const std::string& what);
@@ -48,6 +52,7 @@ class TPinger {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<DWORD> longest_{0};
+  std::atomic<DWORD> longestLock_{0};
   std::atomic<int> unanswered_{0};
   std::atomic<long> pings_{0};
   mutable std::mutex mutex_;

@@ -211,7 +211,8 @@ TEST(Monkey, RandomClicksAndKeysNeverFreezeTheProgram) {
   std::ostringstream report;
   report << "seed " << seed << ", " << actions << " actions in "
          << (GetTickCount() - start) / 1000 << " s, " << p.Pinger().Pings()
-         << " pings, longest answer " << p.Pinger().LongestMs() << " ms (during: "
+         << " pings, longest answer " << p.Pinger().LongestMs() << " ms (of it "
+         << p.Pinger().LongestLockMs() << " ms waiting for the library lock; during: "
          << p.Pinger().LongestContext() << "), main window shown again " << monkey.Restores()
          << " times";
   std::printf("monkey: %s\n", report.str().c_str());

@@ -47,6 +47,9 @@ void CancelSystemDialogs() {
 
 // Private messages of the window.
 constexpr UINT kMsgFree = WM_APP + 40;
+// The system menu's item that opens the about box (the keyboard's way to
+// it: Alt+Space, then its letter).
+constexpr UINT kSysAbout = 0x0010;
 constexpr UINT_PTR kFreeRetryTimer = 40;
 
 // Design size of the window and its parts (the background pictures).
@@ -238,6 +241,14 @@ void TFormMain::FormCreate() {
   for (TPicButton* b : {BtnHelp, BtnAbout, BtnSoftAP, BtnStation})
     SetWindowLongA(b->Handle(), GWL_STYLE, GetWindowLongA(b->Handle(), GWL_STYLE) & ~WS_TABSTOP);
 
+  // The footer's buttons from the keyboard: F1 for help (KeyPreview), the
+  // system menu for the about box.
+  if (HMENU sys = GetSystemMenu(Handle(), FALSE)) {
+    AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(sys, MF_STRING, kSysAbout,
+                g_GlobalVar.StrFileRead("Utility", "MenuAbout", "&About...").c_str());
+  }
+
   // 5. Station mode; 6. the mode switch stays out of sight.
   CenterOn(nullptr);
   SetOperateMode(kModeStation);
@@ -405,6 +416,11 @@ void TFormMain::UpdateTabMark() {
 }
 
 bool TFormMain::KeyPreview(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !(GetKeyState(VK_CONTROL) & 0x8000) &&
+      !(GetKeyState(VK_SHIFT) & 0x8000)) {
+    BtnHelpClick();
+    return true;
+  }
   if (msg.message == WM_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) &&
       !(GetKeyState(VK_MENU) & 0x8000)) {
     int step = 0;
@@ -918,6 +934,10 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     });
   }
   if (msg == WM_ERASEBKGND && curBG_) return 1;
+  if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == kSysAbout) {
+    BtnAboutClick();
+    return 0;
+  }
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
     const LRESULT r = TFormBase::WndProc(msg, wp, lp);
     UpdateTabMark();

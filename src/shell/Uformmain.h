@@ -144,7 +144,7 @@ class TFormMain : public TFormBase {
   // Enter and Escape drive the profile wizard while it shows.
   void DialogKey(int id) override;
   // Ctrl+Tab and Ctrl+PageDown go to the next tab, Ctrl+Shift+Tab and
-  // Ctrl+PageUp to the one before, wrapping around.
+  // Ctrl+PageUp to the one before, wrapping around; F1 opens the help.
   bool KeyPreview(const MSG& msg) override;
   // The next (step 1) or previous (-1) tab of the mode shown.
   void SwitchTabBy(int step);

@@ -214,7 +214,8 @@ TEST(Monkey, RandomClicksAndKeysNeverFreezeTheProgram) {
          << " pings, longest answer " << p.Pinger().LongestMs() << " ms (of it "
          << p.Pinger().LongestLockMs() << " ms waiting for the library lock; during: "
          << p.Pinger().LongestContext() << "), main window shown again " << monkey.Restores()
-         << " times";
+         << " times, focus repaired by the message loop: "
+         << (p.Log().find("Focus repaired") != std::string::npos ? "yes" : "no");
   std::printf("monkey: %s\n", report.str().c_str());
   if (!failure.empty()) {
     std::ostringstream actionsText;

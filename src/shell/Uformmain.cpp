@@ -48,7 +48,7 @@ void CancelSystemDialogs() {
 // Private messages of the window.
 constexpr UINT kMsgFree = WM_APP + 40;
 // The system menu's item that opens the about box (the keyboard's way to
-// it: Alt+Space, then its letter).
+// it: Alt+Space, then its letter; Wine's own "About Wine" there takes A).
 constexpr UINT kSysAbout = 0x0010;
 constexpr UINT_PTR kFreeRetryTimer = 40;
 
@@ -246,7 +246,7 @@ void TFormMain::FormCreate() {
   if (HMENU sys = GetSystemMenu(Handle(), FALSE)) {
     AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(sys, MF_STRING, kSysAbout,
-                g_GlobalVar.StrFileRead("Utility", "MenuAbout", "&About...").c_str());
+                g_GlobalVar.StrFileRead("Utility", "MenuAbout", "Program &info...").c_str());
   }
 
   // 5. Station mode; 6. the mode switch stays out of sight.

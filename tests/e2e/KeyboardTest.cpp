@@ -478,4 +478,26 @@ TEST_F(Keyboard, TabSwitchesByMouseThenTypedKeys) {
   EXPECT_TRUE(f && IsWindowVisible(f));
 }
 
+// The about box of the footer from the keyboard: the window's system menu
+// (Alt+Space, I), and Escape closes it with the focus back in the window.
+TEST_F(Keyboard, AboutBoxFromTheSystemMenu) {
+  auto about = [&] {
+    for (HWND w : p.ShownWindows())
+      if (w != p.Main() && p.ClassOf(w) == "WuForm") return w;
+    return HWND{};
+  };
+  Step("Alt+Space, I");
+  p.Key(VK_SPACE, {VK_MENU});
+  p.Settle(300);
+  p.Key('I');
+  ASSERT_TRUE(p.WaitFor([&] { return about() != nullptr; })) << "no about box";
+  Step("Escape");
+  p.Key(VK_ESCAPE);
+  ASSERT_TRUE(p.WaitFor([&] { return about() == nullptr; }));
+  ASSERT_TRUE(p.WaitFor([&] {
+    HWND f = p.Focus();
+    return f && IsWindowVisible(f) && (f == p.Main() || IsChild(p.Main(), f));
+  })) << "focus on " << FocusText();
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/Uapplication.h"
 
+#include "ui/Uform.h"
+
 CApplication Application;
 
 void CApplication::Initialize() {
@@ -23,7 +25,7 @@ bool CApplication::HandleMessage(MSG& msg, bool wait) {
   }
   // Tab and the arrow keys move the focus in whatever window is active.
   HWND active = GetActiveWindow();
-  if (active && IsDialogMessageA(active, &msg)) return true;
+  if (active && TForm::DialogMessage(active, msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;

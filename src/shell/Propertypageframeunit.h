@@ -31,6 +31,10 @@ class TPropertyPageFrame : public TFrame {
   // A caption wider than its label gets an 11-pixel font.
   virtual void ShrinkCaption(TLabel* label);
 
+  // The control that takes the focus when the page shows; null: the first
+  // one in Tab order.
+  virtual TWinControl* FirstFocus() const { return nullptr; }
+
   virtual void InitPage() {}
   virtual void DonePage() {}
   virtual void ResetPage() {}

@@ -49,6 +49,9 @@ void CancelSystemDialogs() {
 
 // Private messages of the window.
 constexpr UINT kMsgFree = WM_APP + 40;
+// The system menu's item that opens the about box (the keyboard's way to
+// it: Alt+Space, then its letter; Wine's own "About Wine" there takes A).
+constexpr UINT kSysAbout = 0x0010;
 constexpr UINT_PTR kFreeRetryTimer = 40;
 
 // Design size of the window and its parts (the background pictures).
@@ -245,6 +248,14 @@ void TFormMain::FormCreate() {
   for (TPicButton* b : {BtnHelp, BtnAbout, BtnSoftAP, BtnStation})
     SetWindowLongA(b->Handle(), GWL_STYLE, GetWindowLongA(b->Handle(), GWL_STYLE) & ~WS_TABSTOP);
 
+  // The footer's buttons from the keyboard: F1 for help (KeyPreview), the
+  // system menu for the about box.
+  if (HMENU sys = GetSystemMenu(Handle(), FALSE)) {
+    AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(sys, MF_STRING, kSysAbout,
+                g_GlobalVar.StrFileRead("Utility", "MenuAbout", "Program &info...").c_str());
+  }
+
   // 5. Station mode; 6. the mode switch stays out of sight.
   CenterOn(nullptr);
   SetOperateMode(kModeStation);
@@ -414,12 +425,64 @@ void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
     }
   }
 
+  // The page that had the focus handed it to the window while the new one
+  // was still hidden: the new page's first control takes it now.
+  if (showing && GetFocus() == Handle()) {
+    TWinControl* first = page->FirstFocus();
+    if (first && first->CanFocus())
+      ::SetFocus(first->Handle());
+    else
+      RepairFocus();
+  }
+
   if (curTab_ && curTab_ != tab) curTab_->SetSelected(false);
   tab->SetSelected(true);
   curTab_ = tab;
   curPage_ = page;
   curBG_ = background;
+  UpdateTabMark();
   Invalidate();
+}
+
+void TFormMain::SwitchTabBy(int step) {
+  std::vector<TTabLabel*> tabs;
+  for (TTabLabel* tab :
+       {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter})
+    if (tab->Visible() && tab->Enabled()) tabs.push_back(tab);
+  if (tabs.empty()) return;
+  const auto at = std::find(tabs.begin(), tabs.end(), curTab_);
+  const int n = static_cast<int>(tabs.size());
+  const int from = at == tabs.end() ? (step > 0 ? n - 1 : 0) : static_cast<int>(at - tabs.begin());
+  TTabLabel* next = tabs[static_cast<size_t>(((from + step) % n + n) % n)];
+  if (next != curTab_) SwitchPage(next, 0);
+}
+
+void TFormMain::UpdateTabMark() {
+  const bool formFocused = Handle() && GetFocus() == Handle();
+  for (TTabLabel* tab :
+       {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter})
+    tab->SetFocusMark(formFocused && tab == curTab_);
+}
+
+bool TFormMain::KeyPreview(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !(GetKeyState(VK_CONTROL) & 0x8000) &&
+      !(GetKeyState(VK_SHIFT) & 0x8000)) {
+    BtnHelpClick();
+    return true;
+  }
+  if (msg.message == WM_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) &&
+      !(GetKeyState(VK_MENU) & 0x8000)) {
+    int step = 0;
+    if (msg.wParam == VK_TAB) step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
+    if (msg.wParam == VK_NEXT) step = 1;
+    if (msg.wParam == VK_PRIOR) step = -1;
+    if (step) {
+      Busy busy(this);
+      SwitchTabBy(step);
+      return true;
+    }
+  }
+  return TFormBase::KeyPreview(msg);
 }
 
 void TFormMain::SetOperateMode(int mode) {
@@ -924,6 +987,15 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     });
   }
   if (msg == WM_ERASEBKGND && curBG_) return 1;
+  if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == kSysAbout) {
+    BtnAboutClick();
+    return 0;
+  }
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    const LRESULT r = TFormBase::WndProc(msg, wp, lp);
+    UpdateTabMark();
+    return r;
+  }
   return TFormBase::WndProc(msg, wp, lp);
 }
 

@@ -171,6 +171,11 @@ class TFormMain : public TFormBase {
   void FormClose(TCloseAction& action) override;
   // Enter and Escape drive the profile wizard while it shows.
   void DialogKey(int id) override;
+  // Ctrl+Tab and Ctrl+PageDown go to the next tab, Ctrl+Shift+Tab and
+  // Ctrl+PageUp to the one before, wrapping around; F1 opens the help.
+  bool KeyPreview(const MSG& msg) override;
+  // The next (step 1) or previous (-1) tab of the mode shown.
+  void SwitchTabBy(int step);
 
   // Owned pages in ownership order (those built so far).
   std::vector<TPropertyPageFrame*> Pages() const;
@@ -207,6 +212,8 @@ class TFormMain : public TFormBase {
   void AttachAll(int kind, int mode);
   void FinishRelease();
   void ShowPage(int page);
+  // The selected tab is marked while the window itself has the focus.
+  void UpdateTabMark();
   void SetTrayIcon(int index);
   // Frees the window once no modal window, menu or handler of ours runs.
   void ScheduleFree();

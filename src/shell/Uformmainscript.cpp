@@ -19,8 +19,9 @@ constexpr UINT kWaitingCheckMs = 100;
 }  // namespace
 
 bool TFormMain::EditingProfile() const {
-  if (FrameProfile1 && FrameProfile1->FrameProfSet1 && FrameProfile1->FrameProfSet1->Visible())
-    return true;
+  // A wizard not built yet is not open either; asking must not build it.
+  const TFrameProfSet* wizard = FrameProfile1 ? FrameProfile1->BuiltWizard() : nullptr;
+  if (wizard && wizard->Visible()) return true;
   // The about box asks nothing; any other modal window of ours does.
   const size_t modal = TFormBase::ModalForms().size();
   return modal > (AboutOpen() ? 1u : 0u) || TFormBase::SystemDialogs() > 0;

@@ -16,6 +16,19 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 28;
 
+// The first letter or digit of a caption; 0 when it has none.
+char FirstLetter(const std::string& caption) {
+  for (char ch : caption)
+    if (IsCharAlphaNumericA(ch)) return ch;
+  return 0;
+}
+
+bool SameLetter(char a, char b) {
+  char pair[2] = {a, b};
+  CharUpperBuffA(pair, 2);
+  return pair[0] == pair[1];
+}
+
 }  // namespace
 
 TFormMsgBox::TFormMsgBox(TComponent* owner)
@@ -113,6 +126,12 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
   }
   bool two = (flags & 0x0F) == 1 || (flags & 0x0F) == 4;
   BtnCancel->SetVisible(two);
+  // Alt and the first letter of a caption press its button (Alt+Y, Alt+N);
+  // should both start alike, only the first button has one.
+  const char okLetter = FirstLetter(BtnOk->Caption());
+  const char cancelLetter = FirstLetter(BtnCancel->Caption());
+  BtnOk->SetAccelChar(okLetter);
+  BtnCancel->SetAccelChar(two && !SameLetter(okLetter, cancelLetter) ? cancelLetter : 0);
   if (two) {
     BtnOk->SetBounds(clientWidth / 2 - BtnOk->Width() - 16, buttonTop, BtnOk->Width(),
                      BtnOk->Height());

@@ -364,7 +364,11 @@ bool TWinControl::Visible() const {
 
 void TWinControl::SetVisible(bool visible) {
   visible_ = visible;
+  // Hiding the focus window itself would leave the focus on the parent, a
+  // frame or panel nobody can see is focused.
+  const bool held = !visible && HoldsFocus();
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  if (held) HandOffFocus();
   VisibleChanged();
 }
 
@@ -374,6 +378,9 @@ bool TWinControl::Enabled() const {
 
 void TWinControl::SetEnabled(bool enabled) {
   enabled_ = enabled;
+  // The system drops the focus of a window it disables, but not of the
+  // controls inside it: both are handed on first.
+  if (!enabled && HoldsFocus()) HandOffFocus();
   if (hwnd_) EnableWindow(hwnd_, enabled);
   EnabledChanged();
 }

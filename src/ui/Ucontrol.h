@@ -301,6 +301,11 @@ class TWinControl : public TControl {
   void ReleaseHandle();
   // Tab and Shift+Tab; true when the message was handled.
   bool HandleTabKey(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // It or a control inside it has the keyboard focus.
+  bool HoldsFocus() const;
+  // When this control that held the focus hides, is disabled or goes: the
+  // form's first control that can take the focus gets it, else the form.
+  void HandOffFocus();
 
   HWND hwnd_ = nullptr;
   WNDPROC prevProc_ = nullptr;

@@ -94,10 +94,17 @@ void TForm::SetClientSize(int width, int height) {
 
 void TForm::SetVisible(bool visible) {
   visible_ = visible;
+  // The focused control is always marked, however the form was reached.
+  if (visible && Handle()) ShowFocusCues();
   // Showing a minimised form brings it back to its normal size.
   if (Handle())
     ShowWindow(Handle(), !visible ? SW_HIDE : IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
   VisibleChanged();
+}
+
+void TForm::ShowFocusCues() {
+  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+               0);
 }
 
 bool TForm::Minimized() const {
@@ -107,6 +114,7 @@ bool TForm::Minimized() const {
 void TForm::Restore() {
   if (!Handle()) return;
   visible_ = true;
+  ShowFocusCues();
   ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
 }
 
@@ -188,7 +196,7 @@ int TForm::ShowModal() {
     }
     // Tab, Enter and Escape go to the dialog manager of the form they are for.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && TForm::FromHandle(root) && IsDialogMessageA(root, &msg)) continue;
+    if (root && TForm::FromHandle(root) && DialogMessage(root, msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -282,6 +290,28 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       for (auto& entry : listeners)
         if (entry.second) entry.second(wp & 0xFFF0);
       return r;
+    }
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE:
+      // Focus marks and accelerators stay shown, also after a mouse click.
+      if (LOWORD(wp) == UIS_SET) {
+        const WORD flags = HIWORD(wp) & ~(UISF_HIDEFOCUS | UISF_HIDEACCEL);
+        if (!flags) return 0;
+        wp = MAKEWPARAM(UIS_SET, flags);
+      }
+      break;
+    case WM_NEXTDLGCTL: {
+      // The dialog manager's Tab and arrows when the form itself has the
+      // focus (no control of it could take it) or a control that leaves
+      // Tab to it.
+      if (LOWORD(lp)) {
+        HWND target = reinterpret_cast<HWND>(wp);
+        TWinControl* control = TWinControl::FromHandle(target);
+        if (control && control->CanFocus() && IsChild(Handle(), target)) ::SetFocus(target);
+      } else {
+        SelectNext(TWinControl::FromHandle(GetFocus()), wp == 0);
+      }
+      return 0;
     }
     case WM_COMMAND:
       if (lp == 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {

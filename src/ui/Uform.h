@@ -41,6 +41,8 @@ class TForm : public TContainer {
   void SetClientSize(int width, int height);
 
   void SetVisible(bool visible) override;
+  // Focus rectangles and accelerator marks shown on every control.
+  void ShowFocusCues();
   bool Minimized() const;
   // Shows the window and restores it when it is minimised.
   void Restore();
@@ -76,6 +78,23 @@ class TForm : public TContainer {
   void SelectNext(TWinControl* current, bool forward);
   // The controls the Tab key reaches now, in order.
   std::vector<TWinControl*> TabOrder() const;
+  // The first control in Tab order that can take the focus now, leaving
+  // out leaving and the controls inside it; null when none.
+  TWinControl* FirstFocusable(const TWinControl* leaving = nullptr) const;
+  // Moves the focus to FirstFocusable, else to the form while it shows.
+  void RepairFocus(const TWinControl* leaving = nullptr);
+
+  // The message loops' dialog manager: Tab, Enter, Escape and accelerators
+  // for the window root. A key is never handed to the system's dialog
+  // manager while the focus is on a hidden or disabled control (the focus
+  // is repaired instead, and that logged once) or while its target has gone
+  // out of reach (dropped). KeyPreview of a toolkit form sees the key first.
+  // True when the message was dealt with.
+  static bool DialogMessage(HWND root, MSG& msg);
+  // Keys the form takes before its controls (WM_KEYDOWN, WM_SYSKEYDOWN,
+  // WM_SYSCHAR, ...); true when it took this one. Default: Alt+letter
+  // presses the shown button whose accelerator the letter is.
+  virtual bool KeyPreview(const MSG& msg);
 
   // Enter and Escape that no control wanted (IDOK / IDCANCEL of the dialog
   // manager).

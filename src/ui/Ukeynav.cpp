@@ -1,11 +1,35 @@
 // Keyboard navigation: Tab and Shift+Tab move the focus through a form's
 // controls in creation order, across frames and panels, wrapping around.
+// The focus never stays on a control that is hidden, disabled or gone: the
+// dialog manager's accelerator search walks only the visible controls and
+// never comes back to such a focus, so the next character would hang the
+// message loop for good.
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
 
+#include "app/Udebug.h"
 #include "ui/Ucontrol.h"
 #include "ui/Uform.h"
+#include "ui/Upicbutton.h"
+
+namespace {
+
+// Shown and enabled, and so is every parent up to root.
+bool Reachable(HWND root, HWND w) {
+  if (!w || !IsWindow(w)) return false;
+  if (w != root && !IsChild(root, w)) return false;
+  if (!IsWindowVisible(w)) return false;
+  for (HWND h = w; h && h != root; h = GetParent(h))
+    if (!IsWindowEnabled(h)) return false;
+  return true;
+}
+
+bool IsKeyMessage(UINT msg) {
+  return msg >= WM_KEYFIRST && msg <= WM_KEYLAST;
+}
+
+}  // namespace
 
 bool TWinControl::TabStop() const {
   return hwnd_ &&
@@ -28,6 +52,17 @@ bool TWinControl::CanFocus() const {
 void TWinControl::SetFocus() {
   if (!CanFocus()) throw std::runtime_error("Cannot focus a disabled or invisible window");
   ::SetFocus(hwnd_);
+}
+
+bool TWinControl::HoldsFocus() const {
+  HWND focus = hwnd_ ? GetFocus() : nullptr;
+  return focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+}
+
+void TWinControl::HandOffFocus() {
+  TForm* form = ParentForm();
+  if (!form || form == this || !form->Handle() || form->Destroying()) return;
+  form->RepairFocus(this);
 }
 
 bool TWinControl::HandleTabKey(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -55,6 +90,30 @@ bool TWinControl::HandleTabKey(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
 
 namespace {
 
+// Letters in the window's code page, without regard to case.
+bool SameLetter(char a, char b) {
+  if (!a || !b) return false;
+  char pair[2] = {a, b};
+  CharUpperBuffA(pair, 2);
+  return pair[0] == pair[1];
+}
+
+// The shown, enabled picture button under container whose accelerator is
+// letter; null when none.
+TPicButton* ButtonOfAccel(const TContainer* container, char letter) {
+  for (TControl* c : container->Controls()) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w || !w->Handle() || !w->Visible() || !w->Enabled()) continue;
+    if (auto* button = dynamic_cast<TPicButton*>(w)) {
+      if (SameLetter(button->AccelChar(), letter))
+        return button;
+    }
+    if (auto* inner = dynamic_cast<const TContainer*>(w))
+      if (TPicButton* found = ButtonOfAccel(inner, letter)) return found;
+  }
+  return nullptr;
+}
+
 void CollectTabStops(const TContainer* container, std::vector<TWinControl*>& out) {
   for (TControl* c : container->Controls()) {
     auto* w = dynamic_cast<TWinControl*>(c);
@@ -65,6 +124,75 @@ void CollectTabStops(const TContainer* container, std::vector<TWinControl*>& out
 }
 
 }  // namespace
+
+TWinControl* TForm::FirstFocusable(const TWinControl* leaving) const {
+  for (TWinControl* c : TabOrder()) {
+    if (leaving && (c == leaving || (leaving->Handle() && IsChild(leaving->Handle(), c->Handle()))))
+      continue;
+    if (c->CanFocus()) return c;
+  }
+  return nullptr;
+}
+
+void TForm::RepairFocus(const TWinControl* leaving) {
+  if (!Handle()) return;
+  TWinControl* first = FirstFocusable(leaving);
+  if (first) {
+    ::SetFocus(first->Handle());
+  } else if (IsWindowVisible(Handle())) {
+    ::SetFocus(Handle());
+  } else {
+    // A hidden form keeps no focus at all; the next activation picks a
+    // control again (WM_ACTIVATE).
+    HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus)) ::SetFocus(nullptr);
+  }
+}
+
+bool TForm::DialogMessage(HWND root, MSG& msg) {
+  if (!root) return false;
+  if (IsKeyMessage(msg.message)) {
+    // Not for this window: the dialog manager would not take it either.
+    if (msg.hwnd != root && !IsChild(root, msg.hwnd)) return false;
+    HWND focus = GetFocus();
+    const bool focusHere = focus && (focus == root || IsChild(root, focus));
+    if (focusHere && !Reachable(root, focus)) {
+      // The toolkit hands the focus on whenever a control hides, is
+      // disabled or goes; this is the last line should anything miss that.
+      static bool logged = false;
+      if (!logged) {
+        logged = true;
+        TWinControl* control = TWinControl::FromHandle(focus);
+        LogWrite("Focus repaired: %s was hidden or disabled",
+                 control ? control->Name().c_str() : "a window");
+      }
+      if (TForm* form = FromHandle(root))
+        form->RepairFocus(nullptr);
+      else
+        ::SetFocus(root);
+      return true;
+    }
+    // The focus is in another window now: the key was queued before it
+    // moved there, and is not for this one any more.
+    if (focus && !focusHere) return true;
+    // A key for a control that has gone out of reach since it was queued
+    // (the character of the Enter that switched the page): dropped.
+    if (!Reachable(root, msg.hwnd)) return true;
+    if (TForm* form = FromHandle(root))
+      if (form->KeyPreview(msg)) return true;
+  }
+  return IsDialogMessageA(root, &msg) != FALSE;
+}
+
+bool TForm::KeyPreview(const MSG& msg) {
+  // Alt+letter (without Ctrl).
+  if (msg.message != WM_SYSCHAR || (GetKeyState(VK_CONTROL) & 0x8000)) return false;
+  if (msg.wParam < 0x21 || msg.wParam > 0xFF) return false;
+  TPicButton* button = ButtonOfAccel(this, static_cast<char>(msg.wParam));
+  if (!button) return false;
+  button->Click();
+  return true;
+}
 
 std::vector<TWinControl*> TForm::TabOrder() const {
   std::vector<TWinControl*> order;

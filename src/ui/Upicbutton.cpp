@@ -5,6 +5,15 @@
 #include "ui/Uaccessible.h"
 #include "ui/Upalette.h"
 
+namespace {
+
+char UpperOf(char c) {
+  CharUpperBuffA(&c, 1);
+  return c;
+}
+
+}  // namespace
+
 TPicButton::TPicButton(TComponent* owner, TContainer* parent, std::string name,
                        const std::string& caption)
     : TWinControl(owner, parent, std::move(name), TKind::PicButton) {
@@ -83,6 +92,11 @@ void TPicButton::CaptionChanged() {
   ui::access::NotifyNameChange(this);
 }
 
+void TPicButton::SetAccelChar(char letter) {
+  accel_ = letter;
+  Invalidate();
+}
+
 void TPicButton::SetPressed(bool on) {
   if (pressed_ == on) return;
   pressed_ = on;
@@ -135,12 +149,29 @@ void TPicButton::PaintButton(HDC dc) {
     SetTextColor(dc, face == TFace::Disabled ? palette::DisabledText : Font().Color);
     RECT tr = r;
     if (face == TFace::Pressed) OffsetRect(&tr, 0, 1);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+    // The accelerator underlined: its first place in the caption gets the
+    // prefix, every other "&" is doubled to stay as it is.
+    std::string drawn;
+    bool marked = false;
+    for (char ch : text) {
+      if (ch == '&') drawn += '&';
+      if (!marked && accel_ && UpperOf(ch) == UpperOf(accel_)) {
+        drawn += '&';
+        marked = true;
+      }
+      drawn += ch;
+    }
+    if (marked) {
+      text = drawn;
+      flags &= ~DT_NOPREFIX;
+    }
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr, flags);
     SelectObject(dc, old);
   }
-  LRESULT ui = SendMessageA(Handle(), WM_QUERYUISTATE, 0, 0);
-  if (Focused() && !(ui & UISF_HIDEFOCUS)) {
+  // The focus is always marked: also when the window was reached with the
+  // mouse, whose users may go on with the keyboard.
+  if (Focused()) {
     RECT fr = r;
     InflateRect(&fr, -3, -3);
     SetTextColor(dc, palette::Text);
@@ -223,7 +254,13 @@ LRESULT TPicButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       if (wp == VK_RETURN) {
-        Click();
+        // Once per press, however long the key is held; and the character
+        // that the message loop made of this Enter goes with it, so that it
+        // never reaches whatever the click shows next.
+        MSG ch;
+        if (PeekMessageA(&ch, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) && ch.wParam == '\r')
+          PeekMessageA(&ch, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+        if (!(lp & 0x40000000)) Click();
         return 0;
       }
       break;

@@ -38,6 +38,11 @@ class TPicButton : public TWinControl {
   // Fires OnClick when enabled.
   void Click() override;
 
+  // The letter that presses the button with Alt (TForm::KeyPreview), shown
+  // underlined in the caption; 0 for none.
+  char AccelChar() const { return accel_; }
+  void SetAccelChar(char letter);
+
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void CaptionChanged() override;
@@ -55,4 +60,5 @@ class TPicButton : public TWinControl {
   bool mouseDown_ = false;
   bool spaceDown_ = false;
   bool tracking_ = false;
+  char accel_ = 0;
 };

@@ -159,6 +159,26 @@ COLORREF TTabLabel::TextColor() const {
   return hover_ ? HoverColor : NormalColor;
 }
 
+void TTabLabel::SetFocusMark(bool on) {
+  if (focusMark_ == on) return;
+  focusMark_ = on;
+  Invalidate();
+}
+
+void TTabLabel::Paint(HDC dc) {
+  TLabel::Paint(dc);
+  if (!focusMark_) return;
+  const SIZE text = MeasureCaption();
+  RECT r{(Width() - text.cx) / 2 - 4, (Height() - text.cy) / 2 - 2, 0, 0};
+  r.right = r.left + text.cx + 8;
+  r.bottom = r.top + text.cy + 4;
+  const RECT bounds{0, 0, Width(), Height()};
+  IntersectRect(&r, &r, &bounds);
+  SetTextColor(dc, TextColor());
+  SetBkColor(dc, RGB(255, 255, 255));
+  DrawFocusRect(dc, &r);
+}
+
 void TTabLabel::MouseEnter() {
   hover_ = true;
   Invalidate();
@@ -459,6 +479,29 @@ void TRadioButton::SetChecked(bool on) {
 void TRadioButton::Click() {
   SetChecked(true);
   Fire(OnClick);
+}
+
+LRESULT TRadioButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_GETDLGCODE) return TCheckBox::WndProc(msg, wp, lp) | DLGC_WANTARROWS;
+  if (msg == WM_KEYDOWN && (wp == VK_DOWN || wp == VK_RIGHT || wp == VK_UP || wp == VK_LEFT) &&
+      Parent()) {
+    std::vector<TRadioButton*> group;
+    for (TControl* c : Parent()->Controls()) {
+      auto* r = dynamic_cast<TRadioButton*>(c);
+      if (r && r->GroupIndex == GroupIndex && (r == this || r->CanFocus())) group.push_back(r);
+    }
+    const auto at = std::find(group.begin(), group.end(), this);
+    if (group.size() > 1 && at != group.end()) {
+      const size_t n = group.size();
+      const size_t i = static_cast<size_t>(at - group.begin());
+      const bool forward = wp == VK_DOWN || wp == VK_RIGHT;
+      TRadioButton* next = group[forward ? (i + 1) % n : (i + n - 1) % n];
+      ::SetFocus(next->Handle());
+      if (!next->Checked()) next->Click();  // last: the handler may change the page
+    }
+    return 0;
+  }
+  return TCheckBox::WndProc(msg, wp, lp);
 }
 
 bool TRadioButton::HandleCommand(WORD code, LRESULT& result) {

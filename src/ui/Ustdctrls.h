@@ -74,13 +74,19 @@ class TTabLabel : public TLabel {
   bool Hover() const { return hover_; }
   COLORREF TextColor() const override;
   void SetColors(COLORREF normal, COLORREF hover, COLORREF selected);
+  // A focus rectangle around the caption: the keyboard is on the tabs (the
+  // form itself has the focus, Ctrl+Tab moves on).
+  bool FocusMark() const { return focusMark_; }
+  void SetFocusMark(bool on);
 
   void MouseEnter() override;
   void MouseLeave() override;
+  void Paint(HDC dc) override;
 
  private:
   bool selected_ = false;
   bool hover_ = false;
+  bool focusMark_ = false;
 };
 
 // A picture, at the top-left, centred or stretched over the bounds.
@@ -209,4 +215,9 @@ class TRadioButton : public TCheckBox {
   // Checks it as the user would and fires OnClick.
   void Click() override;
   bool HandleCommand(WORD code, LRESULT& result) override;
+
+ protected:
+  // The arrow keys move to the next (Down, Right) or previous (Up, Left)
+  // button of the group that can take the focus, and check it.
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };

@@ -155,6 +155,7 @@ LRESULT TWinControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TWinControl::ReleaseHandle() {
   if (!hwnd_) return;
+  if (HoldsFocus()) HandOffFocus();
   HWND w = hwnd_;
   // From here on the window no longer reaches this half-destroyed object.
   Controls().Remove(w);

@@ -141,6 +141,11 @@ TFrameProfSet* TFrameProfile::Wizard() {
   return wizard;
 }
 
+TWinControl* TFrameProfile::FirstFocus() const {
+  // A wizard not built yet is not shown either.
+  return wizard_ && wizard_->Visible() ? wizard_->FirstFocus() : LvProf;
+}
+
 void TFrameProfile::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
@@ -413,7 +418,7 @@ bool TFrameProfile::SaveProfile(int flags) {
     row = FindRow(workName);
     // The name Edit opened is the wizard's own: only its save may fall back
     // on it, and only while it is open.
-    if (!row && !(flags & kProfOwnName) && FrameProfSet1->Visible() && !editedName_.empty())
+    if (!row && !(flags & kProfOwnName) && wizard_ && wizard_->Visible() && !editedName_.empty())
       row = FindRow(editedName_);
     if (!row) {
       LogWrite("SaveProfile: not found selected profile");

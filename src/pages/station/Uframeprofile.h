@@ -64,6 +64,8 @@ class TFrameProfile : public TPropertyPageFrame {
   TMenuItem* N1;
   TMenuItem* MenuItImport;
 
+  // The wizard's field while it shows, else the list.
+  TWinControl* FirstFocus() const override;
   void InitPage() override;
   void DonePage() override;
   void ResetPage() override;

@@ -36,6 +36,8 @@ class TFrameProfSet : public TPropertyPageFrame {
   TFrameConfirm* FrameConfirm1;
   TFrameActive* FrameActive1;
 
+  // Where the user types first on the page shown.
+  TWinControl* FirstFocus() const override { return FirstFocusOf(current_); }
   void InitPage() override;
   void DonePage() override;
   void ResetPage() override;

@@ -32,6 +32,8 @@ wu_build() {
   local launcher=()
   if command -v ccache >/dev/null 2>&1; then
     export CCACHE_BASEDIR=$WU_ROOT CCACHE_NOHASHDIR=1
+    # Files compiled with a precompiled header are cached only with these.
+    export CCACHE_SLOPPINESS=pch_defines,time_macros
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   fi
   cmake -S "$WU_ROOT" -B "$WU_BUILD" -DCMAKE_TOOLCHAIN_FILE="$WU_ROOT/cmake/mingw-i686.cmake" \

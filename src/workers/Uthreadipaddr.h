@@ -37,10 +37,10 @@ class ThreadIPAddr : public CThread {
   ~ThreadIPAddr() override;
 
   // Waits up to 1000 ms for the job; true when it has ended. A job still
-  // running is not stopped.
+  // running is not stopped. A job told to terminate (Terminate) before it
+  // began its work, say while it waited for the one before it, skips that
+  // work: the adapter it was for is gone.
   bool WaitStop();
-  // A job told to terminate before it started its work (it may be waiting
-  // for the one before it) skips it: the adapter it was for is gone.
 
  protected:
   void Execute() override;

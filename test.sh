@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test under Wine, windows included, in a
-# private Wine prefix and X server. Extra arguments go to ctest (-R name ...).
+# Builds everything and runs every test under Wine, windows included, in
+# private Wine prefixes and X servers: WU_LANES lanes (default 2) run test
+# entries side by side, each lane with its own prefix and display. The
+# prefixes boot while the build runs. Extra arguments go to ctest (-R name
+# ...). WU_TIME_SCALE (default 0.25) speeds up the program's own periods in
+# the tests; the tests that check a real period run it at full length.
 set -euo pipefail
 source "$(dirname "$0")/tools/env.sh"
 
 wu_install
-wu_build
-
 wu_wine_env
-cleanup() { wu_wine_stop; wu_xvfb_stop; }
+WU_LANES=${WU_LANES:-2}
+cleanup() { wu_lanes_stop; }
 trap cleanup EXIT INT TERM
-wu_xvfb_start
-wu_wine_boot
+wu_lanes_start "$WU_LANES"
+wu_build
+wu_lanes_wait
 
+export WU_TIME_SCALE=${WU_TIME_SCALE:-0.25}
 cd "$WU_BUILD"
 set +e
-ctest --output-on-failure --timeout 900 "$@" </dev/null 2>&1 | tee ctest.log
+ctest --output-on-failure -j"$WU_LANES" --resource-spec-file "$WU_BUILD/lanes/resources.json" \
+  "$@" </dev/null 2>&1 | tee ctest.log
 rc=${PIPESTATUS[0]}
 set -e
 exit "$rc"

@@ -32,6 +32,8 @@ wu_build() {
   local launcher=()
   if command -v ccache >/dev/null 2>&1; then
     export CCACHE_BASEDIR=$WU_ROOT CCACHE_NOHASHDIR=1
+    # Files compiled with a precompiled header are cached only with these.
+    export CCACHE_SLOPPINESS=pch_defines,time_macros
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   fi
   cmake -S "$WU_ROOT" -B "$WU_BUILD" -DCMAKE_TOOLCHAIN_FILE="$WU_ROOT/cmake/mingw-i686.cmake" \
@@ -90,6 +92,54 @@ wu_xvfb_stop() {
     wait "$WU_XVFB_PID" 2>/dev/null || true
     WU_XVFB_PID=
   fi
+}
+
+# Test lanes: lane i has an X server and a Wine prefix of its own
+# ($WU_BUILD/lanes/prefix$i), written down for tools/lane.sh in
+# $WU_BUILD/lanes/lane$i.env, and ctest learns of the lanes from
+# $WU_BUILD/lanes/resources.json. The prefixes boot in the background (say,
+# while the build runs); wu_lanes_wait waits for them.
+WU_LANE_XVFB_PIDS=()
+WU_LANE_BOOT_PIDS=()
+WU_LANE_PREFIXES=()
+
+wu_lanes_start() {
+  local n=$1 i prefix lanes=$WU_BUILD/lanes ids=
+  mkdir -p "$lanes"
+  for ((i = 0; i < n; i++)); do
+    # The X server first: Wine's desktop keeps the display it saw at boot.
+    wu_xvfb_start || return 1
+    WU_LANE_XVFB_PIDS+=("$WU_XVFB_PID")
+    WU_XVFB_PID=
+    prefix=$lanes/prefix$i
+    WU_LANE_PREFIXES+=("$prefix")
+    printf "WINEPREFIX='%s'\nDISPLAY='%s'\n" "$prefix" "$DISPLAY" >"$lanes/lane$i.env"
+    (export WINEPREFIX=$prefix; wu_wine_boot) </dev/null >/dev/null 2>&1 &
+    WU_LANE_BOOT_PIDS+=("$!")
+    ids+="${ids:+,}{\"id\": \"$i\", \"slots\": 1}"
+  done
+  printf '{"version": {"major": 1, "minor": 0}, "local": [{"lanes": [%s]}]}\n' "$ids" \
+    >"$lanes/resources.json"
+}
+
+wu_lanes_wait() {
+  local pid
+  for pid in "${WU_LANE_BOOT_PIDS[@]}"; do wait "$pid" || true; done
+  WU_LANE_BOOT_PIDS=()
+}
+
+wu_lanes_stop() {
+  local prefix pid
+  wu_lanes_wait
+  for prefix in "${WU_LANE_PREFIXES[@]}"; do
+    WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+  done
+  for pid in "${WU_LANE_XVFB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  WU_LANE_PREFIXES=()
+  WU_LANE_XVFB_PIDS=()
 }
 
 # Copies into $WU_BUILD/stage what the program reads beside itself, and the

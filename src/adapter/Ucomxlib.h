@@ -9,6 +9,7 @@
 
 #include "adapter/Ufaultguard.h"
 #include "omxwl.h"
+#include "workers/Uthread.h"
 
 // The entry-point table. A test may fill one with an in-process fake.
 struct OmxEntryTable {
@@ -24,7 +25,9 @@ int32_t LibraryFaulted(const char* entry, const faultguard::Fault& fault);
 // fault inside the library does not end the program: it is logged and
 // answered as the library's own failure (0, or NDIS_STATUS_FAILURE for
 // QueryOID and SetOID), so every caller carries on as for a failed call and
-// frees the library lock on its usual path.
+// frees the library lock on its usual path. For the call's duration a
+// worker thread is marked as inside the library: the only place where a
+// stop that runs out of time may kill it.
 template <typename Fn>
 class CLibEntry {
  public:
@@ -34,8 +37,15 @@ class CLibEntry {
   int32_t operator()(A&&... args) const {
     int32_t result = 0;
     faultguard::Fault fault;
-    if (faultguard::Run([&] { result = fn_(std::forward<A>(args)...); }, &fault)) return result;
-    return LibraryFaulted(name_, fault);
+    CThread* inside = nullptr;
+    const bool done = faultguard::Run(
+        [&] {
+          inside = CThread::EnterLibrary();
+          result = fn_(std::forward<A>(args)...);
+        },
+        &fault);
+    CThread::LeaveLibrary(inside);
+    return done ? result : LibraryFaulted(name_, fault);
   }
 
  private:

@@ -10,6 +10,7 @@
 #include "adapter/Unicadapter.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "workers/Uthrddetect.h"
 #include "workers/Uthreadipaddr.h"
 
@@ -82,7 +83,7 @@ WORD ServicePackMajor() {
 
 void CNICAdapter::Execute() {
   LogWrite("CNICAdapter::Execute()");
-  DWORD waitTime = 1000;
+  DWORD waitTime = timescale::Ms(1000);
   HANDLE handles[2] = {StopEvent, FuncEvent};
   while (!Terminated()) {
     DWORD r = WaitForMultipleObjects(2, handles, FALSE, waitTime);
@@ -91,7 +92,7 @@ void CNICAdapter::Execute() {
       LaunchToDoFunc();
     } else if (r == WAIT_TIMEOUT) {
       CollectStatus();
-      waitTime = 2000;
+      waitTime = timescale::Ms(2000);
     } else {
       return;  // stop requested, or the wait itself failed
     }
@@ -179,7 +180,7 @@ void CNICAdapter::DoConnect() {
       // The adapter restarts with new IP settings; give it ten seconds.
       for (int attempt = 0; attempt < 10; ++attempt) {
         ::DetectRec probe = DetectRec;
-        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1 || !Pause(1000)) break;
+        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1 || !Pause(timescale::Ms(1000))) break;
       }
     }
   }
@@ -204,12 +205,12 @@ void CNICAdapter::DoConnect() {
     const std::string name = FieldText(profile.ProfileName);
     if (name != kEditingProfile) WriteSet("LastProf", name);
     g_GlobalVar.ProfToIniFileChecked(profile, "LastApplyProf");
-    Pause(1000);
+    Pause(timescale::Ms(1000));
   }
   lib.Release();
 
   if (g_ThrdDetect) {
-    Pause(1000);
+    Pause(timescale::Ms(1000));
     ignore.Resume();
   }
   LogWrite("CNICAdapter::DoConnect() end");
@@ -293,12 +294,18 @@ void CNICAdapter::IPConfig(int32_t flags) {
     LogWrite("IPConfig 0x%x", static_cast<unsigned>(flags));
     const std::string desc = ReadSet("NicDesc", FieldText(DetectRec.Description));
     LogWrite("IPConfig NIC: %s", desc.c_str());
+    // A job still running after its wait is never cut off: the new one
+    // takes it over and starts once it has ended.
+    ThreadIPAddr* previous = nullptr;
     if (IPThread) {
-      IPThread->WaitStop();
-      delete IPThread;
+      if (IPThread->WaitStop()) {
+        delete IPThread;
+      } else {
+        previous = IPThread;
+      }
       IPThread = nullptr;
     }
-    IPThread = new ThreadIPAddr(desc, flags);
+    IPThread = new ThreadIPAddr(desc, flags, IpHelper, previous);
   } catch (...) {
     LogWrite("Exception(CNICAdapter::IPConfig)");
   }

@@ -8,6 +8,7 @@
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "config/Uutility.h"
 #include "workers/Uthrddetect.h"
 #include "workers/Uthreadipaddr.h"
@@ -73,8 +74,14 @@ CNICAdapter::~CNICAdapter() {
   delete AppliedProf.Take();
 
   if (IPThread) {
-    IPThread->WaitStop();
-    delete IPThread;
+    // A release or renewal is never cut off; one that outlives the wait
+    // finishes on its own and frees itself. One not started yet is dropped.
+    IPThread->Terminate();
+    if (IPThread->WaitStop()) {
+      delete IPThread;
+    } else {
+      IPThread->Release();
+    }
     IPThread = nullptr;
   }
   LogWrite("CNICAdapter::~CNICAdapter() end");
@@ -85,12 +92,14 @@ void CNICAdapter::StopWorker() {
   workerStopped_ = true;
   Terminate();
   if (StopEvent) SetEvent(StopEvent);
-  if (WaitForAnswering(2000)) return;
+  // Killed only inside a hung library call; in its own code the worker
+  // always reaches a stop check (its waits all watch StopEvent).
+  if (WaitOrKillInLibrary(timescale::Ms(2000), true, "CNICAdapter::~CNICAdapter TerminateThread",
+                          "CNICAdapter::StopWorker() wait for the worker") == StopOutcome::kEnded)
+    return;
 
-  LogWrite("CNICAdapter::~CNICAdapter TerminateThread");
   const DWORD worker = ThreadId();
-  Kill();
-  Sleep(500);
+  Sleep(timescale::Ms(500));
   // Only a lock the killed worker was inside is freed; one held by a living
   // thread (device detection) is released by that thread itself.
   librarylock::ReleaseIfHeldBy(worker, "CNICAdapter: release g_OmxLib.SynchEvent event");

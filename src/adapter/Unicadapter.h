@@ -15,8 +15,8 @@
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "workers/Uthread.h"
+#include "workers/Uthreadipaddr.h"
 
-class ThreadIPAddr;
 class CNICAdapter;
 
 // One heap record behind a critical section. The section is held only for a
@@ -108,11 +108,12 @@ class CNICAdapter : public CThread {
   // Stops the worker (StopWorker) and frees everything.
   ~CNICAdapter() override;
 
-  // Stops the worker: signals it, and waits at most 2000 ms in all while
-  // answering what it sends to the calling thread (a worker announcing a
-  // connection waits for that answer). A worker still running then is
-  // killed; the library lock it held is freed and device detection it had
-  // suspended resumes. A second call does nothing.
+  // Stops the worker: signals it, and waits 2000 ms while answering what it
+  // sends to the calling thread (a worker announcing a connection waits for
+  // that answer). A worker still running then is killed once it is seen
+  // inside a library call, and the library lock it held is freed and device
+  // detection it had suspended resumes; a worker in the program's own code
+  // is waited for until it ends. A second call does nothing.
   void StopWorker();
 
   // ---- per-adapter settings: registry, then settings file, then default ----
@@ -209,6 +210,8 @@ class CNICAdapter : public CThread {
   HANDLE FuncEvent = nullptr;
   TFuncList FuncList;
   ThreadIPAddr* IPThread = nullptr;
+  // The IP helper the renewal jobs use: the system's, or a test's.
+  IpHelperApi IpHelper = SystemIpHelper();
   int32_t Options = 0;
   HWND OwnerWnd = nullptr;
   DeviceRec Device{};

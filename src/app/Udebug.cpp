@@ -24,19 +24,46 @@ std::string FormatV(const char* format, va_list args) {
   try {
     va_list copy;
     va_copy(copy, args);
-    char small[512];
-    int n = vsnprintf(small, sizeof small, format, copy);
+    const int n = _vscprintf(format, copy);
     va_end(copy);
-    if (n < 0) return std::string();
-    if (static_cast<size_t>(n) < sizeof small) return std::string(small, n);
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    vsnprintf(big.data(), big.size(), format, args);
-    big.resize(n);
-    return big;
+    if (n <= 0) return std::string();
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    _vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<size_t>(n));
+    return text;
   } catch (...) {
     return std::string();
   }
 }
+
+// The bytes of one line: on the stack when it is short, else in pages of
+// its own. Never from a heap: a writer that dies while it holds a heap's
+// lock would keep every other thread from logging, and from much else.
+class CLineBuffer {
+ public:
+  static constexpr size_t kStack = 1024;
+  CLineBuffer() = default;
+  ~CLineBuffer() {
+    if (pages_) VirtualFree(pages_, 0, MEM_RELEASE);
+  }
+  CLineBuffer(const CLineBuffer&) = delete;
+  CLineBuffer& operator=(const CLineBuffer&) = delete;
+
+  // Room for n bytes; null when the system has none.
+  char* Room(size_t n) {
+    if (n <= kStack) return stack_;
+    if (pages_ && n <= size_) return pages_;
+    if (pages_) VirtualFree(pages_, 0, MEM_RELEASE);
+    pages_ = static_cast<char*>(VirtualAlloc(nullptr, n, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    size_ = pages_ ? n : 0;
+    return pages_;
+  }
+
+ private:
+  char stack_[kStack];
+  char* pages_ = nullptr;
+  size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -94,23 +121,52 @@ void CDebugLog::Close() {
 
 void CDebugLog::WriteLine(const char* text, size_t length) const {
   if (handle_ == INVALID_HANDLE_VALUE) return;
-  HLOCAL buffer = LocalAlloc(LPTR, length + 2);
-  if (!buffer) return;
-  char* bytes = static_cast<char*>(buffer);
+  CLineBuffer line;
+  char* bytes = line.Room(length + 2);
+  if (!bytes) return;
   if (length) memcpy(bytes, text, length);
-  bytes[length] = '\r';
-  bytes[length + 1] = '\n';
-  DWORD written = 0;
-  WriteFile(handle_, bytes, static_cast<DWORD>(length + 2), &written, nullptr);
-  LocalFree(buffer);
+  WriteTerminated(bytes, length);
 }
 
+void CDebugLog::WriteTerminated(char* bytes, size_t length) const {
+  if (handle_ == INVALID_HANDLE_VALUE) return;
+  bytes[length] = '\r';
+  bytes[length + 1] = '\n';
+  // One call per line and no lock of ours: lines of different threads never
+  // mix, and a writer that dies in the middle takes nothing with it.
+  DWORD written = 0;
+  WriteFile(handle_, bytes, static_cast<DWORD>(length + 2), &written, nullptr);
+}
+
+// The system C library's formatter: it takes no heap lock for the formats
+// the program logs (MinGW's own takes the process heap's).
 void LogWrite(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string line = FormatV(format, args);
-  va_end(args);
-  g_DebugLog.WriteLine(line.data(), line.size());
+  CLineBuffer line;
+  char* bytes = line.Room(CLineBuffer::kStack);
+  int n = 0;
+  if (format) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    // Two bytes are kept for the line end and one for the terminator; a
+    // longer line answers -1 and is measured.
+    n = _vsnprintf(bytes, CLineBuffer::kStack - 3, format, copy);
+    va_end(copy);
+    if (n < 0) {
+      va_copy(copy, args);
+      n = _vscprintf(format, copy);
+      va_end(copy);
+      bytes = n < 0 ? line.Room(CLineBuffer::kStack) : line.Room(static_cast<size_t>(n) + 3);
+      if (n < 0) {
+        n = 0;
+      } else if (bytes) {
+        _vsnprintf(bytes, static_cast<size_t>(n) + 1, format, args);
+      }
+    }
+    va_end(args);
+  }
+  if (bytes) g_DebugLog.WriteTerminated(bytes, static_cast<size_t>(n));
 }
 
 void LogError(DWORD code, const char* format, ...) {

@@ -22,7 +22,11 @@ class CDebugLog {
   const std::string& Path() const { return path_; }
 
   // Writes text plus CR LF with a single WriteFile call; nothing when off.
+  // Takes no lock and nothing from a heap for lines up to 1 KiB.
   void WriteLine(const char* text, size_t length) const;
+  // The same for length bytes at bytes, which has room for two more: the
+  // line end is put there.
+  void WriteTerminated(char* bytes, size_t length) const;
 
  private:
   std::string path_;
@@ -33,8 +37,9 @@ class CDebugLog {
 extern CDebugLog g_DebugLog;
 
 // The compiler checks every format against its arguments: a mismatch cannot
-// be caught at run time.
-#define WU_PRINTF_FORMAT(f, a) __attribute__((format(__MINGW_PRINTF_FORMAT, f, a)))
+// be caught at run time. Lines are formatted by the system C library, so
+// its formats are the ones checked.
+#define WU_PRINTF_FORMAT(f, a) __attribute__((format(ms_printf, f, a)))
 
 // printf-style, one line, no time stamp or level.
 void LogWrite(const char* format, ...) WU_PRINTF_FORMAT(1, 2);

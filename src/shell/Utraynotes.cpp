@@ -1,6 +1,7 @@
 #include "shell/Utraynotes.h"
 
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "config/Udefine.h"
 #include "ui/Utimer.h"
 #include "ui/Utrayicon.h"
@@ -67,7 +68,7 @@ constexpr DWORD kStartQuietMs = 10000;
 CTrayNotes::CTrayNotes(TComponent* owner, TTrayIcon* tray)
     : tray_(tray),
       timer_(new TTimer(owner, "TimerTrayNotes")),
-      gate_(kIntervalMs),
+      gate_(timescale::Ms(kIntervalMs)),
       enabled_(g_GlobalVar.InfoReadBool("Setting", "Notifications", true)),
       started_(GetTickCount()) {
   timer_->OnTimer = [this] { TimerFired(); };
@@ -91,9 +92,10 @@ void CTrayNotes::LinkSample(bool up, const std::string& network) {
 }
 
 void CTrayNotes::AdapterArrived(const std::string& description) {
-  if (GetTickCount() - started_ < kStartQuietMs) {
+  const DWORD quiet = timescale::Ms(kStartQuietMs);
+  if (GetTickCount() - started_ < quiet) {
     // Later arrivals are news, even within the quiet time.
-    started_ = GetTickCount() - kStartQuietMs;
+    started_ = GetTickCount() - quiet;
     return;
   }
   Offer(

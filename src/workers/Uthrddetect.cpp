@@ -8,6 +8,7 @@
 #include "adapter/Ulibrarylock.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 
 CThrdDetect* g_ThrdDetect = nullptr;
 
@@ -100,14 +101,15 @@ void CThrdDetect::StopThread() {
     LogWrite("Close Detect Wnd");
     PostMessageA(wnd, WM_CLOSE, 0, 0);
   }
-  if (WaitFor(2000)) {
+  // Killed only inside a hung library call; in its own code the thread
+  // always comes back to its message loop and ends.
+  if (WaitOrKillInLibrary(timescale::Ms(2000), false, "CThrdDetect::StopThread() TerminateThread",
+                          "CThrdDetect::StopThread() wait for the thread") == StopOutcome::kEnded) {
     LogWrite("CThrdDetect::StopThread() Thread Stop");
     return;
   }
-  LogWrite("CThrdDetect::StopThread() TerminateThread");
   const DWORD thread = ThreadId();
-  Kill();
-  Sleep(500);
+  Sleep(timescale::Ms(500));
   // The system destroys a dead thread's windows without WM_DESTROY, so the
   // registrations made for the window are undone here.
   DestroyWnd();
@@ -322,10 +324,10 @@ void CThrdDetect::RegisterNotifications(HWND wnd) {
       LogWrite("Succ: RegisterSessionNotify");
     } else {
       LogWrite("Fail: RegisterSessionNotify");
-      SetTimer(wnd, kSessionTimer, 500, nullptr);
+      SetTimer(wnd, kSessionTimer, timescale::Ms(500), nullptr);
     }
   }
-  SetTimer(wnd, kDetectTimer, 100, nullptr);
+  SetTimer(wnd, kDetectTimer, timescale::Ms(100), nullptr);
 }
 
 void CThrdDetect::DestroyWnd() {
@@ -368,7 +370,7 @@ void CThrdDetect::SetDetectTimer(UINT delay, int passes) {
   }
   KillTimer(wnd, kDetectTimer);
   PassesLeft = passes;
-  SetTimer(wnd, kDetectTimer, delay, nullptr);
+  SetTimer(wnd, kDetectTimer, timescale::Ms(delay), nullptr);
 }
 
 void CThrdDetect::OnResume() {
@@ -439,7 +441,7 @@ void CThrdDetect::DetectDev() {
 
   if (changed) Notify(kDevicesChanged);
   if (PassesLeft > 0) {
-    if (HWND wnd = window_) SetTimer(wnd, kDetectTimer, 2000, nullptr);
+    if (HWND wnd = window_) SetTimer(wnd, kDetectTimer, timescale::Ms(2000), nullptr);
   }
 }
 

@@ -1,7 +1,13 @@
 // The platform thread class: a Win32 thread with a handle, a terminated flag
-// and a virtual Execute. The object is never freed by its thread; its owner
-// stops it (and, after a time-out, kills it) and then deletes it, so a killed
-// thread never leaves the object dangling.
+// and a virtual Execute. The object is never freed by its thread unless its
+// owner hands it over (Release); otherwise the owner stops it and deletes
+// it, so a killed thread never leaves the object dangling.
+//
+// A thread is killed only while it is inside a call into the vendor library,
+// the one place it can hang that the program cannot interrupt. Anywhere else
+// it may hold a lock of the process (the heap's, the C runtime's) that its
+// death would keep taken for good, and it is in the program's own code,
+// which always reaches its next stop check; there it is waited for.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +26,7 @@ class CThread {
   void Start();
   void Terminate() { terminated_ = true; }
   bool Terminated() const { return terminated_; }
-  bool Finished() const { return finished_; }
+  bool Finished() const { return (state_ & kFinished) != 0; }
   HANDLE Handle() const { return handle_; }
   DWORD ThreadId() const { return id_; }
 
@@ -29,18 +35,50 @@ class CThread {
   // The same, answering meanwhile the messages other threads send to the
   // calling thread, so a thread that sends to its waiter can still end.
   bool WaitForAnswering(DWORD ms) const;
-  // Forced termination; only after WaitFor gave up.
-  void Kill();
+
+  // Kills the thread if, and only if, it is inside a library call now;
+  // logLine (may be null) is written just before. A thread caught on its
+  // way out of the call is held there until it is gone. True when killed.
+  bool KillInLibrary(const char* logLine);
+
+  enum class StopOutcome { kEnded, kKilled };
+  // The stop of a thread that was told to end: waits ms (answering sent
+  // messages when answering); a thread still running then is killed the
+  // first time it is seen inside a library call, and otherwise waited for
+  // until it ends, with waitLine written once.
+  StopOutcome WaitOrKillInLibrary(DWORD ms, bool answering, const char* killLine,
+                                  const char* waitLine);
+
+  // Gives the object to its thread: it is deleted when Execute ends, at
+  // once when that has happened already. The caller must not touch it
+  // afterwards.
+  void Release();
+
+  // Marks the calling thread as inside a library call, when it is one of
+  // these threads; the result goes to LeaveLibrary. Used by the library
+  // binding around every call.
+  static CThread* EnterLibrary();
+  static void LeaveLibrary(CThread* thread);
+  // True while the thread is inside a library call (tests, logging).
+  bool InLibrary() const { return place_ != kInOwnCode; }
 
  protected:
   virtual void Execute() = 0;
 
  private:
   static DWORD WINAPI ThreadProc(LPVOID self);
+  static DWORD Slot();
+
+  // Where the thread is, as a killer sees it; only a killer moves it from
+  // kInLibrary to kBeingKilled.
+  enum : int { kInOwnCode = 0, kInLibrary = 1, kBeingKilled = 2 };
+  // Bits of state_.
+  enum : int { kFinished = 1, kReleased = 2 };
 
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
   bool started_ = false;
   std::atomic<bool> terminated_{false};
-  std::atomic<bool> finished_{false};
+  std::atomic<int> state_{0};
+  std::atomic<int> place_{kInOwnCode};
 };

@@ -7,6 +7,7 @@
 
 #include "adapter/Ufaultguard.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "config/Utext.h"
 
 namespace {
@@ -36,26 +37,38 @@ const IpHelperApi& SystemIpHelper() {
   return api;
 }
 
-ThreadIPAddr::ThreadIPAddr(const std::string& description, int32_t flags, const IpHelperApi& api)
-    : description_(description), flags_(flags), api_(api) {
+ThreadIPAddr::ThreadIPAddr(const std::string& description, int32_t flags, const IpHelperApi& api,
+                           ThreadIPAddr* previous)
+    : description_(description), flags_(flags), api_(api), previous_(previous) {
   Start();
 }
 
 ThreadIPAddr::~ThreadIPAddr() {
   // The job reads this object's fields; it must be over before they go.
-  if (!WaitFor(0)) WaitStop();
+  // A job that frees itself is over already.
+  if (GetCurrentThreadId() != ThreadId()) WaitFor(INFINITE);
+  delete previous_;  // only when the job never ran
 }
 
-void ThreadIPAddr::WaitStop() {
+bool ThreadIPAddr::WaitStop() {
   LogWrite("wait IPAddr Thread");
-  if (!WaitFor(1000)) {
-    LogWrite(" TerminateThread");
-    Kill();
-  }
+  const bool ended = WaitFor(timescale::Ms(1000));
+  if (!ended) LogWrite("IPAddr Thread still running, left to finish");
   LogWrite("stop IPAddr Thread");
+  return ended;
 }
 
 void ThreadIPAddr::Execute() {
+  if (ThreadIPAddr* previous = previous_) {
+    // One release or renewal at a time, in the order asked.
+    previous->WaitFor(INFINITE);
+    previous_ = nullptr;
+    delete previous;
+  }
+  if (Terminated()) {
+    LogWrite("IPAddr job dropped: the adapter is gone");
+    return;
+  }
   const std::string text = Lower(description_);
   // The IP helper is the system's; a fault inside it ends this job only.
   bool failed = false;

@@ -22,15 +22,25 @@ struct IpHelperApi {
 };
 const IpHelperApi& SystemIpHelper();
 
+// A release or renewal is never cut off: a thread killed inside the IP
+// helper can leave system locks taken and the adapter without an address.
+// A job that outlives its owner's wait is left to finish on its own (see
+// CThread::Release); a new job starts after the one before it has ended.
 class ThreadIPAddr : public CThread {
  public:
-  // flags: bit 1 release, bit 2 renew. The thread starts at once.
+  // flags: bit 1 release, bit 2 renew. The thread starts at once. previous
+  // (may be null) is a job still running: this one owns it, waits for it to
+  // end and frees it before doing its own work.
   ThreadIPAddr(const std::string& description, int32_t flags,
-               const IpHelperApi& api = SystemIpHelper());
+               const IpHelperApi& api = SystemIpHelper(), ThreadIPAddr* previous = nullptr);
+  // Waits for the job to end, however long it takes.
   ~ThreadIPAddr() override;
 
-  // Waits up to 1000 ms for the job, then kills it.
-  void WaitStop();
+  // Waits up to 1000 ms for the job; true when it has ended. A job still
+  // running is not stopped. A job told to terminate (Terminate) before it
+  // began its work, say while it waited for the one before it, skips that
+  // work: the adapter it was for is gone.
+  bool WaitStop();
 
  protected:
   void Execute() override;
@@ -42,4 +52,5 @@ class ThreadIPAddr : public CThread {
   std::string description_;
   int32_t flags_;
   IpHelperApi api_;
+  ThreadIPAddr* previous_;
 };

@@ -48,19 +48,43 @@ struct State {
   std::vector<uint8_t> lastOidSet;
   std::map<std::string, DWORD> delayMs;  // entry -> sleep before answering
   HANDLE gate = nullptr;                 // SetWLANStatus waits for it when set
+  // A library that hangs: every call of hangIn counts itself in hung and
+  // then waits for hangRelease (never set unless a test sets it). That is
+  // where a stop may kill the caller: it holds nothing of the process.
+  std::string hangIn;
+  HANDLE hangRelease = nullptr;
+  std::atomic<int> hung{0};
 };
 inline State* g = nullptr;
 
 inline void Called(const char* name) {
   DWORD delay = 0;
+  bool hang = false;
   {
     std::lock_guard<std::mutex> l(g->lock);
     g->calls.push_back(name);
     auto it = g->delayMs.find(name);
     if (it != g->delayMs.end()) delay = it->second;
+    hang = g->hangIn == name;
   }
   // Never sleep holding the mutex: a hung call may be killed.
   if (delay) Sleep(delay);
+  if (hang) {
+    ++g->hung;
+    WaitForSingleObject(g->hangRelease, INFINITE);
+  }
+}
+
+// Makes every later call of entry (a name as in calls) hang; see State.
+inline void HangIn(const std::string& entry) {
+  std::lock_guard<std::mutex> l(g->lock);
+  if (!g->hangRelease) g->hangRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  g->hangIn = entry;
+}
+
+// Waits until n calls hang in the library.
+inline bool WaitHung(int n, DWORD ms = 20000) {
+  return WaitUntil([n] { return g->hung.load() >= n; }, ms);
 }
 
 inline int Count(const std::string& name) {
@@ -323,6 +347,7 @@ class TestEnv {
     g_DebugLog.Close();
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root_).c_str());
     if (fake::g && fake::g->gate) CloseHandle(fake::g->gate);
+    if (fake::g && fake::g->hangRelease) CloseHandle(fake::g->hangRelease);
     delete fake::g;
     fake::g = nullptr;
     for (const char* f : {"WirelessUtility.bin", "WirelessUtility.Log"})

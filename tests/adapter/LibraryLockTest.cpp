@@ -7,6 +7,7 @@
 #include "adapter/FakeOmx.h"
 #include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
+#include "app/Utimescale.h"
 #include "workers/Uthrddetect.h"
 
 namespace {
@@ -18,7 +19,7 @@ bool LockFree() {
 }
 
 // A thread that takes the lock twice with its own stop event, or holds it
-// until it is killed.
+// and hangs inside a library call (fake::HangIn) until it is killed.
 class LockUser : public CThread {
  public:
   LockUser(HANDLE stop, bool holdForever) : stop_(stop), hold_(holdForever) { Start(); }
@@ -33,7 +34,7 @@ class LockUser : public CThread {
       if (!lib) continue;
       ++Taken;
       Inside = true;
-      if (hold_) Sleep(INFINITE);  // stuck in the library
+      if (hold_) g_OmxLib.OMXWL_SiteSurveyScan();  // stuck in the library
     }
   }
 
@@ -92,10 +93,11 @@ TEST(LibraryLock, AStopAbortsTheWaitAndEveryLaterOne) {
 TEST(LibraryLock, AKilledHolderLeavesTheLockFreeForTheOthers) {
   TestEnv env;
   HANDLE stop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  fake::HangIn("SiteSurveyScan");
   auto user = std::make_unique<LockUser>(stop, true);
-  ASSERT_TRUE(WaitUntil([&] { return user->Inside.load(); }, 5000));
+  ASSERT_TRUE(fake::WaitHung(1));
   const DWORD id = user->ThreadId();
-  user->Kill();
+  ASSERT_TRUE(user->KillInLibrary(nullptr));
   EXPECT_TRUE(librarylock::ReleaseIfHeldBy(id, "released for the dead"));
   EXPECT_EQ(env.LogLines("released for the dead").size(), 1u);
   EXPECT_FALSE(librarylock::ReleaseIfHeldBy(id, "released twice"));
@@ -131,6 +133,7 @@ TEST(LibraryLock, DetectionIsSuspendedExactlyWhileAnIgnoreGuardLives) {
 
 TEST(LibraryLock, AStuckWorkerIsGivenTwoSecondsOnceThoughStoppedTwice) {
   TestEnv env;
+  timescale::CScoped real(1.0);  // the real wait before a kill
   NotifyRecorder rec;
   auto a = std::make_unique<CNICAdapter>(rec.Wnd(), CmdService, TestEnv::Device());
   {
@@ -154,20 +157,22 @@ TEST(LibraryLock, AWaiterTakesOverFromAKilledHolderAndTheKillerLeavesItsHoldAlon
   TestEnv env;
   HANDLE stop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   HANDLE waiterStop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  fake::HangIn("SiteSurveyScan");
   auto stuck = std::make_unique<LockUser>(stop, true);
-  ASSERT_TRUE(WaitUntil([&] { return stuck->Inside.load(); }, 5000));
+  ASSERT_TRUE(fake::WaitHung(1));
   auto waiter = std::make_unique<LockUser>(waiterStop, true);  // blocked behind it
   Sleep(100);
   EXPECT_FALSE(waiter->Inside);
+  EXPECT_FALSE(waiter->KillInLibrary(nullptr)) << "a thread waiting for the lock is not killed";
   const DWORD dead = stuck->ThreadId();
-  stuck->Kill();
-  ASSERT_TRUE(WaitUntil([&] { return waiter->Inside.load(); }, 5000));
+  ASSERT_TRUE(stuck->KillInLibrary(nullptr));
+  ASSERT_TRUE(fake::WaitHung(2));
   EXPECT_EQ(librarylock::Holder(), waiter->ThreadId());
   EXPECT_FALSE(librarylock::ReleaseIfHeldBy(dead, "released under a living holder"));
   EXPECT_EQ(librarylock::Holder(), waiter->ThreadId());
   EXPECT_FALSE(LockFree());
   EXPECT_TRUE(env.LogLines("released under a living holder").empty());
-  waiter->Kill();
+  ASSERT_TRUE(waiter->KillInLibrary(nullptr));
   EXPECT_TRUE(librarylock::ReleaseIfHeldBy(waiter->ThreadId(), "released for the waiter"));
   EXPECT_TRUE(LockFree());
   stuck.reset();

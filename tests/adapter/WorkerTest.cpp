@@ -4,6 +4,7 @@
 
 #include "adapter/FakeOmx.h"
 #include "adapter/Unicadapter.h"
+#include "app/Utimescale.h"
 #include "workers/Uthrddetect.h"
 
 namespace {
@@ -160,7 +161,7 @@ TEST(WindowsManagement, SwitchDeliversCode4AtOnceAndStopsStatusPolls) {
   // Stored once the library has made the switch.
   EXPECT_TRUE(WaitUntil([&] { return env.Reg("EnableZeroCfg") == "#1"; }, 5000));
   rec.Clear();
-  WaitUntil([] { return false; }, 3500);
+  WaitUntil([] { return false; }, timescale::Ms(3500));
   EXPECT_TRUE(rec.Events(kNotifyStatus).empty());
 
   a.WriteUseWZC(false);
@@ -181,6 +182,8 @@ TEST(Status, SamplesComeAtOneThreeFiveSecondsAndCarryWhatTheLibrarySaid) {
   fake::g->mediaState = 0;
   fake::g->netInfo.NI_IpAddr[0] = 10;
   NotifyRecorder rec;
+  // The worker's real periods: the first poll after 1 s, then every 2 s.
+  timescale::CScoped real(1.0);
   const DWORD start = GetTickCount();
   CNICAdapter a(rec.Wnd(), CmdService, TestEnv::Device());
   WLStatus status{};
@@ -253,8 +256,8 @@ TEST(Reliability, HangingLibraryCallAtDestructionIsKilledAndTheLockFreed) {
   const DWORD start = GetTickCount();
   a.reset();
   const DWORD took = GetTickCount() - start;
-  EXPECT_GE(took, 2000u);
-  EXPECT_LT(took, 6000u);
+  EXPECT_GE(took, timescale::Ms(2000));
+  EXPECT_LT(took, timescale::Ms(2000) + 4000);
   EXPECT_TRUE(LogHas(env, "CNICAdapter::~CNICAdapter TerminateThread"));
   EXPECT_TRUE(LogHas(env, "CNICAdapter: release g_OmxLib.SynchEvent event"));
   ASSERT_EQ(WaitForSingleObject(g_OmxLib.SynchEvent, 0), WAIT_OBJECT_0);

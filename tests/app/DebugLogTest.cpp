@@ -1,6 +1,7 @@
 // The debug log: switched on by the file's existence, numbered files for
 // concurrent runs, whole lines, the error-code line.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <thread>
 
@@ -114,6 +115,46 @@ TEST(DebugLog, FormatsWholeLinesOfAnyLength) {
   EXPECT_EQ(lines[0], "Param(3) /UI");
   EXPECT_EQ(lines[1], longText + "|007|ff");
   EXPECT_EQ(lines[2], "");
+}
+
+// A writer that dies inside an allocation keeps that heap's lock for good.
+// Lines are written without either heap, so logging goes on around it.
+TEST(DebugLog, LinesAreWrittenWhileAnotherThreadHoldsTheHeapsForever) {
+  LogCapture capture;
+  const std::string longText(3000, 'h');
+  HANDLE heaps[2] = {GetProcessHeap(), reinterpret_cast<HANDLE>(_get_heap_handle())};
+  HANDLE locked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE written = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // Both threads are started before the heaps are taken: starting one
+  // allocates.
+  std::thread writer([&] {
+    // The C library makes a thread's own data on its first use, once for
+    // the thread's life; a thread of the program has logged long before.
+    char warm[16];
+    _snprintf(warm, sizeof warm, "%d", 1);
+    WaitForSingleObject(locked, INFINITE);
+    LogWrite("short %d %s", 42, "line");
+    LogWrite("%s", longText.c_str());
+    SetEvent(written);
+  });
+  std::thread holder([&] {
+    WaitForSingleObject(go, INFINITE);
+    for (HANDLE h : heaps) HeapLock(h);
+    SetEvent(locked);
+    WaitForSingleObject(release, INFINITE);
+    for (HANDLE h : heaps) HeapUnlock(h);
+  });
+  SetEvent(go);
+  // Nothing on this thread allocates until the heaps are free again.
+  const DWORD r = WaitForSingleObject(written, 10000);
+  SetEvent(release);
+  holder.join();
+  writer.join();
+  for (HANDLE h : {locked, release, written, go}) CloseHandle(h);
+  ASSERT_EQ(r, WAIT_OBJECT_0) << "a line waited for a heap";
+  EXPECT_EQ(capture.Lines(), (std::vector<std::string>{"short 42 line", longText}));
 }
 
 TEST(DebugLog, ErrorLinesCarryTheCodeInHexAndTheSystemText) {

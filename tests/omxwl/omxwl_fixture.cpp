@@ -54,8 +54,16 @@ void WriteFileAtomic(const std::string& path, const std::string& text) {
     std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
     f << text;
   }
-  ASSERT_TRUE(MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-      << "cannot replace " << path;
+  // The library's watcher opens the world file to read it, and a file that
+  // is open cannot be replaced: try again until the read is over.
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    Sleep(25);
+  }
+  FAIL() << "cannot replace " << path << " (error " << error << ")";
 }
 
 std::string DefaultWorldText() {

@@ -7,6 +7,7 @@
 #include "adapter/Unicadapter.h"
 #include "app/Uscriptrun.h"
 #include "pages/station/Uframeprofile.h"
+#include "app/Utimescale.h"
 #include "shell/Utraynotes.h"
 #include "tformmain_support.h"
 #include "workers/Uthrddetect.h"
@@ -104,7 +105,7 @@ TEST_F(TFormMainScript, DisconnectFromTheTrayAndBalloonsForTheLinkAndTheAdapter)
   form->PrepareTrayMenu();
   EXPECT_FALSE(form->MenuItDisconnect->Visible());
   // The library forgot the settings: the link stays down.
-  Sleep(1500);
+  Sleep(timescale::Ms(1500));
   PumpMessages();
   EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconDisconnected);
 
@@ -113,7 +114,7 @@ TEST_F(TFormMainScript, DisconnectFromTheTrayAndBalloonsForTheLinkAndTheAdapter)
   EXPECT_TRUE(Balloon("Ombrix Test Adapter was unplugged.")) << ::testing::PrintToString(balloons);
   // Once the interval has passed the arrival shows at once; the new link
   // within the next seconds waits for its turn.
-  WaitUntil([] { return false; }, 5500);
+  WaitUntil([] { return false; }, timescale::Ms(5500));
   env.WriteWorld(true);
   ASSERT_TRUE(WaitAdapter(form, true));
   EXPECT_TRUE(Balloon("Ombrix Test Adapter was plugged in.")) << ::testing::PrintToString(balloons);

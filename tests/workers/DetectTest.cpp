@@ -5,6 +5,8 @@
 #include <dbt.h>
 
 #include "adapter/FakeOmx.h"
+#include "adapter/Ulibrarylock.h"
+#include "app/Utimescale.h"
 #include "workers/Uthrddetect.h"
 
 namespace {
@@ -41,8 +43,9 @@ class InterfaceKey {
   std::string key_, path_;
 };
 
+// Lets the detection thread run for ms of the program's time.
 void Idle(DWORD ms) {
-  WaitUntil([] { return false; }, ms);
+  WaitUntil([] { return false; }, timescale::Ms(ms));
 }
 
 }  // namespace
@@ -139,20 +142,11 @@ TEST(Detection, ResumeAndConsoleDisconnectReportDevicesGone) {
   SendMessageA(wnd, 0x02B1, 1, 0);  // back: a burst finds the device
   EXPECT_FALSE(detect.Ignore);
   EXPECT_TRUE(WaitUntil([&] { return rec.CountOf(kNotifyDevice, kDevicesChanged) == 4; }, 6000));
-
-  // A connection pauses detection; the console going and coming back
-  // meanwhile must not end that pause, nor a second "back" end it twice.
-  detect.SetIgnore(true);
-  SendMessageA(wnd, 0x02B1, 2, 0);
-  SendMessageA(wnd, 0x02B1, 1, 0);
-  SendMessageA(wnd, 0x02B1, 1, 0);
-  EXPECT_TRUE(detect.Ignore) << "the connection still holds detection";
-  detect.SetIgnore(false);
-  EXPECT_FALSE(detect.Ignore);
 }
 
 TEST(Detection, StopKillsAPassThatHangsInTheLibraryAndFreesTheLock) {
   TestEnv env;
+  timescale::CScoped real(1.0);   // the real wait before a kill
   g_GlobalVar.OsVersionCode = 7;  // device and session notifications both registered
   fake::g->delayMs["DevDetect"] = 8000;
   NotifyRecorder rec;
@@ -203,20 +197,22 @@ TEST(Detection, OnCurrentWindowsNotificationsAreRegisteredOnceAndNothingPolls) {
 
 namespace {
 
-// Switches detection off and on as fast as it can, until it is killed.
-class IgnoreSwitcher : public CThread {
+// Works as the adapter's worker does: suspends detection and takes the
+// library, then hangs inside a library call until it is killed there.
+class SuspendingCaller : public CThread {
  public:
-  IgnoreSwitcher() { Start(); }
-  std::atomic<bool> Running{false};
+  explicit SuspendingCaller(HANDLE stop) : stop_(stop) { Start(); }
+  std::atomic<bool> Held{false};
 
  protected:
   void Execute() override {
-    for (;;) {
-      Running = true;
-      SetDetectIgnore(true);
-      SetDetectIgnore(false);
-    }
+    CDetectIgnoreGuard ignore(&Held);
+    CLibraryGuard lib(stop_, this);
+    if (lib) g_OmxLib.OMXWL_SiteSurveyScan();
   }
+
+ private:
+  HANDLE stop_;
 };
 
 // Runs SetDetectIgnore(false) on a thread of its own and ends with it.
@@ -230,21 +226,38 @@ class IgnoreResumer : public CThread {
 
 }  // namespace
 
-TEST(Detection, AThreadKilledWhileSwitchingDetectionNeverLocksOutItsKiller) {
+TEST(Detection, AThreadKilledInsideALibraryCallWhileDetectionIsSuspendedLocksNobodyOut) {
   TestEnv env;
   NotifyRecorder rec;
   CThrdDetect detect(rec.Wnd());
   g_ThrdDetect = &detect;
-  for (int i = 0; i < 10; ++i) {
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 5000));
+  fake::HangIn("SiteSurveyScan");
+  HANDLE stop = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  for (int i = 0; i < 3; ++i) {
     {
-      IgnoreSwitcher switcher;
-      ASSERT_TRUE(WaitUntil([&] { return switcher.Running.load(); }, 5000));
-      Sleep(i % 4);
-      switcher.Kill();
+      SuspendingCaller caller(stop);
+      ASSERT_TRUE(fake::WaitHung(i + 1));
+      EXPECT_TRUE(detect.Ignore);
+      // Stopped as its owner stops it: the stop event cannot reach a call
+      // that hangs, so the wait runs out and the thread is killed there.
+      SetEvent(stop);
+      ASSERT_EQ(caller.WaitOrKillInLibrary(100, false, "killed in the library", "waiting"),
+                CThread::StopOutcome::kKilled);
+      ResetEvent(stop);
+      EXPECT_TRUE(librarylock::ReleaseIfHeldBy(caller.ThreadId(), "lock freed"));
+      ASSERT_TRUE(caller.Held.exchange(false));
     }
+    // The killer resumes detection for the dead; nothing it needs is held.
     IgnoreResumer resumer;
     ASSERT_TRUE(resumer.WaitFor(5000)) << "kill " << i << " left detection's lock taken";
+    EXPECT_FALSE(detect.Ignore);
   }
-  EXPECT_FALSE(detect.Ignore);
+  EXPECT_EQ(env.LogLines("killed in the library").size(), 3u);
+  EXPECT_EQ(env.LogLines("lock freed").size(), 3u);
+  EXPECT_TRUE(env.LogLines("waiting").empty());
+  // Detection still reaches the library: the burst after resuming probes.
+  EXPECT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") >= 2; }, 20000));
   g_ThrdDetect = nullptr;
+  CloseHandle(stop);
 }

@@ -32,6 +32,7 @@
 #include "app/Uapp.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "pages/station/Uframeprofile.h"
@@ -608,6 +609,8 @@ int main(int argc, char** argv) {
     if (arg == "--stall") g_StallMs = std::max(10, std::atoi(argv[i + 1])) * 1000u;
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+  // A test run may scale the program's own periods, as for the tests.
+  if (const char* scale = std::getenv("WU_TIME_SCALE")) timescale::Set(std::atof(scale));
 
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);

@@ -105,8 +105,7 @@ TPicButton* ButtonOfAccel(const TContainer* container, char letter) {
     auto* w = dynamic_cast<TWinControl*>(c);
     if (!w || !w->Handle() || !w->Visible() || !w->Enabled()) continue;
     if (auto* button = dynamic_cast<TPicButton*>(w)) {
-      if (SameLetter(button->AccelChar(), letter))
-        return button;
+      if (SameLetter(button->AccelChar(), letter)) return button;
     }
     if (auto* inner = dynamic_cast<const TContainer*>(w))
       if (TPicButton* found = ButtonOfAccel(inner, letter)) return found;

@@ -63,8 +63,16 @@ INPUT KeyInput(WORD vk, bool up) {
   in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
   in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   switch (vk) {
-    case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME: case VK_LEFT: case VK_UP:
-    case VK_RIGHT: case VK_DOWN: case VK_INSERT: case VK_DELETE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
       in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
       break;
     default:
@@ -161,8 +169,7 @@ void TProgram::KeepWorldSections(const std::vector<std::string>& sections) {
   for (const std::string& line : SplitLines(SourceFile("data/OMXWL.world"))) {
     if (!line.empty() && line[0] == '[') {
       const std::string name = line.substr(1, line.find(']') - 1);
-      keep = name == "World" ||
-             std::find(sections.begin(), sections.end(), name) != sections.end();
+      keep = name == "World" || std::find(sections.begin(), sections.end(), name) != sections.end();
     }
     if (keep) kept += line + "\r\n";
   }
@@ -290,7 +297,8 @@ void TProgram::Settle(DWORD ms) {
   }
 }
 
-// ---- TProgram: looking ---------------------------------------------------------------------------
+// ---- TProgram: looking
+// ---------------------------------------------------------------------------
 
 std::vector<HWND> TProgram::ShownWindows() const {
   std::vector<HWND> shown;
@@ -364,7 +372,8 @@ bool TProgram::WaitFocus(const std::string& cls, const std::string& caption, DWO
       ms);
 }
 
-// ---- TProgram: results ---------------------------------------------------------------------------
+// ---- TProgram: results
+// ---------------------------------------------------------------------------
 
 std::string TProgram::Status() const {
   static std::atomic<int> n{0};
@@ -406,16 +415,15 @@ bool TProgram::WaitLinked(const std::string& ssid, bool withAddress, DWORD ms) c
 std::vector<std::string> TProgram::ProfileOrder() const {
   std::vector<std::string> names;
   HKEY adapters;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\" + root_ + "\\WLAdapter").c_str(), 0,
-                    KEY_READ, &adapters) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\" + root_ + "\\WLAdapter").c_str(), 0, KEY_READ,
+                    &adapters) != ERROR_SUCCESS)
     return names;
   char sub[256] = {};
   if (RegEnumKeyA(adapters, 0, sub, sizeof sub) == ERROR_SUCCESS) {
     HKEY key;
     if (RegOpenKeyExA(adapters, sub, 0, KEY_READ, &key) == ERROR_SUCCESS) {
       DWORD count = 0, size = sizeof count;
-      RegQueryValueExA(key, "ProfCount", nullptr, nullptr, reinterpret_cast<BYTE*>(&count),
-                       &size);
+      RegQueryValueExA(key, "ProfCount", nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
       for (DWORD i = 0; i < count && i < 256; ++i) {
         char name[128] = {};
         DWORD n = sizeof name - 1;
@@ -445,8 +453,8 @@ int ListCount(HWND list) {
 }
 
 int ListSelected(HWND list) {
-  return list ? static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                              LVNI_SELECTED))
+  return list ? static_cast<int>(
+                    SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))
               : -1;
 }
 

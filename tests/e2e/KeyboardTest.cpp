@@ -441,8 +441,8 @@ TEST_F(KeyboardOneNetwork, SurveyJoinOfAProtectedNetwork) {
 // clicked, then keys nobody takes (Alt+N, characters, Enter); and the tabs
 // in both directions from the keyboard.
 TEST_F(Keyboard, TabSwitchesByMouseThenTypedKeys) {
-  const int order[] = {kTabAdapter, kTabProfile, kTabLinkInfo, kTabSurvey, kTabProfile,
-                       kTabAdapter, kTabLinkInfo};
+  const int order[] = {kTabAdapter, kTabProfile, kTabLinkInfo, kTabSurvey,
+                       kTabProfile, kTabAdapter, kTabLinkInfo};
   for (int tab : order) {
     Step("focus on a button, then a click on tab " + std::to_string(tab));
     p.Key(VK_TAB);
@@ -497,7 +497,8 @@ TEST_F(Keyboard, AboutBoxFromTheSystemMenu) {
   ASSERT_TRUE(p.WaitFor([&] {
     HWND f = p.Focus();
     return f && IsWindowVisible(f) && (f == p.Main() || IsChild(p.Main(), f));
-  })) << "focus on " << FocusText();
+  })) << "focus on "
+      << FocusText();
 }
 
 }  // namespace

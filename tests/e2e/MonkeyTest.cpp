@@ -72,8 +72,7 @@ class Monkey {
   // The help button: the main window's button without caption at the
   // left of the footer.
   bool IsHelpButton(HWND w) {
-    if (!w || GetParent(w) != p_.Main() || p_.ClassOf(w) != "WuPicButton" ||
-        !p_.Text(w).empty())
+    if (!w || GetParent(w) != p_.Main() || p_.ClassOf(w) != "WuPicButton" || !p_.Text(w).empty())
       return false;
     RECT r{};
     GetWindowRect(w, &r);
@@ -114,8 +113,8 @@ class Monkey {
     DWORD pid = 0;
     GetWindowThreadProcessId(under, &pid);
     if (pid != p_.Pid()) return "point not on the program";
-    const std::string what = "click " + Describe(under) + " at " + std::to_string(pt.x) + "," +
-                             std::to_string(pt.y);
+    const std::string what =
+        "click " + Describe(under) + " at " + std::to_string(pt.x) + "," + std::to_string(pt.y);
     p_.Pinger().SetContext(what);
     p_.ClickAt(pt);
     return what;
@@ -127,10 +126,10 @@ class Monkey {
       const char* name;
     };
     static const Named plain[] = {
-        {VK_TAB, "Tab"},       {VK_RETURN, "Enter"},   {VK_ESCAPE, "Escape"}, {VK_SPACE, "Space"},
-        {VK_LEFT, "Left"},     {VK_RIGHT, "Right"},    {VK_UP, "Up"},         {VK_DOWN, "Down"},
-        {VK_HOME, "Home"},     {VK_END, "End"},        {VK_BACK, "Backspace"},
-        {VK_DELETE, "Delete"}, {VK_PRIOR, "PageUp"},   {VK_NEXT, "PageDown"}};
+        {VK_TAB, "Tab"},      {VK_RETURN, "Enter"}, {VK_ESCAPE, "Escape"},  {VK_SPACE, "Space"},
+        {VK_LEFT, "Left"},    {VK_RIGHT, "Right"},  {VK_UP, "Up"},          {VK_DOWN, "Down"},
+        {VK_HOME, "Home"},    {VK_END, "End"},      {VK_BACK, "Backspace"}, {VK_DELETE, "Delete"},
+        {VK_PRIOR, "PageUp"}, {VK_NEXT, "PageDown"}};
     std::string what;
     const int kind = Uniform(0, 99);
     if (kind < 50) {
@@ -209,11 +208,11 @@ TEST(Monkey, RandomClicksAndKeysNeverFreezeTheProgram) {
     failure = "the debug log shows " + p.ExceptionLine();
   p.Settle(300);
   std::ostringstream report;
-  report << "seed " << seed << ", " << actions << " actions in "
-         << (GetTickCount() - start) / 1000 << " s, " << p.Pinger().Pings()
-         << " pings, longest answer " << p.Pinger().LongestMs() << " ms (of it "
-         << p.Pinger().LongestLockMs() << " ms waiting for the library lock; during: "
-         << p.Pinger().LongestContext() << "), main window shown again " << monkey.Restores()
+  report << "seed " << seed << ", " << actions << " actions in " << (GetTickCount() - start) / 1000
+         << " s, " << p.Pinger().Pings() << " pings, longest answer " << p.Pinger().LongestMs()
+         << " ms (of it " << p.Pinger().LongestLockMs()
+         << " ms waiting for the library lock; during: " << p.Pinger().LongestContext()
+         << "), main window shown again " << monkey.Restores()
          << " times, focus repaired by the message loop: "
          << (p.Log().find("Focus repaired") != std::string::npos ? "yes" : "no");
   std::printf("monkey: %s\n", report.str().c_str());
@@ -221,8 +220,7 @@ TEST(Monkey, RandomClicksAndKeysNeverFreezeTheProgram) {
     std::ostringstream actionsText;
     for (const std::string& a : last) actionsText << "  " << a << "\n";
     ADD_FAILURE() << failure << "\n"
-                  << report.str() << "\nrepeat with WU_MONKEY_SEED=" << seed
-                  << "\nlast actions:\n"
+                  << report.str() << "\nrepeat with WU_MONKEY_SEED=" << seed << "\nlast actions:\n"
                   << actionsText.str();
   }
   if (p.Running()) {

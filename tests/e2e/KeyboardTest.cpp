@@ -74,8 +74,15 @@ class Keyboard : public ::testing::Test {
   bool EnterUntilShown(const std::string& caption, int most = 8) {
     for (int i = 0; i < most; ++i) {
       if (p.Button(caption)) return true;
+      const HWND before = p.Focus();
       p.Key(VK_RETURN);
-      p.WaitFor([&] { return p.Button(caption) != nullptr; }, 1500);
+      // The next Enter only once this one has moved on: a page switch can
+      // wait for the library lock while a connection starts, and an Enter
+      // sent before it lands would press the next page's button unseen.
+      p.WaitFor([&] {
+        const HWND now = p.Focus();
+        return p.Button(caption) != nullptr || (now && now != before);
+      }, 15000);
     }
     return p.Button(caption) != nullptr;
   }

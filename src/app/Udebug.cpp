@@ -19,17 +19,17 @@ struct LogLifetime {
 };
 LogLifetime g_logLifetime;
 
+size_t FormatLine(char* out, size_t room, const char* format, va_list args);
+
 std::string FormatV(const char* format, va_list args) {
   if (!format) return std::string();
   try {
     va_list copy;
     va_copy(copy, args);
-    const int n = _vscprintf(format, copy);
+    const size_t n = FormatLine(nullptr, 0, format, copy);
     va_end(copy);
-    if (n <= 0) return std::string();
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    _vsnprintf(text.data(), text.size(), format, args);
-    text.resize(static_cast<size_t>(n));
+    std::string text(n, '\0');
+    FormatLine(text.data(), n, format, args);
     return text;
   } catch (...) {
     return std::string();
@@ -138,35 +138,150 @@ void CDebugLog::WriteTerminated(char* bytes, size_t length) const {
   WriteFile(handle_, bytes, static_cast<DWORD>(length + 2), &written, nullptr);
 }
 
-// The system C library's formatter: it takes no heap lock for the formats
-// the program logs (MinGW's own takes the process heap's).
+namespace {
+
+// Formats into out (room for at most room bytes, no terminator) and answers
+// the whole length, also when it did not fit. The program's own formatter:
+// the C library's may wait for its locale or heap locks, which a writer that
+// died can hold for good. It knows what the program logs: %d %i %u %x %X %c
+// %s and %%, with the flags - and 0, a width (digits or *), a precision for
+// %s and an l or h that changes nothing on this target (int and long are
+// both 32 bits). Anything else is copied as it stands.
+size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
+  size_t n = 0;
+  auto put = [&](char c) {
+    if (n < room) out[n] = c;
+    ++n;
+  };
+  auto padding = [&](size_t count, char c) {
+    for (; count; --count) put(c);
+  };
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') {
+      put(*p);
+      continue;
+    }
+    const char* start = p++;
+    bool left = false, zeros = false;
+    for (;; ++p) {
+      if (*p == '-') {
+        left = true;
+      } else if (*p == '0') {
+        zeros = true;
+      } else {
+        break;
+      }
+    }
+    size_t width = 0;
+    if (*p == '*') {
+      const int w = va_arg(args, int);
+      if (w < 0) left = true;
+      width = w < 0 ? 0u - static_cast<unsigned>(w) : static_cast<unsigned>(w);
+      ++p;
+    } else {
+      for (; *p >= '0' && *p <= '9'; ++p) width = width * 10 + static_cast<size_t>(*p - '0');
+    }
+    size_t precision = static_cast<size_t>(-1);
+    if (*p == '.') {
+      ++p;
+      precision = 0;
+      if (*p == '*') {
+        const int v = va_arg(args, int);
+        precision = v < 0 ? static_cast<size_t>(-1) : static_cast<size_t>(v);
+        ++p;
+      } else {
+        for (; *p >= '0' && *p <= '9'; ++p) {
+          precision = precision * 10 + static_cast<size_t>(*p - '0');
+        }
+      }
+    }
+    if (*p == 'l' || *p == 'h') ++p;
+    char digits[16];
+    size_t count = 0;
+    const char* text = digits;
+    bool negative = false;
+    switch (*p) {
+      case '%':
+        put('%');
+        continue;
+      case 'c':
+        digits[0] = static_cast<char>(va_arg(args, int));
+        count = 1;
+        zeros = false;
+        break;
+      case 's': {
+        text = va_arg(args, const char*);
+        if (!text) text = "(null)";
+        while (count < precision && text[count]) ++count;
+        zeros = false;
+        break;
+      }
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'x':
+      case 'X': {
+        unsigned value;
+        if (*p == 'd' || *p == 'i') {
+          const int v = va_arg(args, int);
+          negative = v < 0;
+          value = negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
+        } else {
+          value = va_arg(args, unsigned);
+        }
+        const unsigned base = (*p == 'x' || *p == 'X') ? 16 : 10;
+        const char* set = *p == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        char* end = digits + sizeof digits;
+        char* d = end;
+        do {
+          *--d = set[value % base];
+          value /= base;
+        } while (value);
+        text = d;
+        count = static_cast<size_t>(end - d);
+        break;
+      }
+      default:
+        // Not one the program uses: copied as written, the lone '%' too.
+        if (!*p) --p;
+        for (const char* q = start; q <= p; ++q) put(*q);
+        continue;
+    }
+    const size_t body = count + (negative ? 1 : 0);
+    const size_t pad = width > body ? width - body : 0;
+    if (!left && !zeros) padding(pad, ' ');
+    if (negative) put('-');
+    if (!left && zeros) padding(pad, '0');
+    for (size_t i = 0; i < count; ++i) put(text[i]);
+    if (left) padding(pad, ' ');
+  }
+  return n;
+}
+
+}  // namespace
+
+// The line is formatted on the stack; one that is longer is measured and
+// formatted again in pages of its own.
 void LogWrite(const char* format, ...) {
+  if (!g_DebugLog.IsOn()) return;
   CLineBuffer line;
   char* bytes = line.Room(CLineBuffer::kStack);
-  int n = 0;
+  size_t n = 0;
   if (format) {
     va_list args;
     va_start(args, format);
     va_list copy;
     va_copy(copy, args);
-    // Two bytes are kept for the line end and one for the terminator; a
-    // longer line answers -1 and is measured.
-    n = _vsnprintf(bytes, CLineBuffer::kStack - 3, format, copy);
+    // Two bytes are kept for the line end.
+    n = FormatLine(bytes, CLineBuffer::kStack - 2, format, copy);
     va_end(copy);
-    if (n < 0) {
-      va_copy(copy, args);
-      n = _vscprintf(format, copy);
-      va_end(copy);
-      bytes = n < 0 ? line.Room(CLineBuffer::kStack) : line.Room(static_cast<size_t>(n) + 3);
-      if (n < 0) {
-        n = 0;
-      } else if (bytes) {
-        _vsnprintf(bytes, static_cast<size_t>(n) + 1, format, args);
-      }
+    if (n > CLineBuffer::kStack - 2) {
+      bytes = line.Room(n + 2);
+      if (bytes) FormatLine(bytes, n, format, args);
     }
     va_end(args);
   }
-  if (bytes) g_DebugLog.WriteTerminated(bytes, static_cast<size_t>(n));
+  if (bytes) g_DebugLog.WriteTerminated(bytes, n);
 }
 
 void LogError(DWORD code, const char* format, ...) {

@@ -37,8 +37,9 @@ class CDebugLog {
 extern CDebugLog g_DebugLog;
 
 // The compiler checks every format against its arguments: a mismatch cannot
-// be caught at run time. Lines are formatted by the system C library, so
-// its formats are the ones checked.
+// be caught at run time. Lines are formatted by the log's own formatter,
+// which knows %d %i %u %x %X %c %s and %% with the flags - and 0, a width
+// and, for %s, a precision (see FormatLine in Udebug.cpp).
 #define WU_PRINTF_FORMAT(f, a) __attribute__((format(ms_printf, f, a)))
 
 // printf-style, one line, no time stamp or level.

@@ -64,6 +64,14 @@ class Stage {
   std::string root_;
 };
 
+// The last lines of a log, for a failure's message.
+std::string Tail(const std::vector<std::string>& lines, size_t count = 25) {
+  std::string text;
+  for (size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i)
+    text += lines[i] + "\n";
+  return text;
+}
+
 bool HasVisibleWindow(DWORD pid) {
   for (HWND w : WindowsOf(pid)) {
     if (IsWindowVisible(w)) return true;
@@ -137,7 +145,8 @@ TEST(InstanceProtocol, CloseWithUIShowsNothingAndOnlyEndsTheRunningInstance) {
   auto closer = stage.Start("/UI /Close");
   ASSERT_TRUE(closer->WaitExit(kGenerous));
   EXPECT_EQ(closer->ExitCode(), 0u);
-  ASSERT_TRUE(running->WaitExit(kGenerous));
+  ASSERT_TRUE(running->WaitExit(kGenerous)) << "/Close did not end the running instance; its log:\n"
+                                            << Tail(stage.Log("WirelessUtility.Log"));
 
   // The close request is the closer's last act: no mutex, no window after it.
   const auto closerLog = stage.Log("WirelessUtility_000.Log");

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
 #include "adapter/Ucomxlib.h"
 #include "adapter/Unicadapter.h"
 #include "app/Uapplication.h"
@@ -33,16 +34,6 @@
 
 namespace {
 
-double Now() {
-  static const double perMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / perMs;
-}
 
 // Time spent inside the library, in ms, since the start.
 double g_LibraryMs = 0;

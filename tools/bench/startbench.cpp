@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "clock.h"
 #include "adapter/Ucomxlib.h"
 #include "app/Uapplication.h"
 #include "config/Udefine.h"
@@ -34,16 +35,6 @@
 
 namespace {
 
-double Now() {
-  static const double perMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / perMs;
-}
 
 // Milliseconds since the process was created, from its creation time.
 double SinceProcessStart() {

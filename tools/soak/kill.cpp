@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
@@ -430,25 +431,6 @@ class Driver {
   std::map<std::string, int> interrupted_;
 };
 
-std::string TempFolder() {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string dir = std::string(temp) + "WuKill" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  return dir;
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA f;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &f);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (f.cFileName[0] != '.') DeleteFileA((dir + f.cFileName).c_str());
-    } while (FindNextFileA(h, &f));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
 
 // The file that every import reads: two tagged profiles, made in a store
 // of their own.
@@ -495,7 +477,7 @@ int main(int argc, char** argv) {
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   const std::string exeDir = std::string(exe).substr(0, std::string(exe).find_last_of('\\') + 1);
-  const std::string dir = TempFolder();
+  const std::string dir = TempFolder("WuKill");
   const std::string root = "WuKill" + std::to_string(GetCurrentProcessId());
   std::ofstream(dir + "root.txt", std::ios::binary) << root;
   std::ofstream(dir + "WirelessUtility.bin", std::ios::binary)

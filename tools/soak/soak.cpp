@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
@@ -577,25 +578,6 @@ class Soak {
   Figures base_, last_;
 };
 
-std::string TempFolder() {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string dir = std::string(temp) + "WuSoak" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  return dir;
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA f;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &f);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (f.cFileName[0] != '.') DeleteFileA((dir + f.cFileName).c_str());
-    } while (FindNextFileA(h, &f));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
 
 }  // namespace
 
@@ -615,7 +597,7 @@ int main(int argc, char** argv) {
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   const std::string exeDir = std::string(exe).substr(0, std::string(exe).find_last_of('\\') + 1);
-  const std::string dir = TempFolder();
+  const std::string dir = TempFolder("WuSoak");
   const std::string root = "WuSoak" + std::to_string(GetCurrentProcessId());
   {
     std::ofstream(dir + "WirelessUtility.bin", std::ios::binary)

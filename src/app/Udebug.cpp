@@ -1,6 +1,7 @@
 #include "app/Udebug.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -144,8 +145,8 @@ namespace {
 // the whole length, also when it did not fit. The program's own formatter:
 // the C library's may wait for its locale or heap locks, which a writer that
 // died can hold for good. It knows what the program logs: %d %i %u %x %X %c
-// %s and %%, with the flags - and 0, a width (digits or *), a precision for
-// %s and an l or h that changes nothing on this target (int and long are
+// %s %p and %%, with the flags - and 0, a width (digits or *), a precision
+// for %s and an l or h that changes nothing on this target (int and long are
 // both 32 bits). Anything else is copied as it stands.
 size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
   size_t n = 0;
@@ -220,17 +221,23 @@ size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
       case 'i':
       case 'u':
       case 'x':
-      case 'X': {
+      case 'X':
+      case 'p': {
         unsigned value;
-        if (*p == 'd' || *p == 'i') {
+        if (*p == 'p') {
+          // Eight hex digits, as the C library writes a pointer here.
+          value = static_cast<unsigned>(reinterpret_cast<uintptr_t>(va_arg(args, void*)));
+          if (width < 8) width = 8;
+          zeros = !left;
+        } else if (*p == 'd' || *p == 'i') {
           const int v = va_arg(args, int);
           negative = v < 0;
           value = negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
         } else {
           value = va_arg(args, unsigned);
         }
-        const unsigned base = (*p == 'x' || *p == 'X') ? 16 : 10;
-        const char* set = *p == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        const unsigned base = (*p == 'x' || *p == 'X' || *p == 'p') ? 16 : 10;
+        const char* set = *p == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
         char* end = digits + sizeof digits;
         char* d = end;
         do {

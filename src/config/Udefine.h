@@ -128,7 +128,8 @@ class CFAGlobalVar {
   // Same, but for the executable path given (tests); libraryPath empty means
   // ExeDir + "OMXWL.DLL".
   bool LoadFor(const std::string& exePath, int32_t flags, const std::string& libraryPath = "");
-  // Locates the files and reads the settings without touching the library.
+  // Locates the files and reads the settings without touching the library;
+  // a settings file that another process rewrites meanwhile is read again.
   void LocateFiles(const std::string& exePath);
   void ReadSettings();
 
@@ -172,6 +173,10 @@ class CFAGlobalVar {
 
   // The program's message box: parent = the form containing control.
   int ShowMsgBox(HWND control, const std::string& text, int flags) const;
+
+ private:
+  // One read of the string file's place and of the settings.
+  void ReadLocatedFiles(const std::string& exePath);
 };
 
 // Key of a "Common" string in the string file (empty for a bad index).

@@ -47,6 +47,32 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// What tells a rewrite of a file: its size and last write.
+struct FileStamp {
+  bool Exists = false;
+  ULONGLONG Size = 0;
+  ULONGLONG Written = 0;
+  bool operator==(const FileStamp& o) const {
+    return Exists == o.Exists && Size == o.Size && Written == o.Written;
+  }
+};
+
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return stamp;
+  stamp.Exists = true;
+  stamp.Size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp.Written = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                  data.ftLastWriteTime.dwLowDateTime;
+  return stamp;
+}
+
+// How long a start goes on reading a settings file that keeps changing, and
+// how long an empty one is taken for a rewrite caught half-way.
+constexpr DWORD kSettleMs = 2000;
+constexpr DWORD kEmptySettleMs = 200;
+
 }  // namespace
 
 bool CFAGlobalVar::Load(int32_t flags) {
@@ -84,6 +110,29 @@ void CFAGlobalVar::LocateFiles(const std::string& exePath) {
   SettingsPath = ChangeExt(exePath, ".bin");
   SettingsOpen = true;
 
+  // A running instance rewrites this file now and then (the last applied
+  // profile), and a read in the middle of that finds every key absent: a
+  // start would take the default ProfRoot, so another mutex and message, and
+  // miss the running instance (a second one would run, /Close would close
+  // nothing). A read counts when the file stood still around it and was not
+  // caught empty between its truncation and its new text.
+  const DWORD start = GetTickCount();
+  for (int attempt = 0;; ++attempt) {
+    const FileStamp before = StampOf(SettingsPath);
+    ReadLocatedFiles(exePath);
+    const FileStamp after = StampOf(SettingsPath);
+    const DWORD spent = GetTickCount() - start;
+    const bool caughtEmpty = after.Exists && after.Size == 0 && spent < kEmptySettleMs;
+    if (before == after && !caughtEmpty) return;
+    if (spent >= kSettleMs) {
+      LogWrite("Settings file changed while it was read: %s", SettingsPath.c_str());
+      return;
+    }
+    Sleep(attempt < 10 ? 2 : 20);
+  }
+}
+
+void CFAGlobalVar::ReadLocatedFiles(const std::string& exePath) {
   const std::string defaultStrings = ChangeExt(exePath.substr(NameStart(exePath)), ".ini");
   const std::string stringFile =
       CIniFile(SettingsPath).ReadString("Setting", "StringFile", defaultStrings);

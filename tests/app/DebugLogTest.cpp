@@ -125,10 +125,12 @@ TEST(DebugLog, FormatsTheConversionsTheProgramUsesWithTheirFlagsAndWidths) {
            'q');
   LogWrite("%s", fits.c_str());
   LogWrite("%s", over.c_str());
+  // A pointer takes its argument: what follows it stays in step.
+  LogWrite("%p %s %d", reinterpret_cast<void*>(0x2a0058), "after", 5);
   EXPECT_EQ(capture.Lines(),
             (std::vector<std::string>{"-12|0|-2147483648|4000000000|beef|BEEF",
                                       "[   -7][42   ][-0042][a  ][  b][xy][   9][q][%]", fits,
-                                      over}));
+                                      over, "002A0058 after 5"}));
 }
 
 // A writer that dies inside an allocation keeps that heap's lock for good.

@@ -72,6 +72,24 @@ std::string Tail(const std::vector<std::string>& lines, size_t count = 25) {
   return text;
 }
 
+// Class, caption, style and whether each window answers, for a failure's message.
+std::string Describe(const std::vector<HWND>& windows) {
+  std::string text;
+  for (HWND w : windows) {
+    char cls[128] = {}, caption[128] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, caption, sizeof caption);
+    DWORD_PTR r = 0;
+    const bool answers = SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r) != 0;
+    char line[400];
+    snprintf(line, sizeof line, "%p %s \"%s\" style %08lx%s\n", static_cast<void*>(w), cls, caption,
+             static_cast<unsigned long>(GetWindowLongA(w, GWL_STYLE)),
+             answers ? "" : " (does not answer)");
+    text += line;
+  }
+  return text;
+}
+
 bool HasVisibleWindow(DWORD pid) {
   for (HWND w : WindowsOf(pid)) {
     if (IsWindowVisible(w)) return true;
@@ -145,8 +163,11 @@ TEST(InstanceProtocol, CloseWithUIShowsNothingAndOnlyEndsTheRunningInstance) {
   auto closer = stage.Start("/UI /Close");
   ASSERT_TRUE(closer->WaitExit(kGenerous));
   EXPECT_EQ(closer->ExitCode(), 0u);
-  ASSERT_TRUE(running->WaitExit(kGenerous)) << "/Close did not end the running instance; its log:\n"
-                                            << Tail(stage.Log("WirelessUtility.Log"));
+  ASSERT_TRUE(running->WaitExit(kGenerous))
+      << "/Close did not end the running instance; its windows:\n"
+      << Describe(WindowsOf(running->Id())) << "its log:\n"
+      << Tail(stage.Log("WirelessUtility.Log")) << "the closer's log:\n"
+      << Tail(stage.Log("WirelessUtility_000.Log"));
 
   // The close request is the closer's last act: no mutex, no window after it.
   const auto closerLog = stage.Log("WirelessUtility_000.Log");

@@ -3,6 +3,7 @@
 // the library, and the message-box seam.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -60,6 +61,49 @@ TEST(GlobalVar, SettingsNameTheRootTheIdsAndAStringFileInASubfolder) {
   EXPECT_EQ(var.SiteSecurityText(16), "k.A.");
   EXPECT_EQ(var.SiteSecurityText(1020), "Beide");
   EXPECT_EQ(var.CommonStrings[csAdHoc], "Ad-Hoc");
+}
+
+// A running instance rewrites the settings file (the last applied profile)
+// while another start reads it: that start must still find the instance's
+// root, not the default one. The rewrite here is what the system's profile
+// writer does: empty the file, then write it again in pieces, once for each
+// key of a profile, then rest until the next connection.
+TEST(GlobalVar, ARewriteOfTheSettingsFileByAnotherProgramNeverGivesTheDefaultRoot) {
+  TempDir dir;
+  const std::string text =
+      "[Setting]\r\nProfRoot=Acme\r\nHWID0=VID_1D4F\r\n[LastApplyProf]\r\nSSID=Office\r\n";
+  WriteText(dir / "Prog.bin", text);
+  std::atomic<bool> stop{false};
+  std::atomic<int> rewrites{0};
+  std::thread writer([&] {
+    const size_t half = text.size() / 2;
+    while (!stop) {
+      HANDLE f = CreateFileA((dir / "Prog.bin").c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
+      if (f == INVALID_HANDLE_VALUE) continue;
+      DWORD n = 0;
+      Sleep(1);
+      WriteFile(f, text.data(), static_cast<DWORD>(half), &n, nullptr);
+      Sleep(1);
+      WriteFile(f, text.data() + half, static_cast<DWORD>(text.size() - half), &n, nullptr);
+      CloseHandle(f);
+      if (++rewrites % 10 == 0) Sleep(30);
+    }
+  });
+  int wrong = 0, reads = 0;
+  std::string seen;
+  for (const DWORD end = GetTickCount() + 1500; GetTickCount() < end; ++reads) {
+    CFAGlobalVar var;
+    var.LocateFiles(dir / "Prog.exe");
+    if (var.ProfRoot != "Acme" || var.HwIdList.size() != 1) {
+      ++wrong;
+      seen = var.ProfRoot;
+    }
+  }
+  stop = true;
+  writer.join();
+  ASSERT_GT(rewrites, 20) << "the file was hardly rewritten";
+  EXPECT_EQ(wrong, 0) << "of " << reads << " starts; one read the root " << seen;
 }
 
 TEST(GlobalVar, ReadersGiveWholeValuesOrTheirDefaults) {

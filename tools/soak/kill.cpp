@@ -377,6 +377,12 @@ class Driver {
     return out;
   }
 
+  static std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+    return text;
+  }
+
   int Check(int k) {
     int errors = 0;
     auto fail = [&](const std::string& what) {
@@ -399,7 +405,8 @@ class Driver {
       }
     const std::vector<std::string> order = StoredOrder();
     if (std::set<std::string>(order.begin(), order.end()) != stored || order.size() != names.size())
-      fail("the stored order does not list exactly the stored profiles");
+      fail("the stored order does not list exactly the stored profiles (order: " + Joined(order) +
+           "; stored: " + Joined(names) + ")");
     std::vector<std::string> rows = Words(Lines(ReadFile(dir_ + "journal.txt")).front());
     rows.erase(rows.begin());
     if (std::set<std::string>(rows.begin(), rows.end()) != stored || rows.size() != names.size())
@@ -503,11 +510,18 @@ int main(int argc, char** argv) {
   const int result = driver.Run(kills);
   std::printf("kill: %.1f s in all\n", (GetTickCount() - start) / 1000.0);
 
-  RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root).c_str());
-  char appData[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH))
-    RemoveTree(std::string(appData) + "\\" + root + "\\");
-  RemoveTree(dir);
+  if (result != 0) {
+    // What a failed run left is what tells why: the folder, the library's
+    // store and the registry key stay for a look.
+    std::printf("kill: kept %s, the store %s and HKCU\\Software\\%s\n", dir.c_str(), root.c_str(),
+                root.c_str());
+  } else {
+    RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root).c_str());
+    char appData[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH))
+      RemoveTree(std::string(appData) + "\\" + root + "\\");
+    RemoveTree(dir);
+  }
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
   return result;
 }

@@ -229,7 +229,9 @@ void CFAGlobalVar::InfoWriteString(const std::string& section, const std::string
                                    const std::string& value) const {
   if (!SettingsOpen) return;
   try {
-    CIniFile(SettingsPath).WriteString(section, key, value);
+    CIniReplace change(SettingsPath);
+    change.File().WriteString(section, key, value);
+    change.Commit();
   } catch (const std::exception& e) {
     LogWrite("Exception(CFAGlobalVar::InfoWrite) string<%s>: %s", key.c_str(), e.what());
   }

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <climits>
 
+#include "app/Udebug.h"
+
 namespace {
 
 // No value can hold these bytes: the reader never returns a control
@@ -114,6 +116,57 @@ void CIniFile::WriteString(const std::string& section, const std::string& key,
   if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(), path_.c_str())) {
     throw CIniWriteError("Unable to write to " + path_);
   }
+}
+
+namespace {
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A fresh copy of path at temp, or an empty place there when path does not
+// exist yet; false when temp cannot be made.
+bool PrepareCopy(const std::string& path, const std::string& temp) {
+  if (Exists(path)) return CopyFileA(path.c_str(), temp.c_str(), FALSE) != 0;
+  DeleteFileA(temp.c_str());
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+}  // namespace
+
+CIniReplace::CIniReplace(const std::string& path)
+    : path_(path), temp_(path + ".new"), target_(temp_) {
+  if (!PrepareCopy(path_, temp_)) {
+    direct_ = true;
+    target_ = CIniFile(path_);
+  }
+}
+
+CIniReplace::~CIniReplace() {
+  if (!direct_ && !done_) DeleteFileA(temp_.c_str());
+}
+
+bool CIniReplace::Commit() {
+  if (direct_ || done_) return true;
+  done_ = true;
+  // A file that another program holds open cannot be replaced; readers
+  // hold it only for a moment.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (MoveFileExA(temp_.c_str(), path_.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    Sleep(attempt < 10 ? 1 : 10);
+  }
+  const DWORD error = GetLastError();
+  const bool copied = CopyFileA(temp_.c_str(), path_.c_str(), FALSE) != 0;
+  LogWrite("CIniReplace: %s could not be replaced (error %u); %s", path_.c_str(),
+           static_cast<unsigned>(error), copied ? "written over" : "left as it was");
+  DeleteFileA(temp_.c_str());
+  return copied;
 }
 
 void CIniFile::WriteInteger(const std::string& section, const std::string& key,

@@ -44,6 +44,35 @@ class CIniFile {
   std::string path_;
 };
 
+// Changes to an INI file made on a copy beside it, which then takes the
+// file's place in one step. The profile writer empties the file and writes
+// it again for every key: a program killed meanwhile would leave it cut short
+// (the profile root or the adapter ids gone with the rest), and another
+// program reading it then finds every key absent. With the copy, the file is
+// always the old one or the new one.
+class CIniReplace {
+ public:
+  explicit CIniReplace(const std::string& path);
+  // A copy that was not put in place is removed.
+  ~CIniReplace();
+  CIniReplace(const CIniReplace&) = delete;
+  CIniReplace& operator=(const CIniReplace&) = delete;
+
+  // Where the changes go: the copy, or the file itself when no copy could
+  // be made (its folder does not exist, say).
+  const CIniFile& File() const { return target_; }
+  // Puts the copy in the file's place. When another program holds the file
+  // so that it cannot be replaced, the copy's text is written over it.
+  // False when neither worked; the file then keeps what it had.
+  bool Commit();
+
+ private:
+  std::string path_, temp_;
+  CIniFile target_;
+  bool direct_ = false;
+  bool done_ = false;
+};
+
 // Parses an integer as the INI reader does: blanks around it allowed, an
 // optional sign, decimal digits or 0x and hexadecimal digits. False when the
 // text is anything else or does not fit 64 bits.

@@ -194,10 +194,12 @@ void ReadKey(const CIniFile& ini, const std::string& section, const ProfileKey& 
 
 void CFAGlobalVar::ProfToIniFile(const WLProfile& profile, const std::string& section) const {
   if (!SettingsOpen) return;
-  const CIniFile ini(SettingsPath);
+  CIniReplace change(SettingsPath);
+  const CIniFile& ini = change.File();
   const uint8_t* base = reinterpret_cast<const uint8_t*>(&profile);
   try {
     for (const ProfileKey& k : kProfileKeys) WriteKey(ini, section, k, base + k.Offset);
+    change.Commit();
   } catch (const std::exception& e) {
     LogWrite("ProfToIniFile exception: %s", e.what());
   } catch (...) {
@@ -249,13 +251,14 @@ std::string SectionChecksum(const CIniFile& ini, const std::string& section) {
 bool CFAGlobalVar::ProfToIniFileChecked(const WLProfile& profile,
                                         const std::string& section) const {
   if (!SettingsOpen) return false;
-  const CIniFile ini(SettingsPath);
+  CIniReplace change(SettingsPath);
+  const CIniFile& ini = change.File();
   const uint8_t* base = reinterpret_cast<const uint8_t*>(&profile);
   try {
     for (const ProfileKey& k : kProfileKeys) WriteKey(ini, section, k, base + k.Offset);
     // Last, over what the file now holds.
     ini.WriteString(section, kChecksumKey, SectionChecksum(ini, section));
-    return true;
+    return change.Commit();
   } catch (const std::exception& e) {
     LogWrite("ProfToIniFile exception: %s", e.what());
   } catch (...) {

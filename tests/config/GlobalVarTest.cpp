@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -104,6 +105,57 @@ TEST(GlobalVar, ARewriteOfTheSettingsFileByAnotherProgramNeverGivesTheDefaultRoo
   writer.join();
   ASSERT_GT(rewrites, 20) << "the file was hardly rewritten";
   EXPECT_EQ(wrong, 0) << "of " << reads << " starts; one read the root " << seen;
+}
+
+// The other side: the program's own rewrite of the last applied profile
+// never leaves the file without what it held, whenever it is looked at (or
+// the program is killed). The file is read here as bytes, past the system's
+// profile cache.
+TEST(GlobalVar, WritingTheLastAppliedProfileNeverLeavesTheSettingsFileCutShort) {
+  TempDir dir;
+  WriteText(dir / "Prog.bin", "[Setting]\r\nProfRoot=Acme\r\nHWID0=VID_1D4F\r\n");
+  CFAGlobalVar var;
+  var.LocateFiles(dir / "Prog.exe");
+  std::atomic<bool> stop{false};
+  std::atomic<int> writes{0};
+  std::thread writer([&] {
+    WLProfile p{};
+    while (!stop) {
+      std::snprintf(p.ProfileName, sizeof p.ProfileName, "Office%d", writes.load());
+      if (var.ProfToIniFileChecked(p, "LastApplyProf")) ++writes;
+    }
+  });
+  int cut = 0, looks = 0;
+  std::string seen;
+  for (const DWORD end = GetTickCount() + 1500; GetTickCount() < end; ++looks) {
+    // Opened as a reader that lets the file be replaced under it; a moment
+    // in which it cannot be opened at all is not a file cut short.
+    HANDLE h = CreateFileA((dir / "Prog.bin").c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    std::string text(4096, '\0');
+    DWORD n = 0;
+    ReadFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+    CloseHandle(h);
+    // Readers come and go; one that held the file all the time would keep
+    // it from ever being replaced.
+    Sleep(looks % 2);
+    text.resize(n);
+    if (text.find("ProfRoot=Acme\r\nHWID0=VID_1D4F") == std::string::npos) {
+      ++cut;
+      seen = text.substr(0, 60);
+    }
+  }
+  stop = true;
+  writer.join();
+  ASSERT_GT(writes, 5) << "the profile was hardly written";
+  EXPECT_EQ(cut, 0) << "of " << looks << " looks; one saw \"" << seen << "\"";
+  WLProfile back{};
+  ASSERT_TRUE(var.ProfFromIniFileChecked("LastApplyProf", back));
+  EXPECT_EQ(std::string(back.ProfileName).rfind("Office", 0), 0u);
+  EXPECT_EQ(GetFileAttributesA((dir / "Prog.bin.new").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the copy stays behind";
 }
 
 TEST(GlobalVar, ReadersGiveWholeValuesOrTheirDefaults) {

@@ -11,14 +11,6 @@ using namespace mainwin;
 
 namespace {
 
-DeviceRec ChartDevice() {
-  DeviceRec d{};
-  SetField(d.Description, "Ombrix Test Adapter");
-  SetField(d.HardwareId, "VID_1D4F&PID_0A71");
-  SetField(d.Tag, "9999");
-  return d;
-}
-
 bool Linked(CNICAdapter& adapter) {
   return WaitUntil(
       [&] {
@@ -33,7 +25,7 @@ TEST(ChartButton, IsEnabledExactlyWhileTheUtilityManagesTheAdapter) {
   MainWindowEnv env;
   ASSERT_TRUE(env.Bound());
   TForm host(nullptr, "FormHost");
-  CNICAdapter adapter(nullptr, 0, ChartDevice());
+  CNICAdapter adapter(nullptr, 0, TestDevice());
   auto* page = new TFrameLinkInfo(&host, &host);
   page->InitPage();
   EXPECT_FALSE(page->BtnTChart->Enabled());
@@ -61,7 +53,7 @@ TEST(ChartButton, IsEnabledExactlyWhileTheUtilityManagesTheAdapter) {
 TEST(Chart, NumbersAndTracesFollowTheSamplesAndAConnectionStartClearsThem) {
   MainWindowEnv env;
   ASSERT_TRUE(env.Bound());
-  CNICAdapter adapter(nullptr, 0, ChartDevice());
+  CNICAdapter adapter(nullptr, 0, TestDevice());
   TFormChart chart;
   chart.Prepare(nullptr, &adapter);
   EXPECT_EQ(chart.GridWidth(), 186);

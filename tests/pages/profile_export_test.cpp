@@ -12,14 +12,6 @@ using namespace mainwin;
 
 namespace {
 
-DeviceRec TestDevice() {
-  DeviceRec d{};
-  SetField(d.Description, "Ombrix Test Adapter");
-  SetField(d.HardwareId, "VID_1D4F&PID_0A71");
-  SetField(d.Tag, "9999");
-  return d;
-}
-
 struct ProfilePageFixture {
   ProfilePageFixture() : host(nullptr, "FormHost"), adapter(nullptr, 0, TestDevice()) {
     page = new TFrameProfile(&host, &host);

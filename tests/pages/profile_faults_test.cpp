@@ -20,14 +20,6 @@ using namespace mainwin;
 
 namespace {
 
-DeviceRec TestDevice() {
-  DeviceRec d{};
-  SetField(d.Description, "Ombrix Test Adapter");
-  SetField(d.HardwareId, "VID_1D4F&PID_0A71");
-  SetField(d.Tag, "9999");
-  return d;
-}
-
 std::vector<std::string> Sorted(std::vector<std::string> v) {
   std::sort(v.begin(), v.end());
   return v;

@@ -27,14 +27,6 @@ constexpr const char* kThreeNetworks =
     "[Network M]\r\nSSID=Mid\r\nBSSID=00:1D:4F:10:00:0C\r\nChannel=6\r\nType=g\r\n"
     "Mode=AdHoc\r\nSecurity=0\r\nSignal=-55\r\nJitter=0\r\n";
 
-DeviceRec TestDevice() {
-  DeviceRec d{};
-  SetField(d.Description, "Ombrix Test Adapter");
-  SetField(d.HardwareId, "VID_1D4F&PID_0A71");
-  SetField(d.Tag, "9999");
-  return d;
-}
-
 // A page in a form of its own, on an adapter that reports to nobody.
 template <class Page>
 class PageOnAdapter {

@@ -180,6 +180,16 @@ class TRecordingPage : public TPropertyPageFrame {
   std::vector<PageEvent>* log_;
 };
 
+// The simulated USB adapter as detection reports it, for an adapter object
+// made without the main window.
+inline DeviceRec TestDevice() {
+  DeviceRec d{};
+  SetField(d.Description, "Ombrix Test Adapter");
+  SetField(d.HardwareId, "VID_1D4F&PID_0A71");
+  SetField(d.Tag, "9999");
+  return d;
+}
+
 // Waits, pumping messages, until the window has an adapter (or has none).
 inline bool WaitAdapter(TFormMain* form, bool present, DWORD ms = kGenerous) {
   return WaitUntil([&] { return (form->Adapter() != nullptr) == present && !form->Releasing(); },

@@ -9,6 +9,7 @@
 #include "adapter/Unicadapter.h"
 #include "pages/station/Uframelinkinfo.h"
 #include "pages/station/Uframeprofile.h"
+#include "pages/station/Uframesurvey.h"
 #include "pages/wizard/Uframeactive.h"
 #include "pages/wizard/Uframeconfirm.h"
 #include "pages/wizard/Uframenettype.h"
@@ -28,6 +29,23 @@ inline std::string DefaultNetworks() {
   const size_t at = text.find("[Network");
   EXPECT_NE(at, std::string::npos) << "data/OMXWL.world not found";
   return at == std::string::npos ? std::string() : text.substr(at);
+}
+
+// The survey page shown and the row of ssid selected, once a scan has
+// listed it; false when none did within ms (0: the list as it stands).
+inline bool SelectInSurvey(TFormMain* form, const std::string& ssid, DWORD ms = kGenerous) {
+  form->SwitchPage(form->LbSiteSurvey, 0);
+  TFrameSurvey* survey = form->FrameSurvey1;
+  return WaitUntil(
+      [&] {
+        for (int i = 0; i < survey->LvSite->RowCount(); ++i)
+          if (survey->LvSite->Row(i)->SubItem(0) == ssid) {
+            survey->LvSite->SelectRow(i);
+            return true;
+          }
+        return false;
+      },
+      ms);
 }
 
 inline std::vector<std::string> Names(const std::vector<WLProfile>& list) {

@@ -82,17 +82,8 @@ TEST_F(WizardFlow, AddAndEditWithRenameSurviveARestartInTheirOrder) {
 }
 
 TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothing) {
-  form->SwitchPage(form->LbSiteSurvey, 0);
+  ASSERT_TRUE(SelectInSurvey(form, "Ombrix-WPA2-AES"));
   TFrameSurvey* survey = form->FrameSurvey1;
-  auto select = [&] {
-    for (int i = 0; i < survey->LvSite->RowCount(); ++i)
-      if (survey->LvSite->Row(i)->SubItem(0) == "Ombrix-WPA2-AES") {
-        survey->LvSite->SelectRow(i);
-        return true;
-      }
-    return false;
-  };
-  ASSERT_TRUE(WaitUntil(select, kGenerous));
   survey->BtnConnect->Click();
   ASSERT_EQ(form->CurrentPage(), page);
   ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);
@@ -103,7 +94,7 @@ TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothi
   // Back on the first page leaves for the survey, which keeps its list.
   wiz->FrameWPAPSK1->BtnBack->Click();
   ASSERT_TRUE(WaitPage(survey));
-  ASSERT_TRUE(select());
+  ASSERT_TRUE(SelectInSurvey(form, "Ombrix-WPA2-AES", 0));
 
   survey->BtnConnect->Click();
   ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);

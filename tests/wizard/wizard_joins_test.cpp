@@ -79,18 +79,8 @@ struct Join {
 class WizardJoins : public WizardFlow {
  protected:
   void ConnectFromSurvey(const std::string& ssid) {
-    form->SwitchPage(form->LbSiteSurvey, 0);
-    TFrameSurvey* survey = form->FrameSurvey1;
-    auto select = [&] {
-      for (int i = 0; i < survey->LvSite->RowCount(); ++i)
-        if (survey->LvSite->Row(i)->SubItem(0) == ssid) {
-          survey->LvSite->SelectRow(i);
-          return true;
-        }
-      return false;
-    };
-    ASSERT_TRUE(WaitUntil(select, kGenerous)) << ssid << " is not in the survey";
-    survey->BtnConnect->Click();
+    ASSERT_TRUE(SelectInSurvey(form, ssid)) << ssid << " is not in the survey";
+    form->FrameSurvey1->BtnConnect->Click();
     ASSERT_EQ(form->CurrentPage(), page);
     ASSERT_EQ(wiz->Flags(), kProfKeyOnly);
   }

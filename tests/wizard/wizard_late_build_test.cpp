@@ -98,17 +98,8 @@ TEST_F(WizardBuiltLate, AWizardBuiltSoonAfterTheAttachWaitsOnlyTheRestOfTheFirst
 }
 
 TEST_F(WizardBuiltLate, TheSurveysJoinOfAProtectedNetworkBuildsTheWizardAtItsKeyPage) {
-  form->SwitchPage(form->LbSiteSurvey, 0);
+  ASSERT_TRUE(SelectInSurvey(form, "Ombrix-WPA2-AES"));
   TFrameSurvey* survey = form->FrameSurvey1;
-  auto select = [&] {
-    for (int i = 0; i < survey->LvSite->RowCount(); ++i)
-      if (survey->LvSite->Row(i)->SubItem(0) == "Ombrix-WPA2-AES") {
-        survey->LvSite->SelectRow(i);
-        return true;
-      }
-    return false;
-  };
-  ASSERT_TRUE(WaitUntil(select, kGenerous));
   ASSERT_EQ(page->BuiltWizard(), nullptr);
   survey->BtnConnect->Click();
   ASSERT_EQ(form->CurrentPage(), page);

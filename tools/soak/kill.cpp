@@ -345,21 +345,6 @@ class Driver {
       for (const char* n : {"Imported1", "Imported2"}) model_.Stored.insert(n);
   }
 
-  std::vector<std::string> LibraryNames() {
-    std::vector<std::string> names;
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    {
-      CLibraryGuard lib(stop, nullptr);
-      for (int i = 0; lib && i < 4096; ++i) {
-        char b[256] = {};
-        if (g_OmxLib.OMXWL_EnumWLProfiles(i, b) != 1) break;
-        names.push_back(FieldText(b, sizeof b));
-      }
-    }
-    CloseHandle(stop);
-    return names;
-  }
-
   std::vector<std::string> StoredOrder() {
     const std::string key = "Software\\" + root_ + "\\WLAdapter\\" + kHwId + "-9999";
     auto value = [&key](const std::string& name, DWORD type, void* data, DWORD size) {
@@ -389,7 +374,7 @@ class Driver {
       std::printf("kill: after kill %d: %s\n", k, what.c_str());
       ++errors;
     };
-    const std::vector<std::string> names = LibraryNames();
+    const std::vector<std::string> names = StoredNames();
     const std::set<std::string> stored(names.begin(), names.end());
     if (stored.size() != names.size()) fail("a name is stored twice");
     for (const std::string& n : model_.Stored)

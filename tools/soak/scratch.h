@@ -1,9 +1,14 @@
-// A scratch folder of the soak programs, named after the program and the
-// process, and its removal.
+// What the soak programs share: a scratch folder named after the program
+// and the process, its removal, and the names the library stores.
 #pragma once
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
+#include "config/Utext.h"
 
 inline std::string TempFolder(const std::string& prefix) {
   char temp[MAX_PATH] = {};
@@ -23,4 +28,21 @@ inline void RemoveTree(const std::string& dir) {
     FindClose(h);
   }
   RemoveDirectoryA(dir.c_str());
+}
+
+// The profile names the library stores, in its order, read under the
+// library lock like any caller of the program.
+inline std::vector<std::string> StoredNames() {
+  std::vector<std::string> names;
+  HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  {
+    CLibraryGuard lib(stop, nullptr);
+    for (int i = 0; lib && i < 4096; ++i) {
+      char b[256] = {};
+      if (g_OmxLib.OMXWL_EnumWLProfiles(i, b) != 1) break;
+      names.push_back(FieldText(b, sizeof b));
+    }
+  }
+  CloseHandle(stop);
+  return names;
 }

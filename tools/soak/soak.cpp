@@ -136,21 +136,6 @@ const char* const kFaultEntries[] = {"SetWLProfile",
 const char* const kDelayEntries[] = {"SetWLProfile", "DeleteWLProfile", "EnumWLProfiles",
                                      "GetWLProfile", "DevDetect"};
 
-std::vector<std::string> StoredNames() {
-  std::vector<std::string> names;
-  HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  {
-    CLibraryGuard lib(stop, nullptr);
-    for (int i = 0; lib && i < 4096; ++i) {
-      char b[256] = {};
-      if (g_OmxLib.OMXWL_EnumWLProfiles(i, b) != 1) break;
-      names.push_back(FieldText(b, sizeof b));
-    }
-  }
-  CloseHandle(stop);
-  return names;
-}
-
 class World {
  public:
   World(std::string path, std::string base) : path_(std::move(path)), base_(std::move(base)) {

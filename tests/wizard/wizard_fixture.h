@@ -31,11 +31,9 @@ inline std::string DefaultNetworks() {
   return at == std::string::npos ? std::string() : text.substr(at);
 }
 
-// The survey page shown and the row of ssid selected, once a scan has
-// listed it; false when none did within ms (0: the list as it stands).
-inline bool SelectInSurvey(TFormMain* form, const std::string& ssid, DWORD ms = kGenerous) {
-  form->SwitchPage(form->LbSiteSurvey, 0);
-  TFrameSurvey* survey = form->FrameSurvey1;
+// The survey's row of ssid selected, once a scan has listed it; false when
+// none did within ms (0: the list as it stands).
+inline bool SelectSurveyRow(TFrameSurvey* survey, const std::string& ssid, DWORD ms = kGenerous) {
   return WaitUntil(
       [&] {
         for (int i = 0; i < survey->LvSite->RowCount(); ++i)

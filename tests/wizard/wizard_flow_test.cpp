@@ -82,8 +82,9 @@ TEST_F(WizardFlow, AddAndEditWithRenameSurviveARestartInTheirOrder) {
 }
 
 TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothing) {
-  ASSERT_TRUE(SelectInSurvey(form, "Ombrix-WPA2-AES"));
+  form->SwitchPage(form->LbSiteSurvey, 0);
   TFrameSurvey* survey = form->FrameSurvey1;
+  ASSERT_TRUE(SelectSurveyRow(survey, "Ombrix-WPA2-AES"));
   survey->BtnConnect->Click();
   ASSERT_EQ(form->CurrentPage(), page);
   ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);
@@ -94,7 +95,7 @@ TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothi
   // Back on the first page leaves for the survey, which keeps its list.
   wiz->FrameWPAPSK1->BtnBack->Click();
   ASSERT_TRUE(WaitPage(survey));
-  ASSERT_TRUE(SelectInSurvey(form, "Ombrix-WPA2-AES", 0));
+  ASSERT_TRUE(SelectSurveyRow(survey, "Ombrix-WPA2-AES", 0));
 
   survey->BtnConnect->Click();
   ASSERT_EQ(wiz->Current(), TWizPage::WPAPSK);

@@ -79,7 +79,8 @@ struct Join {
 class WizardJoins : public WizardFlow {
  protected:
   void ConnectFromSurvey(const std::string& ssid) {
-    ASSERT_TRUE(SelectInSurvey(form, ssid)) << ssid << " is not in the survey";
+    form->SwitchPage(form->LbSiteSurvey, 0);
+    ASSERT_TRUE(SelectSurveyRow(form->FrameSurvey1, ssid)) << ssid << " is not in the survey";
     form->FrameSurvey1->BtnConnect->Click();
     ASSERT_EQ(form->CurrentPage(), page);
     ASSERT_EQ(wiz->Flags(), kProfKeyOnly);

@@ -98,8 +98,9 @@ TEST_F(WizardBuiltLate, AWizardBuiltSoonAfterTheAttachWaitsOnlyTheRestOfTheFirst
 }
 
 TEST_F(WizardBuiltLate, TheSurveysJoinOfAProtectedNetworkBuildsTheWizardAtItsKeyPage) {
-  ASSERT_TRUE(SelectInSurvey(form, "Ombrix-WPA2-AES"));
+  form->SwitchPage(form->LbSiteSurvey, 0);
   TFrameSurvey* survey = form->FrameSurvey1;
+  ASSERT_TRUE(SelectSurveyRow(survey, "Ombrix-WPA2-AES"));
   ASSERT_EQ(page->BuiltWizard(), nullptr);
   survey->BtnConnect->Click();
   ASSERT_EQ(form->CurrentPage(), page);

@@ -19,6 +19,7 @@ std::string Text(const char* key, const char* def) {
 }
 
 void InstallTexts() {
+  access::Install();
   access::SetTextSource([](const char* key, const char* def) { return Text(key, def); });
 }
 

@@ -16,7 +16,8 @@ namespace accessnames {
 
 // A text of the section "Accessible".
 std::string Text(const char* key, const char* def);
-// Has the toolkit take its words ("Press", "Switch") from the string file.
+// Installs the screen-reader side and has it take its words ("Press",
+// "Switch") from the string file.
 void InstallTexts();
 // fmt with each "%d" or "%s" replaced by the next argument, in order; any
 // other "%" stays as it is, and extra marks stay empty, so a translated

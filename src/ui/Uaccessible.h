@@ -18,6 +18,12 @@
 //
 // Texts the toolkit adds itself (the default actions) come from the text
 // source the program installs; without one they are English.
+//
+// The controls know nothing of this: they report their changes and hand
+// their messages to the announcer of Uannounce.h, which Install makes this
+// side. Uaccessible.cpp holds the descriptions and what an object reports,
+// Uaccobject.cpp the objects and the window hook, Uaccevents.cpp the
+// WinEvents and the announcer.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +35,11 @@ class TControl;
 class TWinControl;
 
 namespace ui::access {
+
+// Makes this side the toolkit's announcer: windows answer WM_GETOBJECT
+// with the objects below, changes fire WinEvents. Call at start, before
+// the first control; more calls do nothing more.
+void Install();
 
 // How a control appears to a screen reader, beyond what its kind gives.
 struct TAccInfo {
@@ -56,6 +67,7 @@ struct TAccInfo {
 
 constexpr long kHidden = -1;
 
+// Installs this side too: a description is forgotten with its control.
 void Describe(TControl* control, TAccInfo info);
 // Leaves the control out of the tree (backgrounds, decoration).
 void Hide(TControl* control);

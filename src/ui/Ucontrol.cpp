@@ -9,7 +9,7 @@
 #include <map>
 #include <tuple>
 
-#include "ui/Uaccessible.h"
+#include "ui/Uannounce.h"
 #include "ui/Uform.h"
 
 namespace {
@@ -136,7 +136,7 @@ TControl::TControl(TComponent* owner, TContainer* parent, std::string name, TKin
 }
 
 TControl::~TControl() {
-  ui::access::Forget(this);
+  ui::announce::Destroyed(this);
   DetachFromParent();
 }
 
@@ -297,21 +297,21 @@ void TGraphicControl::SetVisible(bool visible) {
   if (visible_ == visible) return;
   TControl::SetVisible(visible);
   Invalidate();
-  ui::access::NotifyShown(this);
+  ui::announce::VisibilityChanged(this);
 }
 
 void TGraphicControl::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   TControl::SetEnabled(enabled);
   Invalidate();
-  ui::access::NotifyStateChange(this);
+  ui::announce::StateChanged(this);
 }
 
 void TGraphicControl::SetCaption(const std::string& caption) {
   if (caption_ == caption) return;
   TControl::SetCaption(caption);
   Invalidate();
-  ui::access::NotifyNameChange(this);
+  ui::announce::NameChanged(this);
 }
 
 // ---- TWinControl ------------------------------------------------------------------------
@@ -338,7 +338,7 @@ void TWinControl::SendToBack() {
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
-  if (ui::access::HandleMessage(this, msg, wp, lp, result)) return result;
+  if (ui::announce::Answer(this, msg, wp, lp, result)) return result;
   if (HandleTabKey(msg, wp, lp, result)) return result;
   if (msg == WM_WINDOWPOSCHANGED && hwnd_) {
     LRESULT r = DefaultProc(msg, wp, lp);

@@ -11,13 +11,13 @@
 
 namespace {
 
-struct DisableState {
+struct TDisableState {
   HWND self;
   std::vector<HWND> disabled;
 };
 
 BOOL CALLBACK DisableOthers(HWND w, LPARAM lp) {
-  auto* state = reinterpret_cast<DisableState*>(lp);
+  auto* state = reinterpret_cast<TDisableState*>(lp);
   if (w != state->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
     EnableWindow(w, FALSE);
     state->disabled.push_back(w);
@@ -29,13 +29,13 @@ bool IsMainWindow(HWND w) {
   return w && w == Application.MainWindow;
 }
 
-struct OtherForm {
+struct TOtherForm {
   HWND self;
   bool shown;
 };
 
 BOOL CALLBACK FindShownForm(HWND w, LPARAM lp) {
-  auto* state = reinterpret_cast<OtherForm*>(lp);
+  auto* state = reinterpret_cast<TOtherForm*>(lp);
   if (w != state->self && IsWindowVisible(w) && TForm::FromHandle(w)) {
     state->shown = true;
     return FALSE;
@@ -45,7 +45,7 @@ BOOL CALLBACK FindShownForm(HWND w, LPARAM lp) {
 
 // True when this thread shows a form other than self.
 bool OtherFormShown(HWND self) {
-  OtherForm state{self, false};
+  TOtherForm state{self, false};
   EnumThreadWindows(GetCurrentThreadId(), FindShownForm, reinterpret_cast<LPARAM>(&state));
   return state.shown;
 }
@@ -156,7 +156,7 @@ int TForm::ShowModal() {
   if (owner && owner != self)
     SetWindowLongPtrA(self, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 
-  DisableState state{self, {}};
+  TDisableState state{self, {}};
   EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&state));
 
   modalResult_ = mrNone;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ui/Ustdctrls.h"
+#include "ui/Uedit.h"
 
 class TMaskEdit : public TEdit {
  public:

@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "ui/Uaccessible.h"
+#include "ui/Uannounce.h"
 #include "ui/Upalette.h"
 
 namespace {
@@ -89,7 +89,7 @@ void TPicButton::Click() {
 
 void TPicButton::CaptionChanged() {
   Invalidate();
-  ui::access::NotifyNameChange(this);
+  ui::announce::NameChanged(this);
 }
 
 void TPicButton::SetAccelChar(char letter) {
@@ -115,7 +115,7 @@ void TPicButton::EnabledChanged() {
     if (Handle() && GetCapture() == Handle()) ReleaseCapture();
   }
   Invalidate();
-  ui::access::NotifyStateChange(this);
+  ui::announce::StateChanged(this);
 }
 
 void TPicButton::PaintButton(HDC dc) {

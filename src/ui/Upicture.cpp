@@ -72,7 +72,6 @@ RECT ClipToPicture(const RECT& src, int width, int height) {
   return r;
 }
 
-
 // Every picture's data, for ReleasePixels; any thread may make a picture.
 std::mutex g_registryLock;
 std::vector<const void*> g_registry;
@@ -94,18 +93,18 @@ bool PngSize(const unsigned char* b, size_t n, int* width, int* height) {
 
 }  // namespace
 
-TPicture::Data::Data() {
+TPicture::TData::TData() {
   std::lock_guard<std::mutex> lock(g_registryLock);
   g_registry.push_back(this);
 }
 
-TPicture::Data::~Data() {
+TPicture::TData::~TData() {
   if (bitmap) DeleteObject(bitmap);
   std::lock_guard<std::mutex> lock(g_registryLock);
   g_registry.erase(std::find(g_registry.begin(), g_registry.end(), this));
 }
 
-bool TPicture::Data::Allocate() const {
+bool TPicture::TData::Allocate() const {
   if (bitmap) return true;
   bitmap = CreateDib(width, height, &bits, true);
   if (bitmap && bits) return true;
@@ -115,14 +114,14 @@ bool TPicture::Data::Allocate() const {
   return false;
 }
 
-void TPicture::Data::Release() const {
+void TPicture::TData::Release() const {
   if (!bitmap || pinned || (!encoded && !make)) return;
   DeleteObject(bitmap);
   bitmap = nullptr;
   bits = nullptr;
 }
 
-bool TPicture::Data::Ensure() const {
+bool TPicture::TData::Ensure() const {
   if (bitmap) return true;
   if (failed || (!encoded && !make)) return false;
   bool ok = make ? Allocate() && make(*this) : Decode();
@@ -137,7 +136,7 @@ bool TPicture::Data::Ensure() const {
   return ok;
 }
 
-void TPicture::Data::StoreArgb(const uint32_t* argb) const {
+void TPicture::TData::StoreArgb(const uint32_t* argb) const {
   GdiFlush();
   hasAlpha = false;
   const size_t n = static_cast<size_t>(width) * height;
@@ -149,7 +148,7 @@ void TPicture::Data::StoreArgb(const uint32_t* argb) const {
 
 // Decodes the compressed bytes straight into the bitmap. A picture whose size
 // is not known yet takes the decoded size; one whose size is known must get it.
-bool TPicture::Data::Decode() const {
+bool TPicture::TData::Decode() const {
   if (!encoded || encodedSize == 0 || encodedSize > 0x7FFFFFFF) return false;
   EnsureGdiplus();
   IStream* stream = SHCreateMemStream(encoded, static_cast<UINT>(encodedSize));
@@ -186,8 +185,8 @@ bool TPicture::Data::Decode() const {
   return ok;
 }
 
-std::shared_ptr<TPicture::Data> TPicture::Make(int width, int height, std::vector<uint32_t> argb) {
-  auto d = std::make_shared<Data>();
+std::shared_ptr<TPicture::TData> TPicture::Make(int width, int height, std::vector<uint32_t> argb) {
+  auto d = std::make_shared<TData>();
   d->width = width;
   d->height = height;
   if (!d->Allocate()) return nullptr;
@@ -196,19 +195,18 @@ std::shared_ptr<TPicture::Data> TPicture::Make(int width, int height, std::vecto
   return d;
 }
 
-std::shared_ptr<TPicture::Data> TPicture::Derived(int width, int height,
-                                                  std::function<bool(const Data&)> make) {
-  auto d = std::make_shared<Data>();
+std::shared_ptr<TPicture::TData> TPicture::Derived(int width, int height,
+                                                   std::function<bool(const TData&)> make) {
+  auto d = std::make_shared<TData>();
   d->width = width;
   d->height = height;
   d->make = std::move(make);
   return d;
 }
 
-bool TPicture::SetEncoded(const unsigned char* bytes, size_t size,
-                          std::vector<unsigned char> own) {
+bool TPicture::SetEncoded(const unsigned char* bytes, size_t size, std::vector<unsigned char> own) {
   if (!bytes || size == 0 || size > 0x7FFFFFFF) return false;
-  auto d = std::make_shared<Data>();
+  auto d = std::make_shared<TData>();
   d->ownBytes = std::move(own);
   d->encoded = d->ownBytes.empty() ? bytes : d->ownBytes.data();
   d->encodedSize = size;
@@ -238,7 +236,7 @@ int TPicture::ReleasePixels() {
   std::lock_guard<std::mutex> lock(g_registryLock);
   int released = 0;
   for (const void* p : g_registry) {
-    const auto* d = static_cast<const Data*>(p);
+    const auto* d = static_cast<const TData*>(p);
     const bool had = d->bitmap != nullptr;
     d->Release();
     if (had && !d->bitmap) ++released;
@@ -250,7 +248,7 @@ size_t TPicture::DecodedBytes() {
   std::lock_guard<std::mutex> lock(g_registryLock);
   size_t bytes = 0;
   for (const void* p : g_registry) {
-    const auto* d = static_cast<const Data*>(p);
+    const auto* d = static_cast<const TData*>(p);
     if (d->bitmap) bytes += static_cast<size_t>(d->width) * d->height * 4;
   }
   return bytes;
@@ -319,7 +317,7 @@ bool TPicture::LoadFromIcon(HICON icon, int width, int height) {
     DeleteDC(dc);
     GdiFlush();
   }
-  std::shared_ptr<Data> made;
+  std::shared_ptr<TData> made;
   if (ok) {
     std::vector<uint32_t> argb(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < argb.size(); ++i) {
@@ -347,7 +345,7 @@ TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill) {
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return p;
   const uint32_t argb =
       0xFF000000u | (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
-  p.data_ = Derived(width, height, [argb](const Data& d) {
+  p.data_ = Derived(width, height, [argb](const TData& d) {
     std::fill_n(d.bits, static_cast<size_t>(d.width) * d.height, argb);
     d.hasAlpha = false;
     return true;
@@ -412,8 +410,8 @@ TPicture TPicture::Crop(const RECT& src) const {
   if (w <= 0 || h <= 0) return p;
   // Made from the whole picture when first needed; the stored pixels are
   // copied as they are: no rounding on the way.
-  std::shared_ptr<Data> whole = data_;
-  p.data_ = Derived(w, h, [whole, s](const Data& d) {
+  std::shared_ptr<TData> whole = data_;
+  p.data_ = Derived(w, h, [whole, s](const TData& d) {
     if (!whole->Ensure()) return false;
     GdiFlush();
     for (int y = 0; y < d.height; ++y)
@@ -431,7 +429,7 @@ TPicture TPicture::Disabled() const {
   if (!data_) return p;
   // Made when first drawn: most buttons are never disabled.
   TPicture normal = *this;
-  p.data_ = Derived(Width(), Height(), [normal](const Data& d) {
+  p.data_ = Derived(Width(), Height(), [normal](const TData& d) {
     if (!normal.data_->Ensure()) return false;
     const int w = d.width, h = d.height;
     std::vector<uint32_t> argb(static_cast<size_t>(w) * h);

@@ -72,7 +72,7 @@ class TPicture {
   static size_t DecodedBytes();
 
  private:
-  struct Data {
+  struct TData {
     mutable int width = 0;  // learnt by the first decode when not known before
     mutable int height = 0;
     mutable bool hasAlpha = false;
@@ -82,15 +82,15 @@ class TPicture {
     const unsigned char* encoded = nullptr;
     size_t encodedSize = 0;
     std::vector<unsigned char> ownBytes;
-    std::function<bool(const Data&)> make;
+    std::function<bool(const TData&)> make;
     mutable bool pinned = false;
-    mutable bool failed = false;         // the bytes did not decode: no retry
-    mutable HBITMAP bitmap = nullptr;    // premultiplied BGRA DIB section, top-down
+    mutable bool failed = false;       // the bytes did not decode: no retry
+    mutable HBITMAP bitmap = nullptr;  // premultiplied BGRA DIB section, top-down
     mutable uint32_t* bits = nullptr;
-    Data();
-    ~Data();
-    Data(const Data&) = delete;
-    Data& operator=(const Data&) = delete;
+    TData();
+    ~TData();
+    TData(const TData&) = delete;
+    TData& operator=(const TData&) = delete;
     // Pixels in memory; false when they cannot be had.
     bool Ensure() const;
     bool Allocate() const;
@@ -99,11 +99,11 @@ class TPicture {
     // Stores straight ARGB pixels premultiplied into the bitmap.
     void StoreArgb(const uint32_t* argb) const;
   };
-  static std::shared_ptr<Data> Make(int width, int height, std::vector<uint32_t> argb);
-  static std::shared_ptr<Data> Derived(int width, int height,
-                                       std::function<bool(const Data&)> make);
+  static std::shared_ptr<TData> Make(int width, int height, std::vector<uint32_t> argb);
+  static std::shared_ptr<TData> Derived(int width, int height,
+                                        std::function<bool(const TData&)> make);
   bool SetEncoded(const unsigned char* bytes, size_t size, std::vector<unsigned char> own);
-  std::shared_ptr<Data> data_;
+  std::shared_ptr<TData> data_;
 };
 
 // An image list: a strip of equal cells side by side. Cell width 0 means

@@ -10,11 +10,11 @@
 namespace ui {
 namespace {
 
-constexpr UINT kSyncCall = WM_APP + 1;    // wParam: SyncCall*
+constexpr UINT kSyncCall = WM_APP + 1;    // wParam: TSyncCall*
 constexpr UINT kQueuedCall = WM_APP + 2;  // lParam: std::function<void()>*
 const char kClassName[] = "WuUiThreadWindow";
 
-struct SyncCall {
+struct TSyncCall {
   const std::function<void()>* fn;
   std::exception_ptr error;
   bool ran = false;
@@ -34,7 +34,7 @@ UINT_PTR g_nextTimerId = 1;
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kSyncCall: {
-      auto* call = reinterpret_cast<SyncCall*>(wp);
+      auto* call = reinterpret_cast<TSyncCall*>(wp);
       try {
         (*call->fn)();
       } catch (...) {
@@ -105,7 +105,7 @@ bool Synchronize(const std::function<void()>& fn) {
     return true;
   }
   if (!g_window) return false;
-  SyncCall call{&fn, nullptr};
+  TSyncCall call{&fn, nullptr};
   SendMessageA(g_window, kSyncCall, reinterpret_cast<WPARAM>(&call), 0);
   if (call.error) std::rethrow_exception(call.error);
   return call.ran;

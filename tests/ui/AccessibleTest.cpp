@@ -19,6 +19,8 @@ namespace {
 
 class Accessible : public ::testing::Test {
  protected:
+  // As the program does at start, before the first control.
+  static void SetUpTestSuite() { uia::Install(); }
   void SetUp() override {
     form_.SetClientSize(400, 300);
     bg_ = new TImage(&form_, &form_, "ImgBG");

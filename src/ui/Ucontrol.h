@@ -13,7 +13,8 @@
 // controls), Ucontainer.cpp (child list and painting), Usubclass.cpp (window
 // procedures and messages handed back to children), Ukeynav.cpp (Tab order
 // and focus), Uwindowless.cpp (mouse for graphic controls), Uparentpaint.cpp
-// (the parent's background behind a control).
+// (the parent's background behind a control). Changes a screen reader must
+// hear of go to the announcer of Uannounce.h.
 #pragma once
 
 #include <windows.h>

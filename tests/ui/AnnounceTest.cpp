@@ -35,7 +35,9 @@ class TRecorder final : public ui::TAnnouncer {
   }
 
  private:
-  void Add(const char* what, const TControl* c) { log.push_back(std::string(what) + " " + c->Name()); }
+  void Add(const char* what, const TControl* c) {
+    log.push_back(std::string(what) + " " + c->Name());
+  }
 };
 
 // The screen-reader side is the announcer again afterwards.
@@ -77,8 +79,7 @@ TEST(Announcer, ControlsReportEachChangeOnceAndTheirEnd) {
   ASSERT_TRUE(object);
   EXPECT_NE(Read(object.get(), CHILDID_SELF).role, ROLE_SYSTEM_PUSHBUTTON);
   ui::access::Install();
-  EXPECT_EQ(Read(ClientObject(button->Handle()).get(), CHILDID_SELF).role,
-            ROLE_SYSTEM_PUSHBUTTON);
+  EXPECT_EQ(Read(ClientObject(button->Handle()).get(), CHILDID_SELF).role, ROLE_SYSTEM_PUSHBUTTON);
 }
 
 TEST(Announcer, ADescriptionIsForgottenWithItsControlWhateverWasInstalled) {

@@ -233,7 +233,8 @@ TEST(FormBase, ABorderlessWindowClosesByItsButtonAndIsDraggedByItsBackground) {
   // The about box and the chart have that frame.
   TFormAbout about;
   TFormChart chart;
-  for (TFormBase* f : {&form, static_cast<TFormBase*>(&about), static_cast<TFormBase*>(&chart)}) {
+  for (TFormBase* f : {static_cast<TFormBase*>(&form), static_cast<TFormBase*>(&about),
+                       static_cast<TFormBase*>(&chart)}) {
     auto* close = dynamic_cast<TPicButton*>(f->FindComponent("BtnClose"));
     ASSERT_NE(close, nullptr) << f->Name();
     EXPECT_FALSE(GetWindowLongA(close->Handle(), GWL_STYLE) & WS_TABSTOP) << f->Name();

@@ -1,10 +1,24 @@
 #include "shell/Propertypageframeunit.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 
+#include "app/Udebug.h"
 #include "config/Udefine.h"
 #include "shell/Uformbase.h"
 #include "ui/Usortlv.h"
+
+namespace {
+
+// The index just after `after` in a list: the end when it is not there.
+template <class Item>
+size_t IndexAfter(const std::vector<Item*>& list, Item* after) {
+  const auto it = std::find(list.begin(), list.end(), after);
+  return it == list.end() ? list.size() : static_cast<size_t>(it - list.begin()) + 1;
+}
+
+}  // namespace
 
 TPropertyPageFrame::TPropertyPageFrame(TComponent* owner, TContainer* parent, std::string name)
     : TFrame(owner, parent, std::move(name)) {}
@@ -59,4 +73,28 @@ bool TPropertyPageFrame::EnterPage(TPropertyPageFrame* previous, int mode, int) 
 bool TPropertyPageFrame::LeavePage(TPropertyPageFrame*, int mode, int) {
   if (mode == kDirBack) prevPage_ = nullptr;
   return true;
+}
+
+void TPropertyPageFrame::InitHidden(const char* context) {
+  try {
+    InitPage();
+  } catch (const std::exception& e) {
+    LogWrite("Exception(%s %s): %s", context, Name().c_str(), e.what());
+  }
+  Hide();
+}
+
+void TPropertyPageFrame::FinishLateBuild(TControl* after, int left, int top, int width, int height,
+                                         const char* context) {
+  if (TComponent* owner = Owner()) {
+    // Reordering is the owner's business (MoveComponent is protected); the
+    // page asks on its behalf, through the member that every component has.
+    const auto move = &TPropertyPageFrame::MoveComponent;
+    (owner->*move)(this, IndexAfter(owner->Components(), static_cast<TComponent*>(after)));
+  }
+  if (TContainer* parent = Parent())
+    parent->PlaceControl(this, IndexAfter(parent->Controls(), after));
+  SetBounds(left, top, width, height);
+  layout::ApplyLateLayout(this);
+  InitHidden(context);
 }

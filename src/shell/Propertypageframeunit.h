@@ -49,6 +49,18 @@ class TPropertyPageFrame : public TFrame {
     (void)adapter, (void)code, (void)value;
   }
 
+  // InitPage, then hidden until the page is entered; a throw of InitPage is
+  // logged as "Exception(<context> <page>)" and the page hides all the same.
+  void InitHidden(const char* context);
+  // A page built after the other parts of its owner (when first needed, not
+  // with them) gets what building it with them would have given it: the
+  // place right after `after` among its owner's components and its parent's
+  // controls (the order in which pages are attached and told of events, the
+  // z-order and the Tab order), the bounds, the settings file's layout, and
+  // InitHidden.
+  void FinishLateBuild(TControl* after, int left, int top, int width, int height,
+                       const char* context);
+
  private:
   TPropertyPageFrame* prevPage_ = nullptr;
 };

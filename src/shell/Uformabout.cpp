@@ -19,12 +19,6 @@ constexpr int kHeight = 240;
 constexpr int kTextLeft = 24;
 constexpr int kTextRight = 356;
 
-const TPicture& ResPicture(const char* name) {
-  static const TPicture empty;
-  TImage* image = FormRes ? FormRes->Image(name) : nullptr;
-  return image ? image->Picture() : empty;
-}
-
 std::string ProgramPath() {
   char path[MAX_PATH] = {};
   const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -45,11 +39,8 @@ TFormAbout::TFormAbout(TComponent* owner)
   ImgBG->SetBounds(0, 0, width, height);
   SetClientSize(width, height);
 
-  BtnClose = new TPicButton(this, this, "BtnClose");
-  BtnClose->SetFaces(ResPicture("ImgBtnCloseN"), ResPicture("ImgBtnCloseH"),
-                     ResPicture("ImgBtnCloseH"));
-  BtnClose->SetBounds(width - 28, 10, 20, 20);
-  accessnames::NameButton(BtnClose, "Close", "Close");
+  // Enter and Escape close the box too (DialogKey).
+  BtnClose = MakeBorderlessFrame(ImgBG);
 
   LbProduct = new TLabel(this, this, "LbProduct");
   LbProduct->SetFontBold(true);
@@ -99,17 +90,6 @@ TFormAbout::TFormAbout(TComponent* owner)
   LblDriverVer->SetCaption("");
   LblUtilityVer->SetCaption(
       g_GlobalVar.StrFileRead("Utility", "UtilityVer", GetFileVersionText(ProgramPath(), 3)));
-
-  // Enter and Escape close the box; the close button is for the mouse.
-  SetWindowLongA(BtnClose->Handle(), GWL_STYLE,
-                 GetWindowLongA(BtnClose->Handle(), GWL_STYLE) & ~WS_TABSTOP);
-  BtnClose->OnClick = [this] { SetModalResult(mrOk); };
-  // Dragging the background moves the box, as a caption would.
-  ImgBG->OnMouseMove = [this](UINT keys, int, int) {
-    if (!(keys & MK_LBUTTON) || !Handle()) return;
-    ReleaseCapture();
-    SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-  };
 }
 
 void TFormAbout::Prepare(TForm* mainWindow, CNICAdapter* adapter) {

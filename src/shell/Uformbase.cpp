@@ -5,6 +5,8 @@
 #include "config/Udefine.h"
 #include "config/Uutility.h"
 #include "shell/Uaccessnames.h"
+#include "shell/Uformres.h"
+#include "ui/Upicbutton.h"
 
 namespace {
 
@@ -186,4 +188,25 @@ int TFormBase::FitLabel(TLabel* label) {
 
 void TFormBase::FitLabelPair(TLabel* label, TControl* value, int right) {
   layout::FitLabelPair(label, value, right);
+}
+
+TPicButton* TFormBase::MakeBorderlessFrame(TImage* background) {
+  auto* close = new TPicButton(this, this, "BtnClose");
+  close->SetFaces(ResPicture("ImgBtnCloseN"), ResPicture("ImgBtnCloseH"),
+                  ResPicture("ImgBtnCloseH"));
+  close->SetBounds(background->Width() - 28, 10, 20, 20);
+  accessnames::NameButton(close, "Close", "Close");
+  MouseOnly(close);
+  close->OnClick = [this] { SetModalResult(mrOk); };
+  background->OnMouseMove = [this](UINT keys, int, int) {
+    if (!(keys & MK_LBUTTON) || !Handle()) return;
+    ReleaseCapture();
+    SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  };
+  return close;
+}
+
+void TFormBase::MouseOnly(TWinControl* control) {
+  SetWindowLongA(control->Handle(), GWL_STYLE,
+                 GetWindowLongA(control->Handle(), GWL_STYLE) & ~WS_TABSTOP);
 }

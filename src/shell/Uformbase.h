@@ -11,6 +11,8 @@
 #include "ui/Uform.h"
 #include "ui/Ustdctrls.h"
 
+class TPicButton;
+
 class TFormBase : public TForm {
  public:
   TFormBase(TComponent* owner, std::string name, DWORD style = kDefaultStyle,
@@ -51,6 +53,17 @@ class TFormBase : public TForm {
   // Fits the label and puts the value control 6 pixels right of the text,
   // reaching to right.
   virtual void FitLabelPair(TLabel* label, TControl* value, int right);
+
+ protected:
+  // What a borderless window (the about box, the chart) has instead of a
+  // frame: a close button "BtnClose" at the top right of its background that
+  // ends the modal loop with mrOk, and the background, which drags the
+  // window as a caption would. The button is for the mouse: the keyboard
+  // closes through DialogKey.
+  TPicButton* MakeBorderlessFrame(TImage* background);
+  // Takes a button meant for the mouse out of the Tab order, so that no
+  // focus mark sits on a button nobody chose.
+  static void MouseOnly(TWinControl* control);
 };
 
 // Shared by forms and pages.

@@ -2,6 +2,13 @@
 // with its menu, the selection and release of the adapter in use, the
 // station and access-point modes, and the events of NotifyMsg.
 //
+// One header, its code by concern: Uformmain.cpp (controls, creation, the
+// window procedure, help and about), Uformmainpages.cpp (pages, tabs,
+// modes), Uformmaindevice.cpp (devices, NotifyMsg events, the hand-over to
+// Windows' management), Uformmaintray.cpp (tray icon and menu),
+// Uformmainlife.cpp (start, close, free, session end), Uformmainscript.cpp
+// (script switches).
+//
 // Lifetime (TFormMain::Lifetime), and who frees what:
 //
 //   Running ---- tray menu "Close" or kNotifyClose ----> CloseRequested
@@ -88,25 +95,10 @@ class TFormMain : public TFormBase {
   TFrameProfile* FrameProfile1;
   TFrameAdapter* FrameAdapter1;
   // The access-point pages are built when first needed (access-point mode),
-  // not with the window: reaching one through its member builds them.
-  template <class Page>
-  class APPageRef {
-   public:
-    APPageRef(TFormMain* form, Page* const* slot) : form_(form), slot_(slot) {}
-    Page* operator->() const { return Get(); }
-    operator Page*() const { return Get(); }
-    Page* Get() const {
-      form_->BuildAPPages();
-      return *slot_;
-    }
-
-   private:
-    TFormMain* form_;
-    Page* const* slot_;
-  };
-  APPageRef<TFrameAPInfo> FrameAPInfo1{this, &apInfo_};
-  APPageRef<TFrameAPCfg> FrameAPCfg1{this, &apCfg_};
-  APPageRef<TFrameAPFilter> FrameAPFilter1{this, &apFilter_};
+  // not with the window: null until then (EnsureAPPages).
+  TFrameAPInfo* FrameAPInfo1() const { return apInfo_; }
+  TFrameAPCfg* FrameAPCfg1() const { return apCfg_; }
+  TFrameAPFilter* FrameAPFilter1() const { return apFilter_; }
   TTrayIcon* TrayIconMain;
   TPopupMenu* PMTrayIcon;
   TMenuItem* MenuItWZC;
@@ -180,8 +172,9 @@ class TFormMain : public TFormBase {
   // Owned pages in ownership order (those built so far).
   std::vector<TPropertyPageFrame*> Pages() const;
   // Builds the access-point pages where the window would have built them,
-  // with their layout, initialised and hidden; nothing once they exist.
-  void BuildAPPages();
+  // with their layout, initialised and hidden; nothing once they exist or
+  // once the window is destroyed.
+  void EnsureAPPages();
   bool APPagesBuilt() const { return apInfo_ != nullptr; }
   int OperateMode() const { return mode_; }
   TTabLabel* CurrentTab() const { return curTab_; }
@@ -205,7 +198,28 @@ class TFormMain : public TFormBase {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  class Busy;
+  // Marks a handler of this window as running: the window is not freed
+  // under it, whatever message loop it runs.
+  class Busy {
+   public:
+    explicit Busy(TFormMain* form) : form_(form) { ++form_->busy_; }
+    ~Busy() { --form_->busy_; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    TFormMain* form_;
+  };
+  // Private message: free the window (TryFree), and the timer that retries.
+  static constexpr UINT kMsgFree = WM_APP + 40;
+  static constexpr UINT_PTR kFreeRetryTimer = 40;
+  // The system menu's item that opens the about box (the keyboard's way to
+  // it: Alt+Space, then its letter; Wine's own "About Wine" there takes A).
+  static constexpr UINT kSysAbout = 0x0010;
+  // Where the pages stand in the window.
+  static constexpr int kPageLeft = 24;
+  static constexpr int kPageTop = 116;
+
   void CreateControls();
   void FormCreate();
   void ForwardNotify(int code, int value);
@@ -239,6 +253,8 @@ class TFormMain : public TFormBase {
   bool LinkUp();
   void FormDestroy();
   HWND AppWindow() const;
+  // The page of a tab and its background picture; null for none, and for an
+  // access-point tab while those pages are not built.
   TPropertyPageFrame* PageOf(TTabLabel* tab, const TPicture** background) const;
 
   TFrameAPInfo* apInfo_ = nullptr;

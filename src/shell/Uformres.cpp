@@ -76,3 +76,9 @@ void TFormRes::ReplaceFromResPath() {
     }
   }
 }
+
+const TPicture& ResPicture(const char* name) {
+  static const TPicture empty;
+  TImage* image = FormRes && name ? FormRes->Image(name) : nullptr;
+  return image ? image->Picture() : empty;
+}

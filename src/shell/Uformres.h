@@ -61,3 +61,7 @@ class TFormRes : public TForm {
 
 // The one instance, from its creation to its end.
 extern TFormRes* FormRes;
+
+// The picture of the instance's image of that name; an empty one when there
+// is no instance or no such image.
+const TPicture& ResPicture(const char* name);

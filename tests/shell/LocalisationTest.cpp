@@ -185,12 +185,11 @@ TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
   form = new TFormMain(nullptr);
   form->PrepareTrayMenu();  // the tray menu takes its texts when it pops up
   // The parts built when first used are built now, so that the walk meets them.
-  form->FrameProfile1->Wizard();
-  form->BuildAPPages();
+  TFrameProfSet* wizard = form->FrameProfile1->EnsureWizard();
+  form->EnsureAPPages();
   check.Walk(form);
 
   // Headings that change with the mode the page is in.
-  TFrameProfSet* wizard = form->FrameProfile1->FrameProfSet1;
   check.Fits(wizard->FrameNetType1->LbEdtMode,
              g_GlobalVar.StrFileRead("FrameNetType", "LbAdd", ""));
   check.Fits(wizard->FrameNetType1->LbEdtMode,

@@ -1,6 +1,9 @@
 // The page base: localisation of labels, check boxes, panels and list-view
-// columns; mark images; label fitting and shrinking; the previous page.
+// columns; mark images; label fitting and shrinking; the previous page; a
+// page built after the others.
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 #include "shell/Propertypageframeunit.h"
 #include "ui/UiTest.h"
@@ -111,6 +114,53 @@ TEST_F(Page, IsCreatedHiddenAndPaintsWithoutErasing) {
   TTestPage page(&form_);
   EXPECT_FALSE(page.Visible());
   EXPECT_NE(SendMessageA(page.Handle(), WM_ERASEBKGND, 0, 0), 0);
+}
+
+// A page that counts its initialisations; one that fails throws in them.
+class TLatePage : public TPropertyPageFrame {
+ public:
+  TLatePage(TContainer* parent, const char* name, bool fail = false)
+      : TPropertyPageFrame(parent, parent, name), fail_(fail) {
+    SetBounds(0, 0, 100, 50);
+    EdtLate = new TEdit(this, this, "EdtLate");
+  }
+  void InitPage() override {
+    ++Inits;
+    Show();
+    if (fail_) throw std::runtime_error("no strings");
+  }
+  TEdit* EdtLate;
+  int Inits = 0;
+
+ private:
+  bool fail_;
+};
+
+TEST_F(Page, APageBuiltLateStandsWhereItWouldHaveBeenBuiltInitialisedAndHidden) {
+  GlobalFiles files(
+      "[FormMain_CtrlPos]\r\nFrameLate=30\r\n[FormMain_FrameLate_CtrlPos]\r\n"
+      "EdtLate=5,6,70,21\r\n",
+      "");
+  LogCapture log;
+  TLatePage first(&form_, "FrameFirst"), last(&form_, "FrameLast");
+  TLatePage late(&form_, "FrameLate"), failing(&form_, "FrameFailing", true);
+  late.FinishLateBuild(&first, 10, 20, 200, 100, "TTest::Build");
+  failing.FinishLateBuild(&late, 10, 20, 200, 100, "TTest::Build");
+
+  const std::vector<TComponent*> owned = {&first, &late, &failing, &last};
+  EXPECT_EQ(form_.Components(), owned) << "not in its place among the pages";
+  const std::vector<TControl*> stacked = {&first, &late, &failing, &last};
+  EXPECT_EQ(form_.Controls(), stacked) << "not in its place in the Tab order";
+  EXPECT_EQ(GetWindow(late.Handle(), GW_HWNDPREV), failing.Handle()) << "not in its z-order";
+  EXPECT_EQ(GetWindow(late.Handle(), GW_HWNDNEXT), first.Handle());
+  EXPECT_EQ(late.BoundsRect(), (RECT{30, 20, 230, 120})) << "the settings file's left, else ours";
+  EXPECT_EQ(late.EdtLate->BoundsRect(), (RECT{5, 6, 75, 27}));
+  for (TLatePage* page : {&late, &failing}) {
+    EXPECT_EQ(page->Inits, 1) << page->Name();
+    EXPECT_FALSE(page->Visible()) << page->Name() << " waits hidden until it is entered";
+  }
+  EXPECT_NE(log.Text().find("Exception(TTest::Build FrameFailing): no strings"), std::string::npos)
+      << log.Text();
 }
 
 }  // namespace

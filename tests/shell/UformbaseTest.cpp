@@ -1,10 +1,13 @@
 // The form base: layout and visibility from the settings file (frames
 // included), captions from the string file, label fitting, mark images and
-// the modal list.
+// the modal list; the frame of the borderless windows.
 #include <gtest/gtest.h>
 
+#include "pages/station/Uformchart.h"
+#include "shell/Uformabout.h"
 #include "shell/Uformbase.h"
 #include "ui/UiTest.h"
+#include "ui/Upicbutton.h"
 
 using namespace wutest;
 
@@ -191,6 +194,53 @@ TEST(FormBase, OtherWindowsAreDisabledWhileAFormIsModal) {
   EXPECT_FALSE(ownerEnabledInside);
   EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
   owner.Hide();
+}
+
+// A borderless window whose caption drags are counted, not carried out (the
+// system's move loop would wait for the mouse).
+class TBorderless : public TFormBase {
+ public:
+  TBorderless() : TFormBase(nullptr, "FormAbout", WS_POPUP | WS_CLIPCHILDREN) {
+    ImgBG = new TImage(this, this, "ImgBG");
+    ImgBG->SetBounds(0, 0, 300, 200);
+    SetClientSize(300, 200);
+    BtnClose = MakeBorderlessFrame(ImgBG);
+  }
+  TImage* ImgBG;
+  TPicButton* BtnClose;
+  int CaptionDrags = 0;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_NCLBUTTONDOWN && wp == HTCAPTION) {
+      ++CaptionDrags;
+      return 0;
+    }
+    return TFormBase::WndProc(msg, wp, lp);
+  }
+};
+
+TEST(FormBase, ABorderlessWindowClosesByItsButtonAndIsDraggedByItsBackground) {
+  TBorderless form;
+  EXPECT_EQ(form.BtnClose->Left() + form.BtnClose->Width(), 300 - 8) << "not at the top right";
+  EXPECT_FALSE(GetWindowLongA(form.BtnClose->Handle(), GWL_STYLE) & WS_TABSTOP)
+      << "the close button is for the mouse";
+  SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  EXPECT_EQ(form.CaptionDrags, 0) << "a move without the button held dragged the window";
+  SendMessageA(form.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 100));
+  EXPECT_EQ(form.CaptionDrags, 1);
+
+  // The about box and the chart have that frame.
+  TFormAbout about;
+  TFormChart chart;
+  for (TFormBase* f : {static_cast<TFormBase*>(&form), static_cast<TFormBase*>(&about),
+                       static_cast<TFormBase*>(&chart)}) {
+    auto* close = dynamic_cast<TPicButton*>(f->FindComponent("BtnClose"));
+    ASSERT_NE(close, nullptr) << f->Name();
+    EXPECT_FALSE(GetWindowLongA(close->Handle(), GWL_STYLE) & WS_TABSTOP) << f->Name();
+    After(20, [close] { close->Click(); });
+    EXPECT_EQ(f->ShowModal(), mrOk) << f->Name();
+  }
 }
 
 }  // namespace

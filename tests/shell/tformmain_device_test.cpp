@@ -52,7 +52,7 @@ TEST_F(TFormMainDevice, SelectsThePluggedAdapterReleasesItWhenUnpluggedAndTakesI
   EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kAttach, kModeStation}}));
   EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameLinkInfo1->Adapter(), form->Adapter());
-  EXPECT_EQ(form->FrameAPInfo1->Adapter(), nullptr);
+  EXPECT_FALSE(form->APPagesBuilt()) << "station mode built the access-point pages";
   EXPECT_TRUE(form->TrayIconMain->Visible()) << "selection shows the tray icon";
   EXPECT_FALSE(form->BtnSoftAP->Enabled()) << "the adapter never offers the access-point role";
   // The last (here: the first) profile is connected; the icon follows the link.
@@ -236,10 +236,12 @@ TEST_F(TFormMainDevice, UnpluggingClosesAnOpenWindowBeforeTheAdapterGoes) {
   // The wizard lives in the profile page: it closes with the page's adapter.
   form->SwitchPage(form->LbProfile, 0);
   form->FrameProfile1->BtnAddClick();
-  ASSERT_TRUE(IsWindowVisible(form->FrameProfile1->FrameProfSet1->Handle()));
+  TFrameProfSet* wizard = form->FrameProfile1->BuiltWizard();
+  ASSERT_NE(wizard, nullptr);
+  ASSERT_TRUE(IsWindowVisible(wizard->Handle()));
   env.WriteWorld(false);
   ASSERT_TRUE(WaitAdapter(form, false));
-  EXPECT_FALSE(IsWindowVisible(form->FrameProfile1->FrameProfSet1->Handle()));
+  EXPECT_FALSE(IsWindowVisible(wizard->Handle()));
   EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
 }
 

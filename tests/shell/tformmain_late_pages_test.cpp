@@ -33,6 +33,7 @@ TEST(TFormMainLatePages, AccessPointPagesBuiltLateStandWhereTheWindowWouldHaveBu
   std::vector<PageEvent> events;
   new TRecordingPage(form, form, "FrameRec", &events);
   EXPECT_FALSE(form->APPagesBuilt()) << "station mode does not need them";
+  EXPECT_EQ(form->FrameAPInfo1(), nullptr) << "asking for a page built it";
   EXPECT_EQ(PageNames(form),
             (std::vector<std::string>{"FrameLinkInfo1", "FrameSurvey1", "FrameProfile1",
                                       "FrameAdapter1", "FrameRec"}));
@@ -40,9 +41,9 @@ TEST(TFormMainLatePages, AccessPointPagesBuiltLateStandWhereTheWindowWouldHaveBu
   // Access-point mode without an adapter: the tab shows its page.
   form->BtnSoftAPClick(form->BtnSoftAP);
   ASSERT_TRUE(form->APPagesBuilt());
-  EXPECT_EQ(form->CurrentPage(), static_cast<TPropertyPageFrame*>(form->FrameAPInfo1));
-  EXPECT_TRUE(form->FrameAPInfo1->Visible());
-  EXPECT_FALSE(form->FrameAPCfg1->Visible());
+  EXPECT_EQ(form->CurrentPage(), static_cast<TPropertyPageFrame*>(form->FrameAPInfo1()));
+  EXPECT_TRUE(form->FrameAPInfo1()->Visible());
+  EXPECT_FALSE(form->FrameAPCfg1()->Visible());
   EXPECT_EQ(PageNames(form), (std::vector<std::string>{
                                  "FrameLinkInfo1", "FrameSurvey1", "FrameProfile1", "FrameAdapter1",
                                  "FrameAPInfo1", "FrameAPCfg1", "FrameAPFilter1", "FrameRec"}));
@@ -60,16 +61,16 @@ TEST(TFormMainLatePages, AccessPointPagesBuiltLateStandWhereTheWindowWouldHaveBu
   std::vector<HWND> expected;
   for (TPropertyPageFrame* page : form->Pages()) expected.insert(expected.begin(), page->Handle());
   EXPECT_EQ(topDown, expected);
-  EXPECT_EQ(form->FrameAPCfg1->EdtSSID->Left(), 140) << "the settings file's layout";
-  EXPECT_EQ(form->FrameAPCfg1->EdtSSID->Width(), 180);
-  EXPECT_EQ(form->FrameAPInfo1->Left(), form->FrameLinkInfo1->Left());
-  EXPECT_EQ(form->FrameAPInfo1->Top(), form->FrameLinkInfo1->Top());
+  EXPECT_EQ(form->FrameAPCfg1()->EdtSSID->Left(), 140) << "the settings file's layout";
+  EXPECT_EQ(form->FrameAPCfg1()->EdtSSID->Width(), 180);
+  EXPECT_EQ(form->FrameAPInfo1()->Left(), form->FrameLinkInfo1->Left());
+  EXPECT_EQ(form->FrameAPInfo1()->Top(), form->FrameLinkInfo1->Top());
 
   // Built once: back to station mode and again keeps the same pages.
-  TFrameAPInfo* info = form->FrameAPInfo1;
+  TFrameAPInfo* info = form->FrameAPInfo1();
   form->BtnSoftAPClick(form->BtnStation);
   form->BtnSoftAPClick(form->BtnSoftAP);
-  EXPECT_EQ(static_cast<TFrameAPInfo*>(form->FrameAPInfo1), info);
+  EXPECT_EQ(form->FrameAPInfo1(), info);
   EXPECT_EQ(form->Pages().size(), 8u);
   delete form;
 }

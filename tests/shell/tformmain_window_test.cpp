@@ -331,7 +331,7 @@ TEST_F(TFormMainWindow, TheModeSwitchHandsTheAdapterToTheOtherPages) {
   form->BtnSoftAPClick(form->BtnSoftAP);
   EXPECT_EQ(events, (std::vector<PageEvent>{{"FrameRec", 'A', kDetach, kModeStation},
                                             {"FrameRec", 'A', kAttach, kModeAP}}));
-  EXPECT_EQ(form->FrameAPInfo1->Adapter(), form->Adapter());
+  EXPECT_EQ(form->FrameAPInfo1()->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameProfile1->Adapter(), nullptr);
   EXPECT_TRUE(env.Logged("Connect last => Default_SoftAP"));
   EXPECT_EQ(antenna(), 0) << "an access point uses the default antenna";

@@ -61,7 +61,7 @@ class WizardFlow : public ::testing::Test {
     ASSERT_TRUE(WaitAdapter(form, true));
     form->Show();
     page = form->FrameProfile1;
-    wiz = page->FrameProfSet1;
+    wiz = page->EnsureWizard();
     form->SwitchPage(form->LbProfile, 0);
   }
   void TearDown() override { delete form; }

@@ -89,7 +89,7 @@ TEST_F(WizardBuiltLate, AddBuildsTheWizardInItsPlaceAndEditOpensTheSameOne) {
 TEST_F(WizardBuiltLate, AWizardBuiltSoonAfterTheAttachWaitsOnlyTheRestOfTheFirstFetch) {
   // Built at once: the first fetch of the survey is still to come, so no new
   // scan starts on entering, and the list comes with that fetch.
-  TFrameProfSet* wiz = page->Wizard();
+  TFrameProfSet* wiz = page->EnsureWizard();
   TFrameNetType* net = wiz->FrameNetType1;
   EXPECT_TRUE(net->TimerSurvey->Enabled());
   EXPECT_LE(net->TimerSurvey->Interval(), 3000u);

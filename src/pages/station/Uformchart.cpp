@@ -85,11 +85,8 @@ TFormChart::TFormChart(TComponent* owner)
     *scale[i] = l;
   }
 
-  BtnClose = new TPicButton(this, this, "BtnClose");
-  BtnClose->SetFaces(pageparts::Picture("ImgBtnCloseN"), pageparts::Picture("ImgBtnCloseH"),
-                     pageparts::Picture("ImgBtnCloseH"));
-  BtnClose->SetBounds(width - 28, 10, 20, 20);
-  accessnames::NameButton(BtnClose, "Close", "Close");
+  // Enter and Escape close the chart too (DialogKey).
+  BtnClose = MakeBorderlessFrame(ImgBG);
   accessnames::DescribeTrace(PBoxTx, EdtTx, "ChartTx", "Transmit: %s Kbps");
   accessnames::DescribeTrace(PBoxRx, EdtRx, "ChartRx", "Receive: %s Kbps");
 
@@ -107,17 +104,6 @@ TFormChart::TFormChart(TComponent* owner)
   PlaceRateRow(LbTx, EdtTx, LbTxKbps);
   PlaceRateRow(LbRx, EdtRx, LbRxKbps);
   PlaceScaleLabels();
-
-  // Enter and Escape close the chart; the close button is for the mouse.
-  SetWindowLongA(BtnClose->Handle(), GWL_STYLE,
-                 GetWindowLongA(BtnClose->Handle(), GWL_STYLE) & ~WS_TABSTOP);
-  BtnClose->OnClick = [this] { SetModalResult(mrOk); };
-  // Dragging the background moves the window, as a caption would.
-  ImgBG->OnMouseMove = [this](UINT keys, int, int) {
-    if (!(keys & MK_LBUTTON) || !Handle()) return;
-    ReleaseCapture();
-    SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-  };
 
   const int gridWidth = PBoxTx->Width() - 2 * kFrame;
   const int gridHeight = PBoxTx->Height() - 2 * kFrame;

@@ -116,36 +116,6 @@ const WLProfile* TFrameProfile::RowProfile(const TLvRow* row) {
   return row ? static_cast<const WLProfile*>(row->Data) : nullptr;
 }
 
-TFrameProfSet* TFrameProfile::Wizard() {
-  if (wizard_) return wizard_;
-  auto* wizard = new TFrameProfSet(this, this);
-  wizard_ = wizard;
-  // It takes the place it had when the page built it with itself: right
-  // after the background among the components and among the controls (the
-  // same z-order and Tab order).
-  const auto& owned = Components();
-  const auto bg = std::find(owned.begin(), owned.end(), static_cast<TComponent*>(ImgBG));
-  MoveComponent(wizard, bg == owned.end() ? 0 : static_cast<size_t>(bg - owned.begin()) + 1);
-  const auto& children = Controls();
-  const auto bgChild = std::find(children.begin(), children.end(), static_cast<TControl*>(ImgBG));
-  PlaceControl(wizard,
-               bgChild == children.end() ? 0 : static_cast<size_t>(bgChild - children.begin()) + 1);
-  wizard->SetBounds(0, 0, Width(), Height());
-  layout::ApplyLateLayout(wizard);
-  wizard->InitPage();
-  wizard->Hide();
-  if (adapter_) {
-    wizard->AttachAdapter(adapter_, kAttach, kModeStation);
-    wizard->CatchUp(GetTickCount() - attachedAt_);
-  }
-  return wizard;
-}
-
-TWinControl* TFrameProfile::FirstFocus() const {
-  // A wizard not built yet is not shown either.
-  return wizard_ && wizard_->Visible() ? wizard_->FirstFocus() : LvProf;
-}
-
 void TFrameProfile::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
@@ -170,13 +140,6 @@ void TFrameProfile::InitPage() {
 void TFrameProfile::DonePage() {
   if (wizard_) wizard_->DonePage();
   ClearList();
-}
-
-void TFrameProfile::ShowList() {
-  if (wizard_) wizard_->Hide();
-  PlProfile->Show();
-  // The wizard has ended: its edited name must not steer a later save.
-  editedName_.clear();
 }
 
 void TFrameProfile::FollowStore() {
@@ -334,31 +297,6 @@ void TFrameProfile::BtnActivateClick() {
     PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageLinkInfo);
 }
 
-void TFrameProfile::BtnAddClick() {
-  if (!adapter_) return;
-  WLProfile& work = g_GlobalVar.WorkProfile;
-  work = adapter_->DefProf;
-  const std::string name = wizardlogic::NewProfileName(
-      FieldText(work.ProfileName),
-      [this](const std::string& n) { return adapter_->IsProfileExist(n); });
-  SetField(work.ProfileName, name);
-  SetField(work.NetInfo.NI_sz_CurProfile, name);
-  OpenWizard(kPageProfile, 0);
-}
-
-void TFrameProfile::BtnEditClick() {
-  const WLProfile* p = RowProfile(LvProf->Selected());
-  if (!p) return;
-  g_GlobalVar.WorkProfile = *p;
-  editedName_ = FieldText(p->ProfileName);
-  OpenWizard(kPageProfile, kProfEditMode);
-}
-
-bool TFrameProfile::DialogKey(int id) {
-  // A wizard not built yet is not showing.
-  return wizard_ && wizard_->DialogKey(id);
-}
-
 void TFrameProfile::BtnDeleteClick() {
   TLvRow* row = LvProf->Selected();
   const WLProfile* p = RowProfile(row);
@@ -393,62 +331,6 @@ void TFrameProfile::BtnDeleteClick() {
     LvProf->EndUpdate();
   }
   FocusControl(LvProf, this, "TFrameProfile::BtnDeleteClick 2");
-}
-
-bool TFrameProfile::OpenWizard(int returnPage, int flags) {
-  if (!adapter_) return false;
-  // The wizard covers the list; it shows before its first page takes the
-  // focus.
-  TFrameProfSet* wizard = Wizard();
-  PlProfile->Hide();
-  wizard->Show();
-  if (!wizard->EnterPage(nullptr, returnPage, flags)) {
-    ShowList();
-    return false;
-  }
-  return true;
-}
-
-bool TFrameProfile::SaveProfile(int flags) {
-  if (!adapter_) return false;
-  const WLProfile& work = g_GlobalVar.WorkProfile;
-  const std::string workName = FieldText(work.ProfileName);
-  TLvRow* row = nullptr;
-  if (flags & kProfEditMode) {
-    row = FindRow(workName);
-    // The name Edit opened is the wizard's own: only its save may fall back
-    // on it, and only while it is open.
-    if (!row && !(flags & kProfOwnName) && wizard_ && wizard_->Visible() && !editedName_.empty())
-      row = FindRow(editedName_);
-    if (!row) {
-      LogWrite("SaveProfile: not found selected profile");
-      return false;
-    }
-    if (!adapter_->UpdateProfile(work, FieldText(RowProfile(row)->ProfileName))) {
-      FollowStore();
-      return false;
-    }
-  } else {
-    if (!adapter_->AddProfile(work)) {
-      FollowStore();
-      return false;
-    }
-    row = FindRow(workName);
-    if (!row) {
-      row = LvProf->InsertRow(0, "", new WLProfile{});
-      row->AddSubItem("");
-      row->AddSubItem("");
-    }
-  }
-  *static_cast<WLProfile*>(row->Data) = work;
-  FillRow(row);
-  LvProf->ClearSelection();
-  const int index = LvProf->IndexOf(row);
-  LvProf->SelectRow(index);
-  LvProf->MakeVisible(index);
-  // A rename whose old name the library kept lists both.
-  FollowStore();
-  return true;
 }
 
 void TFrameProfile::InitConnect() {
@@ -612,9 +494,9 @@ void TFrameProfile::MenuItImportClick() {
   } else if (n == 1) {
     text = g_GlobalVar.StrFileRead("Message", "ImportedOne", "One profile was imported.");
   } else {
-    text = FormatText(
-        g_GlobalVar.StrFileRead("Message", "ImportedMany", "%s profiles were imported."),
-        std::to_string(n));
+    text =
+        FormatText(g_GlobalVar.StrFileRead("Message", "ImportedMany", "%s profiles were imported."),
+                   std::to_string(n));
   }
   g_GlobalVar.ShowMsgBox(Handle(), text, n > 0 && refused == 0 ? kInfoBox : kErrorBox);
   FocusControl(LvProf, this, "TFrameProfile::MenuItImportClick");

@@ -2,6 +2,8 @@
 // of the selected one, activation and removal, the connection of the last
 // used profile when an adapter arrives, and the storing of the working
 // profile when the main window is asked to (NotifyMsg code 5).
+// Uframeprofile.cpp holds the list, Uframeprofilewizard.cpp the hosting of
+// the profile wizard (Add, Edit, the store it asks for).
 #pragma once
 
 #include <functional>
@@ -23,22 +25,7 @@ class TFrameProfile : public TPropertyPageFrame {
   TFrameProfile(TComponent* owner, TContainer* parent, std::string name = "FrameProfile1");
   ~TFrameProfile() override;
 
-  // The profile wizard is built when first used (Add, Edit, a network's key
-  // from the survey), not with the page: it costs more than the rest of the
-  // window and most starts never open it. Reaching it through this member
-  // builds it.
-  class WizardRef {
-   public:
-    explicit WizardRef(TFrameProfile* page) : page_(page) {}
-    TFrameProfSet* operator->() const { return page_->Wizard(); }
-    operator TFrameProfSet*() const { return page_->Wizard(); }
-
-   private:
-    TFrameProfile* page_;
-  };
-
   TImage* ImgBG;
-  WizardRef FrameProfSet1{this};
   TPanel* PlProfile;
   TLabel* LbList;
   TLabel* LbInfo;
@@ -114,9 +101,12 @@ class TFrameProfile : public TPropertyPageFrame {
   // suggestion in and the choice out. Tests replace it.
   std::function<bool(bool save, std::string& path)> OnFileDialog;
 
-  // The wizard, built, initialised and attached on the first call.
-  TFrameProfSet* Wizard();
-  // The wizard when it was built, else null.
+  // The profile wizard is built when first used (Add, Edit, a network's key
+  // from the survey), not with the page: it costs more than the rest of the
+  // window and most starts never open it. This builds it, initialised and
+  // attached, on the first call.
+  TFrameProfSet* EnsureWizard();
+  // The wizard when it was built, else null; never builds it.
   TFrameProfSet* BuiltWizard() const { return wizard_; }
 
   CNICAdapter* Adapter() const { return adapter_; }

@@ -79,7 +79,7 @@ TEST(APCfgPage, OffersTheAdaptersModesAndSizesAndShowsAPProfile) {
   TFrameAPCfg* page = p.page;
   EXPECT_EQ(Items(page->CmbMode),
             (std::vector<std::string>{"802.11b + 802.11g", "802.11b", "802.11g", "802.11a"}));
-  EXPECT_EQ(Items(page->CmbWEP),
+  EXPECT_EQ(Items(page->Wep->CmbWEP),
             (std::vector<std::string>{"Disabled", "64 bit WEP", "128 bit WEP"}));
   EXPECT_EQ(page->EdtSSID->Text(), FieldText(p.adapter.DefAPProf.Ssid1));
   EXPECT_EQ(page->CmbMode->SelectedValue(-1), 11);
@@ -114,19 +114,19 @@ TEST(APCfgPage, SaveChecksTheNameAndTheKeyBeforeWritingAnything) {
   EXPECT_FALSE(p.AskedForInfoPage());
 
   page->EdtSSID->SetText("MyAccessPoint");
-  page->CmbWEP->SelectByValue(kWEPSize64);
-  page->CmbWEPSelect();
-  EXPECT_TRUE(page->EdtPhrase->Enabled());
-  page->EdtKey1->SetText("12345678ZZ");  // ten characters, not all hex
+  page->Wep->CmbWEP->SelectByValue(kWEPSize64);
+  page->Wep->CmbWEPSelect();
+  EXPECT_TRUE(page->Wep->EdtPhrase->Enabled());
+  page->Wep->EdtKey1->SetText("12345678ZZ");  // ten characters, not all hex
   asked.clear();
   AnswerBox(&asked);
   page->BtnSaveClick();
   EXPECT_EQ(asked, kWEPKeyMessage);
   EXPECT_EQ(std::memcmp(&before, &g_GlobalVar.APProfile, sizeof before), 0);
 
-  page->EdtKey1->SetText("abcde");
-  page->EdtKey2->SetText("0123456789");
-  page->CmbAuthen->SelectByValue(AuthShared);
+  page->Wep->EdtKey1->SetText("abcde");
+  page->Wep->EdtKey2->SetText("0123456789");
+  page->Wep->CmbAuthen->SelectByValue(AuthShared);
   page->CmbMode->SelectByValue(3);
   page->CmbModeSelect();
   page->CmbCh->SelectByValue(11);
@@ -144,10 +144,10 @@ TEST(APCfgPage, SaveChecksTheNameAndTheKeyBeforeWritingAnything) {
   EXPECT_TRUE(p.AskedForInfoPage());
 
   // Disabled empties the stored keys even when the edits hold some.
-  page->CmbWEP->SelectByValue(kWEPSizeNone);
-  page->CmbWEPSelect();
-  EXPECT_FALSE(page->EdtKey1->Enabled());
-  page->EdtKey1->SetText("abcde");
+  page->Wep->CmbWEP->SelectByValue(kWEPSizeNone);
+  page->Wep->CmbWEPSelect();
+  EXPECT_FALSE(page->Wep->EdtKey1->Enabled());
+  page->Wep->EdtKey1->SetText("abcde");
   page->BtnSaveClick();
   EXPECT_EQ(ap.EncryptionMethod, EncNone);
   EXPECT_EQ(ap.WEPEncryptionLevel, 0);
@@ -166,28 +166,28 @@ TEST(APCfgPage, UnsavedEditsAreDroppedAndWindowsManagementDisablesEverything) {
   page->EdtSSID->SetText("not saved");
   EXPECT_TRUE(page->EnterPage(nullptr, 0, 0));
   EXPECT_EQ(page->EdtSSID->Text(), FieldText(g_GlobalVar.APProfile.Ssid1));
-  EXPECT_TRUE(page->EdtKey3->Visible());
-  EXPECT_TRUE(page->EdtKey3->Masked());
-  EXPECT_EQ(page->LbKey->Caption(), "Key 3");
+  EXPECT_TRUE(page->Wep->EdtKey3->Visible());
+  EXPECT_TRUE(page->Wep->EdtKey3->Masked());
+  EXPECT_EQ(page->Wep->LbKey->Caption(), "Key 3");
   // A pass phrase makes the keys; typing into any key edit then drops it.
-  for (char c : std::string("phrase")) SendMessageA(page->EdtPhrase->Handle(), WM_CHAR, c, 1);
-  EXPECT_EQ(page->EdtKey3->Text().size(), 10u);
-  EXPECT_FALSE(page->EdtKey3->Masked());
-  page->EdtKey3->SelectAll();
-  SendMessageA(page->EdtKey3->Handle(), WM_CHAR, '1', 1);
-  EXPECT_EQ(page->EdtPhrase->Text(), "");
-  EXPECT_EQ(page->EdtKey3->Text(), "1");
+  for (char c : std::string("phrase")) SendMessageA(page->Wep->EdtPhrase->Handle(), WM_CHAR, c, 1);
+  EXPECT_EQ(page->Wep->EdtKey3->Text().size(), 10u);
+  EXPECT_FALSE(page->Wep->EdtKey3->Masked());
+  page->Wep->EdtKey3->SelectAll();
+  SendMessageA(page->Wep->EdtKey3->Handle(), WM_CHAR, '1', 1);
+  EXPECT_EQ(page->Wep->EdtPhrase->Text(), "");
+  EXPECT_EQ(page->Wep->EdtKey3->Text(), "1");
 
   page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOn);
   for (TWinControl* c : std::initializer_list<TWinControl*>{
-           page->EdtSSID, page->ChkHide, page->CmbMode, page->CmbCh, page->CmbPower, page->CmbWEP,
-           page->CmbAuthen, page->EdtPhrase, page->CmbDefKey, page->EdtKey1, page->BtnSave,
-           page->BtnCancel})
+           page->EdtSSID, page->ChkHide, page->CmbMode, page->CmbCh, page->CmbPower,
+           page->Wep->CmbWEP, page->Wep->CmbAuthen, page->Wep->EdtPhrase, page->Wep->CmbDefKey,
+           page->Wep->EdtKey1, page->BtnSave, page->BtnCancel})
     EXPECT_FALSE(c->Enabled()) << c->Name();
   EXPECT_EQ(page->EdtSSID->Text(), "");
   page->AdapterNotify(&p.adapter, kNotifyWZC, kWZCOff);
   EXPECT_TRUE(page->BtnSave->Enabled());
-  EXPECT_TRUE(page->CmbWEP->Enabled());
+  EXPECT_TRUE(page->Wep->CmbWEP->Enabled());
   EXPECT_EQ(page->EdtSSID->Text(), FieldText(g_GlobalVar.APProfile.Ssid1));
   EXPECT_EQ(page->CmbMode->Count(), 4) << "the lists are not filled twice";
 }

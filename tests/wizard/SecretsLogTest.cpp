@@ -114,8 +114,9 @@ TEST(Secrets, NoPassPhraseKeyOrPasswordReachesTheDebugLog) {
     work.WEPEncryptionLevel = kWEPSize128;
     OpenPage<TFrameWEP> wep(*adapter, work);
     ASSERT_TRUE(wep.entered);
-    Type(wep.page->EdtPhrase, secrets[6]);
-    for (TEdit* key : {wep.page->EdtKey1, wep.page->EdtKey2, wep.page->EdtKey3, wep.page->EdtKey4})
+    Type(wep.page->Wep->EdtPhrase, secrets[6]);
+    for (TEdit* key : {wep.page->Wep->EdtKey1, wep.page->Wep->EdtKey2, wep.page->Wep->EdtKey3,
+                       wep.page->Wep->EdtKey4})
       secrets.push_back(key->Text());
     ASSERT_EQ(secrets.back().size(), 26u) << "no keys were made from the phrase";
     EXPECT_TRUE(wep.Next());

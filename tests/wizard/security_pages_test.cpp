@@ -123,32 +123,35 @@ TEST(WEPPage, StoredKeysShowMaskedAndTheFirstKeyPressEmptiesThem) {
   SetField(work.WEPKey3, "OmbrixKey128!");
   ASSERT_TRUE(p.Enter());
   TFrameWEP* page = p.page;
-  EXPECT_EQ(page->CmbWEP->SelectedValue(0), kWEPSize128);
-  EXPECT_EQ(page->CmbAuthen->SelectedValue(-1), AuthShared);
-  EXPECT_EQ(page->LbKey->Caption(), "Third key");
-  EXPECT_TRUE(page->EdtKey3->Visible());
-  EXPECT_FALSE(page->EdtKey1->Visible());
-  EXPECT_EQ(page->EdtKey3->Text(), "OmbrixKey128!");
-  EXPECT_EQ(page->EdtKey3->MaxLength(), 26);
-  for (TEdit* e : {page->EdtPhrase, page->EdtKey1, page->EdtKey2, page->EdtKey3, page->EdtKey4})
+  EXPECT_EQ(page->Wep->CmbWEP->SelectedValue(0), kWEPSize128);
+  EXPECT_EQ(page->Wep->CmbAuthen->SelectedValue(-1), AuthShared);
+  EXPECT_EQ(page->Wep->LbKey->Caption(), "Third key");
+  EXPECT_TRUE(page->Wep->EdtKey3->Visible());
+  EXPECT_FALSE(page->Wep->EdtKey1->Visible());
+  EXPECT_EQ(page->Wep->EdtKey3->Text(), "OmbrixKey128!");
+  EXPECT_EQ(page->Wep->EdtKey3->MaxLength(), 26);
+  for (TEdit* e : {page->Wep->EdtPhrase, page->Wep->EdtKey1, page->Wep->EdtKey2, page->Wep->EdtKey3,
+                   page->Wep->EdtKey4})
     EXPECT_TRUE(e->Masked()) << e->Name();
-  EXPECT_EQ(page->FirstFocus(), page->EdtPhrase);
+  EXPECT_EQ(page->FirstFocus(), page->Wep->EdtPhrase);
 
-  Type(page->EdtKey3, "k");
-  EXPECT_EQ(page->EdtKey3->Text(), "k") << "replaced, not edited";
-  EXPECT_FALSE(page->EdtKey3->Masked());
-  EXPECT_TRUE(page->EdtKey1->Masked());
+  Type(page->Wep->EdtKey3, "k");
+  EXPECT_EQ(page->Wep->EdtKey3->Text(), "k") << "replaced, not edited";
+  EXPECT_FALSE(page->Wep->EdtKey3->Masked());
+  EXPECT_TRUE(page->Wep->EdtKey1->Masked());
+  EXPECT_EQ(page->Wep->EdtPhrase->Text(), "") << "a typed key drops the stored pass phrase";
   // Typing in the first key drops the pass phrase that made the keys.
-  Type(page->EdtKey1, "a");
-  EXPECT_EQ(page->EdtPhrase->Text(), "");
-  EXPECT_FALSE(page->EdtPhrase->Masked());
+  Type(page->Wep->EdtKey1, "a");
+  EXPECT_EQ(page->Wep->EdtPhrase->Text(), "");
+  EXPECT_FALSE(page->Wep->EdtPhrase->Masked());
 
   // Another size empties every secret.
-  Type(page->EdtPhrase, "p");
-  Pick(page->CmbWEP, kWEPSize64, [&] { page->CmbWEPSelect(); });
-  for (TEdit* e : {page->EdtPhrase, page->EdtKey1, page->EdtKey2, page->EdtKey3, page->EdtKey4})
+  Type(page->Wep->EdtPhrase, "p");
+  Pick(page->Wep->CmbWEP, kWEPSize64, [&] { page->Wep->CmbWEPSelect(); });
+  for (TEdit* e : {page->Wep->EdtPhrase, page->Wep->EdtKey1, page->Wep->EdtKey2, page->Wep->EdtKey3,
+                   page->Wep->EdtKey4})
     EXPECT_EQ(e->Text(), "") << e->Name();
-  EXPECT_EQ(page->EdtKey1->MaxLength(), 10);
+  EXPECT_EQ(page->Wep->EdtKey1->MaxLength(), 10);
 }
 
 TEST(WEPPage, APassPhraseMakesTheKeysOfTheSizeThroughTheLibrary) {
@@ -158,30 +161,30 @@ TEST(WEPPage, APassPhraseMakesTheKeysOfTheSizeThroughTheLibrary) {
   p.adapter.WriteSet("WEP152", true);
   p.Reattach();
   TFrameWEP* page = p.page;
-  ASSERT_EQ(page->CmbWEP->Count(), 3);
+  ASSERT_EQ(page->Wep->CmbWEP->Count(), 3);
   g_GlobalVar.WorkProfile = Secured(p.adapter.DefProf, "x", EncWEP);
   g_GlobalVar.WorkProfile.WEPEncryptionLevel = kWEPSize64;
   ASSERT_TRUE(p.Enter());
-  Type(page->EdtPhrase, "ombrix");
-  EXPECT_EQ(page->EdtKey1->Text(), "A70CEB1960");
-  EXPECT_EQ(page->EdtKey2->Text(), "83E25E4FC1");
-  EXPECT_EQ(page->EdtKey3->Text(), "480AF512CD");
-  EXPECT_EQ(page->EdtKey4->Text(), "58B229E249");
-  EXPECT_FALSE(page->EdtKey4->Masked());
-  EXPECT_EQ(page->EdtPhrase->Text(), "ombrix") << "made keys do not clear the phrase";
+  Type(page->Wep->EdtPhrase, "ombrix");
+  EXPECT_EQ(page->Wep->EdtKey1->Text(), "A70CEB1960");
+  EXPECT_EQ(page->Wep->EdtKey2->Text(), "83E25E4FC1");
+  EXPECT_EQ(page->Wep->EdtKey3->Text(), "480AF512CD");
+  EXPECT_EQ(page->Wep->EdtKey4->Text(), "58B229E249");
+  EXPECT_FALSE(page->Wep->EdtKey4->Masked());
+  EXPECT_EQ(page->Wep->EdtPhrase->Text(), "ombrix") << "made keys do not clear the phrase";
 
-  Pick(page->CmbWEP, kWEPSize128, [&] { page->CmbWEPSelect(); });
-  Type(page->EdtPhrase, "ombrix");
-  EXPECT_EQ(page->EdtKey1->Text().size(), 26u);
-  EXPECT_EQ(WEPKeyFormatOf(page->EdtKey1->Text(), kWEPSize128), kWEPFormatHex);
+  Pick(page->Wep->CmbWEP, kWEPSize128, [&] { page->Wep->CmbWEPSelect(); });
+  Type(page->Wep->EdtPhrase, "ombrix");
+  EXPECT_EQ(page->Wep->EdtKey1->Text().size(), 26u);
+  EXPECT_EQ(WEPKeyFormatOf(page->Wep->EdtKey1->Text(), kWEPSize128), kWEPFormatHex);
   // Emptying the phrase empties the keys.
-  SetWindowTextA(page->EdtPhrase->Handle(), "");
-  EXPECT_EQ(page->EdtKey1->Text(), "");
+  SetWindowTextA(page->Wep->EdtPhrase->Handle(), "");
+  EXPECT_EQ(page->Wep->EdtKey1->Text(), "");
 
-  Pick(page->CmbWEP, kWEPSize152, [&] { page->CmbWEPSelect(); });
-  EXPECT_FALSE(page->EdtPhrase->Enabled());
-  EXPECT_EQ(page->FirstFocus(), page->EdtKey1);
-  Type(page->EdtKey1, "0123456789abcdef");
+  Pick(page->Wep->CmbWEP, kWEPSize152, [&] { page->Wep->CmbWEPSelect(); });
+  EXPECT_FALSE(page->Wep->EdtPhrase->Enabled());
+  EXPECT_EQ(page->FirstFocus(), page->Wep->EdtKey1);
+  Type(page->Wep->EdtKey1, "0123456789abcdef");
   ASSERT_TRUE(p.Next()) << "16 characters are an ASCII 152-bit key";
   EXPECT_EQ(g_GlobalVar.WorkProfile.WEPKeyFormat, kWEPFormatAscii);
   EXPECT_EQ(FieldText(g_GlobalVar.WorkProfile.WEPKey1), "0123456789abcdef");
@@ -189,6 +192,37 @@ TEST(WEPPage, APassPhraseMakesTheKeysOfTheSizeThroughTheLibrary) {
     EXPECT_EQ(line.find("ombrix"), std::string::npos) << line;
     EXPECT_EQ(line.find("A70CEB"), std::string::npos) << line;
   }
+}
+
+TEST(WEPPage, TypingOverAnyKeyDropsThePassPhraseAndKeepsTheOtherMadeKeys) {
+  MainWindowEnv env;
+  ASSERT_TRUE(env.Bound());
+  PageOnAdapter<TFrameWEP> p;
+  g_GlobalVar.WorkProfile = Secured(p.adapter.DefProf, "x", EncWEP);
+  g_GlobalVar.WorkProfile.WEPEncryptionLevel = kWEPSize64;
+  ASSERT_TRUE(p.Enter());
+  TWEPKeyEditor& wep = *p.page->Wep;
+  // Transmit key 4 picked as the user does: the page hears of it from the list.
+  ASSERT_TRUE(wep.CmbDefKey->SelectByValue(3));
+  SendMessageA(p.page->Handle(), WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(wep.CmbDefKey->Handle()), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(wep.CmbDefKey->Handle()));
+  ASSERT_TRUE(wep.EdtKey4->Visible());
+  Type(wep.EdtPhrase, "ombrix");
+  ASSERT_EQ(wep.EdtKey4->Text(), "58B229E249");
+
+  // The phrase made all four keys; one typed over means it no longer did.
+  wep.EdtKey4->SelectAll();
+  Type(wep.EdtKey4, "0123456789");
+  EXPECT_EQ(wep.EdtKey4->Text(), "0123456789");
+  EXPECT_EQ(wep.EdtPhrase->Text(), "");
+  EXPECT_EQ(wep.EdtKey1->Text(), "A70CEB1960") << "the other keys stay";
+  ASSERT_TRUE(p.Next());
+  const WLProfile& work = g_GlobalVar.WorkProfile;
+  EXPECT_EQ(work.DefaultKey, 3);
+  EXPECT_EQ(FieldText(work.WEPKey4), "0123456789");
+  EXPECT_EQ(FieldText(work.WEPKey1), "A70CEB1960");
+  EXPECT_EQ(FieldText(work.PassPhrase), "");
 }
 
 TEST(WEPPage, NextWithABadTransmitKeyShowsItsMessageAndStays) {
@@ -201,18 +235,18 @@ TEST(WEPPage, NextWithABadTransmitKeyShowsItsMessageAndStays) {
   g_GlobalVar.WorkProfile.WEPEncryptionLevel = kWEPSize64;
   ASSERT_TRUE(p.Enter());
   BoxAnswerer boxes;
-  Type(page->EdtKey1, "A70CEB196G");
+  Type(page->Wep->EdtKey1, "A70CEB196G");
   EXPECT_FALSE(p.Next());
-  Type(page->EdtKey1, "\b");
+  Type(page->Wep->EdtKey1, "\b");
   EXPECT_FALSE(p.Next());
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"hex 64", "length 64"}));
-  EXPECT_EQ(page->EdtKey1->Text(), "A70CEB196") << "the typed text stays";
+  EXPECT_EQ(page->Wep->EdtKey1->Text(), "A70CEB196") << "the typed text stays";
   EXPECT_EQ(g_GlobalVar.WorkProfile.WEPEncryptionLevel, kWEPSize64);
 
   // Lower-case hex is stored upper-cased; keys of the other format are dropped.
-  SetWindowTextA(page->EdtKey1->Handle(), "a70ceb1960");
-  SetWindowTextA(page->EdtKey2->Handle(), "abcde");
-  Pick(page->CmbAuthen, AuthOpen);
+  SetWindowTextA(page->Wep->EdtKey1->Handle(), "a70ceb1960");
+  SetWindowTextA(page->Wep->EdtKey2->Handle(), "abcde");
+  Pick(page->Wep->CmbAuthen, AuthOpen);
   ASSERT_TRUE(p.Next());
   const WLProfile& work = g_GlobalVar.WorkProfile;
   EXPECT_EQ(FieldText(work.WEPKey1), "A70CEB1960");
@@ -224,7 +258,7 @@ TEST(WEPPage, NextWithABadTransmitKeyShowsItsMessageAndStays) {
   for (const char* s : {"WEP64", "WEP128", "WEP152"}) p.adapter.WriteSet(s, false);
   p.Reattach();
   ASSERT_TRUE(p.Enter());
-  EXPECT_EQ(page->CmbWEP->Count(), 0);
+  EXPECT_EQ(page->Wep->CmbWEP->Count(), 0);
   ASSERT_TRUE(p.Next());
   EXPECT_EQ(work.EncryptionMethod, EncNone);
   EXPECT_EQ(work.WEPEncryptionLevel, 0);
@@ -386,7 +420,7 @@ TEST_F(DefaultWorld, WEP64WithThePassPhrase) {
   g_GlobalVar.WorkProfile = Secured(p->adapter.DefProf, "Ombrix-WEP64", EncWEP);
   g_GlobalVar.WorkProfile.WEPEncryptionLevel = kWEPSize64;
   ASSERT_TRUE(p->Enter());
-  Type(p->page->EdtPhrase, "ombrix");
+  Type(p->page->Wep->EdtPhrase, "ombrix");
   ASSERT_TRUE(p->Next());
   EXPECT_EQ(FieldText(g_GlobalVar.WorkProfile.PassPhrase), "");
   EXPECT_EQ(FieldText(g_GlobalVar.WorkProfile.WEPKey1), "A70CEB1960");

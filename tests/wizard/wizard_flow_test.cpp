@@ -114,14 +114,40 @@ TEST_F(WizardFlow, TheSurveysJoinOfAProtectedNetworkAsksOnlyTheKeyAndStoresNothi
     EXPECT_EQ(line.find("OmbrixAES2"), std::string::npos) << "a secret in the log: " << line;
 }
 
+TEST_F(WizardFlow, TheNetworkPageScansNothingWhileWindowsManagesTheAdapter) {
+  page->BtnAdd->Click();
+  TFrameNetType* nt = wiz->FrameNetType1;
+  ASSERT_TRUE(
+      WaitUntil([&] { return nt->LvSite->RowCount() > 0 && nt->BtnScan->Enabled(); }, kGenerous));
+  nt->EdtName->SetText("Typed");
+  // Only the wizard hears of it: the main window would hide and close it.
+  Adapter()->UseWZC = true;
+  wiz->AdapterNotify(Adapter(), kNotifyWZC, kWZCOn);
+  EXPECT_EQ(nt->LvSite->RowCount(), 0);
+  EXPECT_FALSE(nt->BtnScan->Enabled());
+  EXPECT_FALSE(nt->BtnSelect->Enabled());
+  nt->BtnScanClick();
+  EXPECT_FALSE(nt->PlSearch->Visible()) << "a scan started while Windows manages the adapter";
+  EXPECT_FALSE(nt->TimerSurvey->Enabled());
+  EXPECT_EQ(nt->EdtName->Text(), "Typed") << "what the user typed stays";
+
+  // Given back: a new scan fills the list again.
+  Adapter()->UseWZC = false;
+  wiz->AdapterNotify(Adapter(), kNotifyWZC, kWZCOff);
+  EXPECT_TRUE(nt->PlSearch->Visible());
+  EXPECT_TRUE(
+      WaitUntil([&] { return nt->LvSite->RowCount() > 0 && nt->BtnScan->Enabled(); }, kGenerous));
+  nt->BtnExit->Click();
+}
+
 TEST_F(WizardFlow, BackWalksThePathTakenAndAWEPProfileJoins) {
   page->BtnAdd->Click();
   Fill("Lab", "Ombrix-WEP64", false);
   ChooseSecurity(EncWEP);
   ASSERT_EQ(wiz->Current(), TWizPage::WEP);
   TFrameWEP* wep = wiz->FrameWEP1;
-  wep->EdtPhrase->SetText("ombrix");
-  wep->EdtPhraseChange();
+  wep->Wep->EdtPhrase->SetText("ombrix");
+  wep->Wep->EdtPhraseChange();
   wep->BtnNext->Click();
   ASSERT_EQ(wiz->Current(), TWizPage::Wireless);
   wiz->FrameWireless1->BtnNext->Click();

@@ -121,8 +121,8 @@ TEST_F(WizardJoins, EveryProtectedNetworkJoinsThroughTheWizardAndAddedProfilesKe
   const Join joins[] = {
       {"Wep128", "Ombrix-WEP128", EncWEP,
        [](TFrameProfSet* w) {
-         Choose(w->FrameWEP1->CmbWEP, kWEPSize128);
-         Type(w->FrameWEP1->EdtKey1, "OmbrixKey128!");
+         Choose(w->FrameWEP1->Wep->CmbWEP, kWEPSize128);
+         Type(w->FrameWEP1->Wep->EdtKey1, "OmbrixKey128!");
        }},
       {"CorpPeap", "Ombrix-Corp", EncWPA2, Eap(kEapPEAP, kCipherAES, "alice", "wonderland")},
       {"RadiusLeap", "Ombrix-Radius", EncRADIUS, Eap(kEapLEAP, 0, "bob", "builder")},

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "pages/Uwepkeys.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Ustdctrls.h"
@@ -27,19 +29,8 @@ class TFrameAPCfg : public TPropertyPageFrame {
   TComboBox* CmbCh;
   TLabel* LbPower;
   TComboBox* CmbPower;
-  TLabel* LbWEP;
-  TComboBox* CmbWEP;
-  TLabel* LbAuthen;
-  TComboBox* CmbAuthen;
-  TLabel* LbPhrase;
-  TEdit* EdtPhrase;
-  TLabel* LbDefKey;
-  TComboBox* CmbDefKey;
-  TLabel* LbKey;
-  TEdit* EdtKey1;
-  TEdit* EdtKey2;
-  TEdit* EdtKey3;
-  TEdit* EdtKey4;
+  // The size, authentication, pass phrase and key controls.
+  std::unique_ptr<TWEPKeyEditor> Wep;
   TPicButton* BtnSave;
   TPicButton* BtnCancel;
 
@@ -56,26 +47,14 @@ class TFrameAPCfg : public TPropertyPageFrame {
   // Back to the values of APProfile.
   void BtnCancelClick();
   void CmbModeSelect();
-  void CmbWEPSelect();
-  void CmbDefKeySelect();
 
   CNICAdapter* Adapter() const { return adapter_; }
-  // The key edit of a transmit key (0..3), or null.
-  TEdit* KeyEdit(int index) const;
 
  private:
   void FillModes();
-  void FillSizes();
   void FillChannels(const std::string& setting, int32_t band, int32_t fallback);
   void EnableControls();
   void LoadWireless();
-  void LoadSecurity();
-  void EdtPhraseChange();
-  void EdtKeyChange();
 
   CNICAdapter* adapter_ = nullptr;
-  // Set while the page writes into its own controls.
-  bool filling_ = false;
-  // Set while keys are written from the pass phrase.
-  bool generating_ = false;
 };

@@ -17,20 +17,20 @@ TFrameAPInfo::TFrameAPInfo(TComponent* owner, TContainer* parent, std::string na
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgFrAPInfo");
   LbStatus = MakeHeading(this, this, "LbStatus", "Status", 16, 12, 266);
-  int top = 38;
-  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
-                  const char* text) {
-    caption = MakeCaption(this, this, cname, text, kCaptionLeft, top);
-    value = MakeValue(this, this, vname, kCaptionLeft + 100, top, 100);
-    top += 24;
-  };
-  pair(LbSSID, LblSSID, "LbSSID", "LblSSID", "SSID:");
-  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Current Channel:");
-  pair(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transmission Rate:");
-  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
-  pair(LbMAC, LblMAC, "LbMAC", "LblMAC", "MAC:");
-  pair(LbPower, LblPower, "LbPower", "LblPower", "Output Power:");
-  pair(LbIP, LblIP, "LbIP", "LblIP", "IP Address");
+  LabelRows rows{.Owner = this,
+                 .Parent = this,
+                 .CaptionLeft = kCaptionLeft,
+                 .ValueLeft = kCaptionLeft + 100,
+                 .ValueWidth = 100,
+                 .Top = 38,
+                 .Pitch = 24};
+  rows.Add(LbSSID, LblSSID, "LbSSID", "LblSSID", "SSID:");
+  rows.Add(LbChannel, LblChannel, "LbChannel", "LblChannel", "Current Channel:");
+  rows.Add(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transmission Rate:");
+  rows.Add(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
+  rows.Add(LbMAC, LblMAC, "LbMAC", "LblMAC", "MAC:");
+  rows.Add(LbPower, LblPower, "LbPower", "LblPower", "Output Power:");
+  rows.Add(LbIP, LblIP, "LbIP", "LblIP", "IP Address");
   LbAssoc = MakeHeading(this, this, "LbAssoc", "Association List", 300, 12, 236);
   LvMAC = new TSortLv(this, this, "LvMAC");
   LvMAC->SetBounds(300, 34, 236, 186);

@@ -23,16 +23,21 @@ TFrameAdapter::TFrameAdapter(TComponent* owner, TContainer* parent, std::string 
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgAdapter");
   LbSetting = MakeHeading(this, this, "LbSetting", "Adapter Setting", 16, 12, 300);
-  auto row = [&](TLabel*& caption, TComboBox*& list, const char* cname, const char* lname,
-                 const char* text, int top) {
-    caption = MakeCaption(this, this, cname, text, kCaptionLeft, top + 4);
-    caption->SetWidth(kListLeft - kCaptionLeft - 8);
-    list = new TComboBox(this, this, lname);
-    list->SetBounds(kListLeft, top, kListWidth, 200);
-  };
-  row(LbTxRate, CmbTxRate, "LbTxRate", "CmbTxRate", "Transfer Rate:", 48);
-  row(LbPreamble, CmbPreamble, "LbPreamble", "CmbPreamble", "Preamble Type:", 84);
-  row(LbPower, CmbPower, "LbPower", "CmbPower", "Power Saving Mode:", 120);
+  FieldRows rows{.Owner = this,
+                 .Parent = this,
+                 .CaptionLeft = kCaptionLeft,
+                 .FieldLeft = kListLeft,
+                 .FieldWidth = kListWidth,
+                 .Top = 48,
+                 .Pitch = 36};
+  LbTxRate = rows.Caption("LbTxRate", "Transfer Rate:");
+  CmbTxRate = rows.Combo("CmbTxRate");
+  rows.Next();
+  LbPreamble = rows.Caption("LbPreamble", "Preamble Type:");
+  CmbPreamble = rows.Combo("CmbPreamble");
+  rows.Next();
+  LbPower = rows.Caption("LbPower", "Power Saving Mode:");
+  CmbPower = rows.Combo("CmbPower");
   BtnSave = MakeButton(this, this, "BtnSave", "Save", "ImgBtnSave", kButtonRight, kButtonTop);
   BtnSave->OnClick = [this] { BtnSaveClick(); };
 }

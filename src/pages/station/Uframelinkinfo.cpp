@@ -43,30 +43,31 @@ TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::strin
   LbStatus = MakeHeading(this, this, "LbStatus", "Wireless Network Status", 16, 12, 266);
   LbStatistics = MakeHeading(this, this, "LbStatistics", "Statistics", 292, 12, 200);
 
-  int left = kLeftCaption, top = kFirstRow;
-  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
-                  const char* text) {
-    caption = MakeCaption(this, this, cname, text, left, top);
-    value = MakeValue(this, this, vname, left + 100, top, 100);
-    top += kRowStep;
-  };
-  pair(LbProfName, LblProfName, "LbProfName", "LblProfName", "Profile Name:");
-  pair(LbSSID, LblSSID, "LbSSID", "LblSSID", "Network Name (SSID):");
-  pair(LbMAC, LblMAC, "LbMAC", "LblMAC", "AP MAC Address:");
-  pair(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
-  pair(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transmission Rate:");
-  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
-  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
-  pair(LbIP, LblIP, "LbIP", "LblIP", "IP Address");
-  left = kRightCaption;
-  top = kFirstRow;
-  pair(LbTransRate, LblTransRate, "LbTransRate", "LblTransRate", "Transmit Rate:");
-  pair(LbRecvReate, LblRecvReate, "LbRecvReate", "LblRecvReate", "Receive Rate:");
-  pair(LbAuthen, LblAuthen, "LbAuthen", "LblAuthen", "Authentication:");
-  pair(LbNetMode, LblNetMode, "LbNetMode", "LblNetMode", "Network Mode:");
-  pair(LbTrans, LblTrans, "LbTrans", "LblTrans", "Total Transmit:");
-  pair(LbRecv, LblRecv, "LbRecv", "LblRecv", "Total Receive:");
-  pair(LbLinkQuality, LblLinkQuality, "LbLinkQuality", "LblLinkQuality", "Link Quality:");
+  LabelRows rows{.Owner = this,
+                 .Parent = this,
+                 .CaptionLeft = kLeftCaption,
+                 .ValueLeft = kLeftCaption + 100,
+                 .ValueWidth = 100,
+                 .Top = kFirstRow,
+                 .Pitch = kRowStep};
+  rows.Add(LbProfName, LblProfName, "LbProfName", "LblProfName", "Profile Name:");
+  rows.Add(LbSSID, LblSSID, "LbSSID", "LblSSID", "Network Name (SSID):");
+  rows.Add(LbMAC, LblMAC, "LbMAC", "LblMAC", "AP MAC Address:");
+  rows.Add(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
+  rows.Add(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transmission Rate:");
+  rows.Add(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
+  rows.Add(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
+  rows.Add(LbIP, LblIP, "LbIP", "LblIP", "IP Address");
+  rows.CaptionLeft = kRightCaption;
+  rows.ValueLeft = kRightCaption + 100;
+  rows.Top = kFirstRow;
+  rows.Add(LbTransRate, LblTransRate, "LbTransRate", "LblTransRate", "Transmit Rate:");
+  rows.Add(LbRecvReate, LblRecvReate, "LbRecvReate", "LblRecvReate", "Receive Rate:");
+  rows.Add(LbAuthen, LblAuthen, "LbAuthen", "LblAuthen", "Authentication:");
+  rows.Add(LbNetMode, LblNetMode, "LbNetMode", "LblNetMode", "Network Mode:");
+  rows.Add(LbTrans, LblTrans, "LbTrans", "LblTrans", "Total Transmit:");
+  rows.Add(LbRecv, LblRecv, "LbRecv", "LblRecv", "Total Receive:");
+  rows.Add(LbLinkQuality, LblLinkQuality, "LbLinkQuality", "LblLinkQuality", "Link Quality:");
 
   LbSignal = MakeCaption(this, this, "LbSignal", "Signal Strength", kRightCaption, 214);
   LbQuality = MakeCaption(this, this, "LbQuality", "Link Quality", kRightCaption, 240);

@@ -1,8 +1,6 @@
 #include "pages/station/Uframesurvey.h"
 
 #include <cstdio>
-#include <cstring>
-#include <vector>
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Unicadapter.h"
@@ -18,11 +16,6 @@ namespace {
 constexpr const char* kSection = "FrameSurvey";
 constexpr int kInfoLeft = 362;
 constexpr int kInfoRight = 536;
-
-std::string SsidText(const SiteEntry& e) {
-  const uint32_t n = e.SsidLength < sizeof e.Ssid ? e.SsidLength : sizeof e.Ssid;
-  return std::string(reinterpret_cast<const char*>(e.Ssid), n);
-}
 
 std::string MacText(const uint8_t* mac) {
   char text[24];
@@ -41,71 +34,66 @@ TFrameSurvey::TFrameSurvey(TComponent* owner, TContainer* parent, std::string na
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgSurvey");
   LbNetList = MakeHeading(this, this, "LbNetList", "Available Network List", 16, 12, 320);
-  LvSite = new TSortLv(this, this, "LvSite");
-  LvSite->SetBounds(16, 34, 330, 186);
-  LvSite->AddColumn("", 26);
-  LvSite->AddColumn("SSID", 150);
-  LvSite->AddColumn("Channel", 64);
-  LvSite->AddColumn("Signal", 64);
-  LvSite->SkipSort1 = 0;
-  LvSite->SetSortColunm(3);
-  LvSite->SetIncrease(false);
-  LvSite->SetGridLines(true);
-  LvSite->SetSmallImages(Images("ImgsType"));
-  LvSite->SetSortImages(Images("ImgsSort"));
+  Sites = std::make_unique<TScanList>(
+      this, TScanList::TLook{.Left = 16,
+                             .Top = 34,
+                             .Width = 330,
+                             .Height = 186,
+                             .Columns = {{"SSID", 150}, {"Channel", 64}, {"Signal", 64}},
+                             .SortColumn = 3,
+                             .Increase = false,
+                             .GridLines = true,
+                             .SearchCaption = "Searching",
+                             .SearchWidth = 160,
+                             .SearchTop = 110,
+                             .CurrentRowColor = palette::RowHighlight,
+                             .ScanLeft = 0,
+                             .ScanTop = kButtonTop});
+  LvSite = Sites->LvSite;
+  PlSearch = Sites->PlSearch;
+  BtnScan = Sites->BtnScan;
+  TimerSurvey = Sites->TimerSurvey;
 
   LbSiteInfo = MakeHeading(this, this, "LbSiteInfo", "Site Information", 354, 12, 182);
-  int top = 40;
-  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
-                  const char* text) {
-    caption = MakeCaption(this, this, cname, text, kInfoLeft, top);
-    value = MakeValue(this, this, vname, kInfoLeft + 80, top, 84);
-    top += 24;
-  };
-  pair(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
-  pair(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode:");
-  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
-  pair(LbEncry, LblEncry, "LbEncry", "LblEncry", "Encryption:");
-  pair(LbMAC, LblMAC, "LbMAC", "LblMAC", "MAC Address:");
-  pair(LbTime, LblTime, "LbTime", "LblTime", "Surveyed at:");
+  LabelRows rows{.Owner = this,
+                 .Parent = this,
+                 .CaptionLeft = kInfoLeft,
+                 .ValueLeft = kInfoLeft + 80,
+                 .ValueWidth = 84,
+                 .Top = 40,
+                 .Pitch = 24};
+  rows.Add(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
+  rows.Add(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode:");
+  rows.Add(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
+  rows.Add(LbEncry, LblEncry, "LbEncry", "LblEncry", "Encryption:");
+  rows.Add(LbMAC, LblMAC, "LbMAC", "LblMAC", "MAC Address:");
+  rows.Add(LbTime, LblTime, "LbTime", "LblTime", "Surveyed at:");
 
-  BtnScan = MakeButton(this, this, "BtnScan", "Scan", "ImgBtnScan", 0, kButtonTop);
   BtnConnect =
       MakeButton(this, this, "BtnConnect", "Connect", "ImgBtnConnect", kButtonRight, kButtonTop);
-  PlSearch = new TPanel(this, this, "PlSearch", "Searching");
-  PlSearch->SetColor(palette::AccentTint);
-  PlSearch->SetBorderColor(palette::Accent);
-  PlSearch->SetFontColor(palette::AccentDark);
-  PlSearch->SetFontBold(true);
-  PlSearch->SetBounds(LvSite->Left() + (LvSite->Width() - 160) / 2, 110, 160, 34);
-  PlSearch->Hide();
-  TimerSurvey = new TTimer(this, "TimerSurvey", 3000, false);
 
   LvSite->OnCompare = [this](const TLvRow& a, const TLvRow& b) { return LvSiteCompare(a, b); };
   LvSite->OnSelectItem = [this](TLvRow* row, bool selected) { LvSiteSelectItem(row, selected); };
-  LvSite->OnRowColor = [this](const TLvRow& row) -> COLORREF {
-    const SiteEntry* e = RowSite(&row);
-    static const uint8_t zero[6] = {};
-    if (!e || std::memcmp(lastStatus_.Bssid, zero, 6) == 0) return CLR_NONE;
-    return std::memcmp(e->Bssid, lastStatus_.Bssid, 6) == 0 ? palette::RowHighlight : CLR_NONE;
-  };
-  LvSite->OnDeleteRow = [](TLvRow& row) {
-    delete static_cast<SiteEntry*>(row.Data);
-    row.Data = nullptr;
-  };
   LvSite->OnDblClick = [this] { BtnConnectClick(); };
-  BtnScan->OnClick = [this] { BtnScanClick(); };
   BtnConnect->OnClick = [this] { BtnConnectClick(); };
-  TimerSurvey->OnTimer = [this] { TimerSurveyTimer(); };
-}
-
-TFrameSurvey::~TFrameSurvey() {
-  TimerSurvey->SetEnabled(false);
-  ClearList();
-}
-
-const SiteEntry* TFrameSurvey::RowSite(const TLvRow* row) {
-  return row ? static_cast<const SiteEntry*>(row->Data) : nullptr;
+  Sites->OnAddRow = [](TLvRow& row, const SiteEntry& e) {
+    row.AddSubItem(std::to_string(Channel(e)));
+    row.AddSubItem(std::to_string(CFAGlobalVar::SignalPercent(e.SignalLevel)) + "%");
+  };
+  Sites->OnCleared = [this] {
+    LblTime->SetCaption("");
+    // The list does not report the selection it lost with its rows.
+    LvSiteSelectItem(nullptr, false);
+  };
+  Sites->OnListed = [this] {
+    if (LvSite->RowCount() > 0) LvSite->SelectRow(0);
+    FocusControl(LvSite, this, "TFrameSurvey::ShowSiteList");
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
+    LblTime->SetCaption(text);
+  };
 }
 
 void TFrameSurvey::InitPage() {
@@ -124,106 +112,36 @@ void TFrameSurvey::InitPage() {
 }
 
 void TFrameSurvey::DonePage() {
-  ClearList();
+  Sites->Clear();
 }
 
 void TFrameSurvey::ResetPage() {
-  TimerSurvey->SetEnabled(false);
-  std::memset(&lastStatus_, 0, sizeof lastStatus_);
-  ClearList();
-  BtnScan->SetEnabled(false);
+  Sites->Reset();
   BtnConnect->SetEnabled(false);
-  PlSearch->Hide();
 }
 
 bool TFrameSurvey::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
-  if (!(flags & kSurveyNoScan) && adapter_ && BtnScan->Enabled()) BtnScanClick();
+  if (!(flags & kSurveyNoScan) && Adapter() && BtnScan->Enabled()) BtnScanClick();
   return TPropertyPageFrame::EnterPage(previous, mode, flags);
 }
 
 void TFrameSurvey::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
   if (kind == kAttach) {
-    if (!adapter || (mode & kModeAP)) return;
-    adapter_ = adapter;
-    blocked_ = adapter->UseWZC;
-    if (!blocked_) {
-      // The adapter started a survey of its own: fetch its result.
-      TimerSurvey->SetEnabled(true);
-      PlSearch->Show();
-    }
+    Sites->Attach(adapter, mode);
   } else if (kind == kDetach) {
-    ResetPage();
-    adapter_ = nullptr;
+    BtnConnect->SetEnabled(false);
+    Sites->Detach();
   }
 }
 
 void TFrameSurvey::AdapterNotify(CNICAdapter* adapter, int code, int value) {
   (void)adapter;
-  if (!adapter_) return;
-  if (code == kNotifyWZC) {
-    blocked_ = value == kWZCOn;
-    if (blocked_) {
-      ResetPage();
-    } else {
-      BtnScanClick();
-    }
-  } else if (code == kNotifyStatus) {
-    TrackAssociation();
-  }
-}
-
-void TFrameSurvey::BtnScanClick() {
-  if (!adapter_ || adapter_->UseWZC) return;
-  BtnScan->SetEnabled(false);
-  ClearList();
-  PlSearch->Show();
-  adapter_->StartSiteSurvey();
-  TimerSurvey->SetEnabled(false);
-  TimerSurvey->SetEnabled(true);
-}
-
-void TFrameSurvey::TimerSurveyTimer() {
-  TimerSurvey->SetEnabled(false);
-  if (adapter_) {
-    std::vector<SiteEntry> entries;
-    adapter_->GetSiteList(entries);
-    ShowSiteList(entries);
-  }
-  PlSearch->Hide();
-  BtnScan->SetEnabled(adapter_ && !blocked_);
-}
-
-void TFrameSurvey::ClearList() {
-  LvSite->Clear();
-  LblTime->SetCaption("");
-  // The list does not report the selection it lost with its rows.
-  LvSiteSelectItem(nullptr, false);
-}
-
-void TFrameSurvey::ShowSiteList(const std::vector<SiteEntry>& entries) {
-  ClearList();
-  LvSite->BeginUpdate();
-  for (const SiteEntry& e : entries) {
-    TLvRow* row = LvSite->AddRow("", new SiteEntry(e));
-    row->AddSubItem(SsidText(e));
-    row->AddSubItem(std::to_string(Channel(e)));
-    row->AddSubItem(std::to_string(CFAGlobalVar::SignalPercent(e.SignalLevel)) + "%");
-    row->SetImageIndex(stationlogic::NetworkIcon(e.SecurityCode != 0, e.InfraMode));
-  }
-  LvSite->EndUpdate();
-  LvSite->Sort();
-  if (LvSite->RowCount() > 0) LvSite->SelectRow(0);
-  FocusControl(LvSite, this, "TFrameSurvey::ShowSiteList");
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
-  LblTime->SetCaption(text);
+  Sites->AdapterNotify(code, value);
 }
 
 int TFrameSurvey::LvSiteCompare(const TLvRow& a, const TLvRow& b) const {
-  const SiteEntry* ea = RowSite(&a);
-  const SiteEntry* eb = RowSite(&b);
+  const SiteEntry* ea = TScanList::RowSite(&a);
+  const SiteEntry* eb = TScanList::RowSite(&b);
   const int column = LvSite->SortColunm();
   if (!ea || !eb) return stationlogic::CompareTexts(a.Text(column), b.Text(column), true);
   return stationlogic::CompareSites(column, LvSite->Increase(), Channel(*ea), Channel(*eb),
@@ -232,10 +150,10 @@ int TFrameSurvey::LvSiteCompare(const TLvRow& a, const TLvRow& b) const {
 }
 
 void TFrameSurvey::LvSiteSelectItem(TLvRow* row, bool selected) {
-  const SiteEntry* e = RowSite(row);
+  const SiteEntry* e = TScanList::RowSite(row);
   if (selected && e) {
     ShowSiteInfo(*e);
-    BtnConnect->SetEnabled(!blocked_);
+    BtnConnect->SetEnabled(!ScanBlocked());
     return;
   }
   for (TValueLabel* l : {LblNetType, LblWlMode, LblChannel, LblEncry, LblMAC}) l->SetCaption("");
@@ -264,23 +182,13 @@ void TFrameSurvey::ShowSiteInfo(const SiteEntry& e) {
   LblMAC->SetCaption(MacText(e.Bssid));
 }
 
-void TFrameSurvey::TrackAssociation() {
-  if (!adapter_ || adapter_->UseWZC) return;
-  WLStatus status{};
-  adapter_->GetStatus(status);
-  if (status.MediaState == 1) std::memset(&status, 0, sizeof status);
-  if (std::memcmp(status.Bssid, lastStatus_.Bssid, 6) != 0) {
-    lastStatus_ = status;
-    LvSite->Invalidate();
-  }
-}
-
 void TFrameSurvey::BtnConnectClick() {
   FocusControl(LvSite, this, "TFrameSurvey::BtnConnectClick");
-  const SiteEntry* e = RowSite(LvSite->Selected());
-  if (!e || !adapter_ || blocked_) return;
+  const SiteEntry* e = TScanList::RowSite(LvSite->Selected());
+  CNICAdapter* adapter = Adapter();
+  if (!e || !adapter || ScanBlocked()) return;
   WLProfile& work = g_GlobalVar.WorkProfile;
-  adapter_->SiteToProfile(*e, work);
+  adapter->SiteToProfile(*e, work);
   SetField(work.ProfileName, kEditingProfile);
   SetField(work.NetInfo.NI_sz_CurProfile, kEditingProfile);
   TForm* form = ParentForm();
@@ -288,7 +196,7 @@ void TFrameSurvey::BtnConnectClick() {
     // The profile page opens the wizard at the security step.
     if (form) SendMessageA(form->Handle(), NotifyMsg, kNotifyShowProfile, kProfKeyOnly);
   } else {
-    adapter_->Connect(work);
+    adapter->Connect(work);
     if (form) PostMessageA(form->Handle(), NotifyMsg, kNotifyShowPage, kPageLinkInfo);
   }
 }

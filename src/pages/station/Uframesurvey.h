@@ -2,10 +2,12 @@
 // the details of the selected one, scanning and joining.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "pages/Uscanlist.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Usortlv.h"
@@ -17,7 +19,6 @@ class CNICAdapter;
 class TFrameSurvey : public TPropertyPageFrame {
  public:
   TFrameSurvey(TComponent* owner, TContainer* parent, std::string name = "FrameSurvey1");
-  ~TFrameSurvey() override;
 
   TImage* ImgBG;
   TLabel* LbNetList;
@@ -39,6 +40,8 @@ class TFrameSurvey : public TPropertyPageFrame {
   TPicButton* BtnConnect;
   TPanel* PlSearch;
   TTimer* TimerSurvey;
+  // The list, its panel, scan button and timer above.
+  std::unique_ptr<TScanList> Sites;
 
   void InitPage() override;
   void DonePage() override;
@@ -47,23 +50,15 @@ class TFrameSurvey : public TPropertyPageFrame {
   void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override;
   void AdapterNotify(CNICAdapter* adapter, int code, int value) override;
 
-  void BtnScanClick();
+  void BtnScanClick() { Sites->Scan(); }
   void BtnConnectClick();
-  void TimerSurveyTimer();
+  void TimerSurveyTimer() { Sites->Fetch(); }
 
-  CNICAdapter* Adapter() const { return adapter_; }
-  bool ScanBlocked() const { return blocked_; }
-  static const SiteEntry* RowSite(const TLvRow* row);
+  CNICAdapter* Adapter() const { return Sites->Adapter(); }
+  bool ScanBlocked() const { return Sites->Blocked(); }
 
  private:
-  void ClearList();
-  void ShowSiteList(const std::vector<SiteEntry>& entries);
   void ShowSiteInfo(const SiteEntry& entry);
   void LvSiteSelectItem(TLvRow* row, bool selected);
   int LvSiteCompare(const TLvRow& a, const TLvRow& b) const;
-  void TrackAssociation();
-
-  CNICAdapter* adapter_ = nullptr;
-  bool blocked_ = false;
-  WLStatus lastStatus_{};
 };

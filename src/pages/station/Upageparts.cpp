@@ -63,6 +63,31 @@ TValueLabel* MakeValue(TComponent* owner, TContainer* parent, const std::string&
   return label;
 }
 
+void LabelRows::Add(TLabel*& caption, TValueLabel*& value, const std::string& captionName,
+                    const std::string& valueName, const std::string& text) {
+  caption = MakeCaption(Owner, Parent, captionName, text, CaptionLeft, Top);
+  value = MakeValue(Owner, Parent, valueName, ValueLeft, Top, ValueWidth);
+  Top += Pitch;
+}
+
+TLabel* FieldRows::Caption(const std::string& name, const std::string& text) const {
+  TLabel* label = MakeCaption(Owner, Parent, name, text, CaptionLeft, Top + 4);
+  label->SetWidth(FieldLeft - CaptionLeft - CaptionGap);
+  return label;
+}
+
+TComboBox* FieldRows::Combo(const std::string& name) const {
+  auto* list = new TComboBox(Owner, Parent, name);
+  list->SetBounds(FieldLeft, Top, FieldWidth, 200);
+  return list;
+}
+
+TEdit* FieldRows::Edit(const std::string& name) const {
+  auto* edit = new TEdit(Owner, Parent, name);
+  edit->SetBounds(FieldLeft, Top, FieldWidth, 21);
+  return edit;
+}
+
 TPicButton* MakeButton(TComponent* owner, TContainer* parent, const std::string& name,
                        const std::string& caption, const char* face, int left, int top) {
   auto* button = new TPicButton(owner, parent, name, caption);

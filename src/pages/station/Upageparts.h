@@ -43,6 +43,55 @@ TLabel* MakeCaption(TComponent* owner, TContainer* parent, const std::string& na
 // A value label (cut with an ellipsis), empty.
 TValueLabel* MakeValue(TComponent* owner, TContainer* parent, const std::string& name, int left,
                        int top, int width);
+// Rows of a caption label and a value label beside it, top to bottom (the
+// information columns of the pages). Fill it with designated initializers:
+//   LabelRows rows{.Owner = this, .Parent = this, .CaptionLeft = 32,
+//                  .ValueLeft = 132, .ValueWidth = 100, .Top = 38, .Pitch = 24};
+//   rows.Add(LbSSID, LblSSID, "LbSSID", "LblSSID", "SSID:");
+// Set CaptionLeft, ValueLeft and Top again for another column.
+struct LabelRows {
+  TComponent* Owner = nullptr;
+  TContainer* Parent = nullptr;
+  int CaptionLeft = 0;
+  int ValueLeft = 0;
+  int ValueWidth = 0;
+  // Top of the next row.
+  int Top = 0;
+  int Pitch = 24;
+
+  // Makes the row's caption (MakeCaption) and its empty value (MakeValue),
+  // then moves Top down a row.
+  void Add(TLabel*& caption, TValueLabel*& value, const std::string& captionName,
+           const std::string& valueName, const std::string& text);
+};
+
+// Rows of a caption label and an input field beside it, top to bottom (the
+// settings pages). The caption stands 4 pixels lower than its field, so that
+// their texts line up, and ends CaptionGap pixels left of the field:
+//   FieldRows rows{.Owner = this, .Parent = this, .CaptionLeft = 40,
+//                  .FieldLeft = 190, .FieldWidth = 180, .Top = 48, .Pitch = 36};
+//   LbPower = rows.Caption("LbPower", "Power Saving Mode:");
+//   CmbPower = rows.Combo("CmbPower");
+//   rows.Next();
+struct FieldRows {
+  TComponent* Owner = nullptr;
+  TContainer* Parent = nullptr;
+  int CaptionLeft = 0;
+  int FieldLeft = 0;
+  int FieldWidth = 0;
+  // Top of the current row.
+  int Top = 0;
+  int Pitch = 32;
+  int CaptionGap = 8;
+
+  TLabel* Caption(const std::string& name, const std::string& text) const;
+  // A drop-down list of the field's width.
+  TComboBox* Combo(const std::string& name) const;
+  // An edit of the field's width.
+  TEdit* Edit(const std::string& name) const;
+  void Next() { Top += Pitch; }
+};
+
 // A page button with the faces "<face>" and "<face>On" (hover and pressed).
 TPicButton* MakeButton(TComponent* owner, TContainer* parent, const std::string& name,
                        const std::string& caption, const char* face, int left, int top);

@@ -20,18 +20,18 @@ TFrameConfirm::TFrameConfirm(TComponent* owner, TContainer* parent, std::string 
     : TPropertyPageFrame(owner, parent, std::move(name)) {
   ImgBG = MakeBackground(this, "ImgFrProfSet");
   LbConfirm = MakeHeading(this, this, "LbConfirm", "Security Settings", 16, 12, 300);
-  int top = 44;
-  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
-                  const char* text) {
-    caption = MakeCaption(this, this, cname, text, kLeft, top);
-    value = MakeValue(this, this, vname, kLeft + 140, top, kRight - kLeft - 140);
-    top += 28;
-  };
-  pair(LbSSID, LblSSID, "LbSSID", "LblSSID", "Network Name(SSID)");
-  pair(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type");
-  pair(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode");
-  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel");
-  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security");
+  LabelRows rows{.Owner = this,
+                 .Parent = this,
+                 .CaptionLeft = kLeft,
+                 .ValueLeft = kLeft + 140,
+                 .ValueWidth = kRight - kLeft - 140,
+                 .Top = 44,
+                 .Pitch = 28};
+  rows.Add(LbSSID, LblSSID, "LbSSID", "LblSSID", "Network Name(SSID)");
+  rows.Add(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type");
+  rows.Add(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode");
+  rows.Add(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel");
+  rows.Add(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security");
   BtnBack = MakeBarButton(this, "BtnBack", "Back", "ImgBtnBack", kSlotLeft);
   BtnSave = MakeBarButton(this, "BtnSave", "Save", "ImgBtnSave", kSlotMiddle);
   BtnExit = MakeBarButton(this, "BtnExit", "Exit", "ImgBtnExit", kSlotRight);

@@ -1,12 +1,9 @@
 #include "pages/wizard/Uframenettype.h"
 
-#include <cstring>
-
 #include "adapter/Unicadapter.h"
 #include "pages/station/Ustationlogic.h"
 #include "pages/wizard/Uwizardlogic.h"
 #include "pages/wizard/Uwizardparts.h"
-#include "ui/Upalette.h"
 
 using namespace pageparts;
 using namespace wizardparts;
@@ -15,11 +12,6 @@ namespace {
 
 constexpr const char* kSection = "FrameNetType";
 constexpr int kFieldLeft = 120;
-
-std::string SsidText(const SiteEntry& e) {
-  const uint32_t n = e.SsidLength < sizeof e.Ssid ? e.SsidLength : sizeof e.Ssid;
-  return std::string(reinterpret_cast<const char*>(e.Ssid), n);
-}
 
 }  // namespace
 
@@ -53,28 +45,27 @@ TFrameNetType::TFrameNetType(TComponent* owner, TContainer* parent, std::string 
   LbAdHoc->OnClick = [this] { RBtnAdHoc->Click(); };
 
   LbScan = MakeHeading(this, this, "LbScan", "Scan Info", 300, 12, 236);
-  LvSite = new TSortLv(this, this, "LvSite");
-  LvSite->SetBounds(300, 34, 236, 148);
-  LvSite->AddColumn("", 26);
-  LvSite->AddColumn("SSID", 186);
-  LvSite->SkipSort1 = 0;
-  LvSite->SetSortColunm(1);
-  LvSite->SetIncrease(true);
-  LvSite->SetSmallImages(Images("ImgsType"));
-  LvSite->SetSortImages(Images("ImgsSort"));
-  PlSearch = new TPanel(this, this, "PlSearch", "Search");
-  PlSearch->SetColor(palette::AccentTint);
-  PlSearch->SetBorderColor(palette::Accent);
-  PlSearch->SetFontColor(palette::AccentDark);
-  PlSearch->SetFontBold(true);
-  PlSearch->SetBounds(LvSite->Left() + (LvSite->Width() - 140) / 2, 92, 140, 34);
-  PlSearch->Hide();
-  BtnScan = MakeButton(this, this, "BtnScan", "Scan", "ImgBtnScan", 328, 188);
+  Sites = std::make_unique<TScanList>(this, TScanList::TLook{.Left = 300,
+                                                             .Top = 34,
+                                                             .Width = 236,
+                                                             .Height = 148,
+                                                             .Columns = {{"SSID", 186}},
+                                                             .SortColumn = 1,
+                                                             .Increase = true,
+                                                             .SearchCaption = "Search",
+                                                             .SearchWidth = 140,
+                                                             .SearchTop = 92,
+                                                             .CurrentRowColor = kCurrentRowColor,
+                                                             .ScanLeft = 328,
+                                                             .ScanTop = 188});
+  LvSite = Sites->LvSite;
+  PlSearch = Sites->PlSearch;
+  BtnScan = Sites->BtnScan;
+  TimerSurvey = Sites->TimerSurvey;
   BtnSelect = MakeButton(this, this, "BtnSelect", "Select", "ImgBtnSelect", 436, 188);
 
   BtnNext = MakeBarButton(this, "BtnNext", "Next", "ImgBtnNext", kSlotMiddle);
   BtnExit = MakeBarButton(this, "BtnExit", "Exit", "ImgBtnExit", kSlotRight);
-  TimerSurvey = new TTimer(this, "TimerSurvey", 3000, false);
 
   LvSite->OnCompare = [this](const TLvRow& a, const TLvRow& b) {
     const int column = LvSite->SortColunm();
@@ -84,32 +75,11 @@ TFrameNetType::TFrameNetType(TComponent* owner, TContainer* parent, std::string 
     return stationlogic::CompareTexts(a.Caption(), b.Caption(), LvSite->Increase());
   };
   LvSite->OnSelectItem = [this](TLvRow*, bool) {
-    BtnSelect->SetEnabled(adapter_ && LvSite->Selected() != nullptr);
-  };
-  LvSite->OnRowColor = [this](const TLvRow& row) -> COLORREF {
-    static const uint8_t zero[6] = {};
-    const SiteEntry* e = RowSite(&row);
-    if (!e || std::memcmp(currentAP_, zero, 6) == 0) return CLR_NONE;
-    return std::memcmp(e->Bssid, currentAP_, 6) == 0 ? kCurrentRowColor : CLR_NONE;
-  };
-  LvSite->OnDeleteRow = [](TLvRow& row) {
-    delete static_cast<SiteEntry*>(row.Data);
-    row.Data = nullptr;
+    BtnSelect->SetEnabled(Adapter() && LvSite->Selected() != nullptr);
   };
   LvSite->OnDblClick = [this] { BtnSelectClick(); };
-  BtnScan->OnClick = [this] { BtnScanClick(); };
   BtnSelect->OnClick = [this] { BtnSelectClick(); };
-  TimerSurvey->OnTimer = [this] { TimerSurveyTimer(); };
-}
-
-TFrameNetType::~TFrameNetType() {
-  TimerSurvey->SetEnabled(false);
-  // The list does not report its rows while its owner is being destroyed.
-  ClearList();
-}
-
-const SiteEntry* TFrameNetType::RowSite(const TLvRow* row) {
-  return row ? static_cast<const SiteEntry*>(row->Data) : nullptr;
+  Sites->OnCleared = [this] { BtnSelect->SetEnabled(false); };
 }
 
 void TFrameNetType::InitPage() {
@@ -119,32 +89,18 @@ void TFrameNetType::InitPage() {
 }
 
 void TFrameNetType::DonePage() {
-  ClearList();
+  Sites->Clear();
 }
 
 void TFrameNetType::ResetPage() {
-  TimerSurvey->SetEnabled(false);
-  if (surveyInterval_) {
-    TimerSurvey->SetInterval(surveyInterval_);
-    surveyInterval_ = 0;
-  }
-  std::memset(currentAP_, 0, sizeof currentAP_);
-  ClearList();
-  BtnScan->SetEnabled(false);
+  Sites->Detach();
   BtnSelect->SetEnabled(false);
-  PlSearch->Hide();
   EdtName->SetText("");
   EdtSSID->SetText("");
-  adapter_ = nullptr;
-}
-
-void TFrameNetType::ClearList() {
-  LvSite->Clear();
-  BtnSelect->SetEnabled(false);
 }
 
 bool TFrameNetType::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
-  if (mode == kDirForward && adapter_ && BtnScan->Enabled()) BtnScanClick();
+  if (mode == kDirForward && Adapter() && BtnScan->Enabled()) BtnScanClick();
   flags_ = flags;
   LbEdtMode->SetCaption((flags & kProfEditMode)
                             ? g_GlobalVar.StrFileRead(kSection, "LbEdt", "Edit Profile")
@@ -161,8 +117,8 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* next, int mode, int flags) {
     using namespace wizardlogic;
     const std::string name = CutText(EdtName->Text(), kNameChars);
     const TNameCheck check = CheckProfileName(
-        name, adapter_ ? adapter_->DefAPProfName : std::string(),
-        [this](const std::string& n) { return adapter_ && adapter_->IsProfileExist(n); },
+        name, Adapter() ? Adapter()->DefAPProfName : std::string(),
+        [this](const std::string& n) { return Adapter() && Adapter()->IsProfileExist(n); },
         (flags_ & kProfEditMode) != 0, nameOnEntry_);
     if (check != TNameCheck::Ok) {
       Warn(this, NameCheckMessage(check, name));
@@ -180,12 +136,12 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* next, int mode, int flags) {
     SetField(work.NetInfo.NI_sz_CurProfile, name);
     SetField(work.Ssid1, ssid);
     work.NetworkMode = RBtnInfra->Checked() ? 1 : 0;
-    if (adapter_) {
+    if (CNICAdapter* adapter = Adapter()) {
       if (work.NetworkMode == 1) {
-        work.Channel = adapter_->DefProf.Channel;
-        work.AdHocBand = adapter_->DefProf.AdHocBand;
+        work.Channel = adapter->DefProf.Channel;
+        work.AdHocBand = adapter->DefProf.AdHocBand;
       } else {
-        work.ABGMode = adapter_->SupportMode;
+        work.ABGMode = adapter->SupportMode;
       }
     }
   }
@@ -194,83 +150,24 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* next, int mode, int flags) {
 
 void TFrameNetType::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {
   if (kind == kAttach) {
-    if (!adapter || (mode & kModeAP)) return;
-    adapter_ = adapter;
-    // The adapter scanned when it started: its result comes first.
-    TimerSurvey->SetEnabled(true);
-    PlSearch->Show();
+    Sites->Attach(adapter, mode);
   } else if (kind == kDetach) {
     ResetPage();
   }
 }
 
 void TFrameNetType::AdapterNotify(CNICAdapter* adapter, int code, int value) {
-  (void)adapter, (void)value;
-  if (adapter_ && code == kNotifyStatus) RefreshCurrentAP();
-}
-
-void TFrameNetType::CatchUp(DWORD attachedMs) {
-  if (!adapter_ || !TimerSurvey->Enabled()) return;
-  RefreshCurrentAP();
-  const UINT interval = TimerSurvey->Interval();
-  if (attachedMs >= interval) {
-    TimerSurveyTimer();
-    return;
-  }
-  surveyInterval_ = interval;
-  TimerSurvey->SetInterval(interval - attachedMs);
-}
-
-void TFrameNetType::RefreshCurrentAP() {
-  WLStatus status{};
-  adapter_->GetStatus(status);
-  if (status.MediaState == 1) std::memset(&status, 0, sizeof status);
-  if (std::memcmp(status.Bssid, currentAP_, sizeof currentAP_) != 0) {
-    std::memcpy(currentAP_, status.Bssid, sizeof currentAP_);
-    LvSite->Invalidate();
-  }
-}
-
-void TFrameNetType::BtnScanClick() {
-  if (!adapter_) return;
-  BtnScan->SetEnabled(false);
-  ClearList();
-  PlSearch->Show();
-  adapter_->StartSiteSurvey();
-  TimerSurvey->SetEnabled(false);
-  TimerSurvey->SetEnabled(true);
-}
-
-void TFrameNetType::TimerSurveyTimer() {
-  TimerSurvey->SetEnabled(false);
-  if (surveyInterval_) {
-    TimerSurvey->SetInterval(surveyInterval_);
-    surveyInterval_ = 0;
-  }
-  if (adapter_) {
-    std::vector<SiteEntry> entries;
-    adapter_->GetSiteList(entries);
-    ClearList();
-    LvSite->BeginUpdate();
-    for (const SiteEntry& e : entries) {
-      TLvRow* row = LvSite->AddRow("", new SiteEntry(e));
-      row->AddSubItem(SsidText(e));
-      row->SetImageIndex(stationlogic::NetworkIcon(e.SecurityCode != 0, e.InfraMode));
-    }
-    LvSite->EndUpdate();
-    LvSite->Sort();
-  }
-  PlSearch->Hide();
-  BtnScan->SetEnabled(adapter_ != nullptr);
+  (void)adapter;
+  Sites->AdapterNotify(code, value);
 }
 
 void TFrameNetType::BtnSelectClick() {
-  const SiteEntry* e = RowSite(LvSite->Selected());
-  if (!adapter_ || !e) return;
+  const SiteEntry* e = TScanList::RowSite(LvSite->Selected());
+  if (!Adapter() || !e) return;
   WLProfile& work = g_GlobalVar.WorkProfile;
   // The network's own settings replace every earlier choice; the name the
   // user typed stays.
-  adapter_->SiteToProfile(*e, work);
+  Adapter()->SiteToProfile(*e, work);
   EdtSSID->SetText(FieldText(work.Ssid1));
   (work.NetworkMode == 1 ? RBtnInfra : RBtnAdHoc)->SetChecked(true);
 }

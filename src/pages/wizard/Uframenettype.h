@@ -2,10 +2,11 @@
 // type, with a small scan list from which a network can be taken.
 #pragma once
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "config/Udefine.h"
+#include "pages/Uscanlist.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Usortlv.h"
@@ -17,7 +18,6 @@ class CNICAdapter;
 class TFrameNetType : public TPropertyPageFrame {
  public:
   TFrameNetType(TComponent* owner, TContainer* parent, std::string name = "FrameNetType1");
-  ~TFrameNetType() override;
 
   TImage* ImgBG;
   TLabel* LbEdtMode;
@@ -40,6 +40,8 @@ class TFrameNetType : public TPropertyPageFrame {
   TPicButton* BtnNext;
   TPicButton* BtnExit;
   TTimer* TimerSurvey;
+  // The list, its panel, scan button and timer above.
+  std::unique_ptr<TScanList> Sites;
 
   void InitPage() override;
   void DonePage() override;
@@ -51,29 +53,23 @@ class TFrameNetType : public TPropertyPageFrame {
   // Built after its adapter was attached, attachedMs ago: the first fetch of
   // the adapter's survey and the current network are brought to where they
   // would be had the page been attached then.
-  void CatchUp(DWORD attachedMs);
+  void CatchUp(DWORD attachedMs) { Sites->CatchUp(attachedMs); }
 
   // The name the profile had when the wizard opened (an edited profile may
   // keep it).
   void SetNameOnEntry(const std::string& name) { nameOnEntry_ = name; }
   TWinControl* FirstFocus() const { return EdtName; }
 
-  void BtnScanClick();
+  void BtnScanClick() { Sites->Scan(); }
   void BtnSelectClick();
-  void TimerSurveyTimer();
+  void TimerSurveyTimer() { Sites->Fetch(); }
 
-  static const SiteEntry* RowSite(const TLvRow* row);
   // Background of the row of the access point in use.
   static constexpr COLORREF kCurrentRowColor = RGB(0xEA, 0xF5, 0xF7);
 
  private:
-  void ClearList();
-  void RefreshCurrentAP();
+  CNICAdapter* Adapter() const { return Sites->Adapter(); }
 
-  CNICAdapter* adapter_ = nullptr;
   int flags_ = 0;
-  // The survey timer's own interval, while CatchUp shortened its first wait.
-  UINT surveyInterval_ = 0;
   std::string nameOnEntry_;
-  uint8_t currentAP_[6] = {};
 };

@@ -1,11 +1,11 @@
 // The wizard's WEP page: key size, authentication, up to four keys typed or
-// made from a pass phrase, and the transmit key.
+// made from a pass phrase, and the transmit key (the shared WEP key editor).
 #pragma once
 
+#include <memory>
 #include <string>
 
-#include "config/Udefine.h"
-#include "config/Uweprules.h"
+#include "pages/Uwepkeys.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
 #include "ui/Ustdctrls.h"
@@ -18,19 +18,8 @@ class TFrameWEP : public TPropertyPageFrame {
 
   TImage* ImgBG;
   TLabel* LbWEPSet;
-  TLabel* LbWEP;
-  TComboBox* CmbWEP;
-  TLabel* LbAuthen;
-  TComboBox* CmbAuthen;
-  TLabel* LbPhrase;
-  TEdit* EdtPhrase;
-  TLabel* LbDefKey;
-  TComboBox* CmbDefKey;
-  TLabel* LbKey;
-  TEdit* EdtKey1;
-  TEdit* EdtKey2;
-  TEdit* EdtKey3;
-  TEdit* EdtKey4;
+  // The size, authentication, pass phrase and key controls.
+  std::unique_ptr<TWEPKeyEditor> Wep;
   // Wired by the wizard controller.
   TPicButton* BtnBack;
   TPicButton* BtnNext;
@@ -38,7 +27,7 @@ class TFrameWEP : public TPropertyPageFrame {
 
   // Where the user types first: the pass phrase when it is enabled, else
   // the key edit shown.
-  TWinControl* FirstFocus() const;
+  TWinControl* FirstFocus() const { return Wep->FirstFocus(); }
 
   void InitPage() override;
   void DonePage() override;
@@ -46,22 +35,6 @@ class TFrameWEP : public TPropertyPageFrame {
   bool EnterPage(TPropertyPageFrame* previous, int mode, int flags) override;
   bool LeavePage(TPropertyPageFrame* next, int mode, int flags) override;
   void AttachAdapter(CNICAdapter* adapter, int kind, int mode) override;
-  void AdapterNotify(CNICAdapter* adapter, int code, int value) override;
 
-  void CmbWEPSelect();
-  void CmbDefKeySelect();
-  void EdtPhraseChange();
-  void EdtKey1Change();
-
-  CNICAdapter* Adapter() const { return adapter_; }
-  // Key edit of a transmit key value 0..3 (null outside).
-  TEdit* KeyEdit(int index) const;
-
- private:
-  void FillSizes();
-  int32_t SelectedSize() const;
-
-  CNICAdapter* adapter_ = nullptr;
-  bool filling_ = false;
-  bool generating_ = false;
+  CNICAdapter* Adapter() const { return Wep->Adapter(); }
 };

@@ -16,55 +16,40 @@
 
 // ---- TFuncList --------------------------------------------------------------
 
-TFuncList::TFuncList() {
-  InitializeCriticalSection(&cs_);
-}
-
-TFuncList::~TFuncList() {
-  Clear();
-  DeleteCriticalSection(&cs_);
-}
-
 void TFuncList::Add(const TFuncEntry& entry) {
+  CSectionGuard guard(cs_);
   Remove(entry);
-  EnterCriticalSection(&cs_);
   items_.push_back(entry);
-  LeaveCriticalSection(&cs_);
 }
 
 void TFuncList::Remove(const TFuncEntry& entry) {
-  EnterCriticalSection(&cs_);
+  CSectionGuard guard(cs_);
   for (auto it = items_.begin(); it != items_.end(); ++it) {
     if (*it == entry) {
       items_.erase(it);
       break;
     }
   }
-  LeaveCriticalSection(&cs_);
 }
 
 TFuncEntry TFuncList::PopFront() {
   TFuncEntry entry;
-  EnterCriticalSection(&cs_);
+  CSectionGuard guard(cs_);
   if (!items_.empty()) {
     entry = items_.front();
     items_.pop_front();
   }
-  LeaveCriticalSection(&cs_);
   return entry;
 }
 
 void TFuncList::Clear() {
-  EnterCriticalSection(&cs_);
+  CSectionGuard guard(cs_);
   items_.clear();
-  LeaveCriticalSection(&cs_);
 }
 
 size_t TFuncList::Count() const {
-  EnterCriticalSection(&cs_);
-  size_t n = items_.size();
-  LeaveCriticalSection(&cs_);
-  return n;
+  CSectionGuard guard(cs_);
+  return items_.size();
 }
 
 // ---- worker -------------------------------------------------------------------
@@ -117,10 +102,12 @@ void CNICAdapter::Connect(const WLProfile& profile) {
   WLProfile* copy = new WLProfile(profile);
   // A connection queued earlier and not yet started is replaced. The ticket
   // changes with the profile, so the run that takes one knows the other.
-  PendingProf.Lock();
-  ++connectTicket_;
-  WLProfile* replaced = PendingProf.Exchange(copy);
-  PendingProf.Unlock();
+  WLProfile* replaced = nullptr;
+  {
+    auto held = PendingProf.Lock();
+    ++connectTicket_;
+    replaced = held.Exchange(copy);
+  }
   delete replaced;
   FuncList.Add({this, &CNICAdapter::DoConnect});
   SetEvent(FuncEvent);
@@ -145,10 +132,13 @@ int32_t CNICAdapter::ApplyOutcome(uint32_t ticket) const {
 
 void CNICAdapter::DoConnect() {
   LogWrite("CNICAdapter::DoConnect()");
-  PendingProf.Lock();
-  const uint32_t ticket = connectTicket_;
-  WLProfile* taken = PendingProf.Take();
-  PendingProf.Unlock();
+  uint32_t ticket = 0;
+  WLProfile* taken = nullptr;
+  {
+    auto held = PendingProf.Lock();
+    ticket = connectTicket_;
+    taken = held.Exchange(nullptr);
+  }
   if (taken) RecordOutcome(ticket, kApplyWaiting);
   if (!taken) {
     // An earlier run already applied the newest profile; applying nothing

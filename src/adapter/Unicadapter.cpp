@@ -108,14 +108,6 @@ void CNICAdapter::StopWorker() {
   if (ignoreHeld_.exchange(false)) SetDetectIgnore(false);
 }
 
-bool CNICAdapter::LockLib(const char* /*caller*/) {
-  return librarylock::Acquire(StopEvent, this);
-}
-
-void CNICAdapter::UnlockLib(const char* /*caller*/) {
-  librarylock::Release();
-}
-
 void CNICAdapter::PostNotify(WPARAM code, LPARAM value) const {
   if (OwnerWnd) PostMessageA(OwnerWnd, NotifyMsg, code, value);
 }

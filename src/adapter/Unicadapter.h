@@ -14,6 +14,7 @@
 
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "workers/Ucritsect.h"
 #include "workers/Uthread.h"
 #include "workers/Uthreadipaddr.h"
 
@@ -24,29 +25,41 @@ class CNICAdapter;
 template <class T>
 class CGuardedBuffer {
  public:
-  CGuardedBuffer() { InitializeCriticalSection(&cs_); }
-  ~CGuardedBuffer() { DeleteCriticalSection(&cs_); }
+  CGuardedBuffer() = default;
   CGuardedBuffer(const CGuardedBuffer&) = delete;
   CGuardedBuffer& operator=(const CGuardedBuffer&) = delete;
 
-  // Enters the section and returns the record (may be null).
-  T* Lock() {
-    EnterCriticalSection(&cs_);
-    return ptr_;
-  }
-  void Unlock() { LeaveCriticalSection(&cs_); }
+  // The record (may be null), with the section held while this lives:
+  //   if (auto held = buffer.Lock()) *held = value;
+  class Held {
+   public:
+    explicit Held(CGuardedBuffer& buffer) : guard_(buffer.cs_), slot_(buffer.ptr_) {}
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+    T* get() const { return slot_; }
+    T& operator*() const { return *slot_; }
+    T* operator->() const { return slot_; }
+    explicit operator bool() const { return slot_ != nullptr; }
+    // Stores p and returns what was held; the caller frees that.
+    T* Exchange(T* p) {
+      T* old = slot_;
+      slot_ = p;
+      return old;
+    }
+
+   private:
+    CSectionGuard guard_;
+    T*& slot_;
+  };
+
+  Held Lock() { return Held(*this); }
   // Stores p and returns what was held; the caller frees that.
-  T* Exchange(T* p) {
-    EnterCriticalSection(&cs_);
-    T* old = ptr_;
-    ptr_ = p;
-    LeaveCriticalSection(&cs_);
-    return old;
-  }
+  T* Exchange(T* p) { return Lock().Exchange(p); }
   T* Take() { return Exchange(nullptr); }
 
  private:
-  CRITICAL_SECTION cs_;
+  CCriticalSection cs_;
   T* ptr_ = nullptr;
 };
 
@@ -66,8 +79,7 @@ struct TFuncEntry {
 // same object moves to the end instead of running twice.
 class TFuncList {
  public:
-  TFuncList();
-  ~TFuncList();
+  TFuncList() = default;
   TFuncList(const TFuncList&) = delete;
   TFuncList& operator=(const TFuncList&) = delete;
 
@@ -78,7 +90,7 @@ class TFuncList {
   size_t Count() const;
 
  private:
-  mutable CRITICAL_SECTION cs_;
+  mutable CCriticalSection cs_;
   std::list<TFuncEntry> items_;
 };
 
@@ -126,12 +138,6 @@ class CNICAdapter : public CThread {
   void WriteSet(const std::string& name, const std::string& value) const;
   void WriteSet(const std::string& name, const char* value) const;
   void SetDeleteKey(const std::string& name) const;
-
-  // ---- the process-wide library lock, aborted by StopEvent ----
-  // The adapter's own operations hold it through CLibraryGuard
-  // (adapter/Ulibrarylock.h); these are for callers that cannot use a scope.
-  bool LockLib(const char* caller);
-  void UnlockLib(const char* caller);
 
   // ---- profile list store (user interface thread) ----
   // False when the library could not list or read every profile: the

@@ -31,32 +31,25 @@ void CNICAdapter::CollectStatus() {
     }
   }
 
-  if (WLStatus* held = StatusBuf.Lock()) std::memcpy(held, &status, sizeof status);
-  StatusBuf.Unlock();
-  if (NetworkInfo* held = NetInfoBuf.Lock()) std::memcpy(held, &info, sizeof info);
-  NetInfoBuf.Unlock();
+  if (auto held = StatusBuf.Lock()) std::memcpy(held.get(), &status, sizeof status);
+  if (auto held = NetInfoBuf.Lock()) std::memcpy(held.get(), &info, sizeof info);
 
   PostNotify(kNotifyStatus, 0);
 }
 
 void CNICAdapter::GetStatus(WLStatus& out) {
-  if (const WLStatus* held = StatusBuf.Lock()) out = *held;
-  StatusBuf.Unlock();
+  if (auto held = StatusBuf.Lock()) out = *held;
 }
 
 void CNICAdapter::GetNetInfo(NetworkInfo& out) {
-  if (const NetworkInfo* held = NetInfoBuf.Lock()) out = *held;
-  NetInfoBuf.Unlock();
+  if (auto held = NetInfoBuf.Lock()) out = *held;
 }
 
 bool CNICAdapter::GetAppliedProf(WLProfile& out) {
-  bool found = false;
-  if (const WLProfile* held = AppliedProf.Lock()) {
-    out = *held;
-    found = true;
-  }
-  AppliedProf.Unlock();
-  return found;
+  auto held = AppliedProf.Lock();
+  if (!held) return false;
+  out = *held;
+  return true;
 }
 
 void CNICAdapter::SetAntenna(uint8_t value) {

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "config/Utext.h"
@@ -134,11 +135,12 @@ bool MakeWEPKeys(CNICAdapter* adapter, const std::string& phrase, int32_t size, 
   char text[sizeof(WLProfile::PassPhrase)];
   CopyText(text, sizeof text, phrase);
   WEPKeySet out{};
-  if (!adapter->LockLib("MakeWEPKeys")) return false;
+  CLibraryGuard lib(adapter->StopEvent, adapter);
+  if (!lib) return false;
   LogWrite("call OMXWL_PassphraseToWEPKey");
   const int32_t result = g_OmxLib.OMXWL_PassphraseToWEPKey(text, size, &out);
   LogWrite("call OMXWL_PassphraseToWEPKey end %d", result);
-  adapter->UnlockLib("MakeWEPKeys");
+  lib.Release();
   SecureZeroMemory(text, sizeof text);
   if (result != 1) {
     SecureZeroMemory(&out, sizeof out);

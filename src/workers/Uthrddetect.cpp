@@ -76,7 +76,6 @@ void CDetectIgnoreGuard::Resume() {
 }
 
 CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
-  InitializeCriticalSection(&listLock_);
   stopEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   Start();
 }
@@ -89,7 +88,6 @@ CThrdDetect::~CThrdDetect() {
   StopThread();
   ClearDevList();
   if (stopEvent_) CloseHandle(stopEvent_);
-  DeleteCriticalSection(&listLock_);
 }
 
 void CThrdDetect::StopThread() {
@@ -118,9 +116,8 @@ void CThrdDetect::StopThread() {
 }
 
 void CThrdDetect::GetDevList(std::vector<DeviceRec>& list) {
-  EnterCriticalSection(&listLock_);
+  CSectionGuard guard(listLock_);
   list.insert(list.end(), devList_.begin(), devList_.end());
-  LeaveCriticalSection(&listLock_);
 }
 
 void CThrdDetect::SetIgnore(bool on) {
@@ -428,16 +425,18 @@ void CThrdDetect::DetectDev() {
   if (!EnumDetectDev(found)) return;
   LogWrite("available device %d", static_cast<int>(found.size()));
 
-  EnterCriticalSection(&listLock_);
-  bool changed = found.size() != devList_.size();
-  for (size_t i = 0; !changed && i < devList_.size(); ++i) {
-    bool present = false;
-    for (const DeviceRec& d : found)
-      if (std::memcmp(&d, &devList_[i], sizeof d) == 0) present = true;
-    if (!present) changed = true;
+  bool changed = false;
+  {
+    CSectionGuard guard(listLock_);
+    changed = found.size() != devList_.size();
+    for (size_t i = 0; !changed && i < devList_.size(); ++i) {
+      bool present = false;
+      for (const DeviceRec& d : found)
+        if (std::memcmp(&d, &devList_[i], sizeof d) == 0) present = true;
+      if (!present) changed = true;
+    }
+    if (changed) devList_.swap(found);
   }
-  if (changed) devList_.swap(found);
-  LeaveCriticalSection(&listLock_);
 
   if (changed) Notify(kDevicesChanged);
   if (PassesLeft > 0) {
@@ -481,9 +480,8 @@ bool CThrdDetect::EnumDetectDev(std::vector<DeviceRec>& list) {
 }
 
 void CThrdDetect::ClearDevList() {
-  EnterCriticalSection(&listLock_);
+  CSectionGuard guard(listLock_);
   devList_.clear();
-  LeaveCriticalSection(&listLock_);
 }
 
 void CThrdDetect::Notify(LPARAM value) {

@@ -14,6 +14,7 @@
 
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "workers/Ucritsect.h"
 #include "workers/Uthread.h"
 
 constexpr const char* kDetectWndClass = "Ombrix WL Detect WndClass";
@@ -65,7 +66,7 @@ class CThrdDetect : public CThread {
   HANDLE stopEvent_ = nullptr;
   HWND notifyWnd_ = nullptr;
   HMODULE wtsApi_ = nullptr;  // loaded once, never unloaded
-  CRITICAL_SECTION listLock_;
+  CCriticalSection listLock_;
   std::vector<DeviceRec> devList_;
   bool stopped_ = false;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "adapter/FakeOmx.h"
+#include "common/AppData.h"
 #include "common/LockCheck.h"
 
 class SimLibrary {
@@ -28,18 +29,7 @@ class SimLibrary {
     SetEnvironmentVariableA("OMXWL_WORLD", nullptr);
     DeleteFileA(world_.c_str());
     // The library keeps the profiles under the application-data folder.
-    char appData[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH)) {
-      const std::string folder = std::string(appData) + "\\" + env_.Root();
-      WIN32_FIND_DATAA f;
-      HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &f);
-      if (h != INVALID_HANDLE_VALUE) {
-        do DeleteFileA((folder + "\\" + f.cFileName).c_str());
-        while (FindNextFileA(h, &f));
-        FindClose(h);
-      }
-      RemoveDirectoryA(folder.c_str());
-    }
+    wutest::RemoveAppDataFolder(env_.Root());
   }
   bool Bound() const { return bound_; }
 

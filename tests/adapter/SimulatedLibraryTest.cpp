@@ -6,14 +6,9 @@
 #include "adapter/SimLibrary.h"
 #include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
+#include "common/Adapter.h"
 
 namespace {
-
-std::vector<std::string> Names(const CNICAdapter& a) {
-  std::vector<std::string> out;
-  for (const WLProfile& p : a.ProfList) out.push_back(FieldText(p.ProfileName));
-  return out;
-}
 
 using Names_t = std::vector<std::string>;
 
@@ -26,18 +21,18 @@ TEST(WithSimulatedLibrary, ProfileOrderSurvivesRestartAndLosesOnlyVanishedProfil
   auto a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
   EXPECT_EQ(a->MacAddress, "00:1D:4F:6A:21:07");
   EXPECT_EQ(a->Domain, "FCC");
-  ASSERT_EQ(Names(*a), Names_t{"Default"});
+  ASSERT_EQ(Names(a->ProfList), Names_t{"Default"});
   for (const char* n : {"Alpha", "Bravo", "Charlie"})
     ASSERT_TRUE(a->AddProfile(fake::Profile(n, std::string("SSID-") + n)));
   ASSERT_TRUE(a->DeleteProfile(kStationList, "Alpha"));
   ASSERT_TRUE(a->AddProfile(fake::Profile("Alpha", "SSID-Alpha")));
   ASSERT_TRUE(a->UpdateProfile(fake::Profile("Delta", "SSID-Delta"), "Default"));
   const Names_t order{"Delta", "Bravo", "Charlie", "Alpha"};
-  EXPECT_EQ(Names(*a), order);
+  EXPECT_EQ(Names(a->ProfList), order);
 
   a.reset();
   a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
-  EXPECT_EQ(Names(*a), order);
+  EXPECT_EQ(Names(a->ProfList), order);
 
   a.reset();
   {
@@ -49,7 +44,7 @@ TEST(WithSimulatedLibrary, ProfileOrderSurvivesRestartAndLosesOnlyVanishedProfil
     CloseHandle(stop);
   }
   a = std::make_unique<CNICAdapter>(nullptr, 0, TestEnv::Device());
-  EXPECT_EQ(Names(*a), (Names_t{"Delta", "Bravo", "Alpha"}));
+  EXPECT_EQ(Names(a->ProfList), (Names_t{"Delta", "Bravo", "Alpha"}));
   EXPECT_EQ(env.Reg("ProfCount"), "#3");
   EXPECT_EQ(env.Reg("Prof2"), "Alpha");
   EXPECT_EQ(env.Reg("Prof3"), "<none>");

@@ -21,11 +21,6 @@ namespace {
 
 constexpr DWORD kGenerous = 30000;
 
-struct RunResult {
-  DWORD Code = 0xFFFF;
-  std::string Out, Err;
-};
-
 // What a stage's world and settings add to the plain one.
 struct StageSetup {
   std::string AdapterExtra;   // lines of the adapter's section
@@ -64,14 +59,7 @@ class ScriptStage {
   }
   ~ScriptStage() {
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root_).c_str());
-    for (const std::string& root : {root_, root_ + "x"}) {
-      char appData[MAX_PATH] = {};
-      if (!GetEnvironmentVariableA("APPDATA", appData, MAX_PATH)) continue;
-      const std::string folder = std::string(appData) + "\\" + root;
-      for (const char* f : {"WLProfiles.dat", "WLProfiles.tmp"})
-        DeleteFileA((folder + "\\" + f).c_str());
-      RemoveDirectoryA(folder.c_str());
-    }
+    for (const std::string& root : {root_, root_ + "x"}) RemoveAppDataFolder(root);
   }
 
   std::string operator/(const std::string& name) const { return dir_ / name; }
@@ -112,39 +100,7 @@ class ScriptStage {
     static int n = 0;
     const std::string out = dir_ / ("out" + std::to_string(++n) + ".txt");
     const std::string err = dir_ / ("err" + std::to_string(n) + ".txt");
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE ho =
-        CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    HANDLE he =
-        CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nullptr;
-    si.hStdOutput = ho;
-    si.hStdError = he;
-    PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe_ + "\" " + args;
-    RunResult r;
-    if (CreateProcessA(exe_.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       dir_.Path().c_str(), &si, &pi)) {
-      if (!WaitUntil(
-              [&] {
-                if (watch) watch(pi.dwProcessId);
-                return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-              },
-              bound))
-        TerminateProcess(pi.hProcess, 99);
-      WaitForSingleObject(pi.hProcess, 10000);
-      GetExitCodeProcess(pi.hProcess, &r.Code);
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
-    CloseHandle(ho);
-    CloseHandle(he);
-    r.Out = ReadText(out);
-    r.Err = ReadText(err);
-    return r;
+    return RunToEnd(exe_, args, dir_.Path(), out, err, bound, watch);
   }
 
   bool Logged(const std::string& prefix) const {

@@ -1,6 +1,6 @@
 // Helpers for the core tests: private temp folders, file access, capturing
-// the debug log, and child processes that are always ended. Waiting is
-// common/WaitUntil.h.
+// the debug log. Child processes and the application-data clean-up are
+// common/Process.h and common/AppData.h, waiting is common/WaitUntil.h.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "app/Udebug.h"
+#include "common/AppData.h"
+#include "common/Process.h"
 #include "common/WaitUntil.h"
 
 namespace wutest {
@@ -143,47 +145,6 @@ class LogCapture {
 
  private:
   TempDir dir_;
-};
-
-// A started program that is ended when the object goes, whatever happened.
-class ChildProcess {
- public:
-  ChildProcess(const std::string& exe, const std::string& args, const std::string& dir) {
-    std::string cmd = "\"" + exe + "\" " + args;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    started_ = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              dir.c_str(), &si, &pi_) != 0;
-  }
-  ~ChildProcess() {
-    if (started_) {
-      if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
-        TerminateProcess(pi_.hProcess, 99);
-        WaitForSingleObject(pi_.hProcess, 10000);
-      }
-      CloseHandle(pi_.hThread);
-      CloseHandle(pi_.hProcess);
-    }
-  }
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  bool Started() const { return started_; }
-  DWORD Id() const { return pi_.dwProcessId; }
-  HANDLE Handle() const { return pi_.hProcess; }
-  bool WaitExit(DWORD timeoutMs) {
-    return WaitUntil([this] { return !Running(); }, timeoutMs);
-  }
-  bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-  DWORD ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-  }
-
- private:
-  PROCESS_INFORMATION pi_ = {};
-  bool started_ = false;
 };
 
 struct WindowQuery {

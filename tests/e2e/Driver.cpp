@@ -154,13 +154,7 @@ TProgram::~TProgram() {
   if (Running()) Close();
   process_.reset();
   RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root_).c_str());
-  char appData[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH)) {
-    const std::string folder = std::string(appData) + "\\" + root_;
-    for (const char* f : {"WLProfiles.dat", "WLProfiles.tmp"})
-      DeleteFileA((folder + "\\" + f).c_str());
-    RemoveDirectoryA(folder.c_str());
-  }
+  wutest::RemoveAppDataFolder(root_);
 }
 
 void TProgram::KeepWorldSections(const std::vector<std::string>& sections) {
@@ -209,16 +203,8 @@ bool TProgram::Close() {
     return false;
   }
   if (Running()) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe_ + "\" /Close";
-    if (CreateProcessA(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       dir_.Path().c_str(), &si, &pi)) {
-      WaitForSingleObject(pi.hProcess, kGenerous);
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
+    wutest::ChildProcess closer(exe_, "/Close", dir_.Path());
+    closer.WaitExit(kGenerous);
   }
   return process_->WaitExit(kGenerous);
 }
@@ -307,6 +293,12 @@ std::vector<HWND> TProgram::ShownWindows() const {
   return shown;
 }
 
+bool TProgram::MenuOpen() const {
+  for (HWND w : ShownWindows())
+    if (ClassOf(w) == "#32768") return true;
+  return false;
+}
+
 HWND TProgram::Find(const char* cls, const std::string& caption) const {
   for (HWND top : ShownWindows()) {
     Collect c{Pid(), cls, &caption, nullptr};
@@ -378,25 +370,7 @@ bool TProgram::WaitFocus(const std::string& cls, const std::string& caption, DWO
 std::string TProgram::Status() const {
   static std::atomic<int> n{0};
   const std::string out = dir_ / ("status" + std::to_string(++n) + ".txt");
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE ho =
-      CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = ho;
-  si.hStdError = ho;
-  PROCESS_INFORMATION pi{};
-  std::string cmd = "\"" + exe_ + "\" /Status";
-  if (CreateProcessA(exe_.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                     dir_.Path().c_str(), &si, &pi)) {
-    if (WaitForSingleObject(pi.hProcess, kGenerous) != WAIT_OBJECT_0)
-      TerminateProcess(pi.hProcess, 99);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  CloseHandle(ho);
-  return ReadText(out);
+  return wutest::RunToEnd(exe_, "/Status", dir_.Path(), out, "", kGenerous).Out;
 }
 
 bool TProgram::WaitLinked(const std::string& ssid, bool withAddress, DWORD ms) const {

@@ -110,6 +110,8 @@ class TProgram {
   HWND MessageBox() const;
   // Visible top-level windows of the program.
   std::vector<HWND> ShownWindows() const;
+  // A menu of the program is open (the system menu, a popup menu).
+  bool MenuOpen() const;
 
   bool WaitFor(const std::function<bool()>& condition, DWORD ms = kGenerous);
   bool WaitFocus(const std::string& cls, const std::string& caption = std::string(),

@@ -79,10 +79,12 @@ class Keyboard : public ::testing::Test {
       // The next Enter only once this one has moved on: a page switch can
       // wait for the library lock while a connection starts, and an Enter
       // sent before it lands would press the next page's button unseen.
-      p.WaitFor([&] {
-        const HWND now = p.Focus();
-        return p.Button(caption) != nullptr || (now && now != before);
-      }, 15000);
+      p.WaitFor(
+          [&] {
+            const HWND now = p.Focus();
+            return p.Button(caption) != nullptr || (now && now != before);
+          },
+          15000);
     }
     return p.Button(caption) != nullptr;
   }
@@ -462,9 +464,13 @@ TEST_F(Keyboard, TabSwitchesByMouseThenTypedKeys) {
     p.Type("x1 ");
     p.Key(VK_RETURN);
     p.Key(VK_ESCAPE);
-    p.Settle();
-    HWND f = p.Focus();
-    ASSERT_TRUE(f && IsWindowVisible(f)) << "focus on a hidden window after tab " << tab;
+    // A ping is answered before the keys still queued: the focus is looked
+    // at until the program has taken them all in.
+    ASSERT_TRUE(p.WaitFor([&] {
+      HWND f = p.Focus();
+      return f && IsWindowVisible(f);
+    })) << "focus on a hidden window after tab "
+        << tab << ": " << FocusText();
   }
   Step("Ctrl+Tab around");
   ClickTab(kTabLinkInfo);
@@ -497,7 +503,8 @@ TEST_F(Keyboard, AboutBoxFromTheSystemMenu) {
   };
   Step("Alt+Space, I");
   p.Key(VK_SPACE, {VK_MENU});
-  p.Settle(300);
+  // I goes to the menu only once it is open; before, the window takes it.
+  ASSERT_TRUE(p.WaitFor([&] { return p.MenuOpen(); })) << "no system menu";
   p.Key('I');
   ASSERT_TRUE(p.WaitFor([&] { return about() != nullptr; })) << "no about box";
   Step("Escape");

@@ -54,6 +54,27 @@ TEST(ChartLogic, PointsNeedElapsedTimeAndTheListIsBounded) {
   EXPECT_EQ(list.front().Height, PointHeight(3 * kW + 1 - kW, kH)) << "the oldest went first";
 }
 
+TEST(ChartLogic, SamplesAreTimedByTheirClockAcrossItsWrapAndARestartStartsOver) {
+  DWORD now = 0xFFFFFF00u;
+  SampleClock clock([&] { return now; });
+  EXPECT_EQ(clock.Elapsed(), 0u) << "the first sample has no elapsed time";
+  now += 0x180;  // past the 49.7-day wrap of the tick count
+  EXPECT_EQ(clock.Elapsed(), 0x180u);
+  now += 1100;
+  EXPECT_EQ(clock.Elapsed(), 1100u);
+  EXPECT_EQ(clock.Elapsed(), 0u) << "no time passed";
+  clock.Restart();
+  now += 5000;
+  EXPECT_EQ(clock.Elapsed(), 0u);
+  now += 7;
+  EXPECT_EQ(clock.Elapsed(), 7u);
+  DWORD other = 0;
+  clock.SetSource([&] { return other; });
+  EXPECT_EQ(clock.Elapsed(), 0u) << "a new clock starts over";
+  other = 40;
+  EXPECT_EQ(clock.Elapsed(), 40u);
+}
+
 TEST(ChartLogic, TheNewestPointSitsAtTheRightEdgeAndOlderOnesTwoPixelsPerSecondLeft) {
   EXPECT_TRUE(TracePoints({}, kW, kH).empty());
   PointList list{{2, 36}, {0, 18}, {3, 90}};  // oldest first

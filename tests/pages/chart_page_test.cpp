@@ -11,16 +11,6 @@ using namespace mainwin;
 
 namespace {
 
-bool Linked(CNICAdapter& adapter) {
-  return WaitUntil(
-      [&] {
-        WLStatus s{};
-        adapter.GetStatus(s);
-        return s.MediaState == 0;
-      },
-      kGenerous);
-}
-
 TEST(ChartButton, IsEnabledExactlyWhileTheUtilityManagesTheAdapter) {
   MainWindowEnv env;
   ASSERT_TRUE(env.Bound());
@@ -55,6 +45,10 @@ TEST(Chart, NumbersAndTracesFollowTheSamplesAndAConnectionStartClearsThem) {
   ASSERT_TRUE(env.Bound());
   CNICAdapter adapter(nullptr, 0, TestDevice());
   TFormChart chart;
+  // The test drives the chart's clock: a sample is 1.1 s after the one
+  // before whatever the machine's load.
+  DWORD now = 1000;
+  chart.SetClock([&] { return now; });
   chart.Prepare(nullptr, &adapter);
   EXPECT_EQ(chart.GridWidth(), 186);
   EXPECT_EQ(chart.GridHeight(), 90);
@@ -63,19 +57,35 @@ TEST(Chart, NumbersAndTracesFollowTheSamplesAndAConnectionStartClearsThem) {
   // Without a link: zeros along the bottom.
   chart.AdapterNotify(&adapter, kNotifyStatus, 0);
   EXPECT_TRUE(chart.TxPoints().empty()) << "the first sample has no elapsed time";
-  Sleep(1100);
+  now += 1100;
   chart.AdapterNotify(&adapter, kNotifyStatus, 0);
   ASSERT_EQ(chart.RxPoints().size(), 1u);
+  EXPECT_EQ(chart.RxPoints().back().Seconds, 1);
   EXPECT_EQ(chart.RxPoints().back().Height, 1);
   EXPECT_EQ(chart.EdtRx->Text(), "0");
 
   adapter.Connect(adapter.DefProf);
   ASSERT_TRUE(Linked(adapter));
-  Sleep(1100);
+  now += 1100;
   chart.Sample();  // the first linked sample only takes the counters
   EXPECT_EQ(chart.EdtTx->Text(), "0");
   EXPECT_EQ(chart.TxPoints().back().Height, 1);
-  Sleep(1100);
+  // The chart took these counters or older ones. The next sample waits for
+  // the worker's snapshot to show two kilobits more each way: over the 1.1 s
+  // of its clock a rate the scale shows above its bottom line.
+  WLStatus after{};
+  adapter.GetStatus(after);
+  constexpr uint64_t kTwoKilobits = 2 * 128;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        WLStatus s{};
+        adapter.GetStatus(s);
+        return s.RxCounter >= after.RxCounter + kTwoKilobits &&
+               s.TxCounter >= after.TxCounter + kTwoKilobits;
+      },
+      kGenerous))
+      << "the link carried no traffic";
+  now += 1100;
   chart.Sample();
   EXPECT_NE(chart.EdtRx->Text(), "0");
   EXPECT_NE(chart.EdtTx->Text(), "0");

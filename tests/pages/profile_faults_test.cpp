@@ -121,11 +121,7 @@ struct Bench {
     adapter = std::make_unique<CNICAdapter>(nullptr, 0, TestDevice());
     page->AttachAdapter(adapter.get(), kAttach, kModeStation);
   }
-  std::vector<std::string> ListNames() const {
-    std::vector<std::string> out;
-    for (const WLProfile& p : adapter->ProfList) out.push_back(FieldText(p.ProfileName));
-    return out;
-  }
+  std::vector<std::string> ListNames() const { return Names(adapter->ProfList); }
   std::vector<std::string> Rows() const {
     std::vector<std::string> out;
     for (int i = 0; i < page->LvProf->RowCount(); ++i)

@@ -53,16 +53,6 @@ std::vector<std::string> Column(TSortLv* list, int subItem) {
   return out;
 }
 
-bool WaitLinked(CNICAdapter& adapter) {
-  return WaitUntil(
-      [&] {
-        WLStatus s{};
-        adapter.GetStatus(s);
-        return s.MediaState == 0;
-      },
-      kGenerous);
-}
-
 // ---- profile page -------------------------------------------------------------------
 
 TEST(ProfilePage, ListsProfilesByNameAndConnectsTheLastOneOrElseTheFirst) {
@@ -240,7 +230,7 @@ TEST(SurveyPage, AnOpenNetworkIsJoinedAtOnceAProtectedOneGoesToTheProfilePage) {
   ASSERT_TRUE(WaitUntil([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
   EXPECT_EQ(FieldText(applied.Ssid1), "Zeta");
   EXPECT_EQ(FieldText(applied.ProfileName), "(EditingProfile)");
-  ASSERT_TRUE(WaitLinked(p.adapter));
+  ASSERT_TRUE(Linked(p.adapter));
   p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_NE(list->OnRowColor(*list->Row(0)), CLR_NONE) << "the associated row is marked";
   EXPECT_EQ(list->OnRowColor(*list->Row(1)), CLR_NONE);
@@ -344,7 +334,7 @@ TEST(LinkPage, ShowsTheLinkRenewsTheAddressOnceAndMeasuresRatesFromTheSecondSamp
   ASSERT_TRUE(WaitUntil([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
   p.page->AdapterNotify(&p.adapter, kNotifyConnecting, 0);
   EXPECT_TRUE(p.page->Connecting());
-  ASSERT_TRUE(WaitLinked(p.adapter));
+  ASSERT_TRUE(Linked(p.adapter));
 
   p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_FALSE(p.page->Connecting());
@@ -384,7 +374,7 @@ TEST(LinkPage, WithAutoRenewOffTheAddressIsLeftAlone) {
   WLProfile applied{};
   ASSERT_TRUE(WaitUntil([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
   p.page->AdapterNotify(&p.adapter, kNotifyConnecting, 0);
-  ASSERT_TRUE(WaitLinked(p.adapter));
+  ASSERT_TRUE(Linked(p.adapter));
   p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
   EXPECT_EQ(p.page->LblProfName->Caption(), "Default");
   EXPECT_FALSE(env.Logged("IPConfig 0x3"));

@@ -14,7 +14,9 @@
 #include "adapter/Ucomxlib.h"
 #include "app/TestSupport.h"
 #include "app/Uapplication.h"
+#include "common/Adapter.h"
 #include "common/LockCheck.h"
+#include "common/UserInput.h"
 #include "config/Udefine.h"
 #include "shell/Propertypageframeunit.h"
 #include "shell/Uformbase.h"
@@ -68,18 +70,7 @@ class MainWindowEnv {
     g_OmxLib.Unbind();
     SetEnvironmentVariableA("OMXWL_WORLD", nullptr);
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root_).c_str());
-    char appData[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH)) {
-      const std::string folder = std::string(appData) + "\\" + root_;
-      WIN32_FIND_DATAA f;
-      HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &f);
-      if (h != INVALID_HANDLE_VALUE) {
-        do DeleteFileA((folder + "\\" + f.cFileName).c_str());
-        while (FindNextFileA(h, &f));
-        FindClose(h);
-      }
-      RemoveDirectoryA(folder.c_str());
-    }
+    RemoveAppDataFolder(root_);
     g_DebugLog.Open();
     g_GlobalVar.LocateFiles(dir_ / "gone\\WirelessUtility.exe");
     Application.MainWindow = nullptr;

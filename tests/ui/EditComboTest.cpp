@@ -2,6 +2,7 @@
 // and radio buttons.
 #include <gtest/gtest.h>
 
+#include "common/UserInput.h"
 #include "config/Uutility.h"
 #include "ui/Uform.h"
 #include "ui/Ustdctrls.h"
@@ -10,9 +11,6 @@ namespace {
 
 class Controls : public ::testing::Test {
  protected:
-  static void Type(TEdit* edit, const char* text) {
-    for (const char* p = text; *p; ++p) SendMessageA(edit->Handle(), WM_CHAR, *p, 1);
-  }
   TForm form_{nullptr, "Form1"};
 };
 

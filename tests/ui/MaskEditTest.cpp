@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/UserInput.h"
 #include "ui/Uform.h"
 #include "ui/Umaskedit.h"
 
@@ -15,9 +16,7 @@ class MaskEdit : public ::testing::Test {
     edit = new TMaskEdit(&form, &form, "Edt1");
     edit->OnChange = [this] { ++changes; };
   }
-  void Type(const char* text) {
-    for (const char* p = text; *p; ++p) SendMessageA(edit->Handle(), WM_CHAR, *p, 1);
-  }
+  void Type(const char* text) { ::Type(edit->Handle(), text); }
   static void SetClipboard(HWND owner, const std::string& text) {
     ASSERT_TRUE(OpenClipboard(owner));
     EmptyClipboard();

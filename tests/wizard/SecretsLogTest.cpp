@@ -35,10 +35,6 @@ std::string Hex(const std::string& text) {
   return out;
 }
 
-void Type(TEdit* edit, const std::string& text) {
-  for (char c : text) SendMessageA(edit->Handle(), WM_CHAR, static_cast<unsigned char>(c), 0);
-}
-
 // A page of the wizard in a form of its own, entered with the given profile.
 template <class Page>
 struct OpenPage {

@@ -75,16 +75,6 @@ class BoxAnswerer {
   UINT_PTR timer_ = 0;
 };
 
-// Key presses as the user types them.
-void Type(TEdit* edit, const std::string& text) {
-  for (char c : text) SendMessageA(edit->Handle(), WM_CHAR, static_cast<unsigned char>(c), 0);
-}
-
-void Pick(TComboBox* list, intptr_t value, const std::function<void()>& onSelect = nullptr) {
-  ASSERT_TRUE(list->SelectByValue(value)) << list->Name() << " has no " << value;
-  if (onSelect) onSelect();
-}
-
 // Distinct texts for the messages, so a test sees which one was shown.
 void WriteStringFile() {
   WriteText(g_GlobalVar.StringFilePath,
@@ -147,7 +137,7 @@ TEST(WEPPage, StoredKeysShowMaskedAndTheFirstKeyPressEmptiesThem) {
 
   // Another size empties every secret.
   Type(page->Wep->EdtPhrase, "p");
-  Pick(page->Wep->CmbWEP, kWEPSize64, [&] { page->Wep->CmbWEPSelect(); });
+  Choose(page->Wep->CmbWEP, kWEPSize64);
   for (TEdit* e : {page->Wep->EdtPhrase, page->Wep->EdtKey1, page->Wep->EdtKey2, page->Wep->EdtKey3,
                    page->Wep->EdtKey4})
     EXPECT_EQ(e->Text(), "") << e->Name();
@@ -173,7 +163,7 @@ TEST(WEPPage, APassPhraseMakesTheKeysOfTheSizeThroughTheLibrary) {
   EXPECT_FALSE(page->Wep->EdtKey4->Masked());
   EXPECT_EQ(page->Wep->EdtPhrase->Text(), "ombrix") << "made keys do not clear the phrase";
 
-  Pick(page->Wep->CmbWEP, kWEPSize128, [&] { page->Wep->CmbWEPSelect(); });
+  Choose(page->Wep->CmbWEP, kWEPSize128);
   Type(page->Wep->EdtPhrase, "ombrix");
   EXPECT_EQ(page->Wep->EdtKey1->Text().size(), 26u);
   EXPECT_EQ(WEPKeyFormatOf(page->Wep->EdtKey1->Text(), kWEPSize128), kWEPFormatHex);
@@ -181,7 +171,7 @@ TEST(WEPPage, APassPhraseMakesTheKeysOfTheSizeThroughTheLibrary) {
   SetWindowTextA(page->Wep->EdtPhrase->Handle(), "");
   EXPECT_EQ(page->Wep->EdtKey1->Text(), "");
 
-  Pick(page->Wep->CmbWEP, kWEPSize152, [&] { page->Wep->CmbWEPSelect(); });
+  Choose(page->Wep->CmbWEP, kWEPSize152);
   EXPECT_FALSE(page->Wep->EdtPhrase->Enabled());
   EXPECT_EQ(page->FirstFocus(), page->Wep->EdtKey1);
   Type(page->Wep->EdtKey1, "0123456789abcdef");
@@ -353,13 +343,13 @@ TEST(Dot11Page, RowsFollowTheMethodAndTheChecksNameWhatIsMissing) {
   EXPECT_EQ(page->CmbServerCA->Text(), "Trust Any");
   const int passwordTop = page->EdtPasswd->Top();
 
-  Pick(page->CmbAuthen, kEapTLS, [&] { page->CmbAuthenSelect(); });
+  Choose(page->CmbAuthen, kEapTLS);
   EXPECT_FALSE(page->EdtPasswd->Visible());
   EXPECT_TRUE(page->CmbMyCert->Visible());
   EXPECT_EQ(page->CmbMyCert->Top(), passwordTop) << "the certificate takes the password's place";
   BoxAnswerer boxes;
   EXPECT_FALSE(p.Next());
-  Pick(page->CmbAuthen, kEapPEAP, [&] { page->CmbAuthenSelect(); });
+  Choose(page->CmbAuthen, kEapPEAP);
   EXPECT_TRUE(page->EdtPasswd->Visible());
   EXPECT_EQ(page->EdtPasswd->Top(), passwordTop);
   Type(page->EdtPasswd, "\b");
@@ -393,14 +383,7 @@ class DefaultWorld : public ::testing::Test {
   // Connects with what the page left in WorkProfile and waits for the link.
   bool Joins(CNICAdapter& adapter, const char* ssid) {
     adapter.Connect(g_GlobalVar.WorkProfile);
-    return WaitUntil(
-        [&] {
-          WLStatus s{};
-          adapter.GetStatus(s);
-          return s.MediaState == 0 &&
-                 std::string(reinterpret_cast<const char*>(s.Ssid), s.SsidLength) == ssid;
-        },
-        kGenerous);
+    return Linked(adapter, ssid, kGenerous);
   }
   bool Secrets(const std::vector<std::string>& secrets) {
     for (const std::string& line : env_.Log())
@@ -431,7 +414,7 @@ TEST_F(DefaultWorld, WPA2PSKWithAES) {
   auto p = Open<TFrameWPAPSK>();
   g_GlobalVar.WorkProfile = Secured(p->adapter.DefProf, "Ombrix-WPA2-AES", EncWPA2_PSK);
   ASSERT_TRUE(p->Enter());
-  Pick(p->page->CmbEncryp, kCipherAES);
+  Choose(p->page->CmbEncryp, kCipherAES);
   Type(p->page->EdtPhrase, "OmbrixAES2");
   ASSERT_TRUE(p->Next());
   EXPECT_TRUE(Joins(p->adapter, "Ombrix-WPA2-AES"));
@@ -449,7 +432,7 @@ TEST_F(DefaultWorld, CorpWithPEAPAndWithTLS) {
   EXPECT_EQ(page->CmbMyCert->ItemText(0), "Alice Example (issued by Ombrix Root CA)");
   ASSERT_EQ(page->CmbServerCA->Count(), 3);
   EXPECT_EQ(page->CmbServerCA->ItemIndex(), 0) << "a stored authority that is gone";
-  Pick(page->CmbEncryp, kCipherAES);
+  Choose(page->CmbEncryp, kCipherAES);
   Type(page->EdtUser, "alice");
   Type(page->EdtPasswd, "wonderland");
   ASSERT_TRUE(p->Next());
@@ -460,7 +443,7 @@ TEST_F(DefaultWorld, CorpWithPEAPAndWithTLS) {
   // Again with TLS, the user's certificate and the real authority.
   ASSERT_TRUE(p->Enter());
   EXPECT_TRUE(page->EdtPasswd->Masked());
-  Pick(page->CmbAuthen, kEapTLS, [&] { page->CmbAuthenSelect(); });
+  Choose(page->CmbAuthen, kEapTLS);
   page->CmbMyCert->SetItemIndex(0);
   page->CmbServerCA->SetItemIndex(1);
   ASSERT_TRUE(p->Next());
@@ -479,8 +462,8 @@ TEST_F(DefaultWorld, CampusWithTTLS) {
   auto p = Open<TFrameDot11>();
   g_GlobalVar.WorkProfile = Secured(p->adapter.DefProf, "Ombrix-Campus", EncWPA);
   ASSERT_TRUE(p->Enter());
-  Pick(p->page->CmbAuthen, kEapTTLS, [&] { p->page->CmbAuthenSelect(); });
-  Pick(p->page->CmbEncryp, kCipherTKIP);
+  Choose(p->page->CmbAuthen, kEapTTLS);
+  Choose(p->page->CmbEncryp, kCipherTKIP);
   Type(p->page->EdtUser, "carol");
   Type(p->page->EdtPasswd, "Sunshine7");
   ASSERT_TRUE(p->Next());
@@ -493,7 +476,7 @@ TEST_F(DefaultWorld, RadiusWithLEAP) {
   p->adapter.WriteSet("EnRADIUS_LEAP", true);
   g_GlobalVar.WorkProfile = Secured(p->adapter.DefProf, "Ombrix-Radius", EncRADIUS);
   ASSERT_TRUE(p->Enter());
-  Pick(p->page->CmbAuthen, kEapLEAP, [&] { p->page->CmbAuthenSelect(); });
+  Choose(p->page->CmbAuthen, kEapLEAP);
   EXPECT_FALSE(p->page->CmbServerCA->Visible());
   Type(p->page->EdtUser, "bob");
   Type(p->page->EdtPasswd, "builder");

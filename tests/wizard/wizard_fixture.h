@@ -46,12 +46,6 @@ inline bool SelectSurveyRow(TFrameSurvey* survey, const std::string& ssid, DWORD
       ms);
 }
 
-inline std::vector<std::string> Names(const std::vector<WLProfile>& list) {
-  std::vector<std::string> out;
-  for (const WLProfile& p : list) out.push_back(FieldText(p.ProfileName));
-  return out;
-}
-
 class WizardFlow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -71,14 +65,7 @@ class WizardFlow : public ::testing::Test {
     return WaitUntil([&] { return form->CurrentPage() == p; }, kGenerous);
   }
   // The SSID of the link, empty while it is down.
-  std::string LinkedSsid() const {
-    WLStatus s{};
-    if (!Adapter()) return std::string();
-    Adapter()->GetStatus(s);
-    const size_t n = std::min<size_t>(s.SsidLength, sizeof s.Ssid);
-    return s.MediaState == 0 ? std::string(reinterpret_cast<const char*>(s.Ssid), n)
-                             : std::string();
-  }
+  std::string LinkedSsid() const { return Adapter() ? ::LinkedSsid(*Adapter()) : std::string(); }
   bool WaitLinkedTo(const std::string& ssid) {
     return WaitUntil([&] { return LinkedSsid() == ssid; }, kGenerous);
   }

@@ -16,30 +16,6 @@ using namespace securitylogic;
 
 namespace {
 
-// Key presses as the user types them.
-void Type(TEdit* edit, const std::string& text) {
-  for (char c : text) SendMessageA(edit->Handle(), WM_CHAR, static_cast<unsigned char>(c), 0);
-}
-
-// An item picked as the user does: the selection moves, then the page hears
-// of it the way the combo box tells it.
-void Pick(TComboBox* box, int index) {
-  box->SetItemIndex(index);
-  SendMessageA(GetParent(box->Handle()), WM_COMMAND,
-               MAKEWPARAM(GetDlgCtrlID(box->Handle()), CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(box->Handle()));
-}
-void Choose(TComboBox* box, intptr_t value) {
-  for (int i = 0; i < box->Count(); ++i)
-    if (box->ItemValue(i) == value) return Pick(box, i);
-  ADD_FAILURE() << box->Name() << " has no " << value;
-}
-void Choose(TComboBox* box, const std::string& text) {
-  for (int i = 0; i < box->Count(); ++i)
-    if (box->ItemText(i) == text) return Pick(box, i);
-  ADD_FAILURE() << box->Name() << " has no " << text;
-}
-
 using Details = std::function<void(TFrameProfSet*)>;
 
 Details Psk(const std::string& phrase) {

@@ -22,6 +22,7 @@ class WizardBuiltLate : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(env.Bound());
     form = new TFormMain(nullptr);
+    startedAt = GetTickCount();
     form->Start(0);
     ASSERT_TRUE(WaitAdapter(form, true));
     form->Show();
@@ -33,6 +34,8 @@ class WizardBuiltLate : public ::testing::Test {
   MainWindowEnv env{kLayout, 6, DefaultNetworks()};
   TFormMain* form = nullptr;
   TFrameProfile* page = nullptr;
+  // Before the start: the adapter was attached later than this.
+  DWORD startedAt = 0;
 };
 
 }  // namespace
@@ -90,9 +93,15 @@ TEST_F(WizardBuiltLate, AWizardBuiltSoonAfterTheAttachWaitsOnlyTheRestOfTheFirst
   // Built at once: the first fetch of the survey is still to come, so no new
   // scan starts on entering, and the list comes with that fetch.
   TFrameProfSet* wiz = page->EnsureWizard();
+  const DWORD attachedAtMost = GetTickCount() - startedAt;
   TFrameNetType* net = wiz->FrameNetType1;
-  EXPECT_TRUE(net->TimerSurvey->Enabled());
-  EXPECT_LE(net->TimerSurvey->Interval(), 3000u);
+  // A set-up slower than the first wait (a loaded machine) may have built a
+  // wizard that fetched at once; its timer is then not this test's case.
+  if (attachedAtMost < 3000) {
+    EXPECT_TRUE(net->TimerSurvey->Enabled());
+    EXPECT_LE(net->TimerSurvey->Interval(), 3000u);
+    EXPECT_GE(net->TimerSurvey->Interval(), 3000u - attachedAtMost) << "waits only the rest";
+  }
   EXPECT_TRUE(WaitUntil([&] { return net->BtnScan->Enabled(); }, kGenerous));
   EXPECT_EQ(net->TimerSurvey->Interval(), 3000u) << "the timer kept its shortened first wait";
 }

@@ -1,6 +1,7 @@
 #include "pages/station/Uchartlogic.h"
 
 #include <cmath>
+#include <utility>
 
 namespace chartlogic {
 
@@ -42,6 +43,19 @@ std::vector<POINT> TracePoints(const PointList& list, int gridWidth, int gridHei
     x -= 2L * it->Seconds;
   }
   return points;
+}
+
+void SampleClock::SetSource(Source now) {
+  now_ = std::move(now);
+  started_ = false;
+}
+
+uint32_t SampleClock::Elapsed() {
+  const DWORD now = now_();
+  const DWORD elapsed = started_ ? now - last_ : 0;
+  started_ = true;
+  last_ = now;
+  return elapsed;
 }
 
 int GridLineY(int i, int gridHeight) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace chartlogic {
@@ -41,6 +43,25 @@ void AddPoint(PointList& list, uint32_t elapsedMs, double rate, int gridWidth, i
 // edge, each older one 2 pixels per second of its successor's distance
 // further left, ending with the first point that falls left of the grid.
 std::vector<POINT> TracePoints(const PointList& list, int gridWidth, int gridHeight);
+
+// Milliseconds between samples, read from a millisecond clock: the
+// system's tick count, or a test's. The first sample after a start (or a
+// Restart) has no elapsed time.
+class SampleClock {
+ public:
+  using Source = std::function<DWORD()>;
+  explicit SampleClock(Source now = GetTickCount) : now_(std::move(now)) {}
+
+  void SetSource(Source now);
+  void Restart() { started_ = false; }
+  // The time since the sample before; the tick count's wrap is harmless.
+  uint32_t Elapsed();
+
+ private:
+  Source now_;
+  bool started_ = false;
+  DWORD last_ = 0;
+};
 
 // Vertical position of grid line i (1 to 4, top to bottom) on the grid.
 int GridLineY(int i, int gridHeight);

@@ -212,7 +212,7 @@ void TFormChart::ResetChart() {
   EdtRx->SetText("0");
   AnnounceRates(shown);
   firstSample_ = true;
-  lastTick_ = 0;
+  clock_.Restart();
   txPoints_.clear();
   rxPoints_.clear();
   CopyPicture(txTrace_, grid_);
@@ -225,10 +225,7 @@ void TFormChart::Sample() {
   if (!adapter_) return;
   WLStatus status{};
   adapter_->GetStatus(status);
-  const DWORD now = GetTickCount();
-  if (lastTick_ == 0) lastTick_ = now;
-  const DWORD elapsed = now - lastTick_;
-  lastTick_ = now;
+  const DWORD elapsed = clock_.Elapsed();
 
   const std::string shown = EdtTx->Text() + "/" + EdtRx->Text();
   double tx = 0, rx = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "pages/station/Uchartlogic.h"
 #include "shell/Uformbase.h"
@@ -50,6 +51,10 @@ class TFormChart : public TFormBase {
   // Both numbers "0", both traces empty, the next linked sample starts over.
   void ResetChart();
 
+  // The millisecond clock the samples are timed by (the tick count by
+  // default); the next sample starts over.
+  void SetClock(chartlogic::SampleClock::Source now) { clock_.SetSource(std::move(now)); }
+
   CNICAdapter* Adapter() const { return adapter_; }
   const chartlogic::PointList& TxPoints() const { return txPoints_; }
   const chartlogic::PointList& RxPoints() const { return rxPoints_; }
@@ -72,7 +77,7 @@ class TFormChart : public TFormBase {
 
   CNICAdapter* adapter_ = nullptr;
   bool firstSample_ = true;
-  DWORD lastTick_ = 0;
+  chartlogic::SampleClock clock_;
   uint64_t prevRx_ = 0;
   uint64_t prevTx_ = 0;
   chartlogic::PointList txPoints_;

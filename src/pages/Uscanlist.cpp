@@ -17,7 +17,7 @@ TScanList::TScanList(TPropertyPageFrame* page, const TLook& look)
   LvSite->AddColumn("", 26);
   for (const auto& [caption, width] : look.Columns) LvSite->AddColumn(caption, width);
   LvSite->SkipSort1 = 0;
-  LvSite->SetSortColunm(look.SortColumn);
+  LvSite->SetSortColumn(look.SortColumn);
   LvSite->SetIncrease(look.Increase);
   if (look.GridLines) LvSite->SetGridLines(true);
   LvSite->SetSmallImages(Images("ImgsType"));

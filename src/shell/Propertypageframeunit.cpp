@@ -9,17 +9,6 @@
 #include "shell/Uformbase.h"
 #include "ui/Usortlv.h"
 
-namespace {
-
-// The index just after `after` in a list: the end when it is not there.
-template <class Item>
-size_t IndexAfter(const std::vector<Item*>& list, Item* after) {
-  const auto it = std::find(list.begin(), list.end(), after);
-  return it == list.end() ? list.size() : static_cast<size_t>(it - list.begin()) + 1;
-}
-
-}  // namespace
-
 TPropertyPageFrame::TPropertyPageFrame(TComponent* owner, TContainer* parent, std::string name)
     : TFrame(owner, parent, std::move(name)) {}
 
@@ -86,14 +75,7 @@ void TPropertyPageFrame::InitHidden(const char* context) {
 
 void TPropertyPageFrame::FinishLateBuild(TControl* after, int left, int top, int width, int height,
                                          const char* context) {
-  if (TComponent* owner = Owner()) {
-    // Reordering is the owner's business (MoveComponent is protected); the
-    // page asks on its behalf, through the member that every component has.
-    const auto move = &TPropertyPageFrame::MoveComponent;
-    (owner->*move)(this, IndexAfter(owner->Components(), static_cast<TComponent*>(after)));
-  }
-  if (TContainer* parent = Parent())
-    parent->PlaceControl(this, IndexAfter(parent->Controls(), after));
+  StandAfter(after);
   SetBounds(left, top, width, height);
   layout::ApplyLateLayout(this);
   InitHidden(context);

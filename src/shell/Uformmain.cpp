@@ -115,7 +115,7 @@ void TFormMain::CreateControls() {
   TrayIconMain = new TTrayIcon(this, "TrayIconMain");
   PMTrayIcon = new TPopupMenu(this, "PMTrayIcon");
   MenuItWZC = new TMenuItem(this, PMTrayIcon, "MenuItWZC", "Window Zero Configuration");
-  N1 = new TMenuItem(this, PMTrayIcon, "N1", "-");
+  MenuItWZCLine = new TMenuItem(this, PMTrayIcon, "N1", "-");
   MenuItDisconnect = new TMenuItem(this, PMTrayIcon, "MenuItDisconnect", "Disconnect");
   MenuItOpen = new TMenuItem(this, PMTrayIcon, "MenuItOpen", "Open");
   MenuItClose = new TMenuItem(this, PMTrayIcon, "MenuItClose", "Close");

@@ -102,7 +102,9 @@ class TFormMain : public TFormBase {
   TTrayIcon* TrayIconMain;
   TPopupMenu* PMTrayIcon;
   TMenuItem* MenuItWZC;
-  TMenuItem* N1;
+  // The separator under MenuItWZC, shown with it (component "N1": layout
+  // keys of the settings file name it so).
+  TMenuItem* MenuItWZCLine;
   TMenuItem* MenuItOpen;
   TMenuItem* MenuItClose;
   // Shown while a link is up.

@@ -50,7 +50,7 @@ void TFormMain::PrepareTrayMenu() {
   MenuItClose->SetCaption(g_GlobalVar.StrFileRead("Menu", "MenuClose", MenuItClose->Caption()));
   const bool wzc = g_GlobalVar.OsVersionCode >= 7 && adapter_;
   MenuItWZC->SetVisible(wzc);
-  N1->SetVisible(wzc);
+  MenuItWZCLine->SetVisible(wzc);
   if (wzc) MenuItWZC->SetChecked(adapter_->UseWZC);
   MenuItOpen->SetVisible(false);
   MenuItDisconnect->SetCaption(

@@ -55,6 +55,14 @@ void TComponent::MoveComponent(TComponent* component, size_t index) {
       component);
 }
 
+void TComponent::MoveAfter(TComponent* sibling) {
+  if (!owner_) return;
+  const std::vector<TComponent*>& list = owner_->components_;
+  const auto it = std::find(list.begin(), list.end(), sibling);
+  const size_t at = it == list.end() ? list.size() : static_cast<size_t>(it - list.begin()) + 1;
+  owner_->MoveComponent(this, at);
+}
+
 void TComponent::DestroyComponents() {
   destroying_ = true;
   while (!components_.empty()) delete components_.back();
@@ -138,6 +146,15 @@ TControl::TControl(TComponent* owner, TContainer* parent, std::string name, TKin
 TControl::~TControl() {
   ui::announce::Destroyed(this);
   DetachFromParent();
+}
+
+void TControl::StandAfter(TControl* after) {
+  MoveAfter(after);
+  if (!parent_) return;
+  const std::vector<TControl*>& list = parent_->Controls();
+  const auto it = std::find(list.begin(), list.end(), after);
+  parent_->PlaceControl(
+      this, it == list.end() ? list.size() : static_cast<size_t>(it - list.begin()) + 1);
 }
 
 void TControl::DetachFromParent() {

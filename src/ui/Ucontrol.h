@@ -83,6 +83,9 @@ class TComponent {
   // part built later stands where it would have stood had it been built
   // with its owner.
   void MoveComponent(TComponent* component, size_t index);
+  // Moves this component right after sibling in its owner's ownership
+  // order (last when sibling is not one of the owner's).
+  void MoveAfter(TComponent* sibling);
   // Calls an event handler unless the component is being destroyed. The
   // handler is called through a copy: it may free its own component.
   template <class F, class... A>
@@ -131,6 +134,10 @@ class TControl : public TComponent {
   TControl* AsControl() override { return this; }
   TContainer* Parent() const { return parent_; }
   virtual HWND Handle() const { return nullptr; }
+  // A control built later than its siblings takes the place it would have
+  // had: right after `after` in its owner's ownership order and in its
+  // parent's stack and Tab order (last where `after` is not there).
+  void StandAfter(TControl* after);
   // The top-level form that shows this control (itself for a form).
   TForm* ParentForm() const;
 

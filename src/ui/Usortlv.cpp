@@ -255,7 +255,7 @@ void TSortLv::EndUpdate() {
   }
 }
 
-void TSortLv::SetSortColunm(int column) {
+void TSortLv::SetSortColumn(int column) {
   sortColumn_ = column;
   UpdateHeaderArrows();
 }

@@ -89,7 +89,7 @@ class TSortLv : public TWinControl {
 
   // Sorting. Column SkipSort1 is never a sort column (-1: none).
   int SortColunm() const { return sortColumn_; }
-  void SetSortColunm(int column);
+  void SetSortColumn(int column);
   // Ascending when true.
   bool Increase() const { return increase_; }
   void SetIncrease(bool ascending);

@@ -194,9 +194,9 @@ TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
              g_GlobalVar.StrFileRead("FrameNetType", "LbAdd", ""));
   check.Fits(wizard->FrameNetType1->LbEdtMode,
              g_GlobalVar.StrFileRead("FrameNetType", "LbEdt", ""));
-  check.Fits(wizard->FrameDot111->LbInner,
+  check.Fits(wizard->Frame8021X1->LbInner,
              g_GlobalVar.StrFileRead("FrameDot11", "LbInnerPEAP", ""));
-  check.Fits(wizard->FrameDot111->LbInner, g_GlobalVar.StrFileRead("FrameDot11", "LbInner", ""));
+  check.Fits(wizard->Frame8021X1->LbInner, g_GlobalVar.StrFileRead("FrameDot11", "LbInner", ""));
 
   TFormChart chart;
   check.Walk(&chart);

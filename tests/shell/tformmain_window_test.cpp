@@ -357,7 +357,7 @@ TEST_F(TFormMainWindow, OnOlderWindowsTheTrayMenuHasNoWindowsManagementItem) {
   Make();
   form->PrepareTrayMenu();
   EXPECT_FALSE(form->MenuItWZC->Visible());
-  EXPECT_FALSE(form->N1->Visible());
+  EXPECT_FALSE(form->MenuItWZCLine->Visible());
   EXPECT_TRUE(form->MenuItClose->Visible());
   EXPECT_TRUE(form->TrayIconMain->Icons() == FormRes->ImgsKvIcon);
 }

@@ -25,7 +25,7 @@ class SortLv : public ::testing::Test {
     lv_->AddColumn("Channel", 80);
     lv_->AddColumn("Signal", 80);
     lv_->SkipSort1 = 0;
-    lv_->SetSortColunm(3);
+    lv_->SetSortColumn(3);
     lv_->SetIncrease(false);
     // As the survey page compares: numbers for signal, texts otherwise.
     lv_->OnCompare = [this](const TLvRow& a, const TLvRow& b) {

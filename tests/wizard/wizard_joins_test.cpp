@@ -25,7 +25,7 @@ Details Psk(const std::string& phrase) {
 // 802.1X with a password (cipher 0: RADIUS has no cipher row).
 Details Eap(int32_t method, int32_t cipher, const std::string& user, const std::string& password) {
   return [=](TFrameProfSet* w) {
-    TFrameDot11* d = w->FrameDot111;
+    TFrameDot11* d = w->Frame8021X1;
     Choose(d->CmbAuthen, method);
     if (cipher) Choose(d->CmbEncryp, cipher);
     Type(d->EdtUser, user);
@@ -35,7 +35,7 @@ Details Eap(int32_t method, int32_t cipher, const std::string& user, const std::
 
 Details Tls(const std::string& user, const std::string& certificate, const std::string& ca) {
   return [=](TFrameProfSet* w) {
-    TFrameDot11* d = w->FrameDot111;
+    TFrameDot11* d = w->Frame8021X1;
     Choose(d->CmbAuthen, kEapTLS);
     EXPECT_FALSE(d->EdtPasswd->Visible()) << "the page heard of the method";
     Choose(d->CmbEncryp, kCipherAES);

@@ -36,7 +36,7 @@ TFrameAPInfo::TFrameAPInfo(TComponent* owner, TContainer* parent, std::string na
   LvMAC->SetBounds(300, 34, 236, 186);
   LvMAC->AddColumn("", 0);
   LvMAC->AddColumn("MAC Address", 210);
-  LvMAC->SetSortColunm(1);
+  LvMAC->SetSortColumn(1);
   LvMAC->SetSortImages(Images("ImgsSort"));
   LvMAC->OnCompare = [this](const TLvRow& a, const TLvRow& b) {
     const int column = LvMAC->SortColunm();

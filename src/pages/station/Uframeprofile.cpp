@@ -54,25 +54,25 @@ TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string 
   LvProf->AddColumn("Profile Name", 140);
   LvProf->AddColumn("SSID", 134);
   LvProf->SkipSort1 = 0;
-  LvProf->SetSortColunm(1);
+  LvProf->SetSortColumn(1);
   LvProf->SetIncrease(true);
   LvProf->SetGridLines(true);
   LvProf->SetSmallImages(Images("ImgsType"));
   LvProf->SetSortImages(Images("ImgsSort"));
 
   LbInfo = MakeHeading(this, PlProfile, "LbInfo", "Profile Info", 338, 12, 198);
-  int top = 40;
-  auto pair = [&](TLabel*& caption, TValueLabel*& value, const char* cname, const char* vname,
-                  const char* text) {
-    caption = MakeCaption(this, PlProfile, cname, text, kInfoLeft, top);
-    value = MakeValue(this, PlProfile, vname, kInfoLeft + 100, top, 88);
-    top += 24;
-  };
-  pair(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
-  pair(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode:");
-  pair(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
-  pair(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
-  pair(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transfer Rate:");
+  LabelRows rows{.Owner = this,
+                 .Parent = PlProfile,
+                 .CaptionLeft = kInfoLeft,
+                 .ValueLeft = kInfoLeft + 100,
+                 .ValueWidth = 88,
+                 .Top = 40,
+                 .Pitch = 24};
+  rows.Add(LbNetType, LblNetType, "LbNetType", "LblNetType", "Network Type:");
+  rows.Add(LbWlMode, LblWlMode, "LbWlMode", "LblWlMode", "Network Mode:");
+  rows.Add(LbChannel, LblChannel, "LbChannel", "LblChannel", "Channel:");
+  rows.Add(LbSecurity, LblSecurity, "LbSecurity", "LblSecurity", "Security:");
+  rows.Add(LbTxRate, LblTxRate, "LbTxRate", "LblTxRate", "Transfer Rate:");
 
   BtnActivate = MakeButton(this, PlProfile, "BtnActivate", "Activate", "ImgBtnAct", 0, kButtonTop);
   BtnAdd = MakeButton(this, PlProfile, "BtnAdd", "Add", "ImgBtnAdd", 0, kButtonTop);
@@ -98,7 +98,7 @@ TFrameProfile::TFrameProfile(TComponent* owner, TContainer* parent, std::string 
   PMProfile = new TPopupMenu(this, "PMProfile");
   MenuItExport = new TMenuItem(this, PMProfile, "MenuItExport", "Export...");
   MenuItExportAll = new TMenuItem(this, PMProfile, "MenuItExportAll", "Export All...");
-  N1 = new TMenuItem(this, PMProfile, "N1", "-");
+  MenuItImportLine = new TMenuItem(this, PMProfile, "N1", "-");
   MenuItImport = new TMenuItem(this, PMProfile, "MenuItImport", "Import...");
   LvProf->OnContextMenu = [this](int x, int y) { LvProfContextMenu(x, y); };
   MenuItExport->OnClick = [this] { MenuItExportClick(); };

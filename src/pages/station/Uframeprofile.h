@@ -48,7 +48,8 @@ class TFrameProfile : public TPropertyPageFrame {
   TPopupMenu* PMProfile;
   TMenuItem* MenuItExport;
   TMenuItem* MenuItExportAll;
-  TMenuItem* N1;
+  // The separator before MenuItImport (component "N1").
+  TMenuItem* MenuItImportLine;
   TMenuItem* MenuItImport;
 
   // The wizard's field while it shows, else the list.

@@ -35,7 +35,7 @@ TFrameProfSet::TFrameProfSet(TComponent* owner, TContainer* parent, std::string 
   pages_[SlotOf(TWizPage::Security)] = FrameSecurity1 = new TFrameSecurity(this, this);
   pages_[SlotOf(TWizPage::WEP)] = FrameWEP1 = new TFrameWEP(this, this);
   pages_[SlotOf(TWizPage::WPAPSK)] = FrameWPAPSK1 = new TFrameWPAPSK(this, this);
-  pages_[SlotOf(TWizPage::Dot11)] = FrameDot111 = new TFrameDot11(this, this);
+  pages_[SlotOf(TWizPage::Dot11)] = Frame8021X1 = new TFrameDot11(this, this);
   pages_[SlotOf(TWizPage::Confirm)] = FrameConfirm1 = new TFrameConfirm(this, this);
   pages_[SlotOf(TWizPage::Active)] = FrameActive1 = new TFrameActive(this, this);
   for (TPropertyPageFrame* page : pages_) page->SetBounds(0, 0, Width(), Height());
@@ -56,7 +56,7 @@ TFrameProfSet::TFrameProfSet(TComponent* owner, TContainer* parent, std::string 
   wireMiddle(FrameSecurity1->BtnBack, FrameSecurity1->BtnNext, FrameSecurity1->BtnExit);
   wireMiddle(FrameWEP1->BtnBack, FrameWEP1->BtnNext, FrameWEP1->BtnExit);
   wireMiddle(FrameWPAPSK1->BtnBack, FrameWPAPSK1->BtnNext, FrameWPAPSK1->BtnExit);
-  wireMiddle(FrameDot111->BtnBack, FrameDot111->BtnNext, FrameDot111->BtnExit);
+  wireMiddle(Frame8021X1->BtnBack, Frame8021X1->BtnNext, Frame8021X1->BtnExit);
   wire(FrameConfirm1->BtnBack, &TFrameProfSet::BtnBackClick);
   wire(FrameConfirm1->BtnSave, &TFrameProfSet::BtnSaveClick);
   wire(FrameConfirm1->BtnExit, &TFrameProfSet::BtnExitClick);
@@ -90,7 +90,7 @@ TWinControl* TFrameProfSet::FirstFocusOf(TWizPage page) const {
     case TWizPage::WPAPSK:
       return FrameWPAPSK1->FirstFocus();
     case TWizPage::Dot11:
-      return FrameDot111->FirstFocus();
+      return Frame8021X1->FirstFocus();
     case TWizPage::Confirm:
       return FrameConfirm1->FirstFocus();
     case TWizPage::Active:
@@ -115,7 +115,7 @@ TPicButton* TFrameProfSet::ForwardButton(TWizPage page) const {
     case TWizPage::WPAPSK:
       return FrameWPAPSK1->BtnNext;
     case TWizPage::Dot11:
-      return FrameDot111->BtnNext;
+      return Frame8021X1->BtnNext;
     case TWizPage::Confirm:
       return FrameConfirm1->BtnSave;
     case TWizPage::Active:
@@ -140,7 +140,7 @@ TPicButton* TFrameProfSet::ExitButton(TWizPage page) const {
     case TWizPage::WPAPSK:
       return FrameWPAPSK1->BtnExit;
     case TWizPage::Dot11:
-      return FrameDot111->BtnExit;
+      return Frame8021X1->BtnExit;
     case TWizPage::Confirm:
       return FrameConfirm1->BtnExit;
     // The last page has no Exit: later is the way out.

@@ -32,7 +32,8 @@ class TFrameProfSet : public TPropertyPageFrame {
   TFrameSecurity* FrameSecurity1;
   TFrameWEP* FrameWEP1;
   TFrameWPAPSK* FrameWPAPSK1;
-  TFrameDot11* FrameDot111;
+  // The 802.1X login page (component "FrameDot111").
+  TFrameDot11* Frame8021X1;
   TFrameConfirm* FrameConfirm1;
   TFrameActive* FrameActive1;
 

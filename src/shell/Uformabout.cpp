@@ -31,13 +31,7 @@ TFormAbout::TFormAbout(TComponent* owner)
     : TFormBase(owner, "FormAbout", WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
   accessnames::DescribeDialog(this);
-  const TPicture& bg = ResPicture("ImgAboutBG");
-  ImgBG = new TImage(this, this, "ImgBG");
-  ImgBG->SetPicture(bg);
-  const int width = bg.Empty() ? kWidth : bg.Width();
-  const int height = bg.Empty() ? kHeight : bg.Height();
-  ImgBG->SetBounds(0, 0, width, height);
-  SetClientSize(width, height);
+  ImgBG = MakeBorderlessBackground(ResPicture("ImgAboutBG"), kWidth, kHeight);
 
   // Enter and Escape close the box too (DialogKey).
   BtnClose = MakeBorderlessFrame(ImgBG);

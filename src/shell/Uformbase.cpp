@@ -206,6 +206,18 @@ TPicButton* TFormBase::MakeBorderlessFrame(TImage* background) {
   return close;
 }
 
+TImage* TFormBase::MakeBorderlessBackground(const TPicture& picture, int width, int height) {
+  auto* background = new TImage(this, this, "ImgBG");
+  background->SetPicture(picture);
+  if (!picture.Empty()) {
+    width = picture.Width();
+    height = picture.Height();
+  }
+  background->SetBounds(0, 0, width, height);
+  SetClientSize(width, height);
+  return background;
+}
+
 void TFormBase::MouseOnly(TWinControl* control) {
   SetWindowLongA(control->Handle(), GWL_STYLE,
                  GetWindowLongA(control->Handle(), GWL_STYLE) & ~WS_TABSTOP);

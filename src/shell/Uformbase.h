@@ -61,6 +61,9 @@ class TFormBase : public TForm {
   // window as a caption would. The button is for the mouse: the keyboard
   // closes through DialogKey.
   TPicButton* MakeBorderlessFrame(TImage* background);
+  // A borderless window's background "ImgBG" at (0, 0) with the picture, the
+  // window's client area sized to it (width x height without a picture).
+  TImage* MakeBorderlessBackground(const TPicture& picture, int width, int height);
   // Takes a button meant for the mouse out of the Tab order, so that no
   // focus mark sits on a button nobody chose.
   static void MouseOnly(TWinControl* control);

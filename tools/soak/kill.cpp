@@ -445,9 +445,7 @@ bool MakeImportFile(const std::string& path) {
     }
   }
   CloseHandle(stop);
-  char appData[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH))
-    RemoveTree(std::string(appData) + "\\" + scratch + "\\");
+  RemoveAppDataFolder(scratch);
   return made;
 }
 
@@ -502,9 +500,7 @@ int main(int argc, char** argv) {
                 root.c_str());
   } else {
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root).c_str());
-    char appData[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH))
-      RemoveTree(std::string(appData) + "\\" + root + "\\");
+    RemoveAppDataFolder(root);
     RemoveTree(dir);
   }
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));

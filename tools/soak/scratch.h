@@ -30,6 +30,14 @@ inline void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
+// What the library keeps for a profile root under the application-data
+// folder.
+inline void RemoveAppDataFolder(const std::string& root) {
+  char appData[MAX_PATH] = {};
+  if (!root.empty() && GetEnvironmentVariableA("APPDATA", appData, MAX_PATH))
+    RemoveTree(std::string(appData) + "\\" + root + "\\");
+}
+
 // The profile names the library stores, in its order, read under the
 // library lock like any caller of the program.
 inline std::vector<std::string> StoredNames() {

@@ -626,9 +626,7 @@ int main(int argc, char** argv) {
   delete FormMain;
   Pump(200);
   RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + root).c_str());
-  char appData[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("APPDATA", appData, MAX_PATH))
-    RemoveTree(std::string(appData) + "\\" + root + "\\");
+  RemoveAppDataFolder(root);
   RemoveTree(dir);
   std::fflush(stdout);
   // The library's own threads need no orderly end.

@@ -46,13 +46,7 @@ TFormChart::TFormChart(TComponent* owner)
     : TFormBase(owner, "FormChart", WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT) {
   SetColor(palette::Panel);
   accessnames::DescribeDialog(this);
-  const TPicture& bg = pageparts::Picture("ImgChartBG");
-  ImgBG = new TImage(this, this, "ImgBG");
-  ImgBG->SetPicture(bg);
-  const int width = bg.Empty() ? kWidth : bg.Width();
-  const int height = bg.Empty() ? kHeight : bg.Height();
-  ImgBG->SetBounds(0, 0, width, height);
-  SetClientSize(width, height);
+  ImgBG = MakeBorderlessBackground(pageparts::Picture("ImgChartBG"), kWidth, kHeight);
 
   LbDataRate = pageparts::MakeHeading(this, this, "LbDataRate", "Data Rate", 16, 64, 200);
   LbTx = pageparts::MakeCaption(this, this, "LbTx", "Transmit", kTxLeft + 12, kRowTop + 3);

@@ -1,6 +1,5 @@
 #include "shell/Propertypageframeunit.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 

@@ -321,8 +321,15 @@ HWND TProgram::Active() const {
 }
 
 std::string TProgram::Text(HWND w) const {
-  char text[256] = {};
-  if (w) GetWindowTextA(w, text, sizeof text);
+  // Asked of the window itself: for another process's edit the system keeps
+  // only its first text, and across processes the text comes in UTF-16.
+  wchar_t wide[256] = {};
+  char text[512] = {};
+  DWORD_PTR got = 0;
+  if (w)
+    SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG,
+                        kPingLimitMs, &got);
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
   return text;
 }
 

@@ -132,16 +132,6 @@ class Keyboard : public ::testing::Test {
     return items;
   }
 
-  // What an edit of the program holds now (the window text the system keeps
-  // for another process's edit is only its first one).
-  std::string EditText(HWND edit) {
-    wchar_t wide[256] = {};
-    char text[512] = {};
-    SendMessageW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-  }
-
   int IndexOf(const std::vector<std::string>& items, const std::string& text) {
     for (size_t i = 0; i < items.size(); ++i)
       if (items[i] == text) return static_cast<int>(i);
@@ -274,22 +264,22 @@ TEST_F(Keyboard, WepKeyTypedOverEmptiesThePassPhrase) {
   ASSERT_TRUE(p.WaitFocus("Edit")) << "pass phrase field: focus on " << FocusText();
   const HWND phrase = p.Focus();
   p.Type("ombrix");
-  ASSERT_TRUE(p.WaitFor([&] { return EditText(phrase) == "ombrix"; }));
+  ASSERT_TRUE(p.WaitFor([&] { return p.Text(phrase) == "ombrix"; }));
   Step("transmit key 3");
   ASSERT_TRUE(TabToCombo("4", false)) << "focus on " << FocusText();
   Choose("3");
   ASSERT_TRUE(Move(VK_TAB));
   ASSERT_TRUE(p.WaitFocus("Edit")) << "focus on " << FocusText();
   const HWND key = p.Focus();
-  ASSERT_TRUE(p.WaitFor([&] { return !EditText(key).empty(); })) << "the phrase made no third key";
-  EXPECT_EQ(EditText(phrase), "ombrix") << "keys made from the phrase keep it";
+  ASSERT_TRUE(p.WaitFor([&] { return !p.Text(key).empty(); })) << "the phrase made no third key";
+  EXPECT_EQ(p.Text(phrase), "ombrix") << "keys made from the phrase keep it";
   Step("type over the third key");
   p.Key(VK_HOME);
   p.Key(VK_END, {VK_SHIFT});
   p.Type("0123456789");
-  EXPECT_TRUE(p.WaitFor([&] { return EditText(phrase).empty(); }))
-      << "the phrase stayed: '" << EditText(phrase) << "'";
-  EXPECT_EQ(EditText(key), "0123456789");
+  EXPECT_TRUE(p.WaitFor([&] { return p.Text(phrase).empty(); }))
+      << "the phrase stayed: '" << p.Text(phrase) << "'";
+  EXPECT_EQ(p.Text(key), "0123456789");
   Step("Escape");
   p.Key(VK_ESCAPE);
   ASSERT_TRUE(p.WaitFocus("SysListView32")) << "Escape did not leave the wizard";

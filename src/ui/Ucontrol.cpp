@@ -109,7 +109,8 @@ TFont TFont::System() {
   return font;
 }
 
-HFONT TFont::Handle() const {
+HFONT TFont::Handle(UINT dpi) const {
+  (void)dpi;
   // Fonts are few and shared; they live until the program ends, so a window
   // never holds a deleted font.
   using Key = std::tuple<std::string, int, bool, bool, bool>;
@@ -166,6 +167,25 @@ TForm* TControl::ParentForm() const {
   const TControl* c = this;
   while (c->parent_) c = c->parent_;
   return dynamic_cast<TForm*>(const_cast<TControl*>(c));
+}
+
+UINT TControl::Dpi() const {
+  const TForm* form = ParentForm();
+  return form ? form->FormDpi() : ui::dpi::System();
+}
+
+RECT TControl::PixelBounds() const {
+  return ui::dpi::ScaleRect(BoundsRect(), Dpi());
+}
+
+int TControl::PixelWidth() const {
+  const RECT r = PixelBounds();
+  return r.right - r.left;
+}
+
+int TControl::PixelHeight() const {
+  const RECT r = PixelBounds();
+  return r.bottom - r.top;
 }
 
 void TControl::StoreBounds(int left, int top, int width, int height) {

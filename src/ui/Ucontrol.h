@@ -27,6 +27,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/Udpi.h"
+
 class TControl;
 class TContainer;
 class TForm;
@@ -105,16 +107,19 @@ class TComponent {
 
 struct TFont {
   std::string Name;
-  int Height = -12;  // LOGFONT height: negative = character height in pixels
+  // LOGFONT height in 96-DPI units: negative = character height. A window
+  // gets the font for its own DPI.
+  int Height = -12;
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;
   COLORREF Color = RGB(0, 0, 0);
 
-  // The system's message font (face and size), black.
+  // The system's message font (face, and size at 96 DPI), black.
   static TFont System();
-  // A shared GDI font of these attributes; valid until the program ends.
-  HFONT Handle() const;
+  // A shared GDI font of these attributes at dpi; valid until the program
+  // ends, and the same handle again for the same attributes and DPI.
+  HFONT Handle(UINT dpi = ui::dpi::kBase) const;
   bool SameFace(const TFont& other) const;
 };
 
@@ -141,7 +146,10 @@ class TControl : public TComponent {
   // The top-level form that shows this control (itself for a form).
   TForm* ParentForm() const;
 
-  // Bounds relative to the parent's client area (screen for forms).
+  // Bounds relative to the parent's client area (screen for forms), in
+  // 96-DPI units: layout code never sees a pixel. A form's position is in
+  // screen pixels (a place on the desktop has no 96-DPI meaning); its size
+  // is in 96-DPI units like every other control's.
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -153,6 +161,16 @@ class TControl : public TComponent {
   void SetTop(int v) { SetBounds(left_, v, width_, height_); }
   void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
   void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+
+  // The DPI the control is drawn at: its form's, the system's without one.
+  UINT Dpi() const;
+  // A 96-DPI distance in pixels at the control's DPI (drawing offsets).
+  int Px(int value) const { return ui::dpi::Scale(value, Dpi()); }
+  // Bounds in pixels of the parent's client area: the one mapping from
+  // layout to pixels (edges scaled, so touching controls still touch).
+  RECT PixelBounds() const;
+  int PixelWidth() const;
+  int PixelHeight() const;
 
   virtual bool Visible() const { return visible_; }
   virtual void SetVisible(bool visible);
@@ -171,8 +189,11 @@ class TControl : public TComponent {
   void SetFontHeight(int height);
   void SetFontColor(COLORREF color);
   void SetFontBold(bool bold);
-  HFONT FontHandle() const { return font_.Handle(); }
-  // Extent of a single line of text in this control's font.
+  // The font at the control's DPI.
+  HFONT FontHandle() const { return font_.Handle(Dpi()); }
+  // Extent of a single line of text in this control's font, in 96-DPI
+  // units (measured in pixels at the control's DPI, rounded up, so text
+  // that fits by this measure fits on the screen).
   SIZE TextExtent(std::string_view text) const;
 
   // Background colour; CLR_NONE lets the parent's background show through.
@@ -201,7 +222,8 @@ class TControl : public TComponent {
   TNotifyEvent OnMouseLeave;
 
   // Mouse input, called by the parent for graphic controls and by the
-  // window procedure for windowed ones; coordinates relative to the control.
+  // window procedure for windowed ones; coordinates relative to the
+  // control, in 96-DPI units.
   virtual void MouseDown(TMouseButton button, UINT keys, int x, int y);
   virtual void MouseUp(TMouseButton button, UINT keys, int x, int y);
   virtual void MouseMove(UINT keys, int x, int y);
@@ -215,6 +237,13 @@ class TControl : public TComponent {
   virtual void EnabledChanged() {}
   virtual void CaptionChanged() {}
   virtual void FontChanged() {}
+  // The form now draws at another DPI (moved to another monitor): the
+  // control makes again what it keeps in pixels (fonts, pictures, column
+  // widths). Bounds, text, selection and focus stay as they are.
+  virtual void DpiChanged(UINT oldDpi, UINT newDpi) {
+    (void)oldDpi;
+    (void)newDpi;
+  }
   // Stores bounds without touching any window (used when a window moved).
   void StoreBounds(int left, int top, int width, int height);
   void DetachFromParent();
@@ -246,7 +275,8 @@ class TGraphicControl : public TControl {
   void Invalidate() override;
 
   // Paints into dc, whose origin is the control's top-left corner and whose
-  // clip region is the control's bounds.
+  // clip region is the control's bounds. The dc is in pixels: sizes come
+  // from PixelWidth()/PixelHeight() and offsets through Px().
   virtual void Paint(HDC dc) = 0;
 };
 

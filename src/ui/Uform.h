@@ -36,9 +36,19 @@ class TForm : public TContainer {
 
   static TForm* FromHandle(HWND hwnd);
 
+  // Client size in 96-DPI units.
   int ClientWidth() const;
   int ClientHeight() const;
   void SetClientSize(int width, int height);
+
+  // The DPI the form draws at: its monitor's when it was made, then what
+  // WM_DPICHANGED says.
+  UINT FormDpi() const { return dpi_; }
+  // What WM_DPICHANGED does: the window takes the suggested rectangle
+  // (when given, else keeps its client size in 96-DPI units), every control
+  // its pixel bounds, font and pictures for the new DPI. Page, selection,
+  // typed text and focus stay.
+  void ApplyDpi(UINT dpi, const RECT* suggested);
 
   void SetVisible(bool visible) override;
   // Focus rectangles and accelerator marks shown on every control.
@@ -47,8 +57,8 @@ class TForm : public TContainer {
   // Shows the window and restores it when it is minimised.
   void Restore();
   void BringToFront();
-  // Centres the form over another form, or on the screen when other is
-  // null (half the size difference, integer).
+  // Centres the form over another form, or on the work area of its
+  // monitor when other is null; kept inside that work area.
   void CenterOn(const TForm* other);
 
   // Modal show: other windows of the thread are disabled while the form
@@ -109,6 +119,7 @@ class TForm : public TContainer {
   void PaintBackground(HDC dc, const RECT& clip) override;
 
  private:
+  UINT dpi_ = ui::dpi::kBase;
   int modalResult_ = mrNone;
   bool inModal_ = false;
   // Cleared by the destructor: a form freed inside its own modal loop.

@@ -340,7 +340,20 @@ bool TPicture::LoadFromIcon(HICON icon, int width, int height) {
   return true;
 }
 
-TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill) {
+int TPicture::Width() const {
+  return data_ ? data_->width : 0;
+}
+
+int TPicture::Height() const {
+  return data_ ? data_->height : 0;
+}
+
+UINT TPicture::Dpi() const {
+  return ui::dpi::kBase;
+}
+
+TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill, UINT dpi) {
+  (void)dpi;
   TPicture p;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return p;
   const uint32_t argb =

@@ -21,13 +21,28 @@
 
 #include "ui/Ucontrol.h"
 
+// A picture may hold its pixels in several sets, each made for a DPI (the
+// built-in pictures come at 1x, 1.5x and 2x). Width() and Height() are in
+// 96-DPI units, whatever the set; ForDpi picks the set for a window.
 class TPicture {
  public:
   TPicture() = default;
 
   bool Empty() const { return !data_; }
-  int Width() const { return data_ ? data_->width : 0; }
-  int Height() const { return data_ ? data_->height : 0; }
+  // Size in 96-DPI units.
+  int Width() const;
+  int Height() const;
+  // Size of this set's pixels, and the DPI they are made for.
+  int PixelWidth() const { return data_ ? data_->width : 0; }
+  int PixelHeight() const { return data_ ? data_->height : 0; }
+  UINT Dpi() const;
+  // Adds a set of pixels made for dpi (a larger drawing of the same
+  // picture); a set for a DPI already held replaces it.
+  void AddVariant(const TPicture& pixels, UINT dpi);
+  // The picture as drawn at dpi: the set made for it, else the nearest set
+  // above scaled down smoothly, else the largest scaled up (made once and
+  // kept). Its pixel size is the 96-DPI size at that scale.
+  TPicture ForDpi(UINT dpi) const;
   bool HasAlpha() const { return data_ && data_->Ensure() && data_->hasAlpha; }
 
   // A PNG (or any format GDI+ reads) from an RCDATA resource of the module
@@ -41,24 +56,30 @@ class TPicture {
   bool LoadFromIcon(HICON icon, int width, int height);
   void Clear() { data_.reset(); }
 
-  // An opaque picture of the given size filled with a colour; GDI may draw
-  // into Handle() (copies of a picture share the same bitmap, and a picture
-  // whose handle was taken keeps its pixels for good).
-  static TPicture CreateOpaque(int width, int height, COLORREF fill);
+  // An opaque picture of the given pixel size, made for dpi, filled with a
+  // colour; GDI may draw into Handle() (copies of a picture share the same
+  // bitmap, and a picture whose handle was taken keeps its pixels for good).
+  static TPicture CreateOpaque(int width, int height, COLORREF fill, UINT dpi = ui::dpi::kBase);
   HBITMAP Handle() const;
 
+  // Drawing is in pixels, 1:1 with this set's pixels (after ForDpi).
   void Draw(HDC dc, int x, int y) const;
+  // The set for dpi at pixel point (x, y): ForDpi(dpi).Draw(dc, x, y).
+  void DrawAt(HDC dc, int x, int y, UINT dpi) const;
+  // Stretched smoothly into a pixel rectangle, from the best set for it.
   void StretchDraw(HDC dc, const RECT& dest) const;
   // Draws the part src of the picture with its top-left corner at (x, y).
   void DrawPart(HDC dc, int x, int y, const RECT& src) const;
 
   // The face of a disabled control: desaturated and lighter.
   TPicture Disabled() const;
-  // A part of the picture as its own picture.
+  // A part of the picture (in 96-DPI units) as its own picture, every set
+  // cut alike.
   TPicture Crop(const RECT& src) const;
   // Icon of the part src (the caller destroys it); null when empty.
   HICON CreateIcon(const RECT& src) const;
-  // Straight (not premultiplied) ARGB value of a pixel, 0 outside.
+  // Straight (not premultiplied) ARGB value of a pixel of this set, 0
+  // outside.
   uint32_t Pixel(int x, int y) const;
   // True when both share the same bitmap (copies of one picture).
   bool SameAs(const TPicture& other) const { return data_ == other.data_; }
@@ -107,7 +128,8 @@ class TPicture {
 };
 
 // An image list: a strip of equal cells side by side. Cell width 0 means
-// square cells as high as the strip.
+// square cells as high as the strip. Cells are in 96-DPI units; the strip
+// may hold sets for several DPIs like any picture.
 class TImageList : public TComponent {
  public:
   TImageList(TComponent* owner, std::string name, int cellWidth = 0, int cellHeight = 0);

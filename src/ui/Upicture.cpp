@@ -544,6 +544,21 @@ void TImageList::Draw(HDC dc, int x, int y, int index) const {
   strip_.DrawPart(dc, x, y, CellRect(index));
 }
 
+void TImageList::Draw(HDC dc, int x, int y, int index, UINT dpi) const {
+  (void)dpi;
+  Draw(dc, x, y, index);
+}
+
+HICON TImageList::Icon(int index, int size) const {
+  (void)size;
+  return Icon(index);
+}
+
+HIMAGELIST TImageList::Handle(UINT dpi) const {
+  (void)dpi;
+  return Handle();
+}
+
 TPicture TImageList::CellPicture(int index) const {
   if (index < 0 || index >= Count()) return TPicture();
   return strip_.Crop(CellRect(index));

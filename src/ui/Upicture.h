@@ -142,12 +142,19 @@ class TImageList : public TComponent {
   int Count() const;
 
   void Draw(HDC dc, int x, int y, int index) const;
+  // Draws a cell at pixel point (x, y) as it looks at dpi.
+  void Draw(HDC dc, int x, int y, int index, UINT dpi) const;
   // Cell as a picture; empty when the index is out of range.
   TPicture CellPicture(int index) const;
   // Icon of a cell, owned by the list; null when the index is out of range.
   HICON Icon(int index) const;
+  // Icon of a cell at size x size pixels (the system's small icon size for
+  // a DPI), owned by the list; null when the index is out of range.
+  HICON Icon(int index, int size) const;
   // A common-controls image list of the cells, owned by the list.
   HIMAGELIST Handle() const;
+  // The same at dpi (cells at the system's small icon size for it).
+  HIMAGELIST Handle(UINT dpi) const;
 
  private:
   RECT CellRect(int index) const;

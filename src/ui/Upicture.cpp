@@ -589,3 +589,13 @@ HIMAGELIST TImageList::Handle() const {
   }
   return handle_;
 }
+
+// One set of pixels for now: every DPI draws it 1:1.
+TPicture TPicture::ForDpi(UINT dpi) const {
+  (void)dpi;
+  return *this;
+}
+
+void TPicture::DrawAt(HDC dc, int x, int y, UINT dpi) const {
+  ForDpi(dpi).Draw(dc, x, y);
+}

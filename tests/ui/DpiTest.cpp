@@ -3,8 +3,6 @@
 // from one DPI to another and back without losing what the user did.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-
 #include "ui/Uform.h"
 #include "ui/UiTest.h"
 #include "ui/Upicbutton.h"
@@ -21,10 +19,22 @@ struct DpiOverride {
   ~DpiOverride() { ui::dpi::SetOverride(0); }
 };
 
+template <class C>
+C* Place(C* c, int left, int top, int width, int height) {
+  c->SetBounds(left, top, width, height);
+  return c;
+}
+
 RECT WindowIn(const TWinControl* c) {
   RECT r;
   GetWindowRect(c->Handle(), &r);
   MapWindowPoints(HWND_DESKTOP, GetParent(c->Handle()), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+RECT Client(const TForm& form) {
+  RECT r;
+  GetClientRect(form.Handle(), &r);
   return r;
 }
 
@@ -36,13 +46,16 @@ int FontHeight(HFONT font) {
 
 int SystemFontHeight(UINT dpi) {
   LOGFONTA lf{};
-  EXPECT_TRUE(ui::dpi::MessageFont(dpi, lf));
-  return lf.lfHeight;
+  return ui::dpi::MessageFont(dpi, lf) ? lf.lfHeight : 0;
 }
 
-void Press(HWND w, POINT p) {
-  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+HFONT WindowFont(const TWinControl* c) {
+  return reinterpret_cast<HFONT>(SendMessageA(c->Handle(), WM_GETFONT, 0, 0));
+}
+
+void Press(HWND w, int x, int y) {
+  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 TEST(Dpi, EveryKindOfControlLaysOutPaintsAndHearsTheMouseAtEachScale) {
@@ -52,74 +65,57 @@ TEST(Dpi, EveryKindOfControlLaysOutPaintsAndHearsTheMouseAtEachScale) {
     auto px = [dpi](int v) { return ui::dpi::Scale(v, dpi); };
     TForm form(nullptr, "FormDpi");
     form.SetClientSize(400, 300);
-    new TLabel(&form, &form, "LbA", "Network Name (SSID):");
-    new TValueLabel(&form, &form, "LblA", "a long value that is cut");
-    new TTabLabel(&form, &form, "TabA", "Link");
-    auto* edit = new TEdit(&form, &form, "EdtA");
-    auto* next = new TEdit(&form, &form, "EdtB");  // touching the first
-    auto* combo = new TComboBox(&form, &form, "CmbA");
-    auto* check = new TCheckBox(&form, &form, "ChkA", "Check");
-    auto* radio = new TRadioButton(&form, &form, "RbA", "Radio");
-    new TImage(&form, &form, "ImgA");
-    auto* box = new TPaintBox(&form, &form, "PBoxA");
-    auto* lv = new TSortLv(&form, &form, "LvA");
-    auto* button = new TPicButton(&form, &form, "BtnA", "Scan");
-    auto* panel = new TPanel(&form, &form, "PlA", "Panel");
-    auto* frame = new TFrame(&form, &form, "FrameA");
-    auto* inner = new TEdit(&form, frame, "EdtInner");
-    auto* swatch = new TLabel(&form, frame, "LbSwatch");
-    edit->SetBounds(120, 10, 33, 21);
-    next->SetBounds(153, 10, 67, 21);
-    combo->SetBounds(120, 40, 121, 21);
-    check->SetBounds(10, 40, 97, 17);
-    radio->SetBounds(10, 60, 97, 17);
-    box->SetBounds(50, 80, 40, 40);
-    lv->SetBounds(120, 80, 150, 90);
-    lv->AddColumn("", 24);
+    auto* label = Place(new TLabel(&form, &form, "LbA", "Network Name (SSID):"), 10, 10, 100, 13);
+    Place(new TValueLabel(&form, &form, "LblA", "a value cut short"), 10, 25, 60, 13);
+    Place(new TTabLabel(&form, &form, "TabA", "Link"), 70, 25, 40, 13);
+    Place(new TImage(&form, &form, "ImgA"), 10, 130, 16, 16);
+    auto* box = Place(new TPaintBox(&form, &form, "PBoxA"), 50, 80, 40, 40);
+    auto* combo = Place(new TComboBox(&form, &form, "CmbA"), 120, 40, 121, 21);
+    auto* lv = Place(new TSortLv(&form, &form, "LvA"), 120, 80, 150, 90);
     lv->AddColumn("SSID", 101);
-    button->SetBounds(290, 10, 81, 25);
-    panel->SetBounds(290, 80, 101, 61);
-    frame->SetBounds(10, 180, 301, 111);
-    inner->SetBounds(5, 7, 91, 21);
-    swatch->SetBounds(150, 50, 21, 11);
+    auto* frame = Place(new TFrame(&form, &form, "FrameA"), 10, 180, 301, 111);
+    auto* swatch = Place(new TLabel(&form, frame, "LbSwatch"), 150, 50, 21, 11);
     swatch->SetColor(RGB(255, 0, 0));
     frame->Show();
+    // The two edits touch: no gap or overlap at any scale.
+    const std::vector<TWinControl*> windows = {
+        Place(new TEdit(&form, &form, "EdtA"), 120, 10, 33, 21),
+        Place(new TEdit(&form, &form, "EdtB"), 153, 10, 67, 21),
+        Place(new TCheckBox(&form, &form, "ChkA", "Check"), 10, 40, 97, 17),
+        Place(new TRadioButton(&form, &form, "RbA", "Radio"), 10, 60, 97, 17),
+        Place(new TPicButton(&form, &form, "BtnA", "Scan"), 290, 10, 81, 25),
+        Place(new TPanel(&form, &form, "PlA", "Panel"), 290, 80, 101, 61),
+        Place(new TEdit(&form, frame, "EdtInner"), 5, 7, 91, 21),
+        lv,
+        frame};
 
-    RECT client;
-    GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client, (RECT{0, 0, px(400), px(300)}));
+    EXPECT_EQ(Client(form), (RECT{0, 0, px(400), px(300)}));
     EXPECT_EQ(form.ClientWidth(), 400);
     EXPECT_EQ(form.ClientHeight(), 300);
-    // Windows stand at the scaled edges, bounds stay in 96-DPI units.
-    for (TWinControl* c : std::initializer_list<TWinControl*>{edit, next, check, radio, lv, button,
-                                                              panel, frame, inner}) {
+    for (TWinControl* c : windows) {
       SCOPED_TRACE(c->Name());
       EXPECT_EQ(WindowIn(c), ui::dpi::ScaleRect(c->BoundsRect(), dpi));
     }
-    EXPECT_EQ(edit->BoundsRect(), (RECT{120, 10, 153, 31}));
-    EXPECT_EQ(WindowIn(edit).right, WindowIn(next).left);
-    const RECT comboPx = WindowIn(combo);  // the system sets the closed height
-    EXPECT_EQ(comboPx.left, px(120));
-    EXPECT_EQ(comboPx.right, px(241));
-    EXPECT_EQ(combo->Width(), 121);
-    // The system's font at this DPI, in the windows and measured with.
-    EXPECT_EQ(FontHeight(reinterpret_cast<HFONT>(SendMessageA(edit->Handle(), WM_GETFONT, 0, 0))),
-              SystemFontHeight(dpi));
-    EXPECT_EQ(FontHeight(edit->FontHandle()), SystemFontHeight(dpi));
-    EXPECT_EQ(lv->ColumnWidth(1), 101);
-    EXPECT_EQ(SendMessageA(lv->Handle(), LVM_GETCOLUMNWIDTH, 1, 0), px(101));
+    EXPECT_EQ(windows[0]->BoundsRect(), (RECT{120, 10, 153, 31}));  // no drift
+    EXPECT_EQ(WindowIn(windows[0]).right, WindowIn(windows[1]).left);
+    // The system sets a combo box's closed height, not its edges.
+    EXPECT_EQ(std::make_pair(WindowIn(combo).left, WindowIn(combo).right),
+              std::make_pair(LONG{px(120)}, LONG{px(241)}));
+    EXPECT_EQ(FontHeight(WindowFont(windows[0])), SystemFontHeight(dpi));
+    EXPECT_EQ(FontHeight(label->FontHandle()), SystemFontHeight(dpi));
+    EXPECT_EQ(lv->ColumnWidth(0), 101);
+    EXPECT_EQ(SendMessageA(lv->Handle(), LVM_GETCOLUMNWIDTH, 0, 0), px(101));
 
-    // Text measured in 96-DPI units fits on the screen when scaled back.
-    auto* label = static_cast<TLabel*>(form.FindComponent("LbA"));
+    // Measured in 96-DPI units rounded up: scaled back it holds the text.
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, label->FontHandle());
     SIZE real;
     GetTextExtentPoint32A(dc, "Network Name (SSID):", 20, &real);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    EXPECT_GE(px(label->MeasureCaption().cx), real.cx);
-    EXPECT_LE(px(label->MeasureCaption().cx - 1), real.cx);
-    EXPECT_GE(px(label->TextExtent("Network Name (SSID):").cx), real.cx);
+    const int measured = label->MeasureCaption().cx;
+    EXPECT_TRUE(px(measured) >= real.cx && px(measured - 1) <= real.cx) << measured;
+    EXPECT_EQ(label->TextExtent("Network Name (SSID):").cx, measured);
 
     // A graphic child paints exactly over its pixel bounds.
     Snapshot shot(frame->Handle());
@@ -135,16 +131,14 @@ TEST(Dpi, EveryKindOfControlLaysOutPaintsAndHearsTheMouseAtEachScale) {
     box->OnMouseDown = [&got](TMouseButton, UINT, int x, int y) { got = POINT{x, y}; };
     box->OnClick = [&clicks] { ++clicks; };
     const RECT b = box->PixelBounds();
-    Press(form.Handle(), POINT{px(60), px(90)});
-    EXPECT_NEAR(got.x, 10, 1);
-    EXPECT_NEAR(got.y, 10, 1);
-    Press(form.Handle(), POINT{b.right - 1, b.bottom - 1});  // its last pixel
-    EXPECT_EQ(got.x, 39);
-    EXPECT_EQ(got.y, 39);
-    Press(form.Handle(), POINT{b.right, b.top});  // just beside it
+    Press(form.Handle(), px(60), px(90));
+    EXPECT_TRUE(std::abs(got.x - 10) <= 1 && std::abs(got.y - 10) <= 1) << got.x << "," << got.y;
+    Press(form.Handle(), b.right - 1, b.bottom - 1);  // its last pixel
+    EXPECT_TRUE(got.x == 39 && got.y == 39) << got.x << "," << got.y;
+    Press(form.Handle(), b.right, b.top);  // just beside it
     EXPECT_EQ(clicks, 2);
 
-    // Centred on its monitor's work area; never outside it.
+    // Centred on its monitor's work area, and never outside it.
     const RECT area = ui::dpi::WorkAreaOf(form.Handle());
     form.CenterOn(nullptr);
     RECT w;
@@ -165,10 +159,8 @@ TEST(Dpi, ADpiChangeKeepsFocusTextAndSelectionAndComesBackToTheSameFont) {
   DpiOverride scale(96);
   TForm form(nullptr, "FormMove");
   form.SetClientSize(400, 300);
-  auto* edit = new TEdit(&form, &form, "EdtKey");
-  edit->SetBounds(10, 10, 121, 21);
-  auto* lv = new TSortLv(&form, &form, "LvSites");
-  lv->SetBounds(10, 40, 300, 150);
+  auto* edit = Place(new TEdit(&form, &form, "EdtKey"), 10, 10, 121, 21);
+  auto* lv = Place(new TSortLv(&form, &form, "LvSites"), 10, 40, 300, 150);
   lv->AddColumn("SSID", 120);
   lv->AddColumn("Signal", 80);
   TImageList icons(nullptr, "Icons");
@@ -179,27 +171,26 @@ TEST(Dpi, ADpiChangeKeepsFocusTextAndSelectionAndComesBackToTheSameFont) {
   edit->SetFocus();
   edit->SetCaption("typed key");
   lv->SelectRow(1);
-  // The user dragged the second column wider.
-  SendMessageA(lv->Handle(), LVM_SETCOLUMNWIDTH, 1, 150);
+  SendMessageA(lv->Handle(), LVM_SETCOLUMNWIDTH, 1, 150);  // the user dragged it
   const HFONT font96 = edit->FontHandle();
   const HWND editWindow = edit->Handle(), listWindow = lv->Handle();
+  auto columns = [listWindow] {
+    return std::make_pair(SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, 0, 0),
+                          SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, 1, 0));
+  };
 
   form.ApplyDpi(144, nullptr);
-  EXPECT_EQ(form.FormDpi(), 144u);
   EXPECT_EQ(edit->Dpi(), 144u);
-  RECT client;
-  GetClientRect(form.Handle(), &client);
-  EXPECT_EQ(client, (RECT{0, 0, 600, 450}));
+  EXPECT_EQ(Client(form), (RECT{0, 0, 600, 450}));
   EXPECT_EQ(WindowIn(edit), (RECT{15, 15, 197, 47}));
   EXPECT_EQ(WindowIn(lv), (RECT{15, 60, 465, 285}));
-  const HFONT font144 = reinterpret_cast<HFONT>(SendMessageA(editWindow, WM_GETFONT, 0, 0));
-  EXPECT_EQ(FontHeight(font144), SystemFontHeight(144));
-  EXPECT_EQ(SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, 0, 0), 180);
-  EXPECT_EQ(SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, 1, 0), 225);
+  EXPECT_EQ(FontHeight(WindowFont(edit)), SystemFontHeight(144));
+  EXPECT_EQ(columns(), std::make_pair(LRESULT{180}, LRESULT{225}));
   EXPECT_EQ(lv->ColumnWidth(1), 150);
   EXPECT_NE(SendMessageA(listWindow, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
 
-  // The system's message, with the rectangle it suggests.
+  // The system's message, with the rectangle it suggests: the form's size
+  // in 96-DPI units from then on.
   RECT suggested{40, 30, 40 + 900, 30 + 700};
   SendMessageA(form.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
@@ -208,25 +199,19 @@ TEST(Dpi, ADpiChangeKeepsFocusTextAndSelectionAndComesBackToTheSameFont) {
   EXPECT_EQ(w, suggested);
   EXPECT_EQ(form.Left(), 40);
   EXPECT_EQ(WindowIn(edit), (RECT{20, 20, 262, 62}));
-  EXPECT_EQ(edit->BoundsRect(), (RECT{10, 10, 131, 31}));
-  // The suggested size is the form's size now, in 96-DPI units.
-  GetClientRect(form.Handle(), &client);
   const int keptWidth = form.ClientWidth(), keptHeight = form.ClientHeight();
-  EXPECT_EQ(keptWidth, client.right / 2);
+  EXPECT_EQ(keptWidth, Client(form).right / 2);
 
   form.ApplyDpi(96, nullptr);
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(editWindow, WM_GETFONT, 0, 0)), font96);
-  EXPECT_EQ(SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, 0, 0), 120);
-  EXPECT_EQ(SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, 1, 0), 150);
+  EXPECT_EQ(WindowFont(edit), font96);
+  EXPECT_EQ(columns(), std::make_pair(LRESULT{120}, LRESULT{150}));
   EXPECT_EQ(WindowIn(edit), (RECT{10, 10, 131, 31}));
+  EXPECT_EQ(Client(form), (RECT{0, 0, keptWidth, keptHeight}));
   // Nothing was made again: the same windows, with what the user left.
-  EXPECT_EQ(edit->Handle(), editWindow);
-  EXPECT_EQ(lv->Handle(), listWindow);
+  EXPECT_TRUE(edit->Handle() == editWindow && lv->Handle() == listWindow);
   EXPECT_EQ(GetFocus(), editWindow);
   EXPECT_EQ(edit->Caption(), "typed key");
   EXPECT_EQ(lv->SelectedIndex(), 1);
-  GetClientRect(form.Handle(), &client);
-  EXPECT_EQ(client, (RECT{0, 0, keptWidth, keptHeight}));
 }
 
 }  // namespace

@@ -52,12 +52,18 @@ class TFormRes : public TForm {
   TImageList* ImageList(std::string_view name) const;
 
   // Replaces pictures from the directory named by "Res_Path" below the
-  // program's directory, file names from section "FormRes_TImage".
+  // program's directory, file names from section "FormRes_TImage"; files
+  // named like the picture's file with "_150" or "_200" after the stem,
+  // beside it, are its drawings for 150 % and 200 %.
   void ReplaceFromResPath();
 
  private:
   MsgBoxHandler previousMsgBox_ = nullptr;
 };
+
+// A built-in picture with its sets for 150 % and 200 % ("Name_150",
+// "Name_200"); empty when the module has no such picture.
+TPicture BuiltInPicture(const char* name);
 
 // The one instance, from its creation to its end.
 extern TFormRes* FormRes;

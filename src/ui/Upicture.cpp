@@ -66,6 +66,12 @@ HBITMAP CreateDib(int width, int height, uint32_t** bits, bool topDown) {
   return bmp;
 }
 
+// Straight ARGB of a pixel of a premultiplied bitmap.
+inline uint32_t Straight(const uint32_t* bits, size_t i, bool hasAlpha) {
+  // GDI leaves the alpha byte of opaque pictures at zero when it draws.
+  return hasAlpha ? Unpremultiply(bits[i]) : bits[i] | 0xFF000000u;
+}
+
 RECT ClipToPicture(const RECT& src, int width, int height) {
   RECT all{0, 0, width, height}, r;
   if (!IntersectRect(&r, &src, &all)) return RECT{0, 0, 0, 0};
@@ -204,6 +210,162 @@ std::shared_ptr<TPicture::TData> TPicture::Derived(int width, int height,
   return d;
 }
 
+void TPicture::Assign(std::shared_ptr<TData> data, UINT dpi) {
+  *this = TPicture();
+  if (!data) return;
+  data_ = std::move(data);
+  dpi_ = dpi ? dpi : ui::dpi::kBase;
+  width_ = ui::dpi::Unscale(data_->width, dpi_);
+  height_ = ui::dpi::Unscale(data_->height, dpi_);
+  auto sets = std::make_shared<TSets>();
+  sets->sets.emplace_back(dpi_, data_);
+  sets_ = std::move(sets);
+}
+
+std::vector<UINT> TPicture::SetDpis() const {
+  std::vector<UINT> out;
+  if (sets_)
+    for (const auto& s : sets_->sets) out.push_back(s.first);
+  return out;
+}
+
+void TPicture::AddVariant(const TPicture& pixels, UINT dpi) {
+  if (!pixels.data_ || dpi == 0) return;
+  if (!data_) return Assign(pixels.data_, dpi);
+  // A new list: copies of this picture keep theirs.
+  auto sets = std::make_shared<TSets>();
+  sets->sets = sets_->sets;
+  auto at = std::find_if(sets->sets.begin(), sets->sets.end(),
+                         [dpi](const auto& s) { return s.first >= dpi; });
+  if (at != sets->sets.end() && at->first == dpi)
+    at->second = pixels.data_;
+  else
+    sets->sets.emplace(at, dpi, pixels.data_);
+  if (dpi == dpi_) data_ = pixels.data_;
+  sets_ = std::move(sets);
+}
+
+TPicture TPicture::ForDpi(UINT dpi) const {
+  if (!data_ || dpi == 0 || dpi == dpi_) return *this;
+  TPicture out = *this;
+  out.dpi_ = dpi;
+  for (const auto& s : sets_->sets) {
+    if (s.first == dpi) {
+      out.data_ = s.second;
+      return out;
+    }
+  }
+  std::lock_guard<std::mutex> lock(sets_->lock);
+  std::shared_ptr<TData>& made = sets_->scaled[dpi];
+  if (!made) {
+    // Scaling down from the nearest larger drawing loses the least.
+    const auto* from = &sets_->sets.back();
+    for (const auto& s : sets_->sets) {
+      if (s.first > dpi) {
+        from = &s;
+        break;
+      }
+    }
+    made = Scaled(from->second, std::max(1, ui::dpi::Scale(width_, dpi)),
+                  std::max(1, ui::dpi::Scale(height_, dpi)));
+  }
+  if (!made) {
+    sets_->scaled.erase(dpi);
+    return *this;
+  }
+  out.data_ = made;
+  return out;
+}
+
+void TPicture::DrawAt(HDC dc, int x, int y, UINT dpi) const {
+  ForDpi(dpi).Draw(dc, x, y);
+}
+
+std::shared_ptr<TPicture::TData> TPicture::Scaled(const std::shared_ptr<TData>& src, int width,
+                                                  int height) {
+  if (!src || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  return Derived(width, height, [src](const TData& d) {
+    if (!src->Ensure()) return false;
+    GdiFlush();
+    const size_t n = static_cast<size_t>(d.width) * d.height;
+    d.hasAlpha = src->hasAlpha;
+    if (src->width == d.width && src->height == d.height) {
+      std::memcpy(d.bits, src->bits, n * 4);
+      return true;
+    }
+    EnsureGdiplus();
+    // Premultiplied in and out, so transparent pixels lend no colour to
+    // their neighbours; edges mirrored, so the border does not fade.
+    Gdiplus::Bitmap from(src->width, src->height, src->width * 4,
+                         src->hasAlpha ? PixelFormat32bppPARGB : PixelFormat32bppRGB,
+                         reinterpret_cast<BYTE*>(src->bits));
+    Gdiplus::Bitmap to(d.width, d.height, d.width * 4, PixelFormat32bppPARGB,
+                       reinterpret_cast<BYTE*>(d.bits));
+    std::fill_n(d.bits, n, 0u);
+    bool ok = false;
+    {
+      Gdiplus::Graphics g(&to);
+      Gdiplus::ImageAttributes wrap;
+      wrap.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+      g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+      g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+      g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
+      ok = g.GetLastStatus() == Gdiplus::Ok &&
+           g.DrawImage(&from, Gdiplus::Rect(0, 0, d.width, d.height), 0, 0, src->width, src->height,
+                       Gdiplus::UnitPixel, &wrap) == Gdiplus::Ok;
+      g.Flush(Gdiplus::FlushIntentionSync);
+    }
+    if (ok && !d.hasAlpha)
+      for (size_t i = 0; i < n; ++i) d.bits[i] |= 0xFF000000u;
+    return ok;
+  });
+}
+
+std::shared_ptr<TPicture::TData> TPicture::CropPixels(const std::shared_ptr<TData>& whole,
+                                                      const RECT& src) {
+  if (!whole) return nullptr;
+  RECT s = ClipToPicture(src, whole->width, whole->height);
+  int w = s.right - s.left, h = s.bottom - s.top;
+  if (w <= 0 || h <= 0) return nullptr;
+  // Made from the whole picture when first needed; the stored pixels are
+  // copied as they are: no rounding on the way.
+  return Derived(w, h, [whole, s](const TData& d) {
+    if (!whole->Ensure()) return false;
+    GdiFlush();
+    for (int y = 0; y < d.height; ++y)
+      std::memcpy(d.bits + static_cast<size_t>(y) * d.width,
+                  whole->bits + static_cast<size_t>(s.top + y) * whole->width + s.left,
+                  static_cast<size_t>(d.width) * 4);
+    d.hasAlpha = whole->hasAlpha;
+    return true;
+  });
+}
+
+TPicture TPicture::MapSets(
+    int width, int height,
+    const std::function<std::shared_ptr<TData>(const std::shared_ptr<TData>&, UINT)>& f) const {
+  TPicture out;
+  if (!data_) return out;
+  auto sets = std::make_shared<TSets>();
+  std::shared_ptr<TData> own;
+  for (const auto& s : sets_->sets) {
+    std::shared_ptr<TData> m = f(s.second, s.first);
+    if (!m) continue;
+    sets->sets.emplace_back(s.first, m);
+    if (s.second == data_) own = m;
+  }
+  // A scaled copy (after ForDpi) is mapped as well, as the picture's own.
+  if (!own) own = f(data_, dpi_);
+  if (!own) return out;
+  if (sets->sets.empty()) sets->sets.emplace_back(dpi_, own);
+  out.data_ = std::move(own);
+  out.dpi_ = dpi_;
+  out.width_ = width;
+  out.height_ = height;
+  out.sets_ = std::move(sets);
+  return out;
+}
+
 bool TPicture::SetEncoded(const unsigned char* bytes, size_t size, std::vector<unsigned char> own) {
   if (!bytes || size == 0 || size > 0x7FFFFFFF) return false;
   auto d = std::make_shared<TData>();
@@ -216,7 +378,7 @@ bool TPicture::SetEncoded(const unsigned char* bytes, size_t size, std::vector<u
     if (!d->Decode()) return false;
     GdiFlush();
   }
-  data_ = std::move(d);
+  Assign(std::move(d), ui::dpi::kBase);
   return true;
 }
 
@@ -295,7 +457,7 @@ bool TPicture::LoadFromFile(const std::string& path) {
   return ok && LoadFromMemory(bytes.data(), bytes.size());
 }
 
-bool TPicture::LoadFromIcon(HICON icon, int width, int height) {
+bool TPicture::LoadFromIcon(HICON icon, int width, int height, UINT dpi) {
   if (!icon || width <= 0 || height <= 0 || width > 256 || height > 256) return false;
   // Drawn once on black and once on white: the difference gives the alpha
   // of icons with and without an alpha channel alike.
@@ -336,43 +498,32 @@ bool TPicture::LoadFromIcon(HICON icon, int width, int height) {
   if (b1) DeleteObject(b1);
   if (b2) DeleteObject(b2);
   if (!made) return false;
-  data_ = std::move(made);
+  Assign(std::move(made), dpi);
   return true;
 }
 
-int TPicture::Width() const {
-  return data_ ? data_->width : 0;
-}
-
-int TPicture::Height() const {
-  return data_ ? data_->height : 0;
-}
-
-UINT TPicture::Dpi() const {
-  return ui::dpi::kBase;
-}
-
 TPicture TPicture::CreateOpaque(int width, int height, COLORREF fill, UINT dpi) {
-  (void)dpi;
   TPicture p;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return p;
   const uint32_t argb =
       0xFF000000u | (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
-  p.data_ = Derived(width, height, [argb](const TData& d) {
-    std::fill_n(d.bits, static_cast<size_t>(d.width) * d.height, argb);
-    d.hasAlpha = false;
-    return true;
-  });
+  p.Assign(Derived(width, height,
+                   [argb](const TData& d) {
+                     std::fill_n(d.bits, static_cast<size_t>(d.width) * d.height, argb);
+                     d.hasAlpha = false;
+                     return true;
+                   }),
+           dpi);
   return p;
 }
 
 void TPicture::Draw(HDC dc, int x, int y) const {
-  DrawPart(dc, x, y, RECT{0, 0, Width(), Height()});
+  DrawPart(dc, x, y, RECT{0, 0, PixelWidth(), PixelHeight()});
 }
 
 void TPicture::DrawPart(HDC dc, int x, int y, const RECT& src) const {
   if (!data_) return;
-  RECT s = ClipToPicture(src, Width(), Height());
+  RECT s = ClipToPicture(src, PixelWidth(), PixelHeight());
   int w = s.right - s.left, h = s.bottom - s.top;
   if (w <= 0 || h <= 0 || !data_->Ensure()) return;
   HDC mem = CreateCompatibleDC(dc);
@@ -391,16 +542,31 @@ void TPicture::StretchDraw(HDC dc, const RECT& dest) const {
   if (!data_) return;
   int w = dest.right - dest.left, h = dest.bottom - dest.top;
   if (w <= 0 || h <= 0) return;
-  if (w == Width() && h == Height()) return Draw(dc, dest.left, dest.top);
-  if (!data_->Ensure()) return;
+  // The smallest set that needs no enlarging, else the largest.
+  std::shared_ptr<TData> from = data_;
+  if (from->width != w || from->height != h) {
+    from = sets_->sets.back().second;
+    for (const auto& s : sets_->sets) {
+      if (s.second->width >= w && s.second->height >= h) {
+        from = s.second;
+        break;
+      }
+    }
+  }
+  if (w == from->width && h == from->height) {
+    TPicture exact;
+    exact.data_ = from;
+    return exact.Draw(dc, dest.left, dest.top);
+  }
+  if (!from->Ensure()) return;
   HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, data_->bitmap);
-  if (data_->hasAlpha) {
+  HGDIOBJ old = SelectObject(mem, from->bitmap);
+  if (from->hasAlpha) {
     BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, dest.left, dest.top, w, h, mem, 0, 0, Width(), Height(), bf);
+    AlphaBlend(dc, dest.left, dest.top, w, h, mem, 0, 0, from->width, from->height, bf);
   } else {
     int mode = SetStretchBltMode(dc, HALFTONE);
-    StretchBlt(dc, dest.left, dest.top, w, h, mem, 0, 0, Width(), Height(), SRCCOPY);
+    StretchBlt(dc, dest.left, dest.top, w, h, mem, 0, 0, from->width, from->height, SRCCOPY);
     SetStretchBltMode(dc, mode);
   }
   SelectObject(mem, old);
@@ -408,61 +574,44 @@ void TPicture::StretchDraw(HDC dc, const RECT& dest) const {
 }
 
 uint32_t TPicture::Pixel(int x, int y) const {
-  if (!data_ || x < 0 || y < 0 || x >= Width() || y >= Height() || !data_->Ensure()) return 0;
+  if (!data_ || x < 0 || y < 0 || x >= PixelWidth() || y >= PixelHeight() || !data_->Ensure())
+    return 0;
   GdiFlush();
-  uint32_t p = data_->bits[static_cast<size_t>(y) * Width() + x];
-  // GDI leaves the alpha byte of opaque pictures at zero when it draws.
-  if (!data_->hasAlpha) return p | 0xFF000000u;
-  return Unpremultiply(p);
+  return Straight(data_->bits, static_cast<size_t>(y) * PixelWidth() + x, data_->hasAlpha);
 }
 
 TPicture TPicture::Crop(const RECT& src) const {
-  TPicture p;
   RECT s = ClipToPicture(src, Width(), Height());
-  int w = s.right - s.left, h = s.bottom - s.top;
-  if (w <= 0 || h <= 0) return p;
-  // Made from the whole picture when first needed; the stored pixels are
-  // copied as they are: no rounding on the way.
-  std::shared_ptr<TData> whole = data_;
-  p.data_ = Derived(w, h, [whole, s](const TData& d) {
-    if (!whole->Ensure()) return false;
-    GdiFlush();
-    for (int y = 0; y < d.height; ++y)
-      std::memcpy(d.bits + static_cast<size_t>(y) * d.width,
-                  whole->bits + static_cast<size_t>(s.top + y) * whole->width + s.left,
-                  static_cast<size_t>(d.width) * 4);
-    d.hasAlpha = whole->hasAlpha;
-    return true;
-  });
-  return p;
+  if (s.right <= s.left || s.bottom <= s.top) return TPicture();
+  return MapSets(s.right - s.left, s.bottom - s.top,
+                 [s](const std::shared_ptr<TData>& set, UINT dpi) {
+                   return CropPixels(set, ui::dpi::ScaleRect(s, dpi));
+                 });
 }
 
 TPicture TPicture::Disabled() const {
-  TPicture p;
-  if (!data_) return p;
   // Made when first drawn: most buttons are never disabled.
-  TPicture normal = *this;
-  p.data_ = Derived(Width(), Height(), [normal](const TData& d) {
-    if (!normal.data_->Ensure()) return false;
-    const int w = d.width, h = d.height;
-    std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        uint32_t c = normal.Pixel(x, y);
+  return MapSets(Width(), Height(), [](const std::shared_ptr<TData>& normal, UINT) {
+    return Derived(normal->width, normal->height, [normal](const TData& d) {
+      if (!normal->Ensure()) return false;
+      GdiFlush();
+      const size_t n = static_cast<size_t>(d.width) * d.height;
+      std::vector<uint32_t> argb(n);
+      for (size_t i = 0; i < n; ++i) {
+        uint32_t c = Straight(normal->bits, i, normal->hasAlpha);
         uint32_t a = c >> 24;
         uint32_t gray = (((c >> 16) & 0xFF) * 30 + ((c >> 8) & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
         uint32_t v = gray + (255 - gray) * 45 / 100;
-        argb[static_cast<size_t>(y) * w + x] = (a << 24) | (v << 16) | (v << 8) | v;
+        argb[i] = (a << 24) | (v << 16) | (v << 8) | v;
       }
-    }
-    d.StoreArgb(argb.data());
-    return true;
+      d.StoreArgb(argb.data());
+      return true;
+    });
   });
-  return p;
 }
 
 HICON TPicture::CreateIcon(const RECT& src) const {
-  RECT s = ClipToPicture(src, Width(), Height());
+  RECT s = ClipToPicture(src, PixelWidth(), PixelHeight());
   int w = s.right - s.left, h = s.bottom - s.top;
   if (!data_ || w <= 0 || h <= 0 || !data_->Ensure()) return nullptr;
   uint32_t* bits = nullptr;
@@ -495,9 +644,8 @@ TImageList::TImageList(TComponent* owner, std::string name, int cellWidth, int c
       cellHeight_(cellHeight) {}
 
 TImageList::~TImageList() {
-  for (HICON i : icons_)
-    if (i) DestroyIcon(i);
-  if (handle_) ImageList_Destroy(handle_);
+  DropHandles();
+  for (const auto& h : handles_) ImageList_Destroy(h.second);
 }
 
 int TImageList::CellWidth() const {
@@ -517,46 +665,63 @@ RECT TImageList::CellRect(int index) const {
   return RECT{index * cw, 0, index * cw + cw, CellHeight()};
 }
 
+SIZE TImageList::CellPixels(UINT dpi) const {
+  const int cw = CellWidth(), ch = CellHeight();
+  if (cw == 16 && ch == 16) {
+    // Small icons: the system's size for the DPI, as list views draw them.
+    const int m = ui::dpi::Metric(SM_CXSMICON, dpi);
+    if (m > 0) return SIZE{m, m};
+  }
+  return SIZE{ui::dpi::Scale(cw, dpi), ui::dpi::Scale(ch, dpi)};
+}
+
+HICON TImageList::MakeIcon(int index, int width, int height) const {
+  if (index < 0 || index >= Count() || width <= 0 || height <= 0) return nullptr;
+  // The set drawn for the DPI at which a cell is this wide; a cell that
+  // still differs (other cell shapes, odd sizes) is resampled.
+  const UINT dpi = static_cast<UINT>(MulDiv(width, ui::dpi::kBase, CellWidth()));
+  TPicture set = strip_.ForDpi(dpi);
+  TPicture cell;
+  cell.Assign(TPicture::CropPixels(set.data_, ui::dpi::ScaleRect(CellRect(index), dpi)), dpi);
+  if (cell.Empty()) return nullptr;
+  if (cell.PixelWidth() != width || cell.PixelHeight() != height)
+    cell.Assign(TPicture::Scaled(cell.data_, width, height), dpi);
+  return cell.CreateIcon(RECT{0, 0, width, height});
+}
+
 void TImageList::DropHandles() const {
-  for (HICON i : icons_)
-    if (i) DestroyIcon(i);
+  for (const auto& sized : icons_)
+    for (HICON i : sized.second)
+      if (i) DestroyIcon(i);
   icons_.clear();
+}
+
+void TImageList::Fill(HIMAGELIST list, UINT dpi) const {
+  const SIZE cell = CellPixels(dpi);
+  ImageList_SetIconSize(list, cell.cx, cell.cy);  // also empties it
+  for (int i = 0; i < Count(); ++i) {
+    HICON icon = MakeIcon(i, cell.cx, cell.cy);
+    if (icon) {
+      ImageList_AddIcon(list, icon);
+      DestroyIcon(icon);
+    }
+  }
 }
 
 void TImageList::SetPicture(const TPicture& strip) {
   strip_ = strip;
   DropHandles();
-  if (handle_) {
-    // Keep the handle: list views may hold it.
-    ImageList_SetIconSize(handle_, CellWidth(), CellHeight());
-    for (int i = 0; i < Count(); ++i) {
-      HICON icon = strip_.CreateIcon(CellRect(i));
-      if (icon) {
-        ImageList_AddIcon(handle_, icon);
-        DestroyIcon(icon);
-      }
-    }
-  }
+  // Keep the handles: list views may hold them.
+  for (const auto& h : handles_) Fill(h.second, h.first);
 }
 
 void TImageList::Draw(HDC dc, int x, int y, int index) const {
-  if (index < 0 || index >= Count()) return;
-  strip_.DrawPart(dc, x, y, CellRect(index));
+  Draw(dc, x, y, index, ui::dpi::kBase);
 }
 
 void TImageList::Draw(HDC dc, int x, int y, int index, UINT dpi) const {
-  (void)dpi;
-  Draw(dc, x, y, index);
-}
-
-HICON TImageList::Icon(int index, int size) const {
-  (void)size;
-  return Icon(index);
-}
-
-HIMAGELIST TImageList::Handle(UINT dpi) const {
-  (void)dpi;
-  return Handle();
+  if (index < 0 || index >= Count()) return;
+  strip_.ForDpi(dpi).DrawPart(dc, x, y, ui::dpi::ScaleRect(CellRect(index), dpi));
 }
 
 TPicture TImageList::CellPicture(int index) const {
@@ -566,26 +731,46 @@ TPicture TImageList::CellPicture(int index) const {
 
 HICON TImageList::Icon(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
-  if (icons_.size() != static_cast<size_t>(Count())) {
-    DropHandles();
-    icons_.assign(static_cast<size_t>(Count()), nullptr);
-  }
-  if (!icons_[index]) icons_[index] = strip_.CreateIcon(CellRect(index));
-  return icons_[index];
+  std::vector<HICON>& made = icons_[{CellWidth(), CellHeight()}];
+  if (made.size() != static_cast<size_t>(Count()))
+    made.assign(static_cast<size_t>(Count()), nullptr);
+  if (!made[index]) made[index] = MakeIcon(index, CellWidth(), CellHeight());
+  return made[index];
+}
+
+HICON TImageList::Icon(int index, int size) const {
+  if (index < 0 || index >= Count() || size <= 0 || size > 256) return nullptr;
+  std::vector<HICON>& made = icons_[{size, size}];
+  if (made.size() != static_cast<size_t>(Count()))
+    made.assign(static_cast<size_t>(Count()), nullptr);
+  if (!made[index]) made[index] = MakeIcon(index, size, size);
+  return made[index];
 }
 
 HIMAGELIST TImageList::Handle() const {
-  if (handle_) return handle_;
-  int cw = CellWidth(), ch = CellHeight();
-  if (cw <= 0 || ch <= 0) return nullptr;
-  handle_ = ImageList_Create(cw, ch, ILC_COLOR32 | ILC_MASK, std::max(1, Count()), 1);
-  if (!handle_) return nullptr;
-  for (int i = 0; i < Count(); ++i) {
-    HICON icon = strip_.CreateIcon(CellRect(i));
-    if (icon) {
-      ImageList_AddIcon(handle_, icon);
-      DestroyIcon(icon);
-    }
-  }
-  return handle_;
+  return Handle(ui::dpi::kBase);
+}
+
+HIMAGELIST TImageList::Handle(UINT dpi) const {
+  if (dpi == 0) dpi = ui::dpi::kBase;
+  auto at = handles_.find(dpi);
+  if (at != handles_.end()) return at->second;
+  const SIZE cell = CellPixels(dpi);
+  if (cell.cx <= 0 || cell.cy <= 0) return nullptr;
+  HIMAGELIST list =
+      ImageList_Create(cell.cx, cell.cy, ILC_COLOR32 | ILC_MASK, std::max(1, Count()), 1);
+  if (!list) return nullptr;
+  handles_[dpi] = list;
+  Fill(list, dpi);
+  return list;
+}
+
+// One set of pixels for now: every DPI draws it 1:1.
+TPicture TPicture::ForDpi(UINT dpi) const {
+  (void)dpi;
+  return *this;
+}
+
+void TPicture::DrawAt(HDC dc, int x, int y, UINT dpi) const {
+  ForDpi(dpi).Draw(dc, x, y);
 }

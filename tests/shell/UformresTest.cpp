@@ -2,6 +2,8 @@
 // their replacement from "Res_Path", and the message box it installs.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "shell/Uformmsgbox.h"
 #include "shell/Uformres.h"
 #include "ui/UiTest.h"
@@ -55,6 +57,26 @@ TEST(FormRes, HoldsEveryNamedPictureAndImageListBuiltIn) {
   EXPECT_EQ(res.Image("ImgsType"), nullptr);
   EXPECT_EQ(res.ImageList("ImgsType"), res.ImgsType);
   EXPECT_FALSE(res.Visible());
+
+  // Every picture and strip has its drawings for 100, 150 and 200 %, each
+  // exactly its 96-DPI size at that scale.
+  for (TComponent* c : owned) {
+    SCOPED_TRACE(c->Name());
+    const TPicture& p = c->Kind() == TKind::Image ? static_cast<TImage*>(c)->Picture()
+                                                  : static_cast<TImageList*>(c)->Picture();
+    ASSERT_EQ(p.SetDpis(), (std::vector<UINT>{96, 144, 192}));
+    EXPECT_EQ(p.PixelWidth(), p.Width());
+    for (UINT dpi : {144u, 192u}) {
+      TPicture set = p.ForDpi(dpi);
+      EXPECT_EQ(set.PixelWidth() * 96, p.Width() * static_cast<int>(dpi));
+      EXPECT_EQ(set.PixelHeight() * 96, p.Height() * static_cast<int>(dpi));
+    }
+  }
+  // The window background in 96-DPI units and in pixels at 150 %.
+  EXPECT_EQ(res.ImgMainInfo->Width(), 600);
+  EXPECT_EQ(res.ImgMainInfo->Picture().ForDpi(144).PixelWidth(), 900);
+  EXPECT_EQ(res.ImgMainInfo->Picture().ForDpi(144).PixelHeight(), 660);
+  EXPECT_EQ(&ResPicture("ImgMark"), &res.ImgMark->Picture());
 }
 
 TEST(FormRes, ReplacesPicturesFromResPathAndKeepsWhatCannotBeLoaded) {
@@ -81,6 +103,46 @@ TEST(FormRes, ReplacesPicturesFromResPathAndKeepsWhatCannotBeLoaded) {
   EXPECT_EQ(SizeOf(res.ImgMainInfo).cx, 600);  // not a picture format
   EXPECT_EQ(SizeOf(res.ImgBtnAct).cx, 100);    // unreadable
   EXPECT_EQ(res.ImgsType->Count(), 4);         // image lists are never replaced
+}
+
+TEST(FormRes, AReplacementTakesItsLargerDrawingsFromBesideItAndRefusesMisfits) {
+  GlobalFiles files(
+      "[Setting]\r\nRes_Path=skin\r\n"
+      "[FormRes_TImage]\r\n"
+      "ImgMark=mark.bmp\r\n"
+      "ImgLight=light.bmp\r\n"
+      "ImgBtnAct=act.bmp\r\n",
+      "");
+  CreateDirectoryA((files.Dir() / "skin").c_str(), nullptr);
+  const COLORREF blue = RGB(0x10, 0x20, 0xF0), green = RGB(0x10, 0xF0, 0x20);
+  WriteText(files.Dir() / "skin\\mark.bmp", Bmp(4, 6, blue, blue));
+  WriteText(files.Dir() / "skin\\mark_150.bmp", Bmp(6, 9, green, green));
+  WriteText(files.Dir() / "skin\\mark_200.bmp", Bmp(8, 12, green, green));
+  WriteText(files.Dir() / "skin\\light.bmp", Bmp(5, 3, blue, blue));
+  WriteText(files.Dir() / "skin\\light_150.bmp", Bmp(8, 4, green, green));  // 7.5 x 4.5 either way
+  WriteText(files.Dir() / "skin\\light_200.bmp", Bmp(20, 20, green, green));  // not its shape
+  WriteText(files.Dir() / "skin\\act.bmp", Bmp(10, 4, blue, blue));           // alone
+  TFormRes res;
+
+  const TPicture& mark = res.ImgMark->Picture();
+  EXPECT_EQ(mark.SetDpis(), (std::vector<UINT>{96, 144, 192}));
+  EXPECT_EQ(mark.Width(), 4);
+  EXPECT_EQ(mark.ForDpi(144).Pixel(5, 8), 0xFF10F020u);
+  EXPECT_EQ(mark.ForDpi(96).Pixel(3, 5), 0xFF1020F0u);
+
+  const TPicture& light = res.ImgLight->Picture();
+  EXPECT_EQ(light.SetDpis(), (std::vector<UINT>{96, 144}));
+  EXPECT_EQ(light.ForDpi(192).PixelWidth(), 10);  // scaled from the 150 % file
+  EXPECT_EQ(light.ForDpi(192).PixelHeight(), 6);
+
+  // A lone file is scaled up smoothly wherever the window is.
+  const TPicture& act = res.ImgBtnAct->Picture();
+  EXPECT_EQ(act.SetDpis(), (std::vector<UINT>{96}));
+  for (UINT dpi : {120u, 144u, 192u}) {
+    TPicture p = act.ForDpi(dpi);
+    EXPECT_EQ(p.PixelWidth(), MulDiv(10, dpi, 96));
+    EXPECT_EQ(p.Pixel(p.PixelWidth() / 2, 1), 0xFF1020F0u);
+  }
 }
 
 TEST(FormRes, AMissingResPathDirectoryKeepsAllBuiltInPictures) {

@@ -2,7 +2,10 @@
 // icons.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "ui/Uform.h"
 #include "ui/UiTest.h"
@@ -112,12 +115,13 @@ TEST(Picture, SystemIconsKeepTheirShapeAsPictures) {
 // The picture drawn over white, as 0xRRGGBB values.
 std::vector<uint32_t> Render(const TPicture& p) {
   BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.Width(), -p.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  bi.bmiHeader = {
+      sizeof(BITMAPINFOHEADER), p.PixelWidth(), -p.PixelHeight(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bmp);
-  RECT r{0, 0, p.Width(), p.Height()};
+  RECT r{0, 0, p.PixelWidth(), p.PixelHeight()};
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   p.Draw(dc, 0, 0);
   GdiFlush();
@@ -134,16 +138,20 @@ TEST(PictureHolding, PixelsAreMadeOnFirstUseGivenBackAndMadeAgainAlike) {
   TPicture bg, face;
   ASSERT_TRUE(bg.LoadFromResource("ImgMainInfo"));
   ASSERT_TRUE(face.LoadFromResource("ImgBtnScan"));
-  // Sizes come from the header: laying out needs no pixels.
+  // Sizes come from the header: laying out needs no pixels. A lone set is
+  // made for 96 DPI: 96-DPI units and pixels agree.
   EXPECT_EQ(bg.Width(), 600);
   EXPECT_EQ(bg.Height(), 440);
+  EXPECT_EQ(bg.PixelWidth(), 600);
+  EXPECT_EQ(bg.PixelHeight(), 440);
   EXPECT_FALSE(bg.Decoded());
   TPicture grey = face.Disabled(), cell = bg.Crop(RECT{10, 20, 60, 50});
   EXPECT_FALSE(grey.Decoded());
   EXPECT_EQ(grey.Width(), face.Width());
   EXPECT_EQ(cell.Width(), 50);
 
-  const std::vector<uint32_t> first = Render(bg), firstGrey = Render(grey), firstCell = Render(cell);
+  const std::vector<uint32_t> first = Render(bg), firstGrey = Render(grey),
+                              firstCell = Render(cell);
   EXPECT_TRUE(bg.Decoded());
   EXPECT_TRUE(grey.Decoded());
   EXPECT_GT(TPicture::DecodedBytes(), 600u * 440 * 4);
@@ -196,6 +204,204 @@ TEST(PictureHolding, HidingTheLastShownFormGivesThePixelsBack) {
   EXPECT_TRUE(bg.Decoded());
   other.SetVisible(false);
   EXPECT_FALSE(bg.Decoded());
+}
+
+// ---- Sets per DPI ----------------------------------------------------------------
+
+TPicture WithSets(const char* name) {
+  TPicture p, v150, v200;
+  EXPECT_TRUE(p.LoadFromResource(name));
+  EXPECT_TRUE(v150.LoadFromResource((std::string(name) + "_150").c_str()));
+  EXPECT_TRUE(v200.LoadFromResource((std::string(name) + "_200").c_str()));
+  p.AddVariant(v150, 144);
+  p.AddVariant(v200, 192);
+  return p;
+}
+
+// Channels of two straight ARGB values differ by at most tolerance.
+bool Near(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8)
+    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+  return true;
+}
+
+TEST(PictureSets, EachDpiDrawsItsOwnSetOrTheNearestLargerOneScaled) {
+  TPicture scan = WithSets("ImgBtnScan"), v150;
+  ASSERT_TRUE(v150.LoadFromResource("ImgBtnScan_150"));
+  EXPECT_EQ(scan.SetDpis(), (std::vector<UINT>{96, 144, 192}));
+  EXPECT_EQ(scan.Width(), 100);
+  EXPECT_EQ(scan.Height(), 30);
+  EXPECT_EQ(scan.Dpi(), 96u);
+
+  // A set of its own: the very pixels, 96-DPI size unchanged.
+  TPicture at144 = scan.ForDpi(144);
+  EXPECT_EQ(at144.Dpi(), 144u);
+  EXPECT_EQ(at144.Width(), 100);
+  ASSERT_EQ(at144.PixelWidth(), 150);
+  for (int y = 0; y < 45; y += 4)
+    for (int x = 0; x < 150; x += 7) ASSERT_EQ(at144.Pixel(x, y), v150.Pixel(x, y));
+  EXPECT_TRUE(scan.ForDpi(96).SameAs(scan));
+
+  // 120 DPI: the 150 % set made smaller; 240 DPI: the 200 % set made larger.
+  struct {
+    UINT dpi;
+    int w, h;
+  } scaled[] = {{120, 125, 38}, {240, 250, 75}, {72, 75, 23}};
+  for (const auto& c : scaled) {
+    SCOPED_TRACE(c.dpi);
+    TPicture p = scan.ForDpi(c.dpi);
+    EXPECT_EQ(p.PixelWidth(), c.w);
+    EXPECT_EQ(p.PixelHeight(), c.h);
+    EXPECT_EQ(p.Width(), 100);
+    EXPECT_TRUE(p.SameAs(scan.ForDpi(c.dpi)));  // made once
+    // Not blank: the face in the middle is the face of the set it came from.
+    EXPECT_EQ(p.Pixel(c.w / 2, c.h / 2) >> 24, 255u);
+    EXPECT_TRUE(Near(p.Pixel(c.w / 2, c.h / 2), v150.Pixel(75, 22), 12));
+    // The border is not faded into the transparent surroundings.
+    EXPECT_GT(p.Pixel(c.w / 2, 0) >> 24, 128u);
+  }
+  // DrawAt draws the set for the DPI.
+  TPicture canvas = TPicture::CreateOpaque(130, 40, RGB(255, 0, 255), 120);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas.Handle());
+  scan.DrawAt(dc, 2, 1, 120);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(canvas.Width(), 104);
+  EXPECT_TRUE(Near(canvas.Pixel(2 + 62, 1 + 19), scan.ForDpi(120).Pixel(62, 19), 2));
+  EXPECT_EQ(canvas.Pixel(2 + 126, 1), 0xFFFF00FFu);  // right of it: untouched
+
+  // A picture with one set only is scaled up from it, colours kept.
+  TempDir dir;
+  WriteText(dir / "a.bmp", Bmp(3, 5, RGB(0x20, 0x80, 0xC0), RGB(0x20, 0x80, 0xC0)));
+  TPicture lone;
+  ASSERT_TRUE(lone.LoadFromFile(dir / "a.bmp"));
+  TPicture big = lone.ForDpi(192);
+  ASSERT_EQ(big.PixelWidth(), 6);
+  ASSERT_EQ(big.PixelHeight(), 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_TRUE(Near(big.Pixel(x, y), 0xFF2080C0u, 2)) << x << "," << y;
+}
+
+TEST(PictureSets, CropsAndDisabledFacesKeepEverySetAndPixelsComeBackAfterARelease) {
+  TPicture bg = WithSets("ImgMainInfo"), v200;
+  ASSERT_TRUE(v200.LoadFromResource("ImgMainInfo_200"));
+  EXPECT_EQ(bg.Width(), 600);
+  EXPECT_EQ(bg.Height(), 440);
+  EXPECT_EQ(bg.ForDpi(144).PixelWidth(), 900);
+  EXPECT_EQ(bg.ForDpi(192).PixelHeight(), 880);
+
+  // The page's place in the window, cut from every set alike.
+  TPicture page = bg.Crop(RECT{24, 116, 576, 392});
+  EXPECT_EQ(page.SetDpis(), (std::vector<UINT>{96, 144, 192}));
+  EXPECT_EQ(page.Width(), 552);
+  TPicture page200 = page.ForDpi(192);
+  ASSERT_EQ(page200.PixelWidth(), 1104);
+  ASSERT_EQ(page200.PixelHeight(), 552);
+  for (int y = 0; y < 552; y += 37)
+    for (int x = 0; x < 1104; x += 53) ASSERT_EQ(page200.Pixel(x, y), v200.Pixel(48 + x, 232 + y));
+  // Odd edges round alike in every set, so neighbouring cuts still touch.
+  TPicture left = bg.Crop(RECT{0, 0, 5, 3}), right = bg.Crop(RECT{5, 0, 9, 3});
+  EXPECT_EQ(left.ForDpi(144).PixelWidth() + right.ForDpi(144).PixelWidth(), 14);
+
+  TPicture scan = WithSets("ImgBtnScan");
+  TPicture grey = scan.Disabled();
+  EXPECT_EQ(grey.SetDpis(), scan.SetDpis());
+  TPicture grey200 = grey.ForDpi(192);
+  ASSERT_EQ(grey200.PixelWidth(), 200);
+  uint32_t g = grey200.Pixel(100, 30);
+  EXPECT_EQ((g >> 16) & 0xFF, g & 0xFF);
+  EXPECT_EQ((g >> 8) & 0xFF, g & 0xFF);
+
+  // Scaled copies give their pixels back too, and come back alike.
+  TPicture at120 = bg.ForDpi(120);
+  const std::vector<uint32_t> first = Render(at120);
+  EXPECT_TRUE(at120.Decoded());
+  TPicture::ReleasePixels();
+  EXPECT_FALSE(at120.Decoded());
+  EXPECT_FALSE(page200.Decoded());
+  EXPECT_EQ(Render(bg.ForDpi(120)), first);
+
+  // The best set for a stretch: drawn 1:1 where a set has the size asked.
+  TPicture canvas = TPicture::CreateOpaque(150, 45, RGB(0, 0, 0));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas.Handle());
+  scan.StretchDraw(dc, RECT{0, 0, 150, 45});
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  uint32_t face = scan.ForDpi(144).Pixel(75, 22);
+  EXPECT_EQ(canvas.Pixel(75, 22), face);  // opaque there: no blending
+}
+
+TEST(PictureSets, ImageListsGiveCellsAndIconsAtEachDpiAndKeepTheirHandles) {
+  TImageList types(nullptr, "ImgsType"), arrows(nullptr, "ImgsSort");
+  types.SetPicture(WithSets("ImgsType"));
+  arrows.SetPicture(WithSets("ImgsSort"));
+  EXPECT_EQ(types.CellWidth(), 16);
+  EXPECT_EQ(types.Count(), 4);
+  int cx = 0, cy = 0;
+  HIMAGELIST at96 = types.Handle(), at144 = types.Handle(144);
+  ASSERT_TRUE(at96 && at144);
+  EXPECT_EQ(types.Handle(96), at96);
+  ImageList_GetIconSize(at144, &cx, &cy);
+  EXPECT_EQ(cx, 24);
+  EXPECT_EQ(cy, 24);
+  ImageList_GetIconSize(at96, &cx, &cy);
+  EXPECT_EQ(cx, 16);
+  ImageList_GetIconSize(arrows.Handle(144), &cx, &cy);
+  EXPECT_EQ(cx, 18);  // its own cell size, scaled
+  // A new strip refills the lists a list view may hold.
+  types.SetPicture(WithSets("ImgsType"));
+  EXPECT_EQ(types.Handle(144), at144);
+  EXPECT_EQ(ImageList_GetImageCount(at144), 4);
+
+  for (int size : {16, 20, 24, 32}) {
+    SCOPED_TRACE(size);
+    HICON icon = types.Icon(2, size);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(types.Icon(2, size), icon);  // kept per size
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bm{};
+    GetObjectA(info.hbmColor, sizeof(bm), &bm);
+    EXPECT_EQ(bm.bmWidth, size);
+    EXPECT_EQ(bm.bmHeight, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
+  EXPECT_EQ(types.Icon(4, 24), nullptr);
+  // At 24 pixels the cell is the 150 % drawing itself.
+  TPicture cell;
+  ASSERT_TRUE(cell.LoadFromIcon(types.Icon(0, 24), 24, 24, 144));
+  TPicture v150;
+  ASSERT_TRUE(v150.LoadFromResource("ImgsType_150"));
+  // (edge pixels lose a little in the icon's mask; whole ones must agree)
+  int whole = 0;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      const uint32_t a = v150.Pixel(x, y) >> 24;
+      if (a != 0 && a != 255) continue;
+      ++whole;
+      ASSERT_TRUE(Near(cell.Pixel(x, y), v150.Pixel(x, y), 2)) << x << "," << y;
+    }
+  }
+  EXPECT_GT(whole, 24 * 24 / 2);
+  EXPECT_EQ(cell.Width(), 16);
+}
+
+TEST(PictureSets, TheProgramIconHoldsADrawingForEverySize) {
+  for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
+    SCOPED_TRACE(size);
+    HICON icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
+    ASSERT_NE(icon, nullptr);
+    TPicture p;
+    ASSERT_TRUE(p.LoadFromIcon(icon, size, size));
+    // The tile fills the icon but for a small margin; its corners are clear.
+    EXPECT_EQ(p.Pixel(size / 2, size / 2) >> 24, 255u);
+    EXPECT_EQ(p.Pixel(0, 0) >> 24, 0u);
+    DestroyIcon(icon);
+  }
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 
 Run from anywhere:  tools/pictures/draw.py [--preview DIR]
 
-Writes the PNG files and app.ico into src/res/pictures/. With --preview it
-also writes mock-ups of the main window, the about box and the chart window,
-and zoomed sheets of the small pictures, into DIR (never into the resources).
+Writes every picture three times: at 100 % into src/res/pictures/, at 150 %
+into src/res/pictures/150/ and at 200 % into src/res/pictures/200/, and the
+program icon app.ico. With --preview it also writes mock-ups of the main
+window, the about box and the chart window, and zoomed sheets of the small
+pictures, into DIR (never into the resources).
 
 Needs Debian's python3-cairo and fonts-noto-core (the wordmark and two glyphs
 use Noto Sans Bold). Everything else is drawn as vector paths on a pixel grid:
@@ -24,7 +26,14 @@ import cairo
 sys.dont_write_bytecode = True  # keep the source folder clean when importing preview
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-OUT = os.path.join(ROOT, "src", "res", "pictures")
+RES = os.path.join(ROOT, "src", "res", "pictures")
+OUT = RES  # folder of the set being drawn
+
+# Scale of the set being drawn (1, 1.5 or 2). Drawing routines keep their
+# 100 % numbers; new() scales the context. Where a picture depends on whole
+# pixels, the routine asks snap() and hair() for device pixels.
+S = 1
+SCALES = ((1, ""), (1.5, "150"), (2, "200"))
 
 BRAND_FONT = "Noto Sans"
 
@@ -69,11 +78,58 @@ def mix(a, b, t):
     return tuple(ca[i] * (1 - t) + cb[i] * t for i in range(3)) + (1.0,)
 
 
-def new(w, h):
-    s = cairo.ImageSurface(cairo.FORMAT_ARGB32, w, h)
+def new(w, h, scale=None):
+    """A surface of w x h at the current scale (or the one given)."""
+    k = S if scale is None else scale
+    s = cairo.ImageSurface(cairo.FORMAT_ARGB32, round(w * k), round(h * k))
     cr = cairo.Context(s)
     cr.set_antialias(cairo.ANTIALIAS_BEST)
+    if k != 1:
+        cr.scale(k, k)
     return s, cr
+
+
+def snap(v):
+    """A coordinate moved onto the nearest whole device pixel."""
+    return round(v * S) / S
+
+
+def hair(n=1):
+    """n 100 % pixels of a thin line as whole device pixels (at least one):
+    1 at 150 %, 2 at 200 %, so borders stay crisp."""
+    return max(1, int(n * S)) / S
+
+
+def box(cr, x, y, w, h):
+    """Rectangle path whose edges sit on whole device pixels."""
+    x0, y0 = snap(x), snap(y)
+    cr.rectangle(x0, y0, snap(x + w) - x0, snap(y + h) - y0)
+
+
+def line_box(cr, x, y, w, h):
+    """A one-pixel line (w or h is 1) kept as whole device pixels."""
+    x0, y0 = snap(x), snap(y)
+    cr.rectangle(x0, y0, hair(w) if w == 1 else snap(x + w) - x0,
+                 hair(h) if h == 1 else snap(y + h) - y0)
+
+
+def device_origin(cr):
+    """Device pixel where the context's user origin lies (whole numbers)."""
+    x, y = cr.user_to_device(0, 0)
+    return round(x), round(y)
+
+
+def whole_tops(cy, radii, width):
+    """Radii whose arcs of the given width have their tops on whole device
+    pixels (they do at 100 % by design; other scales nudge them)."""
+    if S == 1:
+        return radii
+    w = round(width * S)
+    out = []
+    for r in radii:
+        edge = round((cy - r) * S - w / 2.0)
+        out.append((cy * S - edge - w / 2.0) / S)
+    return out
 
 
 def rrect(cr, x, y, w, h, r):
@@ -98,8 +154,11 @@ def fill_rrect(cr, x, y, w, h, r, colour):
 
 def framed(cr, x, y, w, h, r, border, face):
     """A 1-pixel border on whole pixels: border shape, then face inset by one."""
+    x0, y0 = snap(x), snap(y)
+    w, h = snap(x + w) - x0, snap(y + h) - y0
+    x, y, t = x0, y0, hair()
     fill_rrect(cr, x, y, w, h, r, border)
-    rrect(cr, x + 1, y + 1, w - 2, h - 2, max(0, r - 1))
+    rrect(cr, x + t, y + t, w - 2 * t, h - 2 * t, max(0, r - t))
     if isinstance(face, cairo.Pattern):
         cr.set_source(face)
     else:
@@ -130,6 +189,11 @@ def save(surface, name):
 
 
 def write_png(surface, path):
+    with open(path, "wb") as f:
+        f.write(png_bytes(surface))
+
+
+def png_bytes(surface):
     """Always 8-bit RGBA: cairo's own writer drops the alpha channel of opaque
     pictures, and the program expects 32-bit pictures throughout."""
     w, h = surface.get_width(), surface.get_height()
@@ -143,10 +207,8 @@ def write_png(surface, path):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
-    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
-           + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-    with open(path, "wb") as f:
-        f.write(png)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def check_font():
@@ -219,18 +281,22 @@ def padlock(cr, x, y, body, shackle):
     cr.arc(x + 3, y + 2, 1.5, math.pi, 2 * math.pi)
     cr.stroke()
     cr.restore()
-    # shackle
+    # shackle: legs centred on whole device columns, one hairline wide
+    t = hair()
+    left, right = snap(x + 1) + t / 2, snap(x + 4) + t / 2
+    top = snap(y + 2)
     cr.set_source_rgba(*shackle)
-    cr.set_line_width(1.0)
-    cr.move_to(x + 1.5, y + 3)
-    cr.line_to(x + 1.5, y + 2)
-    cr.arc(x + 3, y + 2, 1.5, math.pi, 2 * math.pi)
-    cr.line_to(x + 4.5, y + 3)
+    cr.set_line_width(t)
+    cr.move_to(left, snap(y + 3))
+    cr.line_to(left, top)
+    cr.arc((left + right) / 2, top, (right - left) / 2, math.pi, 2 * math.pi)
+    cr.line_to(right, snap(y + 3))
     cr.stroke()
     # body
-    fill_rrect(cr, x, y + 3, 6, 4, 0.8, body)
+    box_y = snap(y + 3)
+    fill_rrect(cr, snap(x), box_y, snap(x + 6) - snap(x), snap(y + 7) - box_y, 0.8, body)
     cr.set_source_rgba(1, 1, 1, 0.35)
-    cr.rectangle(x + 1, y + 3, 4, 1)
+    line_box(cr, x + 1, y + 3, 4, 1)
     cr.fill()
 
 
@@ -270,7 +336,7 @@ def header(cr, w, h, logo_x, logo_y, logo_s, word_size=None, word_x=None, arcs=T
             cr.stroke()
         cr.restore()
     # bottom edge: one darker line
-    cr.rectangle(0, h - 1, w, 1)
+    cr.rectangle(0, h - hair(), w, hair())
     cr.set_source_rgba(*rgb("accent_deep"))
     cr.fill()
     # logo tile: white with the teal glyph
@@ -281,7 +347,7 @@ def header(cr, w, h, logo_x, logo_y, logo_s, word_size=None, word_x=None, arcs=T
         ext = cr.text_extents("Ombrix")
         # centre the capital height on the tile's centre line, on a whole pixel
         cap = -cr.text_extents("O").y_bearing
-        base = round(logo_y + logo_s / 2 + cap / 2)
+        base = snap(logo_y + logo_s / 2 + cap / 2)
         cr.move_to(word_x, base)
         cr.set_source_rgba(1, 1, 1, 1)
         cr.show_text("Ombrix")
@@ -296,13 +362,13 @@ def tab(cr, i, selected):
         shadow(cr, x, y, TAB_W, TAB_H, 6, dy=1, spread=3, alpha=0.16)
         framed(cr, x, y, TAB_W, TAB_H, 6, rgb("accent_dark"), rgb("accent"))
         # inner top highlight for a little depth (above the caption area)
-        cr.rectangle(x + 5, y + 1, TAB_W - 10, 1)
+        line_box(cr, x + 5, y + hair(), TAB_W - 10, 1)
         cr.set_source_rgba(1, 1, 1, 0.18)
         cr.fill()
     else:
         framed(cr, x, y, TAB_W, TAB_H, 6, rgb("border"), rgb("card"))
         # bottom edge slightly darker: sits on the window
-        cr.rectangle(x + 5, y + TAB_H - 1, TAB_W - 10, 1)
+        line_box(cr, x + 5, y + TAB_H - hair(), TAB_W - 10, 1)
         cr.set_source_rgba(*rgb("border_strong"))
         cr.fill()
 
@@ -329,7 +395,7 @@ def main_background(tabs, selected):
     cr.rectangle(0, FOOTER_Y, W, H - FOOTER_Y)
     cr.set_source_rgba(*rgb("footer"))
     cr.fill()
-    cr.rectangle(0, FOOTER_Y, W, 1)
+    line_box(cr, 0, FOOTER_Y, W, 1)
     cr.set_source_rgba(*rgb("border"))
     cr.fill()
     return s
@@ -342,21 +408,25 @@ def page_background(action_bar, main=None, columns=False):
     if main is None:
         main = main_background(4, 0)
     s, cr = new(PAGE_W, PAGE_H)
-    cr.set_source_surface(main, -PAGE_X, -PAGE_Y)
+    cr.save()
+    cr.identity_matrix()  # the window is already in device pixels
+    cr.set_source_surface(main, -round(PAGE_X * S), -round(PAGE_Y * S))
     cr.paint()
+    cr.restore()
     if action_bar:
         # clip to the panel interior and tint its bottom band
-        rrect(cr, 1, 1, PAGE_W - 2, PAGE_H - 2, PANEL_R - 1)
+        t = hair()
+        rrect(cr, t, t, PAGE_W - 2 * t, PAGE_H - 2 * t, PANEL_R - t)
         cr.clip()
         cr.rectangle(0, PAGE_H - ACTION_H, PAGE_W, ACTION_H)
         cr.set_source_rgba(*rgb("action"))
         cr.fill()
-        cr.rectangle(0, PAGE_H - ACTION_H - 1, PAGE_W, 1)
+        cr.rectangle(0, PAGE_H - ACTION_H - t, PAGE_W, t)
         cr.set_source_rgba(*rgb("hairline"))
         cr.fill()
     if columns:
         # fades out at both ends so it reads as a divider, not a box edge
-        cr.rectangle(COLUMN_X, 16, 1, PAGE_H - 32)
+        line_box(cr, COLUMN_X, 16, 1, PAGE_H - 32)
         g = cairo.LinearGradient(0, 16, 0, PAGE_H - 16)
         for at, a in ((0, 0), (0.15, 1), (0.85, 1), (1, 0)):
             g.add_color_stop_rgba(at, *rgb("hairline", a))
@@ -378,7 +448,7 @@ BTN_W, BTN_H, BTN_R = 100, 30, 5
 def page_button(primary, on):
     s, cr = new(BTN_W, BTN_H)
     # one-pixel drop line under the face, not a blur: stays crisp
-    fill_rrect(cr, 0, 1, BTN_W, BTN_H - 1, BTN_R, (0, 0, 0, 0.06))
+    fill_rrect(cr, 0, hair(), BTN_W, BTN_H - hair(), BTN_R, (0, 0, 0, 0.06))
     if primary:
         border = rgb("accent") if on else mix("accent", "#FFFFFF", 0.35)
         top, bottom = (mix("accent_tint2", "#FFFFFF", 0.15), rgb("accent_tint2")) if on else \
@@ -387,9 +457,9 @@ def page_button(primary, on):
         border = rgb("accent") if on else rgb("border_strong")
         top, bottom = (rgb("#FFFFFF"), rgb("accent_tint")) if on else \
             (rgb("#FFFFFF"), mix("#FFFFFF", "window", 0.75))
-    framed(cr, 0, 0, BTN_W, BTN_H - 1, BTN_R, border, vgrad(1, BTN_H - 2, top, bottom))
+    framed(cr, 0, 0, BTN_W, BTN_H - hair(), BTN_R, border, vgrad(1, BTN_H - 2, top, bottom))
     # inner highlight along the top edge
-    cr.rectangle(BTN_R, 1, BTN_W - 2 * BTN_R, 1)
+    line_box(cr, BTN_R, hair(), BTN_W - 2 * BTN_R, 1)
     cr.set_source_rgba(1, 1, 1, 0.7)
     cr.fill()
     return s
@@ -423,7 +493,7 @@ def round_icon_button(size, hover, glyph):
 def glyph_help(cr, cx, cy, ink):
     brand_font(cr, 15)
     ext = cr.text_extents("?")
-    cr.move_to(round(cx - ext.width / 2 - ext.x_bearing), round(cy - ext.height / 2 - ext.y_bearing))
+    cr.move_to(snap(cx - ext.width / 2 - ext.x_bearing), snap(cy - ext.height / 2 - ext.y_bearing))
     cr.set_source_rgba(*ink)
     cr.show_text("?")
 
@@ -433,7 +503,10 @@ def glyph_info(cr, cx, cy, ink):
     x = round(cx) - 1
     cr.arc(x + 1, cy - 5.0, 1.35, 0, 2 * math.pi)
     cr.fill()
-    cr.rectangle(x, cy - 2, 2, 8)
+    # the stem an even number of device pixels wide, centred under the dot
+    half = round(S) / S
+    y0 = snap(cy - 2)
+    cr.rectangle(x + 1 - half, y0, 2 * half, snap(cy + 6) - y0)
     cr.fill()
 
 
@@ -460,15 +533,15 @@ def mode_switch(on):
 def chart_button(on):
     """30 x 30 button that opens the throughput chart."""
     s, cr = new(30, 30)
-    fill_rrect(cr, 0, 1, 30, 29, 5, (0, 0, 0, 0.06))
+    fill_rrect(cr, 0, hair(), 30, 30 - hair(), 5, (0, 0, 0, 0.06))
     border = rgb("accent") if on else rgb("border_strong")
     face = vgrad(1, 28, rgb("#FFFFFF"), rgb("accent_tint") if on else mix("#FFFFFF", "window", 0.75))
-    framed(cr, 0, 0, 30, 29, 5, border, face)
+    framed(cr, 0, 0, 30, 30 - hair(), 5, border, face)
     ink = rgb("accent")
     # axis
     cr.set_source_rgba(*rgb("text2"))
-    cr.rectangle(7, 7, 1, 15)
-    cr.rectangle(7, 21, 16, 1)
+    line_box(cr, 7, 7, 1, 15)
+    line_box(cr, 7, 21, 16, 1)
     cr.fill()
     # trace
     cr.set_source_rgba(*ink)
@@ -517,10 +590,11 @@ def light():
     side leave 2-pixel gaps."""
     s, cr = new(10, 14)
     fill_rrect(cr, 1, 0, 8, 14, 2, rgb("accent"))
-    rrect(cr, 2, 1, 6, 12, 1.2)
+    t = hair()
+    rrect(cr, 1 + t, t, 8 - 2 * t, 14 - 2 * t, 1.2)
     cr.set_source(vgrad(1, 13, mix("accent_light", "#FFFFFF", 0.15), mix("accent", "accent_light", 0.35)))
     cr.fill()
-    cr.rectangle(3, 1, 4, 1)
+    line_box(cr, 3, t, 4, 1)
     cr.set_source_rgba(1, 1, 1, 0.35)
     cr.fill()
     return s
@@ -538,28 +612,37 @@ def strip(cells, size):
 
 def kind_infra(cr, ink):
     # radii and width put the arc tops on whole pixels at 16 x 16
-    fan(cr, 8, 13, [4, 7, 10], 2.0, 1.6, ink)
+    fan(cr, 8, 13, whole_tops(13, [4, 7, 10], 2.0), 2.0, 1.6, ink)
 
 
 def kind_adhoc(cr, ink):
     # two stations talking directly: two small screens joined by a dotted link
+    t = hair()
+
     def screen(x, y):
         cr.set_source_rgba(*ink)
-        cr.rectangle(x, y, 7, 5)
+        box(cr, x, y, 7, 5)
         cr.fill()
         cr.set_source_rgba(*rgb("#FFFFFF"))
-        cr.rectangle(x + 1, y + 1, 5, 3)
+        x0, y0 = snap(x) + t, snap(y) + t
+        cr.rectangle(x0, y0, snap(x + 7) - t - x0, snap(y + 5) - t - y0)
         cr.fill()
         cr.set_source_rgba(*ink)
-        cr.rectangle(x + 3, y + 5, 1, 1)
-        cr.rectangle(x + 1, y + 6, 5, 1)
+        pixel(cr, x + 3, y + 5)
+        line_box(cr, x + 1, y + 6, 5, 1)
         cr.fill()
     screen(0, 8)
     screen(9, 1)
     cr.set_source_rgba(*ink)
     for px, py in ((8, 10), (10, 10), (12, 10), (12, 8)):
-        cr.rectangle(px, py, 1, 1)
+        pixel(cr, px, py)
     cr.fill()
+
+
+def pixel(cr, x, y):
+    """One 100 % pixel as a square of whole device pixels at its place."""
+    n = int(S + 0.5) / S
+    cr.rectangle(snap(x), snap(y), n, n)
 
 
 def kind_icon(adhoc, protected):
@@ -578,12 +661,19 @@ def sort_arrow(up):
     """A stepped triangle set pixel by pixel: 8, 6, 4 and 2 pixels wide,
     centred in the 12-pixel cell, so it stays sharp in the list header."""
     def draw(cr):
+        # set in device pixels: rows step by one pixel at every scale
+        ox, oy = device_origin(cr)
+        cell, rows = round(12 * S), round(4 * S)
+        cr.save()
+        cr.identity_matrix()
         cr.set_source_rgba(*rgb("muted"))
-        for row in range(4):
+        top = (cell - rows) // 2
+        for row in range(rows):
             half = 1 + row  # tip row is 2 pixels wide
-            y = 4 + row if up else 7 - row
-            cr.rectangle(6 - half, y, 2 * half, 1)
+            y = top + row if up else top + rows - 1 - row
+            cr.rectangle(ox + cell // 2 - half, oy + y, 2 * half, 1)
         cr.fill()
+        cr.restore()
     return draw
 
 
@@ -599,13 +689,14 @@ def tray_badge(state):
         else:
             top, bottom, edge = "#1B8C80", "#0B5A54", "#083F3B"
         fill_rrect(cr, 0, 0, 16, 16, 3.5, rgb(edge))
-        rrect(cr, 1, 1, 14, 14, 2.5)
+        t = hair()
+        rrect(cr, t, t, 16 - 2 * t, 16 - 2 * t, 3.5 - t)
         cr.set_source(vgrad(1, 15, rgb(top), rgb(bottom)))
         cr.fill()
         if state == 2:
             ap_glyph(cr, rgb("#FFFFFF"))
         else:
-            fan(cr, 8, 12, [3, 6], 2.0, 1.6, rgb("#FFFFFF"), -140, -40)
+            fan(cr, 8, 12, whole_tops(12, [3, 6], 2.0), 2.0, 1.6, rgb("#FFFFFF"), -140, -40)
         if state == 0:
             cross(cr, 12, 12, rgb("alert"))
     return draw
@@ -641,13 +732,20 @@ def cross(cr, cx, cy, colour):
     cr.arc(cx, cy, 3.8, 0, 2 * math.pi)
     cr.set_source_rgba(*colour)
     cr.fill()
-    # the x as single pixels: a stroked diagonal would smear at this size
+    # the x as single device pixels: a stroked diagonal would smear at this
+    # size; at 200 % every step is a 2 x 2 block
+    ox, oy = device_origin(cr)
+    t = max(1, int(S))
+    m = round(4 * S)
+    x0, y0 = ox + round(int(cx) * S) - m // 2, oy + round(int(cy) * S) - m // 2
+    cr.save()
+    cr.identity_matrix()
     cr.set_source_rgba(1, 1, 1, 1)
-    x0, y0 = int(cx) - 2, int(cy) - 2
-    for i in range(4):
-        cr.rectangle(x0 + i, y0 + i, 1, 1)
-        cr.rectangle(x0 + 3 - i, y0 + i, 1, 1)
+    for i in range(m // t):
+        cr.rectangle(x0 + i * t, y0 + i * t, t, t)
+        cr.rectangle(x0 + m - t - i * t, y0 + i * t, t, t)
     cr.fill()
+    cr.restore()
 
 
 def haloed(draw_glyph):
@@ -655,14 +753,18 @@ def haloed(draw_glyph):
     def draw(cr):
         tmp, tcr = new(16, 16)
         draw_glyph(tcr)
-        # halo: the glyph's alpha spread by one pixel in eight directions
+        # halo: the glyph's alpha spread by one device pixel in eight directions
+        ox, oy = device_origin(cr)
+        cr.save()
+        cr.identity_matrix()  # tmp is in device pixels already
         for dx, dy in ((-1, 0), (1, 0), (0, -1), (0, 1), (-1, -1), (1, 1), (-1, 1), (1, -1)):
             cr.save()
             cr.set_source_rgba(0.05, 0.09, 0.12, 0.30 if dx and dy else 0.55)
-            cr.mask_surface(tmp, dx, dy)
+            cr.mask_surface(tmp, ox + dx, oy + dy)
             cr.restore()
-        cr.set_source_surface(tmp, 0, 0)
+        cr.set_source_surface(tmp, ox, oy)
         cr.paint()
+        cr.restore()
     return draw
 
 
@@ -673,10 +775,10 @@ def tray_flat(state):
             return
         if state == 0:
             # idle: dim arcs, red cross
-            fan(cr, 8, 13, [4, 7, 10], 2.0, 1.6, rgb("#C9D1D8"))
+            fan(cr, 8, 13, whole_tops(13, [4, 7, 10], 2.0), 2.0, 1.6, rgb("#C9D1D8"))
             cross(cr, 12, 12, rgb("alert"))
         else:
-            fan(cr, 8, 13, [4, 7, 10], 2.0, 1.6, rgb("#FFFFFF"))
+            fan(cr, 8, 13, whole_tops(13, [4, 7, 10], 2.0), 2.0, 1.6, rgb("#FFFFFF"))
     return haloed(glyph)
 
 
@@ -702,9 +804,10 @@ def dialog_background(w, h, head, logo_s, word_size, watermark, arcs):
         cr.restore()
     # window edge: one pixel, the header's dark tone along the header
     cr.set_source_rgba(*rgb("border_strong"))
-    cr.rectangle(0, head, 1, h - head)
-    cr.rectangle(w - 1, head, 1, h - head)
-    cr.rectangle(0, h - 1, w, 1)
+    t = hair()
+    cr.rectangle(0, head, t, h - head)
+    cr.rectangle(w - t, head, t, h - head)
+    cr.rectangle(0, h - t, w, t)
     cr.fill()
     return s
 
@@ -712,8 +815,9 @@ def dialog_background(w, h, head, logo_s, word_size, watermark, arcs):
 def about_background():
     s = dialog_background(ABOUT_W, ABOUT_H, ABOUT_HEAD, 36, 24, True, True)
     cr = cairo.Context(s)
+    cr.scale(S, S)
     # section line between the versions and the copyright lines
-    cr.rectangle(24, 172, ABOUT_W - 48, 1)
+    line_box(cr, 24, 172, ABOUT_W - 48, 1)
     cr.set_source_rgba(*rgb("hairline"))
     cr.fill()
     return s
@@ -727,7 +831,8 @@ def chart_background():
 # Application icon
 
 def app_icon_surface(size):
-    s, cr = new(size, size)
+    """The icon drawn for its own pixel size (never scaled from another)."""
+    s, cr = new(size, size, scale=1)
     if size <= 16:
         # fewer, heavier strokes at 16 pixels
         fill_rrect(cr, 0, 0, 16, 16, 3.5, rgb("accent_dark"))
@@ -736,7 +841,7 @@ def app_icon_surface(size):
         cr.fill()
         fan(cr, 8, 11.5, [3.2, 6.2], 1.7, 1.6, rgb("#FFFFFF"), -138, -42)
         return s
-    pad = 1 if size <= 32 else 2
+    pad = 1 if size <= 32 else max(2, size // 24)
     t = size - 2 * pad
     tile = cairo.LinearGradient(0, pad, 0, pad + t)
     tile.add_color_stop_rgba(0, *rgb("accent_light"))
@@ -764,11 +869,18 @@ def unpremultiplied_bgra(surface):
     return bytes(out)
 
 
+ICON_SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
+
+
 def write_ico(path, sizes):
-    """Classic ICO with 32-bit DIB entries (read by every Windows version and Wine)."""
+    """ICO with classic 32-bit DIB entries (read by every Windows version and
+    Wine), except 256 pixels, stored as PNG as Windows Vista and later expect."""
     images = []
     for n in sizes:
         s = app_icon_surface(n)
+        if n >= 256:
+            images.append((n, png_bytes(s)))
+            continue
         px = unpremultiplied_bgra(s)
         stride = n * 4
         rows = [px[y * stride:(y + 1) * stride] for y in range(n)]
@@ -834,31 +946,42 @@ def expected_size(name):
     return (BTN_W, BTN_H)
 
 
-def check(written):
-    """Refuses to leave a set that the program would load wrongly."""
-    names = {os.path.splitext(os.path.basename(p))[0] for p in written if p.endswith(".png")}
+def check(written, scale, folder):
+    """Refuses to leave a set that the program would load wrongly: every
+    picture once, at exactly its 100 % size times the set's scale."""
+    names = {os.path.splitext(os.path.basename(p))[0] for p in written
+             if p.endswith(".png") and os.path.dirname(p) == folder}
     wanted = set(FORM_IMAGES) | set(FORM_LISTS)
     assert len(FORM_IMAGES) == 70 and len(set(FORM_IMAGES)) == 70
     if names != wanted:
-        sys.exit("draw.py: missing %s, unexpected %s" % (sorted(wanted - names), sorted(names - wanted)))
+        sys.exit("draw.py: %s: missing %s, unexpected %s"
+                 % (folder, sorted(wanted - names), sorted(names - wanted)))
     for n in sorted(wanted):
-        s = cairo.ImageSurface.create_from_png(os.path.join(OUT, n + ".png"))
-        if (s.get_width(), s.get_height()) != expected_size(n):
-            sys.exit("draw.py: %s is %dx%d, expected %dx%d" % ((n, s.get_width(), s.get_height())
-                                                               + expected_size(n)))
-    null = cairo.ImageSurface.create_from_png(os.path.join(OUT, "ImgsNull.png"))
+        w, h = expected_size(n)
+        if w * scale != int(w * scale) or h * scale != int(h * scale):
+            sys.exit("draw.py: %s has no whole size at %g" % (n, scale))
+        want = (int(w * scale), int(h * scale))
+        s = cairo.ImageSurface.create_from_png(os.path.join(folder, n + ".png"))
+        if (s.get_width(), s.get_height()) != want:
+            sys.exit("draw.py: %s/%s is %dx%d, expected %dx%d"
+                     % ((folder, n, s.get_width(), s.get_height()) + want))
+    null = cairo.ImageSurface.create_from_png(os.path.join(folder, "ImgsNull.png"))
     if any(bytes(null.get_data())):
         sys.exit("draw.py: ImgsNull must be fully transparent")
 
 
 def write_rc():
     lines = ["// Built-in pictures of the image resource form, one RCDATA resource per",
-             "// picture, named like the form's image or image list. Generated by",
+             "// picture and scale, named like the form's image or image list, with",
+             "// _150 and _200 for the sets drawn at 150 % and 200 %. Generated by",
              "// tools/pictures/draw.py; paths are relative to src/res.",
              ""]
-    for n in FORM_IMAGES + FORM_LISTS:
-        lines.append('%-19s RCDATA "pictures/%s.png"' % (n, n))
-    lines += ["", "// Application icon (16, 32 and 48 pixels).",
+    for scale, sub in SCALES:
+        for n in FORM_IMAGES + FORM_LISTS:
+            res = n + ("_" + sub if sub else "")
+            lines.append('%-23s RCDATA "pictures/%s%s.png"' % (res, sub + "/" if sub else "", n))
+        lines.append("")
+    lines += ["// Application icon (%s pixels)." % ", ".join(str(n) for n in ICON_SIZES),
               'MAINICON            ICON   "pictures/app.ico"', ""]
     path = os.path.join(ROOT, "src", "res", "pictures.rc")
     with open(path, "w", newline="\n") as f:
@@ -867,8 +990,26 @@ def write_rc():
 
 
 def generate():
+    global S, OUT
     check_font()
-    os.makedirs(OUT, exist_ok=True)
+    written = []
+    for scale, sub in SCALES:
+        S, OUT = scale, os.path.join(RES, sub) if sub else RES
+        os.makedirs(OUT, exist_ok=True)
+        set_written = generate_set()
+        check(set_written, scale, OUT)
+        written += set_written
+    S, OUT = 1, RES
+
+    ico = os.path.join(RES, "app.ico")
+    write_ico(ico, ICON_SIZES)
+    written.append(ico)
+    written.append(write_rc())
+    return written
+
+
+def generate_set():
+    """Every picture of the form at the current scale, into OUT."""
     written = []
 
     station = ["ImgMainInfo", "ImgMainSurvey", "ImgMainProfile", "ImgMainAdapter"]
@@ -913,18 +1054,12 @@ def generate():
     written.append(save(strip([lambda cr: None], 16), "ImgsNull.png"))
     written.append(save(strip([tray_badge(0), tray_badge(1), tray_badge(2)], 16), "ImgsKvIcon.png"))
     written.append(save(strip([tray_flat(0), tray_flat(1), tray_flat(2)], 16), "ImgsKvIconXP.png"))
-
-    ico = os.path.join(OUT, "app.ico")
-    write_ico(ico, [16, 32, 48])
-    written.append(ico)
-    check(written)
-    written.append(write_rc())
     return written
 
 
 if __name__ == "__main__":
     files = generate()
-    print("wrote %d files to %s" % (len(files), os.path.relpath(OUT, os.getcwd())))
+    print("wrote %d files to %s" % (len(files), os.path.relpath(RES, os.getcwd())))
     if len(sys.argv) >= 3 and sys.argv[1] == "--preview":
         sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
         import preview

@@ -45,8 +45,10 @@ bool IsWindowed(const TControl* c) {
 }
 
 RECT AreaOf(const TControl* c) {
+  // In pixels, where it is drawn; a description's area is in 96-DPI units
+  // like the bounds it is made of.
   const TAccInfo* info = Find(c);
-  return info && info->Bounds ? info->Bounds() : c->BoundsRect();
+  return info && info->Bounds ? ui::dpi::ScaleRect(info->Bounds(), c->Dpi()) : c->PixelBounds();
 }
 
 // Shown as a screen reader sees it: a row of lamps is there with none lit.

@@ -49,8 +49,9 @@ struct TAccInfo {
   std::function<std::string()> Name;
   // The value (ROLE_SYSTEM_INDICATOR, read-only texts).
   std::function<std::string()> Value;
-  // Area in the parent's client coordinates, when it is not the control's
-  // bounds (a row of lamps stands for the whole row).
+  // Area in the parent's client coordinates in 96-DPI units (as bounds
+  // are), when it is not the control's bounds (a row of lamps stands for
+  // the whole row).
   std::function<RECT()> Bounds;
   // Shown whenever its parent shows, even while the control itself is
   // hidden (a row of lamps with none lit is still there, saying so).

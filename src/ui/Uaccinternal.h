@@ -12,7 +12,7 @@ class TContainer;
 namespace ui::access::detail {
 
 bool IsWindowed(const TControl* c);
-// The parent's client rectangle of a control's area.
+// Where a control is drawn, in pixels of its parent's client area.
 RECT AreaOf(const TControl* c);
 // Shown as a screen reader sees it: a row of lamps is there with none lit.
 bool ShownNow(const TControl* c);

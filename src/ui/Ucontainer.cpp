@@ -76,13 +76,13 @@ void TContainer::PaintClient(HDC dc, const RECT& clip) {
   for (size_t i = 0; i < controls_.size(); ++i) {
     TControl* c = controls_[i];
     if (c->Handle() || !c->Visible() || c->Width() <= 0 || c->Height() <= 0) continue;
-    RECT b = c->BoundsRect();
+    RECT b = c->PixelBounds();
     if (!RectsIntersect(b, clip)) continue;
     int saved = SaveDC(dc);
     POINT org;
     GetViewportOrgEx(dc, &org);
     SetViewportOrgEx(dc, org.x + b.left, org.y + b.top, nullptr);
-    IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
+    IntersectClipRect(dc, 0, 0, b.right - b.left, b.bottom - b.top);
     try {
       static_cast<TGraphicControl*>(c)->Paint(dc);
     } catch (const std::exception& e) {

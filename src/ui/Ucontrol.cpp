@@ -89,17 +89,10 @@ bool TComponent::Destroying() const {
 TFont TFont::System() {
   static const TFont font = [] {
     TFont f;
-    NONCLIENTMETRICSA ncm{};
-    ncm.cbSize = sizeof(ncm);
-    BOOL ok = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0);
-    if (!ok) {
-      // Older systems know the structure without the padded border field.
-      ncm.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-      ok = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0);
-    }
-    if (ok && ncm.lfMessageFont.lfFaceName[0]) {
-      f.Name = ncm.lfMessageFont.lfFaceName;
-      f.Height = ncm.lfMessageFont.lfHeight ? ncm.lfMessageFont.lfHeight : -12;
+    LOGFONTA lf{};
+    if (ui::dpi::MessageFont(ui::dpi::kBase, lf) && lf.lfFaceName[0]) {
+      f.Name = lf.lfFaceName;
+      f.Height = lf.lfHeight ? lf.lfHeight : -12;
     } else {
       f.Name = "Tahoma";
       f.Height = -11;
@@ -110,16 +103,24 @@ TFont TFont::System() {
 }
 
 HFONT TFont::Handle(UINT dpi) const {
-  (void)dpi;
+  if (!dpi) dpi = ui::dpi::kBase;
   // Fonts are few and shared; they live until the program ends, so a window
   // never holds a deleted font.
-  using Key = std::tuple<std::string, int, bool, bool, bool>;
+  using Key = std::tuple<std::string, int, bool, bool, bool, UINT>;
   static std::map<Key, HFONT> cache;
-  Key key{Name, Height, Bold, Italic, Underline};
+  Key key{Name, Height, Bold, Italic, Underline, dpi};
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
+  int height = ui::dpi::Scale(Height, dpi);
+  // The system's own face at its own size is what the system says it is at
+  // that DPI (its sizes are hinted, not simply multiplied).
+  const TFont& system = System();
+  LOGFONTA message{};
+  if (Name == system.Name && Height == system.Height && ui::dpi::MessageFont(dpi, message) &&
+      message.lfHeight)
+    height = message.lfHeight;
   LOGFONTA lf{};
-  lf.lfHeight = Height;
+  lf.lfHeight = height;
   lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = Italic;
   lf.lfUnderline = Underline;
@@ -170,12 +171,24 @@ TForm* TControl::ParentForm() const {
 }
 
 UINT TControl::Dpi() const {
-  const TForm* form = ParentForm();
-  return form ? form->FormDpi() : ui::dpi::System();
+  // Called in every paint: a walk up the parents, no cast to check.
+  const TControl* c = this;
+  while (c->parent_) c = c->parent_;
+  if (c->Kind() == TKind::Form) return static_cast<const TForm*>(c)->FormDpi();
+  return ui::dpi::System();
 }
 
 RECT TControl::PixelBounds() const {
-  return ui::dpi::ScaleRect(BoundsRect(), Dpi());
+  const UINT dpi = Dpi();
+  if (parent_ || Kind() != TKind::Form) return ui::dpi::ScaleRect(BoundsRect(), dpi);
+  int w = ui::dpi::Scale(width_, dpi);
+  int h = ui::dpi::Scale(height_, dpi);
+  RECT r;
+  if (Handle() && GetWindowRect(Handle(), &r)) {
+    if (ui::dpi::Unscale(r.right - r.left, dpi) == width_) w = r.right - r.left;
+    if (ui::dpi::Unscale(r.bottom - r.top, dpi) == height_) h = r.bottom - r.top;
+  }
+  return RECT{left_, top_, left_ + w, top_ + h};
 }
 
 int TControl::PixelWidth() const {
@@ -261,7 +274,8 @@ SIZE TControl::TextExtent(std::string_view text) const {
   }
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return size;
+  const UINT dpi = Dpi();
+  return SIZE{ui::dpi::UnscaleUp(size.cx, dpi), ui::dpi::UnscaleUp(size.cy, dpi)};
 }
 
 void TControl::SetColor(COLORREF color) {
@@ -317,13 +331,13 @@ TGraphicControl::TGraphicControl(TComponent* owner, TContainer* parent, std::str
 
 void TGraphicControl::Invalidate() {
   if (!Parent() || !Parent()->Handle()) return;
-  RECT r = BoundsRect();
+  RECT r = PixelBounds();
   // Transparent windowed controls above this one repaint as well.
   RedrawWindow(Parent()->Handle(), &r, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TGraphicControl::SetBounds(int left, int top, int width, int height) {
-  RECT old = BoundsRect();
+  RECT old = PixelBounds();
   if (visible_ && Parent() && Parent()->Handle())
     RedrawWindow(Parent()->Handle(), &old, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   TControl::SetBounds(left, top, width, height);
@@ -379,11 +393,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (HandleTabKey(msg, wp, lp, result)) return result;
   if (msg == WM_WINDOWPOSCHANGED && hwnd_) {
     LRESULT r = DefaultProc(msg, wp, lp);
-    RECT rc;
-    GetWindowRect(hwnd_, &rc);
-    if (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)
-      MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&rc), 2);
-    StoreBounds(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    if (hwnd_) StoreWindowBounds();
     return r;
   }
   return DefaultProc(msg, wp, lp);
@@ -391,7 +401,27 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   StoreBounds(left, top, width, height);
-  if (hwnd_) MoveWindow(hwnd_, left, top, std::max(0, width), std::max(0, height), TRUE);
+  if (!hwnd_) return;
+  const RECT r = PixelBounds();
+  MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void TWinControl::StoreWindowBounds() {
+  RECT rc;
+  if (!GetWindowRect(hwnd_, &rc)) return;
+  const bool child = (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
+  if (child) MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&rc), 2);
+  const RECT mapped = PixelBounds();
+  if (EqualRect(&rc, &mapped)) return;
+  const UINT dpi = Dpi();
+  if (!child) {
+    // A form's place is in screen pixels.
+    StoreBounds(rc.left, rc.top, ui::dpi::Unscale(rc.right - rc.left, dpi),
+                ui::dpi::Unscale(rc.bottom - rc.top, dpi));
+    return;
+  }
+  const RECT l = ui::dpi::UnscaleRect(rc, dpi);
+  StoreBounds(l.left, l.top, l.right - l.left, l.bottom - l.top);
 }
 
 bool TWinControl::Visible() const {

@@ -167,7 +167,9 @@ class TControl : public TComponent {
   // A 96-DPI distance in pixels at the control's DPI (drawing offsets).
   int Px(int value) const { return ui::dpi::Scale(value, Dpi()); }
   // Bounds in pixels of the parent's client area: the one mapping from
-  // layout to pixels (edges scaled, so touching controls still touch).
+  // layout to pixels (edges scaled, so touching controls still touch). A
+  // form: its screen position, and its window's size while that still reads
+  // as the stored one (no rounding drift).
   RECT PixelBounds() const;
   int PixelWidth() const;
   int PixelHeight() const;
@@ -232,6 +234,7 @@ class TControl : public TComponent {
   virtual void DblClick();
 
  protected:
+  friend class TForm;  // ApplyDpi tells every control of the new DPI
   virtual void BoundsChanged(const RECT& old) { (void)old; }
   virtual void VisibleChanged() {}
   virtual void EnabledChanged() {}
@@ -335,6 +338,10 @@ class TWinControl : public TControl {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT Dispatch(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void Attach(HWND hwnd);
+  // Takes the window's rectangle as the bounds when the system made it
+  // other than PixelBounds() (a move by the user, a combo box's own
+  // height); an equal one leaves the 96-DPI bounds as they are.
+  void StoreWindowBounds();
   // Undoes the subclassing and destroys the window.
   void ReleaseHandle();
   // Tab and Shift+Tab; true when the message was handled.
@@ -369,9 +376,10 @@ class TContainer : public TWinControl {
   void SetParentBackground(bool on);
 
   // Paints background and graphic children into dc, origin at the client
-  // area's top-left corner.
+  // area's top-left corner; clip and dc in pixels.
   void PaintClient(HDC dc, const RECT& clip);
-  // Topmost visible graphic child at a client point; null when none.
+  // Topmost visible graphic child at a client point in pixels; null when
+  // none.
   TControl* GraphicChildAt(POINT p) const;
 
  protected:

@@ -91,6 +91,17 @@ int UnscaleUp(int pixels, UINT dpi) {
   return -static_cast<int>((-p * kBase) / d);
 }
 
+int UnscaleDown(int pixels, UINT dpi) {
+  if (!dpi) dpi = kBase;
+  const long long n = static_cast<long long>(pixels) * kBase;
+  const long long d = dpi;
+  return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
+}
+
+int Line(UINT dpi) {
+  return std::max<int>(1, static_cast<int>(dpi / kBase));
+}
+
 RECT ScaleRect(const RECT& r, UINT dpi) {
   return {Scale(r.left, dpi), Scale(r.top, dpi), Scale(r.right, dpi), Scale(r.bottom, dpi)};
 }

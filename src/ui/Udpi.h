@@ -25,6 +25,12 @@ int Scale(int value, UINT dpi);
 int Unscale(int pixels, UINT dpi);
 // A pixel distance at dpi in 96-DPI units, rounded up (text that must fit).
 int UnscaleUp(int pixels, UINT dpi);
+// A pixel offset at dpi in 96-DPI units, rounded down: the unit the pixel
+// lies in (a mouse point inside a control never reads as past its edge).
+int UnscaleDown(int pixels, UINT dpi);
+// The width of a hairline at dpi in whole pixels (1 up to 191 DPI, then 2):
+// a line never blurs over two half-lit pixels.
+int Line(UINT dpi);
 // Logical rectangle to pixels and back, edge by edge.
 RECT ScaleRect(const RECT& logical, UINT dpi);
 RECT UnscaleRect(const RECT& pixels, UINT dpi);

@@ -94,8 +94,9 @@ void TComboBox::SetBounds(int left, int top, int width, int height) {
   // The window's height includes the dropped list; the system keeps the
   // closed height it needs for the font.
   StoreBounds(left, top, width, height);
-  if (Handle())
-    MoveWindow(Handle(), left, top, std::max(0, width), std::max(0, height) + kDropHeight, TRUE);
+  if (!Handle()) return;
+  const RECT r = PixelBounds();
+  MoveWindow(Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top + Px(kDropHeight), TRUE);
 }
 
 int TComboBox::AddItem(const std::string& text, intptr_t value) {

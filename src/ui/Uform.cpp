@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
 
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "ui/Upalette.h"
 #include "ui/Upicture.h"
 #include "ui/Uuithread.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
@@ -50,6 +55,26 @@ bool OtherFormShown(HWND self) {
   return state.shown;
 }
 
+// The program's icon at size x size pixels; null without one. Kept for the
+// program's life: every form at that size shares it.
+HICON MainIcon(int size) {
+  static std::map<int, HICON> icons;
+  auto it = icons.find(size);
+  if (it != icons.end()) return it->second;
+  HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
+  icons.emplace(size, icon);
+  return icon;
+}
+
+// Every control inside a container, parents before their children.
+void CollectControls(const TContainer* container, std::vector<TControl*>& out) {
+  for (TControl* c : container->Controls()) {
+    out.push_back(c);
+    if (auto* inner = dynamic_cast<const TContainer*>(c)) CollectControls(inner, out);
+  }
+}
+
 }  // namespace
 
 // ---- TForm ------------------------------------------------------------------------
@@ -60,8 +85,17 @@ TForm::TForm(TComponent* owner, std::string name, DWORD style, DWORD exStyle)
   visible_ = false;
   SetColor(palette::Window);
   StoreBounds(0, 0, 320, 240);
+  // Made at the system's DPI, then the window's own (its monitor's) taken.
+  dpi_ = ui::dpi::System();
   CreateHandle(RegisterOwnClass("WuForm", CS_DBLCLKS, nullptr), style & ~WS_VISIBLE, exStyle,
                nullptr);
+  const UINT own = ui::dpi::OfWindow(Handle());
+  if (own != dpi_) {
+    dpi_ = own;
+    SetBounds(Left(), Top(), Width(), Height());
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+  }
+  SetIcons();
 }
 
 TForm::~TForm() {
@@ -75,21 +109,78 @@ TForm* TForm::FromHandle(HWND hwnd) {
 int TForm::ClientWidth() const {
   RECT r{};
   if (Handle()) GetClientRect(Handle(), &r);
-  return r.right;
+  return ui::dpi::Unscale(r.right, dpi_);
 }
 
 int TForm::ClientHeight() const {
   RECT r{};
   if (Handle()) GetClientRect(Handle(), &r);
-  return r.bottom;
+  return ui::dpi::Unscale(r.bottom, dpi_);
 }
 
 void TForm::SetClientSize(int width, int height) {
   if (!Handle()) return;
-  RECT r{0, 0, std::max(0, width), std::max(0, height)};
-  AdjustWindowRectEx(&r, GetWindowLongA(Handle(), GWL_STYLE), FALSE,
-                     GetWindowLongA(Handle(), GWL_EXSTYLE));
-  SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+  const int cx = ui::dpi::Scale(std::max(0, width), dpi_);
+  const int cy = ui::dpi::Scale(std::max(0, height), dpi_);
+  RECT r{0, 0, cx, cy};
+  ui::dpi::AdjustWindowRect(r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)),
+                            static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)), dpi_);
+  // Pixels straight to the window: a size that went through 96-DPI units
+  // could come back a pixel off. WM_WINDOWPOSCHANGED stores it.
+  int w = r.right - r.left, h = r.bottom - r.top;
+  MoveWindow(Handle(), Left(), Top(), w, h, TRUE);
+  // The frame the window really has may differ from the one computed for
+  // the DPI (a system that draws frames at one DPI only): made up once.
+  RECT client;
+  if (IsIconic(Handle()) || !GetClientRect(Handle(), &client)) return;
+  if (client.right == cx && client.bottom == cy) return;
+  w += cx - client.right;
+  h += cy - client.bottom;
+  MoveWindow(Handle(), Left(), Top(), std::max(0, w), std::max(0, h), TRUE);
+}
+
+void TForm::SetIcons() {
+  HICON big = MainIcon(ui::dpi::Metric(SM_CXICON, dpi_));
+  HICON small = MainIcon(ui::dpi::Metric(SM_CXSMICON, dpi_));
+  if (big) SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void TForm::ApplyDpi(UINT dpi, const RECT* suggested) {
+  // Nothing a display uses; a broken message changes nothing.
+  if (dpi < 48 || dpi > 960) return;
+  const UINT old = dpi_;
+  if (!Handle()) {
+    dpi_ = dpi;
+    return;
+  }
+  if (dpi == old && !suggested) return;
+  const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
+  dpi_ = dpi;
+  if (suggested)
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  else
+    SetClientSize(clientWidth, clientHeight);
+  // Nothing is made again: windows keep their text, selection and focus,
+  // and only take their pixel bounds and the font for the new DPI.
+  std::vector<TControl*> all;
+  CollectControls(this, all);
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+  for (TControl* c : all) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w || !w->Handle()) continue;
+    SendMessageA(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(w->FontHandle()), FALSE);
+    // Virtual: a combo box adds its dropped list.
+    w->SetBounds(w->Left(), w->Top(), w->Width(), w->Height());
+  }
+  // Then what each keeps in pixels, with every window already in place.
+  DpiChanged(old, dpi);
+  for (TControl* c : all) c->DpiChanged(old, dpi);
+  SetIcons();
+  RedrawWindow(Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TForm::SetVisible(bool visible) {
@@ -125,15 +216,27 @@ void TForm::BringToFront() {
 }
 
 void TForm::CenterOn(const TForm* other) {
+  if (!Handle()) return;
+  RECT mine;
+  GetWindowRect(Handle(), &mine);
+  const int w = mine.right - mine.left, h = mine.bottom - mine.top;
+  RECT area;
   int left, top;
   if (other && other->Handle() && other->Showing()) {
-    left = other->Left() + (other->Width() - Width()) / 2;
-    top = other->Top() + (other->Height() - Height()) / 2;
+    RECT o;
+    GetWindowRect(other->Handle(), &o);
+    left = o.left + ((o.right - o.left) - w) / 2;
+    top = o.top + ((o.bottom - o.top) - h) / 2;
+    area = ui::dpi::WorkAreaOf(other->Handle());
   } else {
-    left = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
-    top = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
+    area = ui::dpi::WorkAreaOf(Handle());
+    left = area.left + ((area.right - area.left) - w) / 2;
+    top = area.top + ((area.bottom - area.top) - h) / 2;
   }
-  SetBounds(left, top, Width(), Height());
+  // Inside the work area; its top-left corner wins when it is too small.
+  left = std::max<int>(area.left, std::min<int>(left, area.right - w));
+  top = std::max<int>(area.top, std::min<int>(top, area.bottom - h));
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetModalResult(int result) {
@@ -252,6 +355,9 @@ void TForm::PaintBackground(HDC dc, const RECT& clip) {
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_DPICHANGED:
+      ApplyDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CLOSE:
       Close();
       return 0;
@@ -351,11 +457,15 @@ void TPanel::CaptionChanged() {
 }
 
 void TPanel::PaintOverlay(HDC dc, const RECT&) {
-  RECT r{0, 0, Width(), Height()};
+  RECT r{0, 0, PixelWidth(), PixelHeight()};
   if (Handle()) GetClientRect(Handle(), &r);
   if (borderColor_ != CLR_NONE) {
     HBRUSH b = CreateSolidBrush(borderColor_);
-    FrameRect(dc, &r, b);
+    RECT edge = r;
+    for (int i = ui::dpi::Line(Dpi()); i > 0; --i) {
+      FrameRect(dc, &edge, b);
+      InflateRect(&edge, -1, -1);
+    }
     DeleteObject(b);
   }
   std::string text = Caption();

@@ -119,6 +119,9 @@ class TForm : public TContainer {
   void PaintBackground(HDC dc, const RECT& clip) override;
 
  private:
+  // The program's icon, big and small, at the form's DPI.
+  void SetIcons();
+
   UINT dpi_ = ui::dpi::kBase;
   int modalResult_ = mrNone;
   bool inModal_ = false;

@@ -29,11 +29,13 @@ void TImage::FitToPicture() {
 void TImage::Paint(HDC dc) {
   if (picture_.Empty()) return;
   if (stretch_) {
-    picture_.StretchDraw(dc, RECT{0, 0, Width(), Height()});
+    picture_.StretchDraw(dc, RECT{0, 0, PixelWidth(), PixelHeight()});
   } else if (center_) {
-    picture_.Draw(dc, (Width() - picture_.Width()) / 2, (Height() - picture_.Height()) / 2);
+    const TPicture drawn = picture_.ForDpi(Dpi());
+    drawn.Draw(dc, (PixelWidth() - drawn.PixelWidth()) / 2,
+               (PixelHeight() - drawn.PixelHeight()) / 2);
   } else {
-    picture_.Draw(dc, 0, 0);
+    picture_.DrawAt(dc, 0, 0, Dpi());
   }
 }
 
@@ -43,5 +45,5 @@ TPaintBox::TPaintBox(TComponent* owner, TContainer* parent, std::string name)
 }
 
 void TPaintBox::Paint(HDC dc) {
-  Fire(OnPaint, dc, RECT{0, 0, Width(), Height()});
+  Fire(OnPaint, dc, RECT{0, 0, PixelWidth(), PixelHeight()});
 }

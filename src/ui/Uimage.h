@@ -35,7 +35,8 @@ class TImage : public TGraphicControl {
 class TPaintBox : public TGraphicControl {
  public:
   TPaintBox(TComponent* owner, TContainer* parent, std::string name);
-  // dc origin at the box's top-left corner; rect is the box (0, 0, w, h).
+  // dc origin at the box's top-left corner; rect is the box (0, 0, w, h)
+  // in pixels at the box's DPI (offsets inside it through Px()).
   std::function<void(HDC dc, const RECT& rect)> OnPaint;
   void Paint(HDC dc) override;
 };

@@ -55,10 +55,10 @@ UINT TLabel::DrawFlags() const {
   return TextFlags() | (ellipsis_ ? DT_END_ELLIPSIS : 0);
 }
 
-SIZE TLabel::MeasureCaption() const {
+SIZE TLabel::MeasurePixels() const {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontHandle());
-  RECT r{0, 0, wordWrap_ ? Width() : 0, 0};
+  RECT r{0, 0, wordWrap_ ? PixelWidth() : 0, 0};
   std::string text = Caption();
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, TextFlags() | DT_CALCRECT);
   SelectObject(dc, old);
@@ -66,15 +66,23 @@ SIZE TLabel::MeasureCaption() const {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+SIZE TLabel::MeasureCaption() const {
+  // Rounded up: a label made this wide holds its text on the screen.
+  const SIZE px = MeasurePixels();
+  const UINT dpi = Dpi();
+  return SIZE{ui::dpi::UnscaleUp(px.cx, dpi), ui::dpi::UnscaleUp(px.cy, dpi)};
+}
+
 RECT TLabel::TextRect(HDC dc) const {
-  RECT r{0, 0, Width(), Height()};
+  const int width = PixelWidth(), height = PixelHeight();
+  RECT r{0, 0, width, height};
   if (layout_ == TTextLayout::Top) return r;
-  RECT m{0, 0, Width(), 0};
+  RECT m{0, 0, width, 0};
   std::string text = Caption();
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &m,
             (TextFlags() & ~(DT_CENTER | DT_RIGHT)) | DT_CALCRECT);
   int h = m.bottom - m.top;
-  r.top = layout_ == TTextLayout::Center ? (Height() - h) / 2 : Height() - h;
+  r.top = layout_ == TTextLayout::Center ? (height - h) / 2 : height - h;
   r.bottom = r.top + h;
   return r;
 }
@@ -102,7 +110,7 @@ COLORREF TLabel::TextColor() const {
 
 void TLabel::Paint(HDC dc) {
   if (Color() != CLR_NONE) {
-    RECT all{0, 0, Width(), Height()};
+    RECT all{0, 0, PixelWidth(), PixelHeight()};
     HBRUSH b = CreateSolidBrush(Color());
     FillRect(dc, &all, b);
     DeleteObject(b);
@@ -167,11 +175,12 @@ void TTabLabel::SetFocusMark(bool on) {
 void TTabLabel::Paint(HDC dc) {
   TLabel::Paint(dc);
   if (!focusMark_) return;
-  const SIZE text = MeasureCaption();
-  RECT r{(Width() - text.cx) / 2 - 4, (Height() - text.cy) / 2 - 2, 0, 0};
-  r.right = r.left + text.cx + 8;
-  r.bottom = r.top + text.cy + 4;
-  const RECT bounds{0, 0, Width(), Height()};
+  const SIZE text = MeasurePixels();
+  const int width = PixelWidth(), height = PixelHeight();
+  RECT r{(width - text.cx) / 2 - Px(4), (height - text.cy) / 2 - Px(2), 0, 0};
+  r.right = r.left + text.cx + Px(8);
+  r.bottom = r.top + text.cy + Px(4);
+  const RECT bounds{0, 0, width, height};
   IntersectRect(&r, &r, &bounds);
   SetTextColor(dc, TextColor());
   SetBkColor(dc, RGB(255, 255, 255));

@@ -29,7 +29,8 @@ class TLabel : public TGraphicControl {
 
   // DrawText flags of this label's alignment, wrapping and prefix setting.
   UINT TextFlags() const;
-  // Size of the caption as DrawText measures it with TextFlags; a wrapping
+  // Size of the caption as DrawText measures it with TextFlags, in 96-DPI
+  // units rounded up (measured in pixels at the label's DPI); a wrapping
   // label measures within its current width.
   SIZE MeasureCaption() const;
   // The caption as it is drawn (cut with the ellipsis when it must be).
@@ -38,6 +39,10 @@ class TLabel : public TGraphicControl {
   virtual COLORREF TextColor() const;
 
   void Paint(HDC dc) override;
+
+ protected:
+  // MeasureCaption in pixels at the label's DPI.
+  SIZE MeasurePixels() const;
 
  private:
   UINT DrawFlags() const;

@@ -119,14 +119,15 @@ void TPicButton::EnabledChanged() {
 }
 
 void TPicButton::PaintButton(HDC dc) {
-  RECT r{0, 0, Width(), Height()};
+  RECT r{0, 0, PixelWidth(), PixelHeight()};
   GetClientRect(Handle(), &r);
   // The parent's background first: faces have transparent corners.
   if (!PaintParentBehind(dc, r)) FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   TFace face = CurrentFace();
   const TPicture& pic = FacePicture(face);
   if (!pic.Empty()) {
-    pic.Draw(dc, (r.right - pic.Width()) / 2, (r.bottom - pic.Height()) / 2);
+    const TPicture drawn = pic.ForDpi(Dpi());
+    drawn.Draw(dc, (r.right - drawn.PixelWidth()) / 2, (r.bottom - drawn.PixelHeight()) / 2);
   } else {
     // A plain flat face when no picture was given.
     COLORREF fill = palette::Panel, border = palette::ButtonBorder;
@@ -134,9 +135,10 @@ void TPicButton::PaintButton(HDC dc) {
     if (face == TFace::Pressed) fill = palette::AccentTintDeep, border = palette::Accent;
     if (face == TFace::Disabled) fill = palette::ActionBar, border = palette::PanelBorder;
     HBRUSH b = CreateSolidBrush(fill);
-    HPEN p = CreatePen(PS_SOLID, 1, border);
+    const int line = ui::dpi::Line(Dpi());
+    HPEN p = CreatePen(line > 1 ? PS_INSIDEFRAME : PS_SOLID, line, border);
     HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, p);
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, 6, 6);
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, Px(6), Px(6));
     SelectObject(dc, ob);
     SelectObject(dc, op);
     DeleteObject(b);
@@ -148,7 +150,7 @@ void TPicButton::PaintButton(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, face == TFace::Disabled ? palette::DisabledText : Font().Color);
     RECT tr = r;
-    if (face == TFace::Pressed) OffsetRect(&tr, 0, 1);
+    if (face == TFace::Pressed) OffsetRect(&tr, 0, Px(1));
     UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
     // The accelerator underlined: its first place in the caption gets the
     // prefix, every other "&" is doubled to stay as it is.
@@ -173,7 +175,7 @@ void TPicButton::PaintButton(HDC dc) {
   // mouse, whose users may go on with the keyboard.
   if (Focused()) {
     RECT fr = r;
-    InflateRect(&fr, -3, -3);
+    InflateRect(&fr, -Px(3), -Px(3));
     SetTextColor(dc, palette::Text);
     SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &fr);
@@ -216,7 +218,10 @@ LRESULT TPicButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       bool inside = PtInRect(&r, p) != FALSE;
       SetHover(inside);
       if (mouseDown_) SetPressed(inside);
-      MouseMove(static_cast<UINT>(wp), p.x, p.y);
+      // Handlers hear 96-DPI units, as from every other control.
+      const UINT dpi = Dpi();
+      MouseMove(static_cast<UINT>(wp), ui::dpi::UnscaleDown(p.x, dpi),
+                ui::dpi::UnscaleDown(p.y, dpi));
       return 0;
     }
     case WM_MOUSELEAVE:

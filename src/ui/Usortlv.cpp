@@ -52,11 +52,16 @@ int TSortLv::AddColumn(const std::string& caption, int width) {
   LVCOLUMNA col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   col.pszText = const_cast<char*>(caption.c_str());
-  col.cx = width;
+  col.cx = width >= 0 ? Px(width) : 0;
   int index = ColumnCount();
   col.iSubItem = index;
   int r = static_cast<int>(SendMessageA(Handle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
                                         reinterpret_cast<LPARAM>(&col)));
+  if (r >= 0) {
+    widths_.insert(widths_.begin() + std::min<int>(r, static_cast<int>(widths_.size())),
+                   std::max(0, width));
+    if (width < 0) SetColumnWidth(r, width);
+  }
   UpdateHeaderArrows();
   return r;
 }
@@ -87,14 +92,44 @@ void TSortLv::SetColumnCaption(int column, const std::string& caption) {
                reinterpret_cast<LPARAM>(&col));
 }
 
+int TSortLv::LogicalWidth(int column, UINT dpi) const {
+  if (!Handle() || column < 0 || column >= ColumnCount()) return 0;
+  const int px =
+      static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  const size_t i = static_cast<size_t>(column);
+  if (i < widths_.size() && ui::dpi::Scale(widths_[i], dpi) == px) return widths_[i];
+  return ui::dpi::Unscale(px, dpi);
+}
+
 int TSortLv::ColumnWidth(int column) const {
-  if (!Handle()) return 0;
-  return static_cast<int>(
-      SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  return LogicalWidth(column, Dpi());
 }
 
 void TSortLv::SetColumnWidth(int column, int width) {
-  if (Handle()) SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+  if (!Handle() || column < 0 || column >= ColumnCount()) return;
+  const bool fit = width == LVSCW_AUTOSIZE || width == LVSCW_AUTOSIZE_USEHEADER;
+  SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+               fit ? width : Px(std::max(0, width)));
+  if (widths_.size() < static_cast<size_t>(ColumnCount()))
+    widths_.resize(static_cast<size_t>(ColumnCount()), 0);
+  const int shown =
+      static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  widths_[static_cast<size_t>(column)] = fit ? ui::dpi::Unscale(shown, Dpi()) : std::max(0, width);
+}
+
+void TSortLv::DpiChanged(UINT oldDpi, UINT newDpi) {
+  if (!Handle()) return;
+  // Widths as they were shown (a dragged column keeps its dragged width),
+  // then shown again at the new DPI.
+  const int n = ColumnCount();
+  std::vector<int> widths(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) widths[static_cast<size_t>(i)] = LogicalWidth(i, oldDpi);
+  widths_ = widths;
+  for (int i = 0; i < n; ++i)
+    SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                 ui::dpi::Scale(widths[static_cast<size_t>(i)], newDpi));
+  if (smallImages_) SetSmallImages(smallImages_);
+  if (sortImages_) SetSortImages(sortImages_);
 }
 
 TLvRow* TSortLv::AddRow(const std::string& caption, void* data) {
@@ -326,8 +361,9 @@ int TSortLv::HeaderSortMark(int column) const {
 }
 
 void TSortLv::SetSmallImages(const TImageList* images) {
+  smallImages_ = images;
   if (!Handle()) return;
-  HIMAGELIST il = images ? images->Handle() : nullptr;
+  HIMAGELIST il = images ? images->Handle(Dpi()) : nullptr;
   SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(il));
 }
 
@@ -335,7 +371,7 @@ void TSortLv::SetSortImages(const TImageList* images) {
   sortImages_ = images;
   HWND h = Header();
   if (h) {
-    HIMAGELIST il = images ? images->Handle() : nullptr;
+    HIMAGELIST il = images ? images->Handle(Dpi()) : nullptr;
     SendMessageA(h, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(il));
   }
   UpdateHeaderArrows();

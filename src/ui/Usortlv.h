@@ -54,7 +54,8 @@ class TSortLv : public TWinControl {
   TSortLv(TComponent* owner, TContainer* parent, std::string name);
   ~TSortLv() override;
 
-  // Columns.
+  // Columns; widths in 96-DPI units (the list shows them at its DPI).
+  // LVSCW_AUTOSIZE and LVSCW_AUTOSIZE_USEHEADER as widths fit the column.
   int AddColumn(const std::string& caption, int width);
   int ColumnCount() const;
   std::string ColumnCaption(int column) const;
@@ -128,9 +129,13 @@ class TSortLv : public TWinControl {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void DpiChanged(UINT oldDpi, UINT newDpi) override;
 
  private:
   friend class TLvRow;
+  // A column's width in 96-DPI units as shown at dpi: the one set, unless
+  // the user dragged the column since.
+  int LogicalWidth(int column, UINT dpi) const;
   HWND Header() const;
   void UpdateHeaderArrows();
   void SetItemText(const TLvRow* row, int column, const std::string& text);
@@ -143,4 +148,7 @@ class TSortLv : public TWinControl {
   bool increase_ = true;
   int updateDepth_ = 0;
   const TImageList* sortImages_ = nullptr;
+  const TImageList* smallImages_ = nullptr;
+  // The widths set per column, in 96-DPI units.
+  std::vector<int> widths_;
 };

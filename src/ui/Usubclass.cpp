@@ -60,7 +60,12 @@ const char* TWinControl::RegisterOwnClass(const char* name, UINT style, HCURSOR 
   wc.lpfnWndProc = &TWinControl::OwnClassProc;
   wc.hInstance = inst;
   wc.hCursor = cursor ? cursor : LoadCursor(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconA(inst, "MAINICON");
+  // The program's icon at the sizes the system shows at its DPI (forms set
+  // their own again at theirs).
+  const UINT dpi = ui::dpi::System();
+  const int big = ui::dpi::Metric(SM_CXICON, dpi), small = ui::dpi::Metric(SM_CXSMICON, dpi);
+  wc.hIcon = static_cast<HICON>(LoadImageA(inst, "MAINICON", IMAGE_ICON, big, big, 0));
+  wc.hIconSm = static_cast<HICON>(LoadImageA(inst, "MAINICON", IMAGE_ICON, small, small, 0));
   if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   wc.lpszClassName = name;
   RegisterClassExA(&wc);
@@ -79,8 +84,10 @@ void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle
   if (visible_ && (style & WS_CHILD)) style |= WS_VISIBLE;
   if (!enabled_) style |= WS_DISABLED;
   inCreate_ = true;
-  HWND w = CreateWindowExA(exStyle, className, caption_.c_str(), style, Left(), Top(), Width(),
-                           Height(), parent, id, GetModuleHandleA(nullptr), this);
+  const RECT b = PixelBounds();
+  HWND w =
+      CreateWindowExA(exStyle, className, caption_.c_str(), style, b.left, b.top, b.right - b.left,
+                      b.bottom - b.top, parent, id, GetModuleHandleA(nullptr), this);
   inCreate_ = false;
   if (!w) {
     LogError(GetLastError(), "CreateWindowEx(%s, %s)", className, Name().c_str());
@@ -98,10 +105,7 @@ void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle
   if (style & WS_CHILD)
     SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Windows may adjust the size (combo boxes, forms); keep what it made.
-  RECT r;
-  GetWindowRect(w, &r);
-  if (style & WS_CHILD) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-  StoreBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  StoreWindowBounds();
 }
 
 void TWinControl::Attach(HWND hwnd) {

@@ -57,7 +57,9 @@ void TTrayIcon::FillData(NOTIFYICONDATAA& data) const {
   data.uID = kIconId;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kIconMessage;
-  data.hIcon = icons_ ? icons_->Icon(iconIndex_) : nullptr;
+  // The notification area shows small icons at the system's DPI.
+  data.hIcon =
+      icons_ ? icons_->Icon(iconIndex_, ui::dpi::Metric(SM_CXSMICON, ui::dpi::System())) : nullptr;
   lstrcpynA(data.szTip, hint_.c_str(), sizeof(data.szTip));
 }
 

@@ -11,7 +11,7 @@ TControl* TContainer::GraphicChildAt(POINT p) const {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     TControl* c = *it;
     if (c->Handle() || !c->Visible()) continue;
-    RECT b = c->BoundsRect();
+    RECT b = c->PixelBounds();
     if (PtInRect(&b, p)) return c;
   }
   return nullptr;
@@ -26,7 +26,14 @@ void TContainer::SetHover(TControl* control) {
 }
 
 bool TContainer::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
+  // p in pixels; controls hear 96-DPI units relative to themselves.
   POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  const UINT dpi = Dpi();
+  const int ox = ui::dpi::UnscaleDown(p.x, dpi), oy = ui::dpi::UnscaleDown(p.y, dpi);
+  auto at = [&p, dpi](const TControl* c) {
+    const RECT b = c->PixelBounds();
+    return POINT{ui::dpi::UnscaleDown(p.x - b.left, dpi), ui::dpi::UnscaleDown(p.y - b.top, dpi)};
+  };
   UINT keys = static_cast<UINT>(wp);
   TMouseButton button = TMouseButton::Left;
   if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP || msg == WM_RBUTTONDBLCLK)
@@ -43,10 +50,12 @@ bool TContainer::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
       }
       SetHover(hit);
       TControl* target = captureChild_ ? captureChild_ : hit;
-      if (target)
-        target->MouseMove(keys, p.x - target->Left(), p.y - target->Top());
-      else
-        MouseMove(keys, p.x, p.y);
+      if (target) {
+        const POINT q = at(target);
+        target->MouseMove(keys, q.x, q.y);
+      } else {
+        MouseMove(keys, ox, oy);
+      }
       return true;
     }
     case WM_LBUTTONDOWN:
@@ -55,9 +64,10 @@ bool TContainer::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
       if (hit) {
         captureChild_ = hit;
         SetCapture(Handle());
-        hit->MouseDown(button, keys, p.x - hit->Left(), p.y - hit->Top());
+        const POINT q = at(hit);
+        hit->MouseDown(button, keys, q.x, q.y);
       } else {
-        MouseDown(button, keys, p.x, p.y);
+        MouseDown(button, keys, ox, oy);
       }
       return true;
     case WM_LBUTTONUP:
@@ -67,16 +77,18 @@ bool TContainer::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
         TControl* c = captureChild_;
         captureChild_ = nullptr;
         if (GetCapture() == Handle()) ReleaseCapture();
-        RECT b = c->BoundsRect();
+        RECT b = c->PixelBounds();
         bool inside = PtInRect(&b, p) != FALSE;
-        c->MouseUp(button, keys, p.x - c->Left(), p.y - c->Top());
+        const POINT q = at(c);
+        c->MouseUp(button, keys, q.x, q.y);
         // The handler may have removed the control.
         bool alive = std::find(controls_.begin(), controls_.end(), c) != controls_.end();
         if (alive && inside && button == TMouseButton::Left) c->Click();
       } else if (hit) {
-        hit->MouseUp(button, keys, p.x - hit->Left(), p.y - hit->Top());
+        const POINT q = at(hit);
+        hit->MouseUp(button, keys, q.x, q.y);
       } else {
-        MouseUp(button, keys, p.x, p.y);
+        MouseUp(button, keys, ox, oy);
       }
       return true;
     case WM_LBUTTONDBLCLK:
@@ -85,11 +97,12 @@ bool TContainer::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
       if (hit) {
         captureChild_ = hit;
         SetCapture(Handle());
-        hit->MouseDown(button, keys, p.x - hit->Left(), p.y - hit->Top());
+        const POINT q = at(hit);
+        hit->MouseDown(button, keys, q.x, q.y);
         bool alive = std::find(controls_.begin(), controls_.end(), hit) != controls_.end();
         if (alive && button == TMouseButton::Left) hit->DblClick();
       } else {
-        MouseDown(button, keys, p.x, p.y);
+        MouseDown(button, keys, ox, oy);
         if (button == TMouseButton::Left) DblClick();
       }
       return true;

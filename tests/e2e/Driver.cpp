@@ -258,9 +258,19 @@ void TProgram::Click(HWND window) {
 }
 
 void TProgram::ClickClient(int x, int y) {
-  POINT p{x, y};
+  const int dpi = static_cast<int>(Dpi());
+  POINT p{MulDiv(x, dpi, 96), MulDiv(y, dpi, 96)};
   ClientToScreen(main_, &p);
   ClickAt(p);
+}
+
+UINT TProgram::Dpi() const {
+  // Looked up: the program builds for systems that do not have it.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpiForWindow && main_ ? getDpiForWindow(main_) : 0;
+  return dpi ? dpi : 96;
 }
 
 void TProgram::Foreground() {

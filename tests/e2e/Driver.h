@@ -89,8 +89,13 @@ class TProgram {
   // A left click at a point of the screen, or at the centre of a window.
   void ClickAt(POINT screen);
   void Click(HWND window);
-  // A click at a point of the main window's client area.
+  // A click at a point of the main window's client area, given in 96-DPI
+  // units as the layout writes it: scaled by the window's DPI.
   void ClickClient(int x, int y);
+  // A click on a tab of the main window (0 is the left-most).
+  void ClickTab(int index) { ClickClient(24 + index * 138 + 65, 95); }
+  // The DPI the main window draws at (96 where the system cannot tell).
+  UINT Dpi() const;
   // The foreground goes to the program's active window (it takes input).
   void Foreground();
   // Lets the program take in what was sent: a short pause and two pings.

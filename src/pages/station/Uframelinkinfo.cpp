@@ -82,18 +82,10 @@ TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::strin
 void TFrameLinkInfo::InitPage() {
   LocalisePage(kSection);
   const TPicture& mark = Picture("ImgMark");
-  TLabel* left[] = {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP};
-  TValueLabel* leftValues[] = {LblProfName, LblSSID,     LblMAC,     LblNetType,
-                               LblTxRate,   LblSecurity, LblChannel, LblIP};
-  for (int i = 0; i < 8; ++i) {
-    if (!mark.Empty()) PlaceMarkImage(left[i], &mark);
-    FitLabelPair(left[i], leftValues[i], kLeftRight);
-  }
-  TLabel* right[] = {LbTransRate, LbRecvReate, LbAuthen, LbNetMode, LbTrans, LbRecv, LbLinkQuality};
-  TValueLabel* rightValues[] = {LblTransRate, LblRecvReate, LblAuthen,     LblNetMode,
-                                LblTrans,     LblRecv,      LblLinkQuality};
-  for (int i = 0; i < 7; ++i) FitLabelPair(right[i], rightValues[i], kRightRight);
-  ShrinkCaption(LbStatistics);
+  if (!mark.Empty())
+    for (TLabel* l : {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP})
+      PlaceMarkImage(l, &mark);
+  LayoutText();
   // Right-aligned with the right column.
   BtnTChart->SetLeft(kRightRight - BtnTChart->Width());
   const TPicture& light = Picture("ImgLight");
@@ -111,6 +103,18 @@ void TFrameLinkInfo::InitPage() {
   accessnames::DescribeLampRow(QualityLamps, kLampCount, "QualityLamps", "Link quality: %d of %d");
   accessnames::NameButton(BtnTChart, "Chart", "Throughput Chart");
   ResetPage();
+}
+
+void TFrameLinkInfo::LayoutText() {
+  TLabel* left[] = {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP};
+  TValueLabel* leftValues[] = {LblProfName, LblSSID,     LblMAC,     LblNetType,
+                               LblTxRate,   LblSecurity, LblChannel, LblIP};
+  for (int i = 0; i < 8; ++i) FitLabelPair(left[i], leftValues[i], kLeftRight);
+  TLabel* right[] = {LbTransRate, LbRecvReate, LbAuthen, LbNetMode, LbTrans, LbRecv, LbLinkQuality};
+  TValueLabel* rightValues[] = {LblTransRate, LblRecvReate, LblAuthen,     LblNetMode,
+                                LblTrans,     LblRecv,      LblLinkQuality};
+  for (int i = 0; i < 7; ++i) FitLabelPair(right[i], rightValues[i], kRightRight);
+  ShrinkCaption(LbStatistics);
 }
 
 void TFrameLinkInfo::ResetPage() {

@@ -764,13 +764,3 @@ HIMAGELIST TImageList::Handle(UINT dpi) const {
   Fill(list, dpi);
   return list;
 }
-
-// One set of pixels for now: every DPI draws it 1:1.
-TPicture TPicture::ForDpi(UINT dpi) const {
-  (void)dpi;
-  return *this;
-}
-
-void TPicture::DrawAt(HDC dc, int x, int y, UINT dpi) const {
-  ForDpi(dpi).Draw(dc, x, y);
-}

@@ -71,6 +71,9 @@ TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::strin
 
   LbSignal = MakeCaption(this, this, "LbSignal", "Signal Strength", kRightCaption, 214);
   LbQuality = MakeCaption(this, this, "LbQuality", "Link Quality", kRightCaption, 240);
+  // Up to a small gap before the lamps: translations run long, and fonts at
+  // some scales grow a little more than the layout.
+  for (TLabel* l : {LbSignal, LbQuality}) l->SetWidth(kLampLeft - 6 - kRightCaption);
   BtnTChart = new TPicButton(this, this, "BtnTChart");
   BtnTChart->SetFaces(Picture("ImgBtnTChart"), Picture("ImgBtnTChartOn"),
                       Picture("ImgBtnTChartOn"));

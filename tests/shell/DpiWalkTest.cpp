@@ -109,8 +109,12 @@ class ScaleWalk {
     AccPtr acc = ClientObject(container->Handle());
     if (!acc) return Fault(PathOf(container) + " has no object for a screen reader");
     const std::vector<AccNode> nodes = Children(acc.get());
+    if (nodes.size() != exposed.size())
+      Fault(PathOf(container) + " shows a screen reader " + std::to_string(nodes.size()) +
+            " children of " + std::to_string(exposed.size()));
     for (size_t i = 0; i < nodes.size() && i < exposed.size(); ++i) {
       const TControl* c = exposed[i];
+      ++Located;
       RECT drawn = PixelRectOf(c);
       MapWindowPoints(container->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&drawn), 2);
       const RECT told = nodes[i].location;
@@ -125,6 +129,7 @@ class ScaleWalk {
   }
 
   int Checked = 0;
+  int Located = 0;
 
  private:
   void Check(TControl* c) {
@@ -308,6 +313,8 @@ TEST(DisplayScale, EveryWindowFitsAndDrawsForItsScaleInBothLanguages) {
       walk.ClientIs(form, 600, 440);
       CheckBackground(walk, form->Handle(), dpi);
       walk.Locations(form);
+      if (walk.Located < 20)
+        walk.Fault("a screen reader found only " + std::to_string(walk.Located));
       const RECT help = PixelRectOf(form->BtnHelp), want = ui::dpi::ScaleRect(kHelpAt, dpi);
       if (!(help == want))
         walk.Fault("BtnHelp from the layout at " + Str(help) + ", not " + Str(want));

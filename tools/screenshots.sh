@@ -5,6 +5,8 @@
 # help/images/. Run it after a change to a page, a picture or a text.
 #   tools/screenshots.sh            all pictures
 #   LANGUAGE_FILE=WirelessUtility.de.ini tools/screenshots.sh   in German, into help/images/de/
+#   DPI=144 tools/screenshots.sh    at 150 % (LogPixels 144), into help/images/150/;
+#   DPI=192 gives 200 % into help/images/200/. The prefix is left at 96.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 
@@ -15,7 +17,11 @@ wu_build --target WirelessUtility OMXWL omxwl_driver
 out=$WU_ROOT/help/images
 strings=${LANGUAGE_FILE:-}
 [ -n "$strings" ] && out=$out/${strings%.ini} && out=${out/WirelessUtility./}
+dpi=${DPI:-${LOGPIXELS:-96}}
+[ "$dpi" != 96 ] && out=$out/$((dpi * 100 / 96))
 mkdir -p "$out"
+# A 96-DPI distance in pixels at the display's scale (rounded to nearest).
+sc() { echo $((($1 * dpi + 48) / 96)); }
 
 # A prefix and a stage of its own, so profiles and settings of earlier runs
 # never show up in the pictures.
@@ -23,14 +29,21 @@ WU_BUILD_SAVED=$WU_BUILD
 wu_wine_env "$WU_BUILD/shotsprefix"
 rm -rf "$WINEPREFIX"
 app=
+logpixels() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    </dev/null >/dev/null 2>&1
+}
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ "$dpi" != 96 ] && logpixels 96
   wu_wine_stop
   wu_xvfb_stop
 }
 trap cleanup EXIT INT TERM
 wu_xvfb_start
 wu_wine_boot
+# The program started next sees the scale; no restart of the server needed.
+[ "$dpi" != 96 ] && logpixels "$dpi"
 WU_BUILD=$WU_BUILD_SAVED
 wu_stage
 stage=$WU_BUILD/shotstage
@@ -57,10 +70,10 @@ find_window() {
   return 1
 }
 
-# Clicks at x,y of the main window's client area (600 x 440 below Wine's own
-# caption and frame).
+# Clicks at x,y of the main window's client area (600 x 440 at 96 DPI below
+# Wine's own caption and frame), given in 96-DPI units.
 click() {
-  xdotool mousemove --window "$main" $((frame_x + $1)) $((frame_y + $2)) click 1
+  xdotool mousemove --window "$main" $((frame_x + $(sc "$1"))) $((frame_y + $(sc "$2"))) click 1
   sleep "${3:-0.6}"
 }
 
@@ -68,7 +81,7 @@ click() {
 shot() {
   local win=${2:-$main}
   # Move the pointer away so no button shows its hover face.
-  xdotool mousemove --window "$main" 590 20
+  xdotool mousemove --window "$main" "$(sc 590)" "$(sc 20)"
   sleep 0.4
   import -display "$DISPLAY" -window "$win" "$out/$1.png"
   echo "  $1.png"
@@ -84,8 +97,8 @@ wine WirelessUtility.exe /UI /TrayIcon </dev/null >/dev/null 2>&1 &
 app=$!
 main=$(find_window "$title")
 eval "$(xdotool getwindowgeometry --shell "$main")"
-frame_x=$(((WIDTH - 600) / 2))
-frame_y=$((HEIGHT - 440 - frame_x))
+frame_x=$(((WIDTH - $(sc 600)) / 2))
+frame_y=$((HEIGHT - $(sc 440) - frame_x))
 echo "Pictures into $out:"
 
 tab() { click $((24 + $1 * 138 + 65)) 95 "${2:-1.5}"; }
@@ -157,7 +170,7 @@ bar 0 1.5
 tray=$(find_window "Wine System Tray")
 xdotool mousemove --window "$tray" 9 10 sleep 0.3 mousedown 3 sleep 0.5 mouseup 3
 sleep 1.5
-import -display "$DISPLAY" -window root -crop 320x120+0+0 +repage -trim +repage "$out/traymenu.png"
+import -display "$DISPLAY" -window root -crop "$(sc 320)x$(sc 120)+0+0" +repage -trim +repage "$out/traymenu.png"
 echo "  traymenu.png"
 xdotool key Escape
 sleep 0.5

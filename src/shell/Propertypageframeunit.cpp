@@ -1,5 +1,6 @@
 #include "shell/Propertypageframeunit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -50,7 +51,18 @@ void TPropertyPageFrame::FitLabelPair(TLabel* label, TControl* value, int right)
 
 void TPropertyPageFrame::ShrinkCaption(TLabel* label) {
   if (!label) return;
+  auto known = std::find_if(shrinkable_.begin(), shrinkable_.end(),
+                            [label](const auto& entry) { return entry.first == label; });
+  if (known == shrinkable_.end())
+    shrinkable_.emplace_back(label, label->Font().Height);
+  else
+    label->SetFontHeight(known->second);
   if (label->TextExtent(label->Caption()).cx > label->Width()) label->SetFontHeight(-11);
+}
+
+void TPropertyPageFrame::DpiChanged(UINT oldDpi, UINT newDpi) {
+  TFrame::DpiChanged(oldDpi, newDpi);
+  LayoutText();
 }
 
 bool TPropertyPageFrame::EnterPage(TPropertyPageFrame* previous, int mode, int) {

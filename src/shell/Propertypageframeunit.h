@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/Unotify.h"
 #include "ui/Uform.h"
@@ -28,7 +30,8 @@ class TPropertyPageFrame : public TFrame {
   // ("<list>_Col<i>"), from a string-file section.
   virtual void LocalisePage(const std::string& section);
   virtual void FitLabelPair(TLabel* label, TControl* value, int right);
-  // A caption wider than its label gets an 11-pixel font.
+  // A caption wider than its label gets an 11-unit font; asked again (at
+  // another DPI) it starts from the label's own font height.
   virtual void ShrinkCaption(TLabel* label);
 
   // The control that takes the focus when the page shows; null: the first
@@ -61,6 +64,15 @@ class TPropertyPageFrame : public TFrame {
   void FinishLateBuild(TControl* after, int left, int top, int width, int height,
                        const char* context);
 
+ protected:
+  // Layout decided by measuring text (fitted captions, shrunk headings).
+  // Pages call it from InitPage; it runs again when the DPI changes, since
+  // fonts do not grow in step with the layout. It may run more than once.
+  virtual void LayoutText() {}
+  void DpiChanged(UINT oldDpi, UINT newDpi) override;
+
  private:
   TPropertyPageFrame* prevPage_ = nullptr;
+  // Labels ShrinkCaption looked at, with their own font heights.
+  std::vector<std::pair<TLabel*, int>> shrinkable_;
 };

@@ -73,6 +73,14 @@ TFormAbout::TFormAbout(TComponent* owner)
   LbProduct->SetCaption(g_GlobalVar.StrFileRead("Utility", "ProductName", g_GlobalVar.AppTitle));
   LbCopyright->SetCaption(g_GlobalVar.StrFileRead("Utility", "Copyright1", kDefaultCopyright));
   LbRight->SetCaption(g_GlobalVar.StrFileRead("Utility", "Copyright2", kDefaultRights));
+  LayoutText();
+
+  LblDriverVer->SetCaption("");
+  LblUtilityVer->SetCaption(
+      g_GlobalVar.StrFileRead("Utility", "UtilityVer", GetFileVersionText(ProgramPath(), 3)));
+}
+
+void TFormAbout::LayoutText() {
   // Both pairs share one right edge, their values start where the wider
   // caption ends.
   FitLabelPair(LbDriverVer, LblDriverVer, kTextRight);
@@ -80,10 +88,11 @@ TFormAbout::TFormAbout(TComponent* owner)
   const int valueLeft = std::max(LblDriverVer->Left(), LblUtilityVer->Left());
   for (TValueLabel* v : {LblDriverVer, LblUtilityVer})
     v->SetBounds(valueLeft, v->Top(), kTextRight - valueLeft, v->Height());
+}
 
-  LblDriverVer->SetCaption("");
-  LblUtilityVer->SetCaption(
-      g_GlobalVar.StrFileRead("Utility", "UtilityVer", GetFileVersionText(ProgramPath(), 3)));
+void TFormAbout::DpiChanged(UINT oldDpi, UINT newDpi) {
+  TFormBase::DpiChanged(oldDpi, newDpi);
+  LayoutText();
 }
 
 void TFormAbout::Prepare(TForm* mainWindow, CNICAdapter* adapter) {

@@ -31,6 +31,14 @@ class TFormAbout : public TFormBase {
   void Prepare(TForm* mainWindow, CNICAdapter* adapter);
 
   void DialogKey(int id) override;
+
+ protected:
+  // The version rows are measured again at the new DPI.
+  void DpiChanged(UINT oldDpi, UINT newDpi) override;
+
+ private:
+  // The version rows: values right of the wider caption.
+  void LayoutText();
 };
 
 // Built-in texts of the product, used when the string file has none.

@@ -71,7 +71,7 @@ void TFormMain::CreateControls() {
   PBoxBG = new TPaintBox(this, this, "PBoxBG");
   PBoxBG->OnPaint = [this](HDC dc, const RECT& rect) {
     if (curBG_ && !curBG_->Empty()) {
-      curBG_->Draw(dc, 0, 0);
+      curBG_->DrawAt(dc, 0, 0, Dpi());
     } else {
       HBRUSH b = CreateSolidBrush(palette::Window);
       FillRect(dc, &rect, b);

@@ -198,6 +198,8 @@ class TFormMain : public TFormBase {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  // The tray icon is handed to the shell again at its size for the DPI.
+  void DpiChanged(UINT oldDpi, UINT newDpi) override;
 
  private:
   // Marks a handler of this window as running: the window is not freed

@@ -90,3 +90,10 @@ void TFormMain::MenuItOpenClick() {
     Show();
   ForceForeground(Handle());
 }
+
+void TFormMain::DpiChanged(UINT oldDpi, UINT newDpi) {
+  TFormBase::DpiChanged(oldDpi, newDpi);
+  // The list views remake their own image lists; the notification area
+  // is told again so it takes the icon at the size it now wants.
+  if (TrayIconMain && TrayIconMain->Icons()) TrayIconMain->SetIcons(TrayIconMain->Icons());
+}

@@ -29,6 +29,46 @@ bool SameLetter(char a, char b) {
   return pair[0] == pair[1];
 }
 
+// The system icon of a message-box icon flag (IDI_HAND ...); 0 for none.
+int SystemIconId(int flags) {
+  switch (flags & 0xF0) {
+    case 0x10:
+      return 32513;  // IDI_HAND
+    case 0x20:
+      return 32514;  // IDI_QUESTION
+    case 0x30:
+      return 32515;  // IDI_EXCLAMATION
+    case 0x40:
+      return 32516;  // IDI_ASTERISK
+  }
+  return 0;
+}
+
+// A system icon drawn for size x size pixels: scaled down from a larger
+// drawing where the system has one (comctl32 6 and later), else as the
+// system gives it at that size.
+TPicture SystemIcon(int id, int size) {
+  using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto scaleDown = [] {
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    return comctl ? reinterpret_cast<LoadIconWithScaleDownFn>(
+                        reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")))
+                  : nullptr;
+  }();
+  TPicture picture;
+  HICON icon = nullptr;
+  if (scaleDown && SUCCEEDED(scaleDown(nullptr, MAKEINTRESOURCEW(id), size, size, &icon)) && icon) {
+    picture.LoadFromIcon(icon, size, size);
+    DestroyIcon(icon);
+    return picture;
+  }
+  // Shared: the system keeps it.
+  icon = static_cast<HICON>(
+      LoadImageA(nullptr, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+  if (icon) picture.LoadFromIcon(icon, size, size);
+  return picture;
+}
+
 }  // namespace
 
 TFormMsgBox::TFormMsgBox(TComponent* owner)
@@ -53,57 +93,12 @@ TFormMsgBox::TFormMsgBox(TComponent* owner)
 
 void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) {
   SetCaption(g_GlobalVar.MsgTitle);
-
-  // Lines: every line feed, and the text after the last one.
-  const std::string text = ExpandLineBreaks(rawText);
-  size_t feeds = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-  size_t lastFeed = text.rfind('\n');
-  bool tail = lastFeed == std::string::npos ? !text.empty() : lastFeed + 1 < text.size();
-  int lines = static_cast<int>(feeds) + (tail ? 1 : 0);
-  std::string longest;
-  size_t start = 0;
-  for (;;) {
-    size_t end = text.find('\n', start);
-    std::string line =
-        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (line.size() > longest.size()) longest = line;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  SIZE extent = LbMsg->TextExtent(longest + "    ");
-  LbMsg->SetBounds(LbMsg->Left(), LbMsg->Top(), std::max<int>(extent.cx, 160),
-                   std::max<int>(extent.cy * (lines + 1), 33));
-  LbMsg->SetCaption(text);
-
-  int buttonTop = LbMsg->Top() + LbMsg->Height() + 8;
-  int clientHeight = buttonTop + BtnOk->Height() + 16;
-  int clientWidth = LbMsg->Left() + LbMsg->Width() + 16;
-  SetClientSize(clientWidth, clientHeight);
-
-  int icon = 0;
-  switch (flags & 0xF0) {
-    case 0x10:
-      icon = 32513;
-      break;  // IDI_HAND
-    case 0x20:
-      icon = 32514;
-      break;  // IDI_QUESTION
-    case 0x30:
-      icon = 32515;
-      break;  // IDI_EXCLAMATION
-    case 0x40:
-      icon = 32516;
-      break;  // IDI_ASTERISK
-  }
-  TPicture picture;
-  if (icon) {
-    HICON h = LoadIconA(nullptr, MAKEINTRESOURCEA(icon));
-    picture.LoadFromIcon(h, kIconSize, kIconSize);
-  }
-  ImgIcon->SetPicture(picture);
-  ImgIcon->SetVisible(icon != 0);
+  text_ = ExpandLineBreaks(rawText);
+  flags_ = flags;
+  LbMsg->SetCaption(text_);
+  MakeIcon();
+  ImgIcon->SetVisible(SystemIconId(flags) != 0);
   accessnames::DescribeMessageIcon(ImgIcon, flags);
-  ImgIcon->SetTop(LbMsg->Top() + (LbMsg->Height() - ImgIcon->Height()) / 2);
 
   switch (flags & 0x0F) {
     case 1:
@@ -124,7 +119,7 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
       cancelResult_ = mrCancel;
       break;
   }
-  bool two = (flags & 0x0F) == 1 || (flags & 0x0F) == 4;
+  const bool two = (flags & 0x0F) == 1 || (flags & 0x0F) == 4;
   BtnCancel->SetVisible(two);
   // Alt and the first letter of a caption press its button (Alt+Y, Alt+N);
   // should both start alike, only the first button has one.
@@ -132,6 +127,38 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
   const char cancelLetter = FirstLetter(BtnCancel->Caption());
   BtnOk->SetAccelChar(okLetter);
   BtnCancel->SetAccelChar(two && !SameLetter(okLetter, cancelLetter) ? cancelLetter : 0);
+  LayoutText();
+  CenterOn(parent);
+}
+
+void TFormMsgBox::LayoutText() {
+  // Lines: every line feed, and the text after the last one.
+  const std::string& text = text_;
+  const size_t feeds = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  const size_t lastFeed = text.rfind('\n');
+  const bool tail = lastFeed == std::string::npos ? !text.empty() : lastFeed + 1 < text.size();
+  const int lines = static_cast<int>(feeds) + (tail ? 1 : 0);
+  std::string longest;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find('\n', start);
+    std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (line.size() > longest.size()) longest = line;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  SIZE extent = LbMsg->TextExtent(longest + "    ");
+  LbMsg->SetBounds(LbMsg->Left(), LbMsg->Top(), std::max<int>(extent.cx, 160),
+                   std::max<int>(extent.cy * (lines + 1), 33));
+
+  const int buttonTop = LbMsg->Top() + LbMsg->Height() + 8;
+  const int clientHeight = buttonTop + BtnOk->Height() + 16;
+  const int clientWidth = LbMsg->Left() + LbMsg->Width() + 16;
+  SetClientSize(clientWidth, clientHeight);
+  ImgIcon->SetTop(LbMsg->Top() + (LbMsg->Height() - ImgIcon->Height()) / 2);
+
+  const bool two = (flags_ & 0x0F) == 1 || (flags_ & 0x0F) == 4;
   if (two) {
     BtnOk->SetBounds(clientWidth / 2 - BtnOk->Width() - 16, buttonTop, BtnOk->Width(),
                      BtnOk->Height());
@@ -140,7 +167,28 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
     BtnOk->SetBounds((clientWidth - BtnOk->Width()) / 2, buttonTop, BtnOk->Width(),
                      BtnOk->Height());
   }
-  CenterOn(parent);
+}
+
+void TFormMsgBox::MakeIcon() {
+  const int id = SystemIconId(flags_);
+  TPicture picture;
+  if (id) {
+    // The 96-DPI drawing, and the one for the box's DPI beside it.
+    picture = SystemIcon(id, kIconSize);
+    const UINT dpi = Dpi();
+    const int size = ui::dpi::Metric(SM_CXICON, dpi);
+    if (dpi != ui::dpi::kBase && size != kIconSize && !picture.Empty()) {
+      TPicture large = SystemIcon(id, size);
+      if (!large.Empty()) picture.AddVariant(large, dpi);
+    }
+  }
+  ImgIcon->SetPicture(picture);
+}
+
+void TFormMsgBox::DpiChanged(UINT oldDpi, UINT newDpi) {
+  TFormBase::DpiChanged(oldDpi, newDpi);
+  MakeIcon();
+  LayoutText();
 }
 
 int TFormMsgBox::Show(TForm* parent, const std::string& text, int flags) {

@@ -30,7 +30,18 @@ class TFormMsgBox : public TFormBase {
 
   void DialogKey(int id) override;
 
+ protected:
+  // The text is measured and the icon made again at the new DPI.
+  void DpiChanged(UINT oldDpi, UINT newDpi) override;
+
  private:
+  // Label, client size and buttons for the text, measured at the box's DPI.
+  void LayoutText();
+  // The system's icon of the flags, drawn at the icon size for the DPI.
+  void MakeIcon();
+
+  std::string text_;
+  int flags_ = 0;
   int okResult_ = mrOk;
   int cancelResult_ = mrCancel;
 };

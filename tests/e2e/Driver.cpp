@@ -81,6 +81,22 @@ INPUT KeyInput(WORD vk, bool up) {
   return in;
 }
 
+// The display scale a program started now draws at. Asked of the window,
+// Wine answers with the asking process's own scale, read when it started;
+// the prefix's setting is what the program read at its start.
+UINT StartDpi() {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  DWORD dpi = 0, size = sizeof dpi;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", RRF_RT_REG_DWORD,
+                   nullptr, &dpi, &size) == ERROR_SUCCESS &&
+      dpi >= 48 && dpi <= 960)
+    return dpi;
+  const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  const UINT v = getDpiForWindow ? getDpiForWindow(GetDesktopWindow()) : 0;
+  return v ? v : 96;
+}
+
 }  // namespace
 
 // ---- TPinger ------------------------------------------------------------------------------
@@ -171,6 +187,7 @@ void TProgram::KeepWorldSections(const std::vector<std::string>& sections) {
 }
 
 bool TProgram::Start() {
+  dpi_ = StartDpi();
   process_ = std::make_unique<ChildProcess>(exe_, "/UI", dir_.Path());
   if (!process_->Started()) return false;
   // The main window of this process, shown.
@@ -258,7 +275,8 @@ void TProgram::Click(HWND window) {
 }
 
 void TProgram::ClickClient(int x, int y) {
-  POINT p{x, y};
+  const int dpi = static_cast<int>(Dpi());
+  POINT p{MulDiv(x, dpi, 96), MulDiv(y, dpi, 96)};
   ClientToScreen(main_, &p);
   ClickAt(p);
 }

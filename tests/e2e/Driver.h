@@ -89,8 +89,13 @@ class TProgram {
   // A left click at a point of the screen, or at the centre of a window.
   void ClickAt(POINT screen);
   void Click(HWND window);
-  // A click at a point of the main window's client area.
+  // A click at a point of the main window's client area, given in 96-DPI
+  // units as the layout writes it: scaled by the window's DPI.
   void ClickClient(int x, int y);
+  // A click on a tab of the main window (0 is the left-most).
+  void ClickTab(int index) { ClickClient(24 + index * 138 + 65, 95); }
+  // The DPI the program draws at: the display scale it started under.
+  UINT Dpi() const { return dpi_; }
   // The foreground goes to the program's active window (it takes input).
   void Foreground();
   // Lets the program take in what was sent: a short pause and two pings.
@@ -136,6 +141,7 @@ class TProgram {
   std::unique_ptr<wutest::ChildProcess> process_;
   HWND main_ = nullptr;
   DWORD uiThread_ = 0;
+  UINT dpi_ = 96;
   TPinger pinger_;
 };
 

@@ -34,7 +34,7 @@ class Keyboard : public ::testing::Test {
   void Step(const std::string& what) { p.Pinger().SetContext(what); }
 
   // A click on a tab, as a person starts.
-  void ClickTab(int index) { p.ClickClient(24 + index * 138 + 65, 95); }
+  void ClickTab(int index) { p.ClickTab(index); }
 
   std::string FocusText() {
     HWND f = p.Focus();

@@ -1,10 +1,12 @@
 // The German string file in the real windows: every caption of the main
 // window, its pages, the wizard's pages, the chart, the about box and the
-// message box fits its control at the shipped layout, and none is left in
-// English. The help button opens the help viewer, or says why it cannot.
+// message box fits its control at the shipped layout (in pixels, with the
+// control's own font), and none is left in English. The help button opens the help viewer, or says
+// why it cannot.
 #include <optional>
 #include <set>
 
+#include "common/PixelFit.h"
 #include "pages/station/Uformchart.h"
 #include "pages/station/Uframeprofile.h"
 #include "pages/wizard/Uframedot11.h"
@@ -80,36 +82,13 @@ class CaptionCheck {
       return;
     }
     const std::string caption = control->Caption();
-    int need = 0, room = control->Width();
-    switch (c->Kind()) {
-      case TKind::Label:
-      case TKind::ValueLabel:
-      case TKind::TabLabel: {
-        auto* label = static_cast<TLabel*>(control);
-        const SIZE size = label->MeasureCaption();
-        if (label->WordWrap()) {
-          need = size.cy;
-          room = label->Height();
-        } else {
-          need = size.cx;
-        }
-        break;
-      }
-      case TKind::CheckBox:
-      case TKind::RadioButton:
-        need = control->TextExtent(caption).cx + GetSystemMetrics(SM_CXMENUCHECK) + 4;
-        break;
-      case TKind::PicButton:
-      case TKind::Panel:
-        need = control->TextExtent(caption).cx + 8;
-        break;
-      default:
-        return;
-    }
+    // In pixels, with the font the control draws with, at its DPI.
+    const TFit fit = CaptionFit(control);
+    if (!fit.Checked) return;
     ++Checked;
-    if (need > room)
-      CutOff.push_back(PathOf(c) + " \"" + caption + "\" needs " + std::to_string(need) + ", has " +
-                       std::to_string(room));
+    if (!fit.Fits())
+      CutOff.push_back(PathOf(c) + " \"" + caption + "\" needs " + std::to_string(fit.Need) +
+                       " px, has " + std::to_string(fit.Room));
     if (control->Visible() && HasLetters(caption) && !translated_.count(caption) &&
         !SetOnEntry(c->Name()))
       English.push_back(PathOf(c) + " \"" + caption + "\"");
@@ -152,8 +131,7 @@ class CaptionCheck {
       const std::string caption = list->ColumnCaption(i);
       if (caption.empty()) continue;
       ++Checked;
-      // Header text sits between two margins of about six pixels.
-      if (list->TextExtent(caption).cx + 12 > list->ColumnWidth(i))
+      if (!ColumnFit(list, i).Fits())
         CutOff.push_back(PathOf(list) + " column " + std::to_string(i) + " \"" + caption + "\"");
       if (HasLetters(caption) && !translated_.count(caption))
         English.push_back(PathOf(list) + " \"" + caption + "\"");

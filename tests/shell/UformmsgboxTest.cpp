@@ -57,6 +57,47 @@ TEST_F(MsgBox, TwoLinesMakeItAsWideAsTheLongerLinePlusFourBlanks) {
             box.LbMsg->Top() + (box.LbMsg->Height() - box.ImgIcon->Height()) / 2);
 }
 
+// At every scale the icon is the system's drawing at that scale's icon size
+// in the same 32-unit place (not the 32-pixel one enlarged), and the text is
+// measured in the font of that scale; a box moved to another scale makes
+// both again.
+TEST_F(MsgBox, IconAndTextFollowTheDisplayScale) {
+  struct ResetOverride {
+    ~ResetOverride() { ui::dpi::SetOverride(0); }
+  } reset;
+  const std::string text = "A line long enough to decide how wide the box is going to be";
+  const auto check = [&](TFormMsgBox& box, UINT dpi) {
+    ASSERT_EQ(box.Dpi(), dpi);
+    const TPicture drawn = box.ImgIcon->Picture().ForDpi(dpi);
+    const int size = ui::dpi::Metric(SM_CXICON, dpi);
+    EXPECT_EQ(drawn.PixelWidth(), size) << dpi;
+    EXPECT_EQ(drawn.PixelHeight(), size) << dpi;
+    int opaque = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) opaque += (drawn.Pixel(x, y) >> 24) > 0x80;
+    EXPECT_GT(opaque, size * size / 4) << dpi << ": an icon, not a blank";
+    EXPECT_EQ(box.ImgIcon->Width(), 32);
+    const int width = std::max<int>(box.LbMsg->TextExtent(text + "    ").cx, 160);
+    EXPECT_EQ(box.LbMsg->Width(), width) << dpi;
+    EXPECT_EQ(box.ClientWidth(), box.LbMsg->Left() + width + 16) << dpi;
+  };
+  for (UINT dpi : {96u, 120u, 144u, 192u}) {
+    ui::dpi::SetOverride(dpi);
+    TFormMsgBox box;
+    box.Prepare(nullptr, text, 0x30);
+    check(box, dpi);
+  }
+  ui::dpi::SetOverride(96);
+  TFormMsgBox box;
+  box.Prepare(nullptr, text, 0x30);
+  const int width96 = box.LbMsg->Width();
+  box.ApplyDpi(192, nullptr);
+  check(box, 192);
+  box.ApplyDpi(96, nullptr);
+  check(box, 96);
+  EXPECT_EQ(box.LbMsg->Width(), width96);
+}
+
 TEST_F(MsgBox, ShortTextsKeepTheMinimumSizeAndCountLinesExactly) {
   TFormMsgBox box;
   SIZE e = box.LbMsg->TextExtent("Hi    ");

@@ -1,6 +1,8 @@
 # Shared by the benchmarks of this folder: a private prefix and X server, the
 # staged program with wubench.exe beside it, and readers of a Wine process's
 # memory and CPU time from Linux. Source it; do not run it.
+# DPI=192 runs a benchmark at that display scale (LogPixels of the prefix;
+# default 96, and the prefix is left at 96).
 source "$(dirname "${BASH_SOURCE[0]}")/../env.sh"
 
 bench_setup() {
@@ -11,6 +13,9 @@ bench_setup() {
   trap bench_cleanup EXIT INT TERM
   wu_xvfb_start
   wu_wine_boot
+  bench_dpi=${DPI:-96}
+  bench_logpixels "$bench_dpi"
+  echo "display scale: $bench_dpi DPI"
   wu_stage
   cp "$WU_BUILD/bin/wubench.exe" "$WU_STAGE/"
   # A fresh profile store and settings for every run.
@@ -18,7 +23,17 @@ bench_setup() {
   cd "$WU_STAGE"
 }
 
-bench_cleanup() { wu_wine_stop; wu_xvfb_stop; }
+# The processes started after it see this DPI.
+bench_logpixels() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    </dev/null >/dev/null 2>&1
+}
+
+bench_cleanup() {
+  if [ "${bench_dpi:-96}" != 96 ]; then bench_logpixels 96 || true; fi
+  wu_wine_stop
+  wu_xvfb_stop
+}
 
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 

@@ -4,7 +4,7 @@
 # connections, and hidden again; idle CPU over SECONDS hidden and shown.
 # Wine's notepad runs in the same prefix at the same time as the baseline.
 # Not a test: the numbers depend on the machine.
-# Usage: tools/bench/footprint.sh [SCANS=100] [CONNECTS=100] [SECONDS=60]
+# Usage: [DPI=192] tools/bench/footprint.sh [SCANS=100] [CONNECTS=100] [SECONDS=60]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 scans=${1:-100}

@@ -6,7 +6,7 @@
 # every run, the medians and the median ratio of the utility to notepad, then
 # a log of timed start-up phases measured inside one process
 # (startbench.exe). Not a test: the numbers depend on the machine.
-# Usage: tools/bench/startup.sh [RUNS=7] [SETTLE_SECONDS=3]
+# Usage: [DPI=192] tools/bench/startup.sh [RUNS=7] [SETTLE_SECONDS=3]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 runs=${1:-7}

@@ -55,6 +55,11 @@ TFrameAPInfo::TFrameAPInfo(TComponent* owner, TContainer* parent, std::string na
 void TFrameAPInfo::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
+  LayoutText();
+  ResetPage();
+}
+
+void TFrameAPInfo::LayoutText() {
   for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbSSID, LblSSID},
                                 {LbChannel, LblChannel},
                                 {LbTxRate, LblTxRate},
@@ -63,7 +68,6 @@ void TFrameAPInfo::InitPage() {
                                 {LbPower, LblPower},
                                 {LbIP, LblIP}})
     FitLabelPair(caption, value, kValueRight);
-  ResetPage();
 }
 
 void TFrameAPInfo::ClearValues() {

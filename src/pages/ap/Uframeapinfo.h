@@ -48,6 +48,9 @@ class TFrameAPInfo : public TPropertyPageFrame {
 
   CNICAdapter* Adapter() const { return adapter_; }
 
+ protected:
+  void LayoutText() override;
+
  private:
   void ClearValues();
   void Refresh();

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "ui/Udpi.h"
+
 namespace chartlogic {
 
 double ChartRate(uint64_t now, uint64_t before, uint32_t elapsedMs) {
@@ -34,15 +36,24 @@ void AddPoint(PointList& list, uint32_t elapsedMs, double rate, int gridWidth, i
   list.push_back({static_cast<int>(elapsedMs / 1000), h});
 }
 
-std::vector<POINT> TracePoints(const PointList& list, int gridWidth, int gridHeight) {
+std::vector<POINT> TracePoints(const PointList& list, int gridWidth, int gridHeight, UINT dpi) {
+  using ui::dpi::Scale;
   std::vector<POINT> points;
-  long x = gridWidth - 1;
+  const long right = Scale(gridWidth, dpi) - 1;
+  // Units left of the newest point; bounded, since the trace stops at the
+  // first point left of the grid.
+  long back = 0;
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
-    points.push_back({x, gridHeight - it->Height});
+    const long x = right - Scale(static_cast<int>(back), dpi);
+    points.push_back({x, Scale(gridHeight - it->Height, dpi)});
     if (x < 0) break;
-    x -= 2L * it->Seconds;
+    back += 2L * it->Seconds;
   }
   return points;
+}
+
+SIZE GridPixels(int gridWidth, int gridHeight, UINT dpi) {
+  return {ui::dpi::Scale(gridWidth, dpi), ui::dpi::Scale(gridHeight, dpi)};
 }
 
 void SampleClock::SetSource(Source now) {
@@ -60,6 +71,10 @@ uint32_t SampleClock::Elapsed() {
 
 int GridLineY(int i, int gridHeight) {
   return gridHeight / kDecades * i;
+}
+
+int GridLineY(int i, int gridHeight, UINT dpi) {
+  return ui::dpi::Scale(GridLineY(i, gridHeight), dpi);
 }
 
 }  // namespace chartlogic

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kWidth = 460;
 constexpr int kHeight = 300;
-// The paint boxes at their usual size; the grid leaves 2 pixels of frame.
+// The paint boxes at their usual size; the grid leaves 2 units of frame.
 constexpr int kBoxWidth = 190;
 constexpr int kBoxHeight = 94;
 constexpr int kFrame = 2;
@@ -33,7 +33,7 @@ void CopyPicture(const TPicture& to, const TPicture& from) {
   HDC dst = CreateCompatibleDC(nullptr);
   HGDIOBJ oldSrc = SelectObject(src, from.Handle());
   HGDIOBJ oldDst = SelectObject(dst, to.Handle());
-  BitBlt(dst, 0, 0, to.Width(), to.Height(), src, 0, 0, SRCCOPY);
+  BitBlt(dst, 0, 0, to.PixelWidth(), to.PixelHeight(), src, 0, 0, SRCCOPY);
   SelectObject(dst, oldDst);
   SelectObject(src, oldSrc);
   DeleteDC(dst);
@@ -101,12 +101,40 @@ TFormChart::TFormChart(TComponent* owner)
 
   const int gridWidth = PBoxTx->Width() - 2 * kFrame;
   const int gridHeight = PBoxTx->Height() - 2 * kFrame;
-  grid_ = TPicture::CreateOpaque(gridWidth > 0 ? gridWidth : 1, gridHeight > 0 ? gridHeight : 1,
-                                 palette::ChartBackground);
-  DrawGrid();
-  txTrace_ = TPicture::CreateOpaque(grid_.Width(), grid_.Height(), palette::ChartBackground);
-  rxTrace_ = TPicture::CreateOpaque(grid_.Width(), grid_.Height(), palette::ChartBackground);
+  gridWidth_ = gridWidth > 0 ? gridWidth : 1;
+  gridHeight_ = gridHeight > 0 ? gridHeight : 1;
+  MakePictures();
   ResetChart();
+}
+
+void TFormChart::MakePictures() {
+  const UINT dpi = Dpi();
+  const SIZE px = GridPixels(gridWidth_, gridHeight_, dpi);
+  grid_ = TPicture::CreateOpaque(px.cx, px.cy, palette::ChartBackground, dpi);
+  DrawGrid();
+  txTrace_ = TPicture::CreateOpaque(px.cx, px.cy, palette::ChartBackground, dpi);
+  rxTrace_ = TPicture::CreateOpaque(px.cx, px.cy, palette::ChartBackground, dpi);
+  RedrawTraces();
+}
+
+void TFormChart::RedrawTraces() {
+  // An empty list leaves the bare grid.
+  for (auto [picture, list] :
+       {std::pair{&txTrace_, &txPoints_}, std::pair{&rxTrace_, &rxPoints_}}) {
+    CopyPicture(*picture, grid_);
+    DrawTrace(*picture, *list);
+  }
+}
+
+void TFormChart::DpiChanged(UINT oldDpi, UINT newDpi) {
+  TFormBase::DpiChanged(oldDpi, newDpi);
+  // Captions measure differently at another DPI (fonts do not grow in
+  // step with the layout); the points are kept and drawn anew.
+  PlaceRateRow(LbTx, EdtTx, LbTxKbps);
+  PlaceRateRow(LbRx, EdtRx, LbRxKbps);
+  MakePictures();
+  PBoxTx->Invalidate();
+  PBoxRx->Invalidate();
 }
 
 void TFormChart::PlaceRateRow(TLabel* caption, TEdit* value, TLabel* unit) {
@@ -132,16 +160,27 @@ void TFormChart::PlaceScaleLabels() {
 }
 
 void TFormChart::DrawGrid() {
+  const int w = Px(1);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ oldBitmap = SelectObject(dc, grid_.Handle());
-  HPEN pen = CreatePen(PS_DOT, 1, palette::ChartGrid);
+  // Dots as long as they are thick: a wide cosmetic dotted pen would be
+  // drawn solid.
+  HPEN pen = nullptr;
+  if (w <= 1) {
+    pen = CreatePen(PS_DOT, 1, palette::ChartGrid);
+  } else {
+    LOGBRUSH brush{BS_SOLID, palette::ChartGrid, 0};
+    const DWORD dashes[2] = {3u * w, 3u * w};
+    pen = ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT, static_cast<DWORD>(w), &brush,
+                       2, dashes);
+  }
   HGDIOBJ oldPen = SelectObject(dc, pen);
   SetBkColor(dc, palette::ChartBackground);
   SetBkMode(dc, OPAQUE);
   for (int i = 1; i < kDecades; ++i) {
-    const int y = GridLineY(i, grid_.Height());
+    const int y = GridLineY(i, gridHeight_, Dpi());
     MoveToEx(dc, 0, y, nullptr);
-    LineTo(dc, grid_.Width(), y);
+    LineTo(dc, grid_.PixelWidth(), y);
   }
   SelectObject(dc, oldPen);
   DeleteObject(pen);
@@ -151,11 +190,10 @@ void TFormChart::DrawGrid() {
 
 void TFormChart::DrawTrace(TPicture& picture, const PointList& list) {
   if (list.empty()) return;
-  const std::vector<POINT> points = TracePoints(list, grid_.Width(), grid_.Height());
-  CopyPicture(picture, grid_);
+  const std::vector<POINT> points = TracePoints(list, gridWidth_, gridHeight_, Dpi());
   HDC dst = CreateCompatibleDC(nullptr);
   HGDIOBJ oldDst = SelectObject(dst, picture.Handle());
-  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0xFF, 0xFF, 0xFF));
+  HPEN pen = CreatePen(PS_SOLID, Px(1), RGB(0xFF, 0xFF, 0xFF));
   HGDIOBJ oldPen = SelectObject(dst, pen);
   Polyline(dst, points.data(), static_cast<int>(points.size()));
   SelectObject(dst, oldPen);
@@ -165,10 +203,12 @@ void TFormChart::DrawTrace(TPicture& picture, const PointList& list) {
 }
 
 void TFormChart::PaintBox(HDC dc, const RECT& rect, const TPicture& picture) {
+  // rect is the box in pixels; the grid sits centred in its sunken frame.
   RECT frame = rect;
   DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-  picture.Draw(dc, rect.left + (w - picture.Width()) / 2, rect.top + (h - picture.Height()) / 2);
+  picture.Draw(dc, rect.left + (w - picture.PixelWidth()) / 2,
+               rect.top + (h - picture.PixelHeight()) / 2);
 }
 
 void TFormChart::Prepare(TForm* owner, CNICAdapter* adapter) {
@@ -209,8 +249,7 @@ void TFormChart::ResetChart() {
   clock_.Restart();
   txPoints_.clear();
   rxPoints_.clear();
-  CopyPicture(txTrace_, grid_);
-  CopyPicture(rxTrace_, grid_);
+  RedrawTraces();
   PBoxTx->Invalidate();
   PBoxRx->Invalidate();
 }
@@ -242,10 +281,9 @@ void TFormChart::Sample() {
     prevRx_ = status.RxCounter;
   }
   AnnounceRates(shown);
-  AddPoint(txPoints_, elapsed, tx, grid_.Width(), grid_.Height());
-  AddPoint(rxPoints_, elapsed, rx, grid_.Width(), grid_.Height());
-  DrawTrace(txTrace_, txPoints_);
-  DrawTrace(rxTrace_, rxPoints_);
+  AddPoint(txPoints_, elapsed, tx, gridWidth_, gridHeight_);
+  AddPoint(rxPoints_, elapsed, rx, gridWidth_, gridHeight_);
+  RedrawTraces();
   PBoxTx->Repaint();
   PBoxRx->Repaint();
 }

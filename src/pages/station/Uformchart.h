@@ -58,17 +58,28 @@ class TFormChart : public TFormBase {
   CNICAdapter* Adapter() const { return adapter_; }
   const chartlogic::PointList& TxPoints() const { return txPoints_; }
   const chartlogic::PointList& RxPoints() const { return rxPoints_; }
-  int GridWidth() const { return grid_.Width(); }
-  int GridHeight() const { return grid_.Height(); }
-  // The working picture of a trace (the grid with its polyline).
+  // The grid in 96-DPI units (the traces' points are in these units).
+  int GridWidth() const { return gridWidth_; }
+  int GridHeight() const { return gridHeight_; }
+  // The working picture of a trace (the grid with its polyline), in pixels
+  // at the chart's DPI.
   const TPicture& TracePicture(bool receive) const { return receive ? rxTrace_ : txTrace_; }
 
   void DialogKey(int id) override;
 
+ protected:
+  // Pictures at the new pixel size, the traces drawn again from their
+  // points, the rate rows measured again.
+  void DpiChanged(UINT oldDpi, UINT newDpi) override;
+
  private:
   void PlaceRateRow(TLabel* caption, TEdit* value, TLabel* unit);
   void PlaceScaleLabels();
+  // Grid and trace pictures at the pixel size for the chart's DPI.
+  void MakePictures();
   void DrawGrid();
+  // Both traces from the bare grid and their points.
+  void RedrawTraces();
   void DrawTrace(TPicture& picture, const chartlogic::PointList& list);
   void PaintBox(HDC dc, const RECT& rect, const TPicture& picture);
   // The traces are read as their rates: a change of the numbers (shown
@@ -82,6 +93,8 @@ class TFormChart : public TFormBase {
   uint64_t prevTx_ = 0;
   chartlogic::PointList txPoints_;
   chartlogic::PointList rxPoints_;
+  int gridWidth_ = 1;
+  int gridHeight_ = 1;
   TPicture grid_;
   TPicture txTrace_;
   TPicture rxTrace_;

@@ -71,6 +71,9 @@ TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::strin
 
   LbSignal = MakeCaption(this, this, "LbSignal", "Signal Strength", kRightCaption, 214);
   LbQuality = MakeCaption(this, this, "LbQuality", "Link Quality", kRightCaption, 240);
+  // Up to a small gap before the lamps: translations run long, and fonts at
+  // some scales grow a little more than the layout.
+  for (TLabel* l : {LbSignal, LbQuality}) l->SetWidth(kLampLeft - 6 - kRightCaption);
   BtnTChart = new TPicButton(this, this, "BtnTChart");
   BtnTChart->SetFaces(Picture("ImgBtnTChart"), Picture("ImgBtnTChartOn"),
                       Picture("ImgBtnTChartOn"));
@@ -82,18 +85,10 @@ TFrameLinkInfo::TFrameLinkInfo(TComponent* owner, TContainer* parent, std::strin
 void TFrameLinkInfo::InitPage() {
   LocalisePage(kSection);
   const TPicture& mark = Picture("ImgMark");
-  TLabel* left[] = {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP};
-  TValueLabel* leftValues[] = {LblProfName, LblSSID,     LblMAC,     LblNetType,
-                               LblTxRate,   LblSecurity, LblChannel, LblIP};
-  for (int i = 0; i < 8; ++i) {
-    if (!mark.Empty()) PlaceMarkImage(left[i], &mark);
-    FitLabelPair(left[i], leftValues[i], kLeftRight);
-  }
-  TLabel* right[] = {LbTransRate, LbRecvReate, LbAuthen, LbNetMode, LbTrans, LbRecv, LbLinkQuality};
-  TValueLabel* rightValues[] = {LblTransRate, LblRecvReate, LblAuthen,     LblNetMode,
-                                LblTrans,     LblRecv,      LblLinkQuality};
-  for (int i = 0; i < 7; ++i) FitLabelPair(right[i], rightValues[i], kRightRight);
-  ShrinkCaption(LbStatistics);
+  if (!mark.Empty())
+    for (TLabel* l : {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP})
+      PlaceMarkImage(l, &mark);
+  LayoutText();
   // Right-aligned with the right column.
   BtnTChart->SetLeft(kRightRight - BtnTChart->Width());
   const TPicture& light = Picture("ImgLight");
@@ -111,6 +106,18 @@ void TFrameLinkInfo::InitPage() {
   accessnames::DescribeLampRow(QualityLamps, kLampCount, "QualityLamps", "Link quality: %d of %d");
   accessnames::NameButton(BtnTChart, "Chart", "Throughput Chart");
   ResetPage();
+}
+
+void TFrameLinkInfo::LayoutText() {
+  TLabel* left[] = {LbProfName, LbSSID, LbMAC, LbNetType, LbTxRate, LbSecurity, LbChannel, LbIP};
+  TValueLabel* leftValues[] = {LblProfName, LblSSID,     LblMAC,     LblNetType,
+                               LblTxRate,   LblSecurity, LblChannel, LblIP};
+  for (int i = 0; i < 8; ++i) FitLabelPair(left[i], leftValues[i], kLeftRight);
+  TLabel* right[] = {LbTransRate, LbRecvReate, LbAuthen, LbNetMode, LbTrans, LbRecv, LbLinkQuality};
+  TValueLabel* rightValues[] = {LblTransRate, LblRecvReate, LblAuthen,     LblNetMode,
+                                LblTrans,     LblRecv,      LblLinkQuality};
+  for (int i = 0; i < 7; ++i) FitLabelPair(right[i], rightValues[i], kRightRight);
+  ShrinkCaption(LbStatistics);
 }
 
 void TFrameLinkInfo::ResetPage() {

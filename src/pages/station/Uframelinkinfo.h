@@ -73,6 +73,9 @@ class TFrameLinkInfo : public TPropertyPageFrame {
   // Lamps of a row that are shown.
   int LitLamps(bool quality) const;
 
+ protected:
+  void LayoutText() override;
+
  private:
   void ConnectStarted();
   void Refresh();

@@ -119,13 +119,7 @@ const WLProfile* TFrameProfile::RowProfile(const TLvRow* row) {
 void TFrameProfile::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
-  for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbNetType, LblNetType},
-                                {LbWlMode, LblWlMode},
-                                {LbChannel, LblChannel},
-                                {LbSecurity, LblSecurity},
-                                {LbTxRate, LblTxRate}})
-    FitLabelPair(caption, value, kInfoRight);
-  ShrinkCaption(LbInfo);
+  LayoutText();
   for (TMenuItem* item : {MenuItExport, MenuItExportAll, MenuItImport})
     item->SetCaption(g_GlobalVar.StrFileRead(kSection, item->Name(), item->Caption()));
   // Right to left: Edit, Delete, Add, Activate.
@@ -135,6 +129,16 @@ void TFrameProfile::InitPage() {
     left -= b->Width() + kButtonGap;
   }
   ResetPage();
+}
+
+void TFrameProfile::LayoutText() {
+  for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbNetType, LblNetType},
+                                {LbWlMode, LblWlMode},
+                                {LbChannel, LblChannel},
+                                {LbSecurity, LblSecurity},
+                                {LbTxRate, LblTxRate}})
+    FitLabelPair(caption, value, kInfoRight);
+  ShrinkCaption(LbInfo);
 }
 
 void TFrameProfile::DonePage() {

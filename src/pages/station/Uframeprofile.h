@@ -117,6 +117,9 @@ class TFrameProfile : public TPropertyPageFrame {
   // The name of the profile that Edit opened.
   const std::string& EditedName() const { return editedName_; }
 
+ protected:
+  void LayoutText() override;
+
  private:
   void InitProfileList();
   void ClearList();

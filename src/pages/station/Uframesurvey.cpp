@@ -99,6 +99,12 @@ TFrameSurvey::TFrameSurvey(TComponent* owner, TContainer* parent, std::string na
 void TFrameSurvey::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
+  LayoutText();
+  BtnScan->SetLeft(BtnConnect->Left() - kButtonGap - BtnScan->Width());
+  ResetPage();
+}
+
+void TFrameSurvey::LayoutText() {
   for (auto [caption, value] : {std::pair<TLabel*, TControl*>{LbNetType, LblNetType},
                                 {LbWlMode, LblWlMode},
                                 {LbChannel, LblChannel},
@@ -107,8 +113,6 @@ void TFrameSurvey::InitPage() {
                                 {LbTime, LblTime}})
     FitLabelPair(caption, value, kInfoRight);
   ShrinkCaption(LbSiteInfo);
-  BtnScan->SetLeft(BtnConnect->Left() - kButtonGap - BtnScan->Width());
-  ResetPage();
 }
 
 void TFrameSurvey::DonePage() {

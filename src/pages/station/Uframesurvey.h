@@ -57,6 +57,9 @@ class TFrameSurvey : public TPropertyPageFrame {
   CNICAdapter* Adapter() const { return Sites->Adapter(); }
   bool ScanBlocked() const { return Sites->Blocked(); }
 
+ protected:
+  void LayoutText() override;
+
  private:
   void ShowSiteInfo(const SiteEntry& entry);
   void LvSiteSelectItem(TLvRow* row, bool selected);

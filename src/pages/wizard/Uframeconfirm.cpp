@@ -40,7 +40,15 @@ TFrameConfirm::TFrameConfirm(TComponent* owner, TContainer* parent, std::string 
 void TFrameConfirm::InitPage() {
   LocalisePage(kSection);
   LocaliseButtons(this, kSection);
+  LayoutText();
   const TPicture& mark = Picture("ImgMark");
+  if (!mark.Empty())
+    for (TLabel* caption : {LbSSID, LbNetType, LbWlMode, LbChannel, LbSecurity})
+      PlaceMarkImage(caption, &mark);
+  ResetPage();
+}
+
+void TFrameConfirm::LayoutText() {
   const std::pair<TLabel*, TValueLabel*> rows[] = {{LbSSID, LblSSID},
                                                    {LbNetType, LblNetType},
                                                    {LbWlMode, LblWlMode},
@@ -53,9 +61,7 @@ void TFrameConfirm::InitPage() {
   for (auto [caption, value] : rows) {
     caption->SetWidth(widest + 6);
     value->SetBounds(valueLeft, value->Top(), kRight - valueLeft, value->Height());
-    if (!mark.Empty()) PlaceMarkImage(caption, &mark);
   }
-  ResetPage();
 }
 
 void TFrameConfirm::AttachAdapter(CNICAdapter* adapter, int kind, int mode) {

@@ -36,6 +36,9 @@ class TFrameConfirm : public TPropertyPageFrame {
 
   TWinControl* FirstFocus() const { return BtnSave; }
 
+ protected:
+  void LayoutText() override;
+
  private:
   CNICAdapter* adapter_ = nullptr;
 };

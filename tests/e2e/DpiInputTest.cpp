@@ -15,34 +15,27 @@ namespace {
 class LogPixels {
  public:
   explicit LogPixels(DWORD dpi) {
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                        nullptr) != ERROR_SUCCESS) {
-      key_ = nullptr;
-      return;
-    }
-    DWORD size = sizeof old_, type = 0;
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_),
-                            &size) == ERROR_SUCCESS &&
-           type == REG_DWORD;
-    set_ = RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                          sizeof dpi) == ERROR_SUCCESS;
+    DWORD size = sizeof old_;
+    had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &old_,
+                        &size) == ERROR_SUCCESS;
+    set_ = Write(dpi);
   }
   ~LogPixels() {
-    if (!key_) return;
     if (had_)
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
-                     sizeof old_);
+      Write(old_);
     else
-      RegDeleteValueA(key_, "LogPixels");
-    RegCloseKey(key_);
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
   }
   LogPixels(const LogPixels&) = delete;
   LogPixels& operator=(const LogPixels&) = delete;
   bool Set() const { return set_; }
 
  private:
-  HKEY key_ = nullptr;
+  static constexpr const char* kKey = "Control Panel\\Desktop";
+  static bool Write(DWORD v) {
+    return RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &v, sizeof v) ==
+           ERROR_SUCCESS;
+  }
   DWORD old_ = 96;
   bool had_ = false;
   bool set_ = false;

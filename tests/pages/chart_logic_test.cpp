@@ -111,10 +111,12 @@ TEST(ChartLogic, TracesMapTheSameUnitsToThePixelsOfEveryScale) {
     SCOPED_TRACE(dpi);
     const SIZE grid = GridPixels(kW, kH, dpi);
     EXPECT_EQ(std::make_pair(grid.cx, grid.cy),
-              std::make_pair(ui::dpi::Scale(kW, dpi), ui::dpi::Scale(kH, dpi)));
+              std::make_pair(LONG{ui::dpi::Scale(kW, dpi)}, LONG{ui::dpi::Scale(kH, dpi)}));
     const auto px = TracePoints(list, kW, kH, dpi);
     ASSERT_GE(px.size(), 2u);
-    if (dpi == 96) EXPECT_EQ(px.size(), units.size()) << "96 DPI is the unit";
+    if (dpi == 96) {
+      EXPECT_EQ(px.size(), units.size()) << "96 DPI is the unit";
+    }
     EXPECT_EQ(px.front().x, grid.cx - 1) << "the newest at the right edge";
     for (size_t i = 0; i < px.size() && i < units.size(); ++i) {
       // Each point where its unit position scales to, within a pixel.
@@ -125,8 +127,8 @@ TEST(ChartLogic, TracesMapTheSameUnitsToThePixelsOfEveryScale) {
     EXPECT_LT(px.back().x, 0) << "the trace ends left of the grid";
     EXPECT_GE(px[px.size() - 2].x, 0);
     const auto d = TracePoints(decades, kW, kH, dpi);
-    EXPECT_EQ(std::make_pair(d[0].y, d[1].y),
-              std::make_pair(GridLineY(4, kH, dpi), GridLineY(3, kH, dpi)));
+    EXPECT_EQ(d[0].y, GridLineY(4, kH, dpi));
+    EXPECT_EQ(d[1].y, GridLineY(3, kH, dpi));
   }
 }
 

@@ -102,32 +102,33 @@ TEST(ChartLogic, TheNewestPointSitsAtTheRightEdgeAndOlderOnesTwoPixelsPerSecondL
 // scale the trace spans the scaled grid, keeps its shape without rounding
 // adding up along it, and a whole decade lies on its scaled grid line.
 TEST(ChartLogic, TracesMapTheSameUnitsToThePixelsOfEveryScale) {
-  PointList list;
+  PointList list, decades;
   for (int i = 0; i < 120; ++i) AddPoint(list, 1000 + (i % 3) * 700, 10 + i * 40, kW, kH);
+  AddPoint(decades, 1000, 100, kW, kH);  // 100 kbit/s on grid line 3 from the top
+  AddPoint(decades, 1000, 10, kW, kH);   // 10 on line 4
   const auto units = TracePoints(list, kW, kH);
   for (UINT dpi : {96u, 120u, 144u, 192u}) {
+    SCOPED_TRACE(dpi);
     const SIZE grid = GridPixels(kW, kH, dpi);
-    EXPECT_EQ(grid.cx, ui::dpi::Scale(kW, dpi));
-    EXPECT_EQ(grid.cy, ui::dpi::Scale(kH, dpi));
+    EXPECT_EQ(std::make_pair(grid.cx, grid.cy),
+              std::make_pair(LONG{ui::dpi::Scale(kW, dpi)}, LONG{ui::dpi::Scale(kH, dpi)}));
     const auto px = TracePoints(list, kW, kH, dpi);
     ASSERT_GE(px.size(), 2u);
-    if (dpi == 96) EXPECT_EQ(px.size(), units.size()) << "96 DPI is the unit";
-    EXPECT_EQ(px.front().x, grid.cx - 1) << dpi << ": the newest at the right edge";
+    if (dpi == 96) {
+      EXPECT_EQ(px.size(), units.size()) << "96 DPI is the unit";
+    }
+    EXPECT_EQ(px.front().x, grid.cx - 1) << "the newest at the right edge";
     for (size_t i = 0; i < px.size() && i < units.size(); ++i) {
       // Each point where its unit position scales to, within a pixel.
       const int exact = grid.cx - 1 - (kW - 1 - units[i].x) * static_cast<int>(dpi) / 96;
-      EXPECT_LE(std::abs(px[i].x - exact), 1) << dpi << " point " << i;
-      EXPECT_EQ(px[i].y, ui::dpi::Scale(units[i].y, dpi)) << dpi << " point " << i;
+      EXPECT_LE(std::abs(px[i].x - exact), 1) << "point " << i;
+      EXPECT_EQ(px[i].y, ui::dpi::Scale(units[i].y, dpi)) << "point " << i;
     }
-    EXPECT_LT(px.back().x, 0) << dpi << ": the trace ends left of the grid";
+    EXPECT_LT(px.back().x, 0) << "the trace ends left of the grid";
     EXPECT_GE(px[px.size() - 2].x, 0);
-    // 100 kbit/s on grid line 3 from the top, 10 on line 4.
-    PointList decades;
-    AddPoint(decades, 1000, 100, kW, kH);
-    AddPoint(decades, 1000, 10, kW, kH);
     const auto d = TracePoints(decades, kW, kH, dpi);
-    EXPECT_EQ(d[0].y, GridLineY(4, kH, dpi)) << dpi;
-    EXPECT_EQ(d[1].y, GridLineY(3, kH, dpi)) << dpi;
+    EXPECT_EQ(d[0].y, GridLineY(4, kH, dpi));
+    EXPECT_EQ(d[1].y, GridLineY(3, kH, dpi));
   }
 }
 

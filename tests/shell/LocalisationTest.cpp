@@ -1,8 +1,8 @@
 // The German string file in the real windows: every caption of the main
 // window, its pages, the wizard's pages, the chart, the about box and the
 // message box fits its control at the shipped layout (in pixels, with the
-// control's own font), and none is left in English. The help button opens the help viewer, or says
-// why it cannot.
+// control's own font), and none is left in English. The help button opens
+// the help viewer, or says why it cannot.
 #include <optional>
 #include <set>
 
@@ -35,12 +35,6 @@ std::set<std::string> Values(const std::string& path) {
     out.insert(line.substr(eq + 1));
   }
   return out;
-}
-
-std::string PathOf(const TComponent* c) {
-  std::string path = c->Name();
-  for (const TComponent* o = c->Owner(); o; o = o->Owner()) path = o->Name() + "." + path;
-  return path;
 }
 
 // Checks the captions of every component owned, at any depth, by root.

@@ -66,16 +66,10 @@ TEST(FormRes, HoldsEveryNamedPictureAndImageListBuiltIn) {
                                                   : static_cast<TImageList*>(c)->Picture();
     ASSERT_EQ(p.SetDpis(), (std::vector<UINT>{96, 144, 192}));
     EXPECT_EQ(p.PixelWidth(), p.Width());
-    for (UINT dpi : {144u, 192u}) {
-      TPicture set = p.ForDpi(dpi);
-      EXPECT_EQ(set.PixelWidth() * 96, p.Width() * static_cast<int>(dpi));
-      EXPECT_EQ(set.PixelHeight() * 96, p.Height() * static_cast<int>(dpi));
-    }
+    for (int dpi : {144, 192})
+      EXPECT_EQ(std::make_pair(p.ForDpi(dpi).PixelWidth() * 96, p.ForDpi(dpi).PixelHeight() * 96),
+                std::make_pair(p.Width() * dpi, p.Height() * dpi));
   }
-  // The window background in 96-DPI units and in pixels at 150 %.
-  EXPECT_EQ(res.ImgMainInfo->Width(), 600);
-  EXPECT_EQ(res.ImgMainInfo->Picture().ForDpi(144).PixelWidth(), 900);
-  EXPECT_EQ(res.ImgMainInfo->Picture().ForDpi(144).PixelHeight(), 660);
   EXPECT_EQ(&ResPicture("ImgMark"), &res.ImgMark->Picture());
 }
 

@@ -147,7 +147,9 @@ namespace {
 // died can hold for good. It knows what the program logs: %d %i %u %x %X %c
 // %s %p and %%, with the flags - and 0, a width (digits or *), a precision
 // for %s and an l or h that changes nothing on this target (int and long are
-// both 32 bits). Anything else is copied as it stands.
+// both 32 bits). Anything else is copied as it stands. Control bytes of a %s
+// or %c argument are written as \xNN: whatever a network's name holds, a line
+// stays one line and cannot pass for another.
 size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
   size_t n = 0;
   auto put = [&](char c) {
@@ -201,6 +203,7 @@ size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
     size_t count = 0;
     const char* text = digits;
     bool negative = false;
+    bool escaped = false;
     switch (*p) {
       case '%':
         put('%');
@@ -209,12 +212,14 @@ size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
         digits[0] = static_cast<char>(va_arg(args, int));
         count = 1;
         zeros = false;
+        escaped = true;
         break;
       case 's': {
         text = va_arg(args, const char*);
         if (!text) text = "(null)";
         while (count < precision && text[count]) ++count;
         zeros = false;
+        escaped = true;
         break;
       }
       case 'd':
@@ -254,12 +259,27 @@ size_t FormatLine(char* out, size_t room, const char* format, va_list args) {
         for (const char* q = start; q <= p; ++q) put(*q);
         continue;
     }
-    const size_t body = count + (negative ? 1 : 0);
+    auto control = [&](size_t i) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      return escaped && (c < 0x20 || c == 0x7F);
+    };
+    size_t body = count + (negative ? 1 : 0);
+    for (size_t i = 0; i < count; ++i) body += control(i) ? 3 : 0;
     const size_t pad = width > body ? width - body : 0;
     if (!left && !zeros) padding(pad, ' ');
     if (negative) put('-');
     if (!left && zeros) padding(pad, '0');
-    for (size_t i = 0; i < count; ++i) put(text[i]);
+    for (size_t i = 0; i < count; ++i) {
+      if (control(i)) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        put('\\');
+        put('x');
+        put("0123456789ABCDEF"[c >> 4]);
+        put("0123456789ABCDEF"[c & 0xF]);
+      } else {
+        put(text[i]);
+      }
+    }
     if (left) padding(pad, ' ');
   }
   return n;

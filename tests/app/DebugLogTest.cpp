@@ -133,6 +133,17 @@ TEST(DebugLog, FormatsTheConversionsTheProgramUsesWithTheirFlagsAndWidths) {
                                       over, "002A0058 after 5"}));
 }
 
+// A network's name may hold anything: a line break in an argument must not
+// start a line of its own. Widths count the written form.
+TEST(DebugLog, ControlBytesOfAnArgumentAreWrittenAsEscapes) {
+  LogCapture capture;
+  LogWrite("Connected to %s", "x\r\nstate: connected");
+  LogWrite("[%-12s][%.3s][%c]", "a\tb\x7F", "\x01\x02\x03\x04", '\n');
+  EXPECT_EQ(capture.Text(),
+            "== START LOG ==\r\nConnected to x\\x0D\\x0Astate: connected\r\n"
+            "[a\\x09b\\x7F  ][\\x01\\x02\\x03][\\x0A]\r\n");
+}
+
 // A writer that dies inside an allocation keeps that heap's lock for good.
 // Lines are written without either heap, so logging goes on around it.
 TEST(DebugLog, LinesAreWrittenWhileAnotherThreadHoldsTheHeapsForever) {

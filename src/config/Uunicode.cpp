@@ -182,11 +182,7 @@ bool ToStore(std::string_view utf8, std::string& out, std::string* refused, UINT
     if (!len || c == 0) {
       if (refused) {
         refused->clear();
-        if (len) {
-          refused->push_back('\0');
-        } else {
-          PutEscape(*refused, static_cast<uint8_t>(utf8[i]));
-        }
+        PutEscape(*refused, static_cast<uint8_t>(utf8[i]));
       }
       return false;
     }

@@ -22,7 +22,7 @@ std::string FromCodePage(std::string_view bytes, UINT cp = CP_ACP);
 // UTF-8 as store text in code page cp. False when a character cannot be held
 // exactly (no best-fit substitutes, no zero character, no malformed UTF-8);
 // then refused, if given, names the first such character in UTF-8 (a
-// malformed byte as \xNN) and out is left unchanged.
+// malformed byte or the zero character as \xNN) and out is left unchanged.
 bool ToStore(std::string_view utf8, std::string& out, std::string* refused = nullptr,
              UINT cp = CP_ACP);
 

@@ -90,7 +90,7 @@ TEST(Unicode, StoreTextHoldsACharacterExactlyOrNamesIt) {
       {"e\xCC\x81", 1252, false, "\xCC\x81"},  // combining acute
       {"\xD0\x96", 1252, false, "\xD0\x96"},
       {"ok\xC0\xAF", 1252, false, "\\xC0"},  // not UTF-8
-      {"a\0b"s, 1252, false, "\0"s},         // a store field ends at a zero
+      {"a\0b"s, 1252, false, "\\x00"},       // a store field ends at a zero
   };
   for (const Case& c : cases) {
     std::string out = "before", refused = "none";

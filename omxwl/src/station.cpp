@@ -291,7 +291,7 @@ void Library::AdvanceAdapter(const AdapterDef& def, AdapterState& st, uint32_t n
       }
     }
     if (!valid) {
-      Trace("link to \"%s\" lost", st.target.ssid.c_str());
+      Trace("link to \"%s\" lost", Escaped(st.target.ssid).c_str());
       DropLink(st, false);
       st.pendingSince = now;
     } else {
@@ -311,7 +311,8 @@ void Library::AdvanceAdapter(const AdapterDef& def, AdapterState& st, uint32_t n
       st.target = t;
       st.link = LinkState::Linked;
       st.trafficAt = now;
-      Trace("linked to \"%s\"%s", t.ssid.c_str(), t.ownAdHoc ? " (own ad-hoc network)" : "");
+      Trace("linked to \"%s\"%s", Escaped(t.ssid).c_str(),
+            t.ownAdHoc ? " (own ad-hoc network)" : "");
     }
   }
 }
@@ -611,7 +612,8 @@ int32_t Library::SetWLANStatus(int32_t* word, WLStatus* status) {
   st->pendingSince = now;
   ++st->assocSeq;
   if (word) *word = static_cast<int32_t>(st->assocSeq);
-  Trace("associating with \"%s\" (profile \"%s\")", p.Ssid, p.ProfileName);
+  Trace("associating with \"%s\" (profile \"%s\")", Escaped(GetField(p.Ssid)).c_str(),
+        Escaped(GetField(p.ProfileName)).c_str());
   Wake();
   return 1;
 }

@@ -100,7 +100,7 @@ StoreLoad Deserialize(const std::vector<uint8_t>& data, std::vector<StoredProfil
     bool duplicate = false;
     for (const StoredProfile& q : *list) duplicate = duplicate || q.name == p.name;
     if (duplicate)
-      Trace("profile store holds \"%s\" twice; the first one counts", p.name.c_str());
+      Trace("profile store holds \"%s\" twice; the first one counts", Escaped(p.name).c_str());
     else
       list->push_back(std::move(p));
   }

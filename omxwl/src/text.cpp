@@ -30,6 +30,23 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string Escaped(std::string_view s) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string r;
+  r.reserve(s.size());
+  for (char ch : s) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7F) {
+      r.push_back(ch);
+    } else {
+      r += "\\x";
+      r.push_back(kDigits[c >> 4]);
+      r.push_back(kDigits[c & 15]);
+    }
+  }
+  return r;
+}
+
 std::string Format(const char* fmt, ...) {
   char buf[1024];
   va_list ap;

@@ -48,6 +48,9 @@ inline std::string InText(const char* src, size_t max, bool* cut = nullptr) {
 std::string Upper(std::string_view s);
 std::string Trim(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// A network name for a debug text: control bytes, DEL and bytes above 127 as
+// \xNN, so a name of any bytes (a zero byte inside too) stays on its line.
+std::string Escaped(std::string_view s);
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace omx

@@ -357,9 +357,22 @@ class Parser {
   bool NetworkKey(NetworkDef& net, const std::string& key, const std::string& k,
                   const std::string& v) {
     int64_t n;
-    if (k == "SSID") {
-      if (v.empty() || v.size() > 32) return Fail("SSID must have 1 to 32 characters");
-      net.ssid = v;
+    if (k == "SSID" || k == "SSIDHEX") {
+      // A name is given one way: a second one could only contradict the first.
+      if (keys_.count(k == "SSID" ? "SSIDHEX" : "SSID"))
+        return Fail(key + " in [" + sectionName_ + "]: a network takes SSID or SSIDHex, not both");
+      if (k == "SSID") {
+        if (v.empty() || v.size() > 32) return Fail("SSID must have 1 to 32 characters");
+        net.ssid = v;
+        return true;
+      }
+      // Any bytes at all, a zero byte included: names as real networks send them.
+      if (v.empty() || v.size() > 64 || v.size() % 2 != 0 || !IsHexText(v))
+        return Fail(key + " in [" + sectionName_ +
+                    "] must be 1 to 32 bytes written as pairs of hex digits");
+      net.ssid.clear();
+      for (size_t i = 0; i < v.size(); i += 2)
+        net.ssid.push_back(static_cast<char>(Hex(v[i]) * 16 + Hex(v[i + 1])));
       return true;
     }
     if (k == "BSSID") {
@@ -552,7 +565,7 @@ class Parser {
   bool SectionFail(const std::string& why) { return Fail("section [" + sectionName_ + "] " + why); }
 
   bool FinishNetwork(NetworkDef& net) {
-    if (net.ssid.empty()) return SectionFail("needs SSID");
+    if (net.ssid.empty()) return SectionFail("needs SSID or SSIDHex");
     if (net.bssid == Mac{}) return SectionFail("needs BSSID");
     if (!net.channel) return SectionFail("needs Channel");
     bool five = ChannelBands(net.channel) == kBandA;

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -70,3 +72,43 @@ WLProfile EapProfile(const char* ssid, int type, int method, const char* user, c
                      const char* cert = "", const char* ca = "");
 void SetText(char* field, size_t size, const std::string& text);
 #define SET_TEXT(field, text) SetText(field, sizeof(field), text)
+
+// The library's trace while it lives. OutputDebugStringA raises
+// DBG_PRINTEXCEPTION_C before anything else, so a vectored handler sees
+// every line.
+class TraceLog {
+ public:
+  TraceLog() {
+    instance_ = this;
+    handler_ = AddVectoredExceptionHandler(1, &Handler);
+  }
+  ~TraceLog() {
+    RemoveVectoredExceptionHandler(handler_);
+    instance_ = nullptr;
+  }
+  bool Has(const std::string& part) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_.find(part) != std::string::npos;
+  }
+  std::string Text() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_;
+  }
+
+ private:
+  static LONG CALLBACK Handler(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    TraceLog* self = instance_;
+    if (self && r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2) {
+      const char* line = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      self->text_.append(line, strnlen(line, r->ExceptionInformation[0]));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+
+  static inline TraceLog* instance_ = nullptr;
+  void* handler_ = nullptr;
+  std::mutex mutex_;
+  std::string text_;
+};

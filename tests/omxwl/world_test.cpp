@@ -1,5 +1,7 @@
 // The world file: the built-in default, live changes, and files that
 // cannot be used.
+#include "world.h"
+
 #include <algorithm>
 #include <set>
 
@@ -15,6 +17,13 @@ const SiteEntry* FindSite(const std::vector<SiteEntry>& list, const std::string&
   for (const SiteEntry& e : list)
     if (SsidOf(e) == ssid) return &e;
   return nullptr;
+}
+
+std::string HexOf(const std::string& bytes) {
+  std::string hex;
+  for (unsigned char c : bytes)
+    hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
+  return hex;
 }
 
 std::string Bssid(const SiteEntry& e) {
@@ -217,6 +226,7 @@ TEST_F(WorldTest, UnusableFileAtStartGivesTheBuiltInWorld) {
       {"zero BSSID", Edited(kSmallWorld, "BSSID=02:00:00:00:00:01", "BSSID=00:00:00:00:00:00")},
       {"bad BSSID", Edited(kSmallWorld, "BSSID=02:00:00:00:00:01", "BSSID=02:00:00:00:00")},
       {"SSID too long", Edited(kSmallWorld, "SSID=Moving", "SSID=" + std::string(33, 'x'))},
+      {"SSIDHex with odd digits", Edited(kSmallWorld, "SSID=Moving", "SSIDHex=41424")},
       {"5 GHz type on a 2.4 GHz channel", Edited(kSmallWorld, "Channel=6", "Channel=6\nType=a")},
       {"no such channel", Edited(kSmallWorld, "Channel=6", "Channel=15")},
       {"WEP without keys", Edited(kSmallWorld, "Security=0", "Security=1")},
@@ -366,4 +376,111 @@ TEST_F(WorldTest, IpSettingsStaticOrFromDhcp) {
   ASSERT_EQ(api_.OMXWL_GetNetworkInfo(&ni), 1);
   ASSERT_EQ(api_.OMXWL_IPDataToStr(ni.NI_IpMask, text), 1);
   EXPECT_STREQ(text, "255.255.255.0");
+}
+
+// A name given as hex: exactly one of SSID and SSIDHex, 1 to 32 whole bytes.
+TEST(WorldParser, SsidHexIsOneToThirtyTwoBytesAndTheOnlyName) {
+  const std::string net = "[Network Cafe]\nBSSID=02:00:00:00:00:01\nChannel=6\n";
+  const struct {
+    const char* lines;
+    const char* reason;  // empty: accepted
+    std::string ssid;
+  } cases[] = {
+      {"SSIDHex=436166e9", "", "Caf\xE9"},
+      {"ssidhex=00", "", std::string(1, '\0')},
+      {"SSIDHex=410042", "", std::string("A\0B", 3)},
+      {"SSID=x\nSSIDHex=41", "SSIDHex in [Network Cafe]", ""},
+      {"SSIDHex=41\nSSID=x", "SSID in [Network Cafe]", ""},
+      {"Signal=-50", "[Network Cafe] needs SSID or SSIDHex", ""},
+      {"SSIDHex=", "SSIDHex in [Network Cafe]", ""},
+      {"SSIDHex=414", "SSIDHex in [Network Cafe]", ""},
+      {"SSIDHex=41G2", "SSIDHex in [Network Cafe]", ""},
+      {"SSIDHex=41 42", "SSIDHex in [Network Cafe]", ""},
+      {"SSIDHex=0x41", "SSIDHex in [Network Cafe]", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    omx::World world;
+    std::string why;
+    const bool ok = omx::ParseWorld(net + c.lines + "\n", &world, &why);
+    if (!*c.reason) {
+      ASSERT_TRUE(ok) << why;
+      ASSERT_EQ(world.networks.size(), 1u);
+      EXPECT_EQ(world.networks[0].ssid, c.ssid);
+    } else {
+      EXPECT_FALSE(ok);
+      EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
+  }
+  // 32 bytes are the most, 33 too many
+  omx::World world;
+  std::string why;
+  EXPECT_TRUE(omx::ParseWorld(net + "SSIDHex=" + std::string(64, 'A') + "\n", &world, &why)) << why;
+  EXPECT_EQ(world.networks.at(0).ssid, std::string(32, '\xAA'));
+  EXPECT_FALSE(omx::ParseWorld(net + "SSIDHex=" + std::string(66, 'A') + "\n", &world, &why));
+  EXPECT_NE(why.find("SSIDHex in [Network Cafe]"), std::string::npos) << why;
+}
+
+// Names of any bytes reach a scan, the status and the trace exactly, and a
+// profile joins them by their exact bytes.
+TEST_F(WorldTest, NamesOfAnyBytesAreScannedLinkedAndTracedExactly) {
+  const std::string cafeMueller = "Caf\xC3\xA9 M\xC3\xBCller";
+  const std::string latin1 = "Caf\xE9";
+  const std::string zeroInside("A\0B", 3);
+  const std::string full = std::string(30, 'x') + "\xC3\xA9";  // 32 bytes, 2-byte end
+  const std::string lineBreak = "Line\r\nBreak";
+  const std::string world =
+      "[World]\nScanTime=100\nAssociateTime=100\n"
+      "[Adapter A]\nHardwareId=USB\\VID_1D4F&PID_0A71\nMAC=00:1D:4F:00:00:01\n"
+      "[Network 1]\nSSID=" +
+      cafeMueller +
+      "\nBSSID=02:00:00:00:00:01\nChannel=1\n"
+      "[Network 2]\nSSIDHex=436166E9\nBSSID=02:00:00:00:00:02\nChannel=2\n"
+      "[Network 3]\nSSIDHex=410042\nBSSID=02:00:00:00:00:03\nChannel=3\nSignal=-40\n"
+      "[Network 4]\nSSIDHex=" +
+      HexOf(full) +
+      "\nBSSID=02:00:00:00:00:04\nChannel=4\n"
+      "[Network 5]\nSSIDHex=4C696E650D0A427265616B\nBSSID=02:00:00:00:00:05\nChannel=5\n"
+      "[Network 6]\nSSID=A\nBSSID=02:00:00:00:00:06\nChannel=6\nSignal=-70\n";
+  TraceLog trace;
+  Load(world);
+
+  const std::vector<SiteEntry> sites = Scan();
+  const std::pair<std::string, int> named[] = {{cafeMueller, 1}, {latin1, 2},    {zeroInside, 3},
+                                               {full, 4},        {lineBreak, 5}, {"A", 6}};
+  for (const auto& [name, last] : named) {
+    SCOPED_TRACE(last);
+    const SiteEntry* e = FindSite(sites, name);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->SsidLength, name.size());
+    EXPECT_EQ(e->Bssid[5], last);
+  }
+
+  // by its exact name: the UTF-8 bytes, the Latin-1 byte, all 32 bytes
+  for (const std::string& name : {cafeMueller, latin1, full, lineBreak}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(Apply(OpenProfile(name.c_str())));
+    EXPECT_TRUE(WaitLinked(name));
+  }
+  // "A" is not the stronger "A\0B": the zero byte belongs to the name
+  ASSERT_TRUE(Apply(OpenProfile("A")));
+  ASSERT_TRUE(WaitLinked("A"));
+  EXPECT_EQ(Status().Bssid[5], 6);
+  // the strongest network of all is reported with its zero byte
+  ASSERT_TRUE(Apply(OpenProfile("ANY")));
+  ASSERT_TRUE(WaitLinked(zeroInside));
+
+  // a trace line is one line, whatever the name holds
+  ASSERT_TRUE(WaitUntil([&] { return trace.Has("linked to \"A\\x00B\""); })) << trace.Text();
+  const std::string text = trace.Text();
+  EXPECT_NE(text.find("associating with \"Line\\x0D\\x0ABreak\""), std::string::npos);
+  EXPECT_NE(text.find("linked to \"Line\\x0D\\x0ABreak\""), std::string::npos);
+  EXPECT_NE(text.find("linked to \"Caf\\xE9\""), std::string::npos);
+  EXPECT_NE(text.find("linked to \"Caf\\xC3\\xA9 M\\xC3\\xBCller\""), std::string::npos);
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  for (size_t at = 0; at < text.size();) {
+    EXPECT_EQ(text.compare(at, 7, "OMXWL: "), 0) << text.substr(at, 60);
+    const size_t end = text.find('\n', at);
+    at = end == std::string::npos ? text.size() : end + 1;
+  }
 }

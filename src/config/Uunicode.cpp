@@ -291,3 +291,30 @@ void CutUtf16(std::wstring& text, size_t units) {
   text.resize(units);
   if (units && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();
 }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() == b.size() && a == b) return true;
+  const std::wstring wa = Wide(a), wb = Wide(b);
+  if (wa.size() != wb.size()) return false;
+  // CompareStringOrdinal is Vista and later; the program's floor is 7.
+  return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(),
+                              static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string EscapeControls(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  uint32_t c = 0;
+  for (size_t i = 0, len; i < utf8.size(); i += len) {
+    len = DecodeUtf8(utf8, i, c);
+    if (!len) {
+      PutEscape(out, static_cast<uint8_t>(utf8[i]));
+      len = 1;
+    } else if (IsControl(c)) {
+      PutEscape(out, c);
+    } else {
+      out.append(utf8.substr(i, len));
+    }
+  }
+  return out;
+}

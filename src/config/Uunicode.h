@@ -49,3 +49,14 @@ bool TypedSsid(std::string_view utf8, std::string& bytes);
 
 // Cuts text to at most units UTF-16 units without splitting a surrogate pair.
 void CutUtf16(std::wstring& text, size_t units);
+
+// The same name whatever the case, for UTF-8 names (profile names, names
+// typed on a command line): ordinal, case folded by the system's table, not
+// by the user's locale, so the answer is the same on every machine.
+bool SameName(std::string_view a, std::string_view b);
+
+// UTF-8 text (a profile name, a file name) as one line: every C0 or C1
+// control and U+007F shows as \xNN; a malformed byte shows as \xNN too.
+// A backslash stays as it is: unlike a network name this is the user's own
+// text, and an escape in it would change what a script has to type.
+std::string EscapeControls(std::string_view utf8);

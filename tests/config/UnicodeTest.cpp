@@ -156,4 +156,15 @@ TEST(Unicode, WideRoundTripAndSurrogatePairsAtTheEdge) {
   }
 }
 
+TEST(Unicode, NamesCompareWithoutCaseAndControlsNeverBreakALine) {
+  EXPECT_TRUE(SameName("Home", "HOME"));
+  EXPECT_TRUE(SameName("caf\xC3\xA9 \xD0\xB6", "CAF\xC3\x89 \xD0\x96"));  // é/É, ж/Ж
+  EXPECT_FALSE(SameName("Cafe", "Caf\xC3\xA9"));
+  EXPECT_FALSE(SameName("Home", "Home "));
+
+  EXPECT_EQ(EscapeControls("x\r\nstate: connected"), "x\\x0D\\x0Astate: connected");
+  EXPECT_EQ(EscapeControls("a\\b \xC2\x85 \x7F"), "a\\b \\x85 \\x7F");  // NEL is C1
+  EXPECT_EQ(EscapeControls("Caf\xC3\xA9\xE9"), "Caf\xC3\xA9\\xE9");
+}
+
 }  // namespace

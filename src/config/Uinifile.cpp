@@ -358,9 +358,10 @@ bool CIniFile::IsUtf8() const {
   return SnapshotOf(path_)->Utf8;
 }
 
-bool CIniFile::Lookup(const std::string& section, const std::string& key,
-                      std::string& value) const {
+bool CIniFile::Lookup(const std::string& section, const std::string& key, std::string& value,
+                      bool* utf8) const {
   const auto snap = SnapshotOf(path_);
+  if (utf8) *utf8 = snap->Utf8;
   if (snap->Utf8) return snap->Text->Find(section, key, value);
   const std::string ansi = AnsiPath(path_);
   if (ansi.empty()) return false;
@@ -377,8 +378,9 @@ std::string CIniFile::ReadString(const std::string& section, const std::string& 
 std::string CIniFile::ReadText(const std::string& section, const std::string& key,
                                const std::string& def, UINT cp) const {
   std::string v;
-  if (!Lookup(section, key, v)) return def;
-  return IsUtf8() ? v : FromCodePage(v, cp);
+  bool utf8 = false;
+  if (!Lookup(section, key, v, &utf8)) return def;
+  return utf8 ? v : FromCodePage(v, cp);
 }
 
 void CIniFile::WriteText(const std::string& section, const std::string& key,

@@ -101,7 +101,9 @@ class CIniFile {
   bool ValueExists(const std::string& section, const std::string& key) const;
 
  private:
-  bool Lookup(const std::string& section, const std::string& key, std::string& value) const;
+  // utf8, if given, tells whether the file carries the UTF-8 mark.
+  bool Lookup(const std::string& section, const std::string& key, std::string& value,
+              bool* utf8 = nullptr) const;
   std::string path_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <map>
@@ -141,7 +142,8 @@ bool ReadBytes(const std::wstring& path, size_t limit, std::string& out) {
   bool ok = true;
   while (out.size() <= limit) {
     DWORD got = 0;
-    if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(sizeof buffer, limit + 1 - out.size()));
+    if (!ReadFile(h, buffer, want, &got, nullptr)) {
       ok = false;
       break;
     }
@@ -178,8 +180,11 @@ std::shared_ptr<const Snapshot> SnapshotOf(const std::string& path) {
   }
   auto snap = std::make_shared<Snapshot>();
   snap->FileStamp = stamp;
+  // A file without the mark is left to the system's reader: only its first
+  // bytes are looked at.
   std::string bytes;
-  if (stamp.Exists && ReadBytes(wide, kMaxUtf8IniBytes + 3, bytes) && StartsWithBom(bytes)) {
+  if (stamp.Exists && ReadBytes(wide, 2, bytes) && StartsWithBom(bytes) &&
+      ReadBytes(wide, kMaxUtf8IniBytes + 3, bytes) && StartsWithBom(bytes)) {
     snap->Utf8 = true;
     if (bytes.size() > kMaxUtf8IniBytes + 3) {
       LogWrite("INI file larger than %u bytes, not read: %s",

@@ -30,18 +30,6 @@ void WriteFileW(const std::string& path, const std::string& bytes) {
   CloseHandle(h);
 }
 
-std::string ReadFileW(const std::string& path) {
-  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<none>";
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n) out.append(buffer, n);
-  CloseHandle(h);
-  return out;
-}
-
 // One text with every rule the readers share; "é" stands for whatever the
 // encoding makes of it.
 std::string Sample(const std::string& e) {
@@ -151,19 +139,19 @@ TEST(TextFiles, AUtf8SettingsFileKeepsEveryOtherByteThroughWrites) {
   var.InfoWriteString("Setting", "LastProf", "\xD0\x9F\xD1\x80\xD0\xBE \xE2\x82\xAC");
   var.InfoWriteString("Setting", "New", " padded ");
   var.InfoWriteString("Fresh", "Key", "v");
-  EXPECT_EQ(ReadFileW(path), kBom +
-                                 "; settings \xE2\x80\x94 kept as written\r\n"
-                                 "[Setting]\r\n"
-                                 "ProfRoot = Root\r\n"
-                                 "LastProf=\xD0\x9F\xD1\x80\xD0\xBE \xE2\x82\xAC\r\n"
-                                 "New=\" padded \"\r\n"
-                                 "\r\n"
-                                 "[Other]\r\n"
-                                 "Name=\xD0\x96\r\n"
-                                 "[setting]\r\n"
-                                 "LastProf=second section\r\n"
-                                 "[Fresh]\r\n"
-                                 "Key=v\r\n");
+  EXPECT_EQ(ReadText(path), kBom +
+                                "; settings \xE2\x80\x94 kept as written\r\n"
+                                "[Setting]\r\n"
+                                "ProfRoot = Root\r\n"
+                                "LastProf=\xD0\x9F\xD1\x80\xD0\xBE \xE2\x82\xAC\r\n"
+                                "New=\" padded \"\r\n"
+                                "\r\n"
+                                "[Other]\r\n"
+                                "Name=\xD0\x96\r\n"
+                                "[setting]\r\n"
+                                "LastProf=second section\r\n"
+                                "[Fresh]\r\n"
+                                "Key=v\r\n");
   EXPECT_EQ(var.InfoReadString("SETTING", "lastprof", ""), "\xD0\x9F\xD1\x80\xD0\xBE \xE2\x82\xAC");
   EXPECT_EQ(var.InfoReadString("Setting", "New", ""), " padded ");
 
@@ -177,7 +165,7 @@ TEST(TextFiles, AUtf8SettingsFileKeepsEveryOtherByteThroughWrites) {
   ASSERT_TRUE(var.ProfFromIniFileChecked("LastApplyProf", back));
   EXPECT_STREQ(back.ProfileName, "Office");
   EXPECT_EQ(back.Channel, 6);
-  const std::string after = ReadFileW(path);
+  const std::string after = ReadText(path);
   EXPECT_EQ(after.compare(0, 3, kBom), 0);
   EXPECT_NE(after.find("[Other]\r\nName=\xD0\x96\r\n[setting]\r\nLastProf=second section\r\n"),
             std::string::npos);
@@ -204,7 +192,7 @@ TEST(TextFiles, WritesRefuseWhatTheFileCannotHold) {
   WriteFileW(var.SettingsPath, "[Setting]\r\nLastProf=old\r\n");
   // Code page 1252 holds é and €, not Ж nor the ā that a best fit makes "a".
   var.InfoWriteString("Setting", "LastProf", "Caf\xC3\xA9 \xE2\x82\xAC");
-  EXPECT_EQ(ReadFileW(var.SettingsPath), "[Setting]\r\nLastProf=Caf\xE9 \x80\r\n");
+  EXPECT_EQ(ReadText(var.SettingsPath), "[Setting]\r\nLastProf=Caf\xE9 \x80\r\n");
   for (const char* refused : {"\xD0\x96", "\xC4\x81"}) {
     var.InfoWriteString("Setting", "LastProf", std::string("x") + refused);
     EXPECT_EQ(var.InfoReadString("Setting", "LastProf", ""), "Caf\xC3\xA9 \xE2\x82\xAC");
@@ -219,7 +207,7 @@ TEST(TextFiles, WritesRefuseWhatTheFileCannotHold) {
   var.LocateFiles(dir / "P.exe");
   EXPECT_EQ(var.ProfRoot, "Ombrix");
   var.InfoWriteString("Setting", "LastProf", "new");
-  EXPECT_EQ(ReadFileW(var.SettingsPath), big);
+  EXPECT_EQ(ReadText(var.SettingsPath), big);
   EXPECT_NE(log.Text().find("not read"), std::string::npos);
 }
 
@@ -236,7 +224,7 @@ TEST(TextFiles, TheShippedStringFilesReadAsWritten) {
   };
   for (const auto& [name, signal] : spots) {
     const std::string path = kDataDir + name;
-    std::string bytes = ReadFileW(path);
+    std::string bytes = ReadText(path);
     const bool utf8 = bytes.compare(0, 3, kBom) == 0;
     EXPECT_EQ(utf8, name == "WirelessUtility.fr.ini" || name == "WirelessUtility.ru.ini") << name;
     if (utf8) bytes.erase(0, 3);

@@ -159,13 +159,19 @@ bool StartsWithBom(std::string_view bytes) {
   return bytes.substr(0, 3) == kBom;
 }
 
+}  // namespace
+
 // What the program knows of one file: whether it carries the mark and, if
 // so, its parsed text, for as long as its stamp stays the same.
-struct Snapshot {
+struct CIniFile::Snapshot {
   Stamp FileStamp;
   bool Utf8 = false;
   std::shared_ptr<const CIniText> Text;
 };
+
+namespace {
+
+using Snapshot = CIniFile::Snapshot;
 
 std::mutex g_cacheLock;
 std::map<std::wstring, std::shared_ptr<const Snapshot>> g_cache;
@@ -359,13 +365,18 @@ std::string IniStoredForm(const std::string& value) {
   return v;
 }
 
+std::shared_ptr<const CIniFile::Snapshot> CIniFile::Known() const {
+  if (!known_) known_ = SnapshotOf(path_);
+  return known_;
+}
+
 bool CIniFile::IsUtf8() const {
-  return SnapshotOf(path_)->Utf8;
+  return Known()->Utf8;
 }
 
 bool CIniFile::Lookup(const std::string& section, const std::string& key, std::string& value,
                       bool* utf8) const {
-  const auto snap = SnapshotOf(path_);
+  const auto snap = Known();
   if (utf8) *utf8 = snap->Utf8;
   if (snap->Utf8) return snap->Text->Find(section, key, value);
   const std::string ansi = AnsiPath(path_);
@@ -424,6 +435,7 @@ void CIniFile::WriteString(const std::string& section, const std::string& key,
     const std::string text =
         kBom + IniTextWithValue(std::string_view(bytes).substr(3), section, key, stored);
     Forget(path_);
+    known_.reset();
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
@@ -503,7 +515,7 @@ void CIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 std::vector<std::string> CIniFile::ReadSectionKeys(const std::string& section) const {
-  const auto snap = SnapshotOf(path_);
+  const auto snap = Known();
   if (snap->Utf8) return snap->Text->Keys(section);
   std::vector<std::string> keys;
   const std::string ansi = AnsiPath(path_);

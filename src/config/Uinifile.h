@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -101,6 +102,13 @@ class CIniFile {
   bool ValueExists(const std::string& section, const std::string& key) const;
 
  private:
+  // What is known of the file: taken at the first use of this object and
+  // kept for its life (a profile is read or written through one object, key
+  // by key), dropped when this object writes the file.
+  struct Snapshot;
+  std::shared_ptr<const Snapshot> Known() const;
+  mutable std::shared_ptr<const Snapshot> known_;
+
   // utf8, if given, tells whether the file carries the UTF-8 mark.
   bool Lookup(const std::string& section, const std::string& key, std::string& value,
               bool* utf8 = nullptr) const;

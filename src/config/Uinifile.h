@@ -64,6 +64,8 @@ std::string IniTextWithValue(std::string_view text, std::string_view section, st
 class CIniFile {
  public:
   // path is UTF-8.
+  struct Snapshot;  // defined where files are read
+
   explicit CIniFile(std::string path) : path_(std::move(path)) {}
   const std::string& FileName() const { return path_; }
 
@@ -105,7 +107,6 @@ class CIniFile {
   // What is known of the file: taken at the first use of this object and
   // kept for its life (a profile is read or written through one object, key
   // by key), dropped when this object writes the file.
-  struct Snapshot;
   std::shared_ptr<const Snapshot> Known() const;
   mutable std::shared_ptr<const Snapshot> known_;
 

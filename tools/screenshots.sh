@@ -4,7 +4,8 @@
 # it under a private X server with xdotool and saves each window as a PNG in
 # help/images/. Run it after a change to a page, a picture or a text.
 #   tools/screenshots.sh            all pictures
-#   LANGUAGE_FILE=WirelessUtility.de.ini tools/screenshots.sh   in German, into help/images/de/
+#   LANGUAGE_FILE=WirelessUtility.de.ini tools/screenshots.sh   in German, into help/images/de/;
+#   WirelessUtility.fr.ini (French) and WirelessUtility.ru.ini (Russian) likewise
 #   DPI=144 tools/screenshots.sh    at 150 % (LogPixels 144), into help/images/150/;
 #   DPI=192 gives 200 % into help/images/200/. The prefix is left at 96.
 set -euo pipefail
@@ -53,7 +54,12 @@ if [ -n "$strings" ]; then
   sed -i "s/^StringFile=.*/StringFile=$strings/" "$stage/WirelessUtility.bin"
 fi
 
-title=$(sed -n 's/^AppTitle=//p' "$WU_ROOT/data/${strings:-WirelessUtility.ini}" | tr -d '\r')
+stringfile=$WU_ROOT/data/${strings:-WirelessUtility.ini}
+title=$(sed -n 's/^AppTitle=//p' "$stringfile" | tr -d '\r')
+# Window names are UTF-8; a string file without the UTF-8 mark is in code page 1252.
+if [ "$(head -c 3 "$stringfile" | od -An -tx1 | tr -d ' ')" != efbbbf ]; then
+  title=$(printf '%s' "$title" | iconv -f CP1252 -t UTF-8)
+fi
 
 # Waits up to 30 s for a visible window with exactly this name; prints its id.
 find_window() {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 
 CDebugLog g_DebugLog;
@@ -74,29 +75,36 @@ CDebugLog::~CDebugLog() {
 
 void CDebugLog::Open(const char* exePath) {
   Close();
-  char module[512] = {};
+  // Paths are UTF-8; split by hand, since the C runtime's splitter reads
+  // them in the code page.
+  std::string module;
   if (exePath) {
-    lstrcpynA(module, exePath, sizeof module);
+    module = exePath;
   } else {
-    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::wstring wide(MAX_PATH, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()));
+    wide.resize(n < wide.size() ? n : 0);
+    module = Utf8(wide);
   }
-  char drive[_MAX_DRIVE] = {}, dir[_MAX_DIR] = {}, name[_MAX_FNAME] = {}, ext[_MAX_EXT] = {};
-  _splitpath(module, drive, dir, name, ext);
-  baseName_ = name;
-  const std::string folder = std::string(drive) + dir;
+  const size_t slash = module.find_last_of("\\/:");
+  const std::string folder =
+      slash == std::string::npos ? std::string() : module.substr(0, slash + 1);
+  baseName_ = module.substr(folder.size());
+  const size_t dot = baseName_.find_last_of('.');
+  if (dot != std::string::npos) baseName_.resize(dot);
   path_ = folder + baseName_ + ".Log";
   if (!FileExists(path_)) return;  // no log file: logging stays off
 
-  handle_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  handle_ = CreateFileW(Wide(path_).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   // Held by another running instance: the first numbered file that does not
   // exist yet. An existing numbered file is never reused.
   for (int i = 0; handle_ == INVALID_HANDLE_VALUE && i < 100; ++i) {
-    char numbered[_MAX_FNAME + 8];
-    snprintf(numbered, sizeof numbered, "%s_%03d", baseName_.c_str(), i);
-    path_ = folder + numbered + ".Log";
-    handle_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    char number[16];
+    snprintf(number, sizeof number, "_%03d", i);
+    path_ = folder + baseName_ + number + ".Log";
+    handle_ = CreateFileW(Wide(path_).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (handle_ == INVALID_HANDLE_VALUE) return;
 
@@ -314,10 +322,10 @@ void LogWrite(const char* format, ...) {
 void LogError(DWORD code, const char* format, ...) {
   std::string line;
   try {
-    char* system = nullptr;
-    FormatMessageA(
+    wchar_t* system = nullptr;
+    FormatMessageW(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-        nullptr, code, 1024, reinterpret_cast<char*>(&system), 0, nullptr);
+        nullptr, code, 1024, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
     char tail[64];
     snprintf(tail, sizeof tail, "ErrCode(%lx) ", static_cast<unsigned long>(code));
     if (format) {
@@ -329,7 +337,7 @@ void LogError(DWORD code, const char* format, ...) {
     }
     line += tail;
     if (system) {
-      line += system;
+      line += Utf8(system);
       LocalFree(system);
     }
   } catch (...) {

@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "config/Uunicode.h"
+
 CFAGlobalVar g_GlobalVar;
 UINT NotifyMsg = 0;
 
@@ -72,5 +74,5 @@ CFAGlobalVar::~CFAGlobalVar() = default;
 int CFAGlobalVar::ShowMsgBox(HWND control, const std::string& text, int flags) const {
   if (MsgBoxHandler handler = g_msgBoxHandler.load()) return handler(control, text, flags);
   HWND owner = control ? GetAncestor(control, GA_ROOT) : nullptr;
-  return MessageBoxA(owner, text.c_str(), MsgTitle.c_str(), static_cast<UINT>(flags));
+  return MessageBoxW(owner, Wide(text).c_str(), Wide(MsgTitle).c_str(), static_cast<UINT>(flags));
 }

@@ -10,6 +10,7 @@
 #include "app/Udebug.h"
 #include "config/Udefine.h"
 #include "config/Uinifile.h"
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 
 namespace {
@@ -30,12 +31,12 @@ std::string ChangeExt(const std::string& path, const char* ext) {
 }
 
 std::string ModulePath() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n < path.size() - 1 || path.size() > 32768) {
       path.resize(n);
-      return path;
+      return Utf8(path);
     }
     path.resize(path.size() * 2);
   }
@@ -60,7 +61,7 @@ struct FileStamp {
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return stamp;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return stamp;
   stamp.Exists = true;
   stamp.Size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   stamp.Written = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
@@ -84,21 +85,27 @@ bool CFAGlobalVar::LoadFor(const std::string& exePath, int32_t flags,
   CmdFlags = flags;
   OsVersionCode = ClassifyWindowsVersion(ReadWindowsVersion());
   LocateFiles(exePath);
-  NotifyMsg = RegisterWindowMessageA(NotifyMsgName.c_str());
+  NotifyMsg = RegisterWindowMessageW(Wide(NotifyMsgName).c_str());
 
   const std::string library = libraryPath.empty() ? ExeDir + "OMXWL.DLL" : libraryPath;
   if (g_OmxLib.Bind(library)) {
-    if (!(CmdFlags & CmdService)) {
+    // The library takes the root in the code page; one it cannot hold is
+    // not handed over in a best-fit form that would name another folder.
+    std::string root, refused;
+    if (CmdFlags & CmdService) {
+    } else if (!ToStore(ProfRoot, root, &refused)) {
+      LogWrite("ProfRoot not handed to the library: '%s' cannot be held", refused.c_str());
+    } else {
       LogWrite("call OMXWL_SetWLProfileDir");
-      const int32_t r = g_OmxLib.OMXWL_SetWLProfileDir(ProfRoot.c_str());
+      const int32_t r = g_OmxLib.OMXWL_SetWLProfileDir(root.c_str());
       LogWrite("call OMXWL_SetWLProfileDir end %d", static_cast<int>(r));
     }
     return true;
   }
   // Only with a taskbar, and never for a script: an unattended start must
   // not wait for a click.
-  if (!Unattended && FindWindowA("Shell_TrayWnd", nullptr)) {
-    MessageBoxA(nullptr, kLoadFailed, nullptr, MB_ICONERROR);
+  if (!Unattended && FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    MessageBoxW(nullptr, Wide(kLoadFailed).c_str(), nullptr, MB_ICONERROR);
   }
   LogWrite("%s", kLoadFailed);
   return false;
@@ -135,10 +142,10 @@ void CFAGlobalVar::LocateFiles(const std::string& exePath) {
 void CFAGlobalVar::ReadLocatedFiles(const std::string& exePath) {
   const std::string defaultStrings = ChangeExt(exePath.substr(NameStart(exePath)), ".ini");
   const std::string stringFile =
-      CIniFile(SettingsPath).ReadString("Setting", "StringFile", defaultStrings);
+      CIniFile(SettingsPath).ReadText("Setting", "StringFile", defaultStrings);
   // A full path is taken as it stands; joined to the folder it could only
   // name a file that does not exist.
-  if (!stringFile.empty() && !PathIsRelativeA(stringFile.c_str())) {
+  if (!stringFile.empty() && !PathIsRelativeW(Wide(stringFile).c_str())) {
     StringFilePath = stringFile;
   } else {
     StringFilePath = ExeDir + stringFile;
@@ -176,7 +183,7 @@ std::string CFAGlobalVar::InfoReadString(const std::string& section, const std::
                                          const std::string& def) const {
   if (!SettingsOpen) return def;
   try {
-    return CIniFile(SettingsPath).ReadString(section, key, def);
+    return CIniFile(SettingsPath).ReadText(section, key, def);
   } catch (const std::exception&) {
     LogWrite("Exception(CFAGlobalVar::InfoRead) string<%s>", key.c_str());
     return def;
@@ -230,7 +237,7 @@ void CFAGlobalVar::InfoWriteString(const std::string& section, const std::string
   if (!SettingsOpen) return;
   try {
     CIniReplace change(SettingsPath);
-    change.File().WriteString(section, key, value);
+    change.File().WriteText(section, key, value);
     change.Commit();
   } catch (const std::exception& e) {
     LogWrite("Exception(CFAGlobalVar::InfoWrite) string<%s>: %s", key.c_str(), e.what());
@@ -240,7 +247,7 @@ void CFAGlobalVar::InfoWriteString(const std::string& section, const std::string
 std::string CFAGlobalVar::StrFileRead(const std::string& section, const std::string& key,
                                       const std::string& def) const {
   if (!StringFileOpen) return def;
-  return CIniFile(StringFilePath).ReadString(section, key, def);
+  return CIniFile(StringFilePath).ReadText(section, key, def);
 }
 
 int CFAGlobalVar::FillDetectRecords(DetectRec* records, int n) const {

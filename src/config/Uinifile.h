@@ -1,11 +1,23 @@
 // An INI file reached through the Windows private-profile functions with a
 // full path. Reads return whole texts of any length; writes keep every text
 // readable back as it was written.
+//
+// A file that starts with a UTF-8 byte-order mark is read and written by our
+// own parser instead: Windows' profile functions do not know that mark (they
+// would take it for part of the first line and write code-page bytes into a
+// UTF-8 file). Such a file is read once per change of its size or time and
+// kept in memory; one larger than kMaxUtf8IniBytes is refused (logged; every
+// key reads as absent and nothing is written to it).
 #pragma once
 
+#include <windows.h>
+
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Thrown when the system refuses a write (read-only file, missing folder).
@@ -14,10 +26,61 @@ class CIniWriteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+constexpr size_t kMaxUtf8IniBytes = 1u << 20;
+
+// The text of an INI file (without its byte-order mark) with the rules of the
+// private-profile reader the program relies on: the first section of a name
+// and the first key of a name in it count; section and key names compare
+// without regard to ASCII letter case; blanks around names and values are
+// trimmed and one pair of equal quotes around a value stripped; a line that
+// starts with ';' is a comment; escapes such as "\n" stay as written.
+class CIniText {
+ public:
+  explicit CIniText(std::string_view text);
+  // False when the section or the key is absent.
+  bool Find(std::string_view section, std::string_view key, std::string& value) const;
+  // Key names of the first section of that name, in file order.
+  std::vector<std::string> Keys(std::string_view section) const;
+
+ private:
+  struct Entry {
+    std::string Key, Value;
+  };
+  struct Section {
+    std::string Name;
+    std::vector<Entry> Entries;
+  };
+  const Section* Lookup(std::string_view section) const;
+  std::vector<Section> sections_;
+};
+
+// text with key of the first section of that name set to value (already in
+// its stored form): the key's line is rewritten in place, a new key goes
+// after the last entry of its section, a new section at the end. Every other
+// byte of text is kept.
+std::string IniTextWithValue(std::string_view text, std::string_view section, std::string_view key,
+                             std::string_view value);
+
 class CIniFile {
  public:
+  // path is UTF-8.
+  struct Snapshot;  // defined where files are read
+
   explicit CIniFile(std::string path) : path_(std::move(path)) {}
   const std::string& FileName() const { return path_; }
+
+  // True when the file starts with a UTF-8 byte-order mark.
+  bool IsUtf8() const;
+
+  // Display text: the value as UTF-8, def (already UTF-8) when absent. A
+  // file without the mark holds text in code page cp.
+  std::string ReadText(const std::string& section, const std::string& key, const std::string& def,
+                       UINT cp = CP_ACP) const;
+  // Writes UTF-8 text; into a file without the mark only when code page cp
+  // holds every character exactly (CIniWriteError naming the first that it
+  // cannot hold, and nothing written).
+  void WriteText(const std::string& section, const std::string& key, const std::string& utf8,
+                 UINT cp = CP_ACP) const;
 
   // The value, or def when the key is absent. An empty value is returned as
   // the empty text.
@@ -41,6 +104,15 @@ class CIniFile {
   bool ValueExists(const std::string& section, const std::string& key) const;
 
  private:
+  // What is known of the file: taken at the first use of this object and
+  // kept for its life (a profile is read or written through one object, key
+  // by key), dropped when this object writes the file.
+  std::shared_ptr<const Snapshot> Known() const;
+  mutable std::shared_ptr<const Snapshot> known_;
+
+  // utf8, if given, tells whether the file carries the UTF-8 mark.
+  bool Lookup(const std::string& section, const std::string& key, std::string& value,
+              bool* utf8 = nullptr) const;
   std::string path_;
 };
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "config/Uunicode.h"
+
 namespace {
 
 // Optional sign and decimal digits, within 32 bits.
@@ -31,19 +33,20 @@ bool IsSeparatorBlank(char c) {
 }  // namespace
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string GetFileVersionText(const std::string& path, int n) {
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const std::wstring wide = Wide(path);
+  const DWORD size = GetFileVersionInfoSizeW(wide.c_str(), &ignored);
   if (size == 0) return std::string();
   std::vector<char> data(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::string();
+  if (!GetFileVersionInfoW(wide.c_str(), 0, size, data.data())) return std::string();
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
       length < sizeof(VS_FIXEDFILEINFO)) {
     return std::string();
   }
@@ -68,10 +71,10 @@ std::string GetFileVersionText(const std::string& path, int n) {
 }
 
 std::string ResolveDriverPath(const std::string& path) {
-  char windows[MAX_PATH] = {};
-  const UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-  if (n == 0 || n >= sizeof windows) return std::string();
-  std::string w = windows;
+  wchar_t windows[MAX_PATH] = {};
+  const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  std::string w = Utf8(windows);
   if (w.back() != '\\') w += '\\';
   if (FileExists(w + path)) return w + path;
   const size_t slash = path.find_last_of("\\/:");

@@ -201,7 +201,7 @@ TPicButton* TFormBase::MakeBorderlessFrame(TImage* background) {
   background->OnMouseMove = [this](UINT keys, int, int) {
     if (!(keys & MK_LBUTTON) || !Handle()) return;
     ReleaseCapture();
-    SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    SendMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
   };
   return close;
 }
@@ -219,6 +219,6 @@ TImage* TFormBase::MakeBorderlessBackground(const TPicture& picture, int width, 
 }
 
 void TFormBase::MouseOnly(TWinControl* control) {
-  SetWindowLongA(control->Handle(), GWL_STYLE,
-                 GetWindowLongA(control->Handle(), GWL_STYLE) & ~WS_TABSTOP);
+  SetWindowLongW(control->Handle(), GWL_STYLE,
+                 GetWindowLongW(control->Handle(), GWL_STYLE) & ~WS_TABSTOP);
 }

@@ -11,6 +11,7 @@
 #include "adapter/Ucomxlib.h"
 #include "app/TestSupport.h"
 #include "config/Udefine.h"
+#include "config/Uunicode.h"
 
 using namespace wutest;
 
@@ -79,8 +80,9 @@ TEST(GlobalVar, ARewriteOfTheSettingsFileByAnotherProgramNeverGivesTheDefaultRoo
   std::thread writer([&] {
     const size_t half = text.size() / 2;
     while (!stop) {
-      HANDLE f = CreateFileA((dir / "Prog.bin").c_str(), GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
+      HANDLE f =
+          CreateFileA((dir / "Prog.bin").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, CREATE_ALWAYS, 0, nullptr);
       if (f == INVALID_HANDLE_VALUE) continue;
       DWORD n = 0;
       Sleep(1);
@@ -289,6 +291,34 @@ TEST(GlobalVarLoad, AsAServiceTheProfileRootIsNotHandedOver) {
   EXPECT_TRUE(var.LoadFor(dir / "Prog.exe", CmdService, ModuleDir() + "OMXFAKE.DLL"));
   EXPECT_EQ(FakeCalls(), "Initial(Ombrix,1);");
   g_OmxLib.Unbind();
+}
+
+// The program in a folder whose name code page 1252 cannot hold: the library
+// beside it is loaded, and the root goes over in the code page, or not at
+// all when the code page cannot hold it.
+TEST(GlobalVarLoad, FromAnyFolderWithTheRootInTheCodePage) {
+  TempDir dir;
+  const std::string folder = dir / "\xD0\x96urnal\\";
+  ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(Wide(ModuleDir() + "OMXFAKE.DLL").c_str(),
+                        Wide(folder + "OMXFAKE.DLL").c_str(), FALSE));
+  CFAGlobalVar var;
+  LogCapture capture;
+  for (const char* root : {"Caf\xC3\xA9", "\xD0\x96"}) {
+    const std::string text = "\xEF\xBB\xBF[Setting]\r\nProfRoot=" + std::string(root) + "\r\n";
+    HANDLE h = CreateFileW(Wide(folder + "Prog.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+    CloseHandle(h);
+    ASSERT_TRUE(var.LoadFor(folder + "Prog.exe", CmdUI, folder + "OMXFAKE.DLL")) << root;
+    EXPECT_EQ(var.ProfRoot, root);
+    EXPECT_EQ(FakeCalls(), root[0] == 'C' ? "Initial(Ombrix,1);SetWLProfileDir(Caf\xE9);"
+                                          : "Initial(Ombrix,1);");
+    g_OmxLib.Unbind();
+  }
+  EXPECT_TRUE(
+      Contains(capture.Lines(), "ProfRoot not handed to the library: '\xD0\x96' cannot be held"));
 }
 
 int g_boxCalls = 0;

@@ -1,12 +1,13 @@
-// The German string file in the real windows: every caption of the main
-// window, its pages, the wizard's pages, the chart, the about box and the
-// message box fits its control at the shipped layout (in pixels, with the
-// control's own font), and none is left in English. The help button opens
-// the help viewer, or says why it cannot.
+// Every translated string file in the real windows: every caption of the
+// main window, its pages, the wizard's pages, the chart, the about box and
+// the message box fits its control at the shipped layout (in pixels, with
+// the control's own font), and none is left in English. The help button
+// opens the help viewer, or says why it cannot.
 #include <optional>
 #include <set>
 
 #include "common/PixelFit.h"
+#include "config/Uunicode.h"
 #include "pages/station/Uformchart.h"
 #include "pages/station/Uframeprofile.h"
 #include "pages/wizard/Uframedot11.h"
@@ -25,14 +26,17 @@ namespace {
 
 const std::string kDataDir = std::string("Z:") + WU_SOURCE_DIR + "\\data\\";
 
-// Every value of a string file: a caption that is none of them was not
-// translated.
+// Every value of a string file as UTF-8: a caption that is none of them was
+// not translated. A file without the UTF-8 mark is in code page 1252.
 std::set<std::string> Values(const std::string& path) {
   std::set<std::string> out;
-  for (const std::string& line : SplitLines(ReadText(path))) {
+  std::string text = ReadText(path);
+  const bool utf8 = text.rfind("\xEF\xBB\xBF", 0) == 0;
+  if (utf8) text.erase(0, 3);
+  for (const std::string& line : SplitLines(text)) {
     const size_t eq = line.find('=');
     if (line.empty() || line[0] == ';' || line[0] == '[' || eq == std::string::npos) continue;
-    out.insert(line.substr(eq + 1));
+    out.insert(utf8 ? line.substr(eq + 1) : FromCodePage(line.substr(eq + 1), 1252));
   }
   return out;
 }
@@ -110,8 +114,8 @@ class CaptionCheck {
   }
 
   static bool HasLetters(const std::string& text) {
-    for (unsigned char ch : text)
-      if (IsCharAlphaA(static_cast<char>(ch))) return true;
+    for (wchar_t ch : Wide(text))
+      if (IsCharAlphaW(ch)) return true;
     return false;
   }
   // Placeholders that the page replaces whenever it is entered: the
@@ -141,19 +145,36 @@ std::string Lines(const std::vector<std::string>& items) {
   return out;
 }
 
-class GermanWindows : public ::testing::Test {
+// A string file and one of its texts, which proves the file was read.
+struct Language {
+  const char* Name;
+  const char* File;
+  const char* SiteInfo;
+};
+
+class TranslatedWindows : public ::testing::TestWithParam<Language> {
  protected:
-  GermanWindows() : check(german) {}
+  TranslatedWindows() : check(translated) {}
   void TearDown() override { delete form; }
 
-  std::set<std::string> german = Values(kDataDir + "WirelessUtility.de.ini");
-  MainWindowEnv env{"StringFile=" + kDataDir + "WirelessUtility.de.ini\r\n", 7};
+  std::set<std::string> translated = Values(kDataDir + GetParam().File);
+  MainWindowEnv env{"StringFile=" + kDataDir + GetParam().File + "\r\n", 7};
   TFormMain* form = nullptr;
   CaptionCheck check;
 };
 
-TEST_F(GermanWindows, EveryCaptionIsGermanAndFitsItsControl) {
-  ASSERT_EQ(g_GlobalVar.StrFileRead("FrameSurvey", "LbSiteInfo", ""), "Netzwerkdetails");
+INSTANTIATE_TEST_SUITE_P(
+    Languages, TranslatedWindows,
+    ::testing::Values(
+        Language{"German", "WirelessUtility.de.ini", "Netzwerkdetails"},
+        Language{"French", "WirelessUtility.fr.ini", "Informations sur le r\xC3\xA9seau"},
+        Language{"Russian", "WirelessUtility.ru.ini",
+                 "\xD0\xA1\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB5\xD0\xBD\xD0\xB8\xD1\x8F \xD0\xBE "
+                 "\xD1\x81\xD0\xB5\xD1\x82\xD0\xB8"}),
+    [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.Name); });
+
+TEST_P(TranslatedWindows, EveryCaptionIsTranslatedAndFitsItsControl) {
+  ASSERT_EQ(g_GlobalVar.StrFileRead("FrameSurvey", "LbSiteInfo", ""), GetParam().SiteInfo);
   form = new TFormMain(nullptr);
   form->PrepareTrayMenu();  // the tray menu takes its texts when it pops up
   // The parts built when first used are built now, so that the walk meets them.

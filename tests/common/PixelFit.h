@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/Uunicode.h"
 #include "ui/Ucheckbox.h"
 #include "ui/Ucontrol.h"
 #include "ui/Udpi.h"
@@ -53,12 +54,13 @@ inline RECT PixelRectOf(const TControl* c) {
   return ui::dpi::ScaleRect(c->BoundsRect(), c->Dpi());
 }
 
-// The size DrawText gives text in font (wrapWidth > 0: wrapped at it).
+// The size DrawText gives UTF-8 text in font (wrapWidth > 0: wrapped at it).
 inline SIZE DrawnSize(HFONT font, const std::string& text, UINT flags, int wrapWidth = 0) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
   RECT r{0, 0, wrapWidth, 0};
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags | DT_CALCRECT);
+  const std::wstring wide = Wide(text);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, flags | DT_CALCRECT);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return {r.right - r.left, r.bottom - r.top};

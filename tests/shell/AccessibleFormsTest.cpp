@@ -43,14 +43,14 @@ const Words kGerman{"StringFile=Z:" WU_SOURCE_DIR "\\data\\WirelessUtility.de.in
                     "Netzwerke",
                     "Hilfe",
                     "Info",
-                    "Dr\xFC"
+                    "Dr\xC3\xBC"
                     "cken",
                     "Wechseln",
                     "Signal: 0 von 10",
                     "Signal: 7 von 10",
-                    "Verbindungsqualit\xE4t: 0 von 10",
+                    "Verbindungsqualit\xC3\xA4t: 0 von 10",
                     "Durchsatzdiagramm",
-                    "Schlie\xDF"
+                    "Schlie\xC3\x9F"
                     "en",
                     "Senden: 0 Kbps",
                     "Senden",

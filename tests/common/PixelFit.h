@@ -54,7 +54,7 @@ inline RECT PixelRectOf(const TControl* c) {
   return ui::dpi::ScaleRect(c->BoundsRect(), c->Dpi());
 }
 
-// The size DrawText gives text in font (wrapWidth > 0: wrapped at it).
+// The size DrawText gives UTF-8 text in font (wrapWidth > 0: wrapped at it).
 inline SIZE DrawnSize(HFONT font, const std::string& text, UINT flags, int wrapWidth = 0) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);

@@ -46,10 +46,7 @@ std::string StorableName(std::string_view utf8, size_t maxStoreBytes, UINT cp) {
   for (size_t i = 0; i < utf8.size();) {
     const size_t len = CharLength(utf8, i);
     std::string_view c = utf8.substr(i, len);
-    const unsigned char b = static_cast<unsigned char>(c[0]);
-    const bool control = b < 0x20 || b == 0x7F ||
-                         (c.size() == 2 && b == 0xC2 && static_cast<unsigned char>(c[1]) < 0xA0);
-    const bool held = !control && ToStore(c, stored, nullptr, cp);
+    const bool held = ToStore(c, stored, nullptr, cp);
     if (!held) c = "_";
     const size_t size = held ? stored.size() : 1;
     if (storeBytes + size > maxStoreBytes) break;

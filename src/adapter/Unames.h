@@ -25,8 +25,8 @@ bool SetProfileNameText(WLProfile& p, std::string_view utf8, std::string* refuse
                         UINT cp = CP_ACP);
 
 // UTF-8 text as a name the store can hold: every character it cannot hold
-// (or a control) becomes '_', cut to at most maxStoreBytes store bytes and
-// never inside a character. For names that come from settings, not a user.
+// becomes '_', cut to at most maxStoreBytes store bytes and never inside a
+// character. For names that come from settings, not a user.
 std::string StorableName(std::string_view utf8, size_t maxStoreBytes = kProfileNameBytes,
                          UINT cp = CP_ACP);
 

@@ -141,6 +141,7 @@ TEST(NetworkNames, TheLinkPageAndTheBalloonsNameTheNetworkAsTheListsDo) {
     ASSERT_TRUE(Linked(p.adapter, bytes));
     WLProfile applied{};
     ASSERT_TRUE(WaitUntil([&] { return p.adapter.GetAppliedProf(applied); }, kGenerous));
+    p.page->AdapterNotify(&p.adapter, kNotifyConnecting, 0);
     p.page->AdapterNotify(&p.adapter, kNotifyStatus, 0);
     WLStatus s{};
     p.adapter.GetStatus(s);

@@ -13,13 +13,13 @@
 namespace {
 
 std::string SystemText(LONG code) {
-  char* text = nullptr;
-  FormatMessageA(
+  wchar_t* text = nullptr;
+  FormatMessageW(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string result;
   if (text) {
-    result = text;
+    result = Utf8(text);
     LocalFree(text);
   }
   while (!result.empty() &&

@@ -10,6 +10,7 @@
 #include "app/Uscriptrun.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -103,7 +104,8 @@ int32_t ParseCommandLine(int argc, const char* const* argv) {
   int32_t flags = 0;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv && argv[i] ? argv[i] : "";
-    LogWrite("Param(%d) %s", i, arg);
+    // UTF-8, and one line whatever was typed.
+    LogWrite("Param(%d) %s", i, EscapeControls(arg).c_str());
     for (const Switch& s : kSwitches) {
       if (_stricmp(arg, s.Literal) == 0) flags |= s.Bit;
     }

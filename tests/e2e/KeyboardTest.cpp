@@ -588,9 +588,9 @@ HWND ChildWithText(HWND top, const std::string& text) {
   return find.Found;
 }
 
-// The first column of every row of another process's list view, as UTF-8:
-// the item and its text buffer live in that process.
-std::vector<std::string> FirstColumn(HWND list) {
+// One column of every row of another process's list view, as UTF-8: the
+// item and its text buffer live in that process.
+std::vector<std::string> ColumnTexts(HWND list, int column) {
   std::vector<std::string> rows;
   DWORD pid = 0;
   GetWindowThreadProcessId(list, &pid);
@@ -604,12 +604,15 @@ std::vector<std::string> FirstColumn(HWND list) {
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = i;
+    item.iSubItem = column;
     item.cchTextMax = kChars;
     item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof item);
     WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
     DWORD_PTR n = 0;
     SendMessageTimeoutW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote),
                         SMTO_ABORTIFHUNG, kPingLimitMs, &n);
+    // The control may point the item at text of its own instead.
+    ReadProcessMemory(process, remote, &item, sizeof item, nullptr);
     std::wstring text(std::min<size_t>(n, kChars), L'\0');
     ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t), nullptr);
     rows.push_back(Utf8(text));
@@ -632,6 +635,9 @@ const char* const kShownNames[] = {
     "A name of 32 bytes ending in \xE6\x97\xA5",
 };
 const std::string kZeroName = "A\\x00B";
+
+// The survey's columns: the icon, then the name.
+constexpr int kSsidColumn = 1;
 
 class KeyboardUnicodeWorld : public Keyboard {
  protected:
@@ -659,7 +665,7 @@ class KeyboardUnicodeWorld : public Keyboard {
 
   // The row showing name selected with the keys, then Connect.
   bool ConnectRow(HWND list, const std::string& name) {
-    const std::vector<std::string> rows = FirstColumn(list);
+    const std::vector<std::string> rows = ColumnTexts(list, kSsidColumn);
     const auto at = std::find(rows.begin(), rows.end(), name);
     if (at == rows.end()) return false;
     const int index = static_cast<int>(at - rows.begin());
@@ -681,7 +687,7 @@ TEST_F(KeyboardUnicodeWorld, NamesShownJoinedAndReportedExactly) {
   Step("survey");
   HWND list = Survey();
   ASSERT_NE(list, nullptr) << "focus on " << FocusText();
-  std::vector<std::string> rows = FirstColumn(list);
+  std::vector<std::string> rows = ColumnTexts(list, kSsidColumn);
   std::vector<std::string> expected(std::begin(kShownNames), std::end(kShownNames));
   std::sort(rows.begin(), rows.end());
   std::sort(expected.begin(), expected.end());

@@ -114,8 +114,9 @@ int32_t ParseCommandLine(int argc, const char* const* argv) {
 }
 
 bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
-  const char* name = g_GlobalVar.MutexName.c_str();
-  mutex = CreateMutexA(nullptr, FALSE, name);
+  // The root may hold any character: the same W name the script side opens.
+  const std::wstring name = Wide(g_GlobalVar.MutexName);
+  mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   DWORD error = GetLastError();
   if (!mutex) {
     // The name exists but cannot be opened: ask whoever holds it to end.
@@ -124,7 +125,7 @@ bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
       LogWrite("broadcast close message and wait %d", i);
       Broadcast(kNotifyClose);
       Sleep(retry.WaitMs);
-      mutex = CreateMutexA(nullptr, FALSE, name);
+      mutex = CreateMutexW(nullptr, FALSE, name.c_str());
       error = GetLastError();
     }
     if (!mutex) {

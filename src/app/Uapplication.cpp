@@ -1,5 +1,6 @@
 #include "app/Uapplication.h"
 
+#include "config/Uunicode.h"
 #include "ui/Uform.h"
 
 CApplication Application;
@@ -11,13 +12,13 @@ void CApplication::Initialize() {
 
 bool CApplication::HandleMessage(MSG& msg, bool wait) {
   if (wait) {
-    const BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0 || r == -1) {
       terminated_ = true;
       return false;
     }
   } else {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
       terminated_ = true;
       return false;
@@ -27,7 +28,7 @@ bool CApplication::HandleMessage(MSG& msg, bool wait) {
   HWND active = GetActiveWindow();
   if (active && TForm::DialogMessage(active, msg)) return true;
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
   return true;
 }
 
@@ -55,7 +56,7 @@ void CApplication::Terminate() {
     PostQuitMessage(0);
   } else {
     // Wakes the loop so that it sees the flag.
-    PostThreadMessageA(threadId_, WM_NULL, 0, 0);
+    PostThreadMessageW(threadId_, WM_NULL, 0, 0);
   }
 }
 
@@ -65,5 +66,5 @@ void CApplication::ShowException(const std::string& message) {
     return;
   }
   HWND owner = MainWindow && IsWindow(MainWindow) ? MainWindow : nullptr;
-  MessageBoxA(owner, message.c_str(), Title.c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxW(owner, Wide(message).c_str(), Wide(Title).c_str(), MB_OK | MB_ICONERROR);
 }

@@ -4,6 +4,7 @@
 
 #include "adapter/Unicadapter.h"
 #include "config/Udefine.h"
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 #include "shell/Uaccessnames.h"
 #include "shell/Uformres.h"
@@ -20,9 +21,9 @@ constexpr int kTextLeft = 24;
 constexpr int kTextRight = 356;
 
 std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n < MAX_PATH ? n : 0);
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return Utf8(std::wstring_view(path, n < MAX_PATH ? n : 0));
 }
 
 }  // namespace

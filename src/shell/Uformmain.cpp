@@ -8,6 +8,7 @@
 #include "app/Uapp.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 #include "pages/station/Uframeadapter.h"
 #include "pages/station/Uframelinkinfo.h"
@@ -45,14 +46,14 @@ TTabLabel* MakeTab(TFormMain* form, const char* name, const char* caption, int i
   return tab;
 }
 
-// The help viewer's entry point, imported by ordinal as the system does.
-using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+// The help viewer's wide entry point, imported by ordinal as the system does.
+using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 HtmlHelpFn HtmlHelpEntry() {
   static HtmlHelpFn entry = [] {
-    HMODULE module = LoadLibraryA("hhctrl.ocx");
+    HMODULE module = LoadLibraryW(L"hhctrl.ocx");
     return module ? reinterpret_cast<HtmlHelpFn>(
-                        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(14))))
+                        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(15))))
                   : nullptr;
   }();
   return entry;
@@ -193,9 +194,9 @@ void TFormMain::FormCreate() {
   // The footer's buttons from the keyboard: F1 for help (KeyPreview), the
   // system menu for the about box.
   if (HMENU sys = GetSystemMenu(Handle(), FALSE)) {
-    AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(sys, MF_STRING, kSysAbout,
-                g_GlobalVar.StrFileRead("Utility", "MenuAbout", "Program &info...").c_str());
+    AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(sys, MF_STRING, kSysAbout,
+                Wide(g_GlobalVar.StrFileRead("Utility", "MenuAbout", "Program &info...")).c_str());
   }
 
   // 5. Station mode; 6. the mode switch stays out of sight.
@@ -216,7 +217,7 @@ void TFormMain::BtnHelpClick() {
   const std::string path = g_GlobalVar.ExeDir + file;
   HWND viewer = nullptr;
   if (HtmlHelpFn help = HtmlHelpEntry()) {
-    viewer = help(AppWindow(), path.c_str(), 0 /* display topic */, 0);
+    viewer = help(AppWindow(), Wide(path).c_str(), 0 /* display topic */, 0);
   }
   if (viewer) return;
   // A click that does nothing leaves the user guessing: say what is missing.

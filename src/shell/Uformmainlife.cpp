@@ -18,10 +18,10 @@ namespace {
 // The file dialogs of the pages: they are asked to close (Cancel) when the
 // program ends under them.
 BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
-  char cls[16] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd))
-    PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd))
+    PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
   return TRUE;
 }
 
@@ -121,7 +121,7 @@ void TFormMain::ScheduleFree() {
   Hide();
   if (lifetime_ != Lifetime::CloseRequested) return;
   lifetime_ = Lifetime::FreeScheduled;
-  PostMessageA(Handle(), kMsgFree, 0, 0);
+  PostMessageW(Handle(), kMsgFree, 0, 0);
 }
 
 void TFormMain::TryFree() {

@@ -5,6 +5,7 @@
 
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 #include "shell/Uaccessnames.h"
 #include "ui/Upalette.h"
@@ -16,17 +17,13 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 28;
 
-// The first letter or digit of a caption; 0 when it has none.
-char FirstLetter(const std::string& caption) {
-  for (char ch : caption)
-    if (IsCharAlphaNumericA(ch)) return ch;
+// The first letter or digit of a caption (a character, not a byte: "Ändern"
+// gives Ä); 0 when it has none. Outside the basic plane a letter cannot be
+// one key's character, so it is passed over.
+wchar_t FirstLetter(const std::string& caption) {
+  for (wchar_t ch : Wide(caption))
+    if (!(ch >= 0xD800 && ch <= 0xDFFF) && IsCharAlphaNumericW(ch)) return ch;
   return 0;
-}
-
-bool SameLetter(char a, char b) {
-  char pair[2] = {a, b};
-  CharUpperBuffA(pair, 2);
-  return pair[0] == pair[1];
 }
 
 // The system icon of a message-box icon flag (IDI_HAND ...); 0 for none.
@@ -50,7 +47,7 @@ int SystemIconId(int flags) {
 TPicture SystemIcon(int id, int size) {
   using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
   static const auto scaleDown = [] {
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
     return comctl ? reinterpret_cast<LoadIconWithScaleDownFn>(
                         reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")))
                   : nullptr;
@@ -64,7 +61,7 @@ TPicture SystemIcon(int id, int size) {
   }
   // Shared: the system keeps it.
   icon = static_cast<HICON>(
-      LoadImageA(nullptr, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+      LoadImageW(nullptr, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
   if (icon) picture.LoadFromIcon(icon, size, size);
   return picture;
 }
@@ -123,10 +120,11 @@ void TFormMsgBox::Prepare(TForm* parent, const std::string& rawText, int flags) 
   BtnCancel->SetVisible(two);
   // Alt and the first letter of a caption press its button (Alt+Y, Alt+N);
   // should both start alike, only the first button has one.
-  const char okLetter = FirstLetter(BtnOk->Caption());
-  const char cancelLetter = FirstLetter(BtnCancel->Caption());
+  const wchar_t okLetter = FirstLetter(BtnOk->Caption());
+  const wchar_t cancelLetter = FirstLetter(BtnCancel->Caption());
   BtnOk->SetAccelChar(okLetter);
-  BtnCancel->SetAccelChar(two && !SameLetter(okLetter, cancelLetter) ? cancelLetter : 0);
+  BtnCancel->SetAccelChar(two && !TPicButton::SameLetter(okLetter, cancelLetter) ? cancelLetter
+                                                                                 : 0);
   LayoutText();
   CenterOn(parent);
 }
@@ -225,8 +223,8 @@ int ShowMsgBox(HWND control, const std::string& text, int flags) {
     LogWrite("Exception(ShowMsgBox)");
   }
   // The question is still asked, in the system's box.
-  return MessageBoxA(parent ? parent->Handle() : nullptr, ExpandLineBreaks(text).c_str(),
-                     g_GlobalVar.MsgTitle.c_str(), static_cast<UINT>(flags & 0xFF));
+  return MessageBoxW(parent ? parent->Handle() : nullptr, Wide(ExpandLineBreaks(text)).c_str(),
+                     Wide(g_GlobalVar.MsgTitle).c_str(), static_cast<UINT>(flags & 0xFF));
 }
 
 MsgBoxHandler InstallMsgBox() {

@@ -1,6 +1,7 @@
 #include "shell/Uformres.h"
 
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 #include "shell/Uformmsgbox.h"
 
@@ -9,7 +10,7 @@ TFormRes* FormRes = nullptr;
 namespace {
 
 bool DirectoryExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
+  DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -287,7 +287,7 @@ long StateOf(const TControl* c) {
     if (w->CanFocus()) state |= STATE_SYSTEM_FOCUSABLE;
     if (w->Focused()) state |= STATE_SYSTEM_FOCUSED;
     if ((c->Kind() == TKind::CheckBox || c->Kind() == TKind::RadioButton) &&
-        SendMessageA(w->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED)
+        SendMessageW(w->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED)
       state |= STATE_SYSTEM_CHECKED;
   }
   auto* edit = dynamic_cast<const TEdit*>(c);

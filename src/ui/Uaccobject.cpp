@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "config/Uunicode.h"
 #include "ui/Uaccinternal.h"
 #include "ui/Ucontrol.h"
 #include "ui/Uedit.h"
@@ -20,10 +21,8 @@ using namespace detail;
 namespace {
 
 BSTR ToBstr(const std::string& text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(n));
-  if (b && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), b, n);
-  return b;
+  const std::wstring wide = Wide(text);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 // Answers a string property: S_FALSE and no string when there is none.
@@ -52,7 +51,7 @@ void ClickLikeMouse(TContainer* parent, TControl* c) {
 // Default actions run after the screen reader's call has returned: a
 // click may open a modal window, whose loop must not run inside it.
 UINT ActionMessage() {
-  static const UINT msg = RegisterWindowMessageA("WuAccessibleDefaultAction");
+  static const UINT msg = RegisterWindowMessageW(L"WuAccessibleDefaultAction");
   return msg;
 }
 
@@ -124,7 +123,7 @@ class TAccObject final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!Alive()) return RPC_E_DISCONNECTED;
-    HWND parent = (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd_) : nullptr;
+    HWND parent = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd_) : nullptr;
     if (TWinControl* p = TWinControl::FromHandle(parent)) {
       if (IAccessible* acc = CreateObject(p)) {
         *out = acc;
@@ -521,9 +520,9 @@ class TAccObject final : public IAccessible {
   HRESULT PostAction(TControl* c) const {
     if (DefaultActionOf(c).empty()) return DISP_E_MEMBERNOTFOUND;
     if (!EnabledNow(c) || !ShownNow(c)) return E_FAIL;
-    if (IsWindowed(c)) return PostMessageA(c->Handle(), BM_CLICK, 0, 0) ? S_OK : E_FAIL;
+    if (IsWindowed(c)) return PostMessageW(c->Handle(), BM_CLICK, 0, 0) ? S_OK : E_FAIL;
     HWND parent = c->Parent() ? c->Parent()->Handle() : nullptr;
-    return parent && PostMessageA(parent, ActionMessage(), 0, reinterpret_cast<LPARAM>(c)) ? S_OK
+    return parent && PostMessageW(parent, ActionMessage(), 0, reinterpret_cast<LPARAM>(c)) ? S_OK
                                                                                            : E_FAIL;
   }
 

@@ -23,11 +23,11 @@ TCheckBox::TCheckBox(TComponent* owner, TContainer* parent, std::string name,
 }
 
 bool TCheckBox::Checked() const {
-  return Handle() && SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return Handle() && SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TCheckBox::SetChecked(bool on) {
-  if (Handle()) SendMessageA(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (Handle()) SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void TCheckBox::Click() {

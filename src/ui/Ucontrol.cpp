@@ -9,6 +9,7 @@
 #include <map>
 #include <tuple>
 
+#include "config/Uunicode.h"
 #include "ui/Uannounce.h"
 #include "ui/Uform.h"
 
@@ -89,9 +90,9 @@ bool TComponent::Destroying() const {
 TFont TFont::System() {
   static const TFont font = [] {
     TFont f;
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     if (ui::dpi::MessageFont(ui::dpi::kBase, lf) && lf.lfFaceName[0]) {
-      f.Name = lf.lfFaceName;
+      f.Name = Utf8(lf.lfFaceName);
       f.Height = lf.lfHeight ? lf.lfHeight : -12;
     } else {
       f.Name = "Tahoma";
@@ -115,19 +116,21 @@ HFONT TFont::Handle(UINT dpi) const {
   // The system's own face at its own size is what the system says it is at
   // that DPI (its sizes are hinted, not simply multiplied).
   const TFont& system = System();
-  LOGFONTA message{};
+  LOGFONTW message{};
   if (Name == system.Name && Height == system.Height && ui::dpi::MessageFont(dpi, message) &&
       message.lfHeight)
     height = message.lfHeight;
-  LOGFONTA lf{};
+  LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = Italic;
   lf.lfUnderline = Underline;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
-  lstrcpynA(lf.lfFaceName, Name.c_str(), LF_FACESIZE);
-  HFONT font = CreateFontIndirectA(&lf);
+  std::wstring face = Wide(Name);
+  CutUtf16(face, LF_FACESIZE - 1);
+  face.copy(lf.lfFaceName, face.size());
+  HFONT font = CreateFontIndirectW(&lf);
   if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   cache.emplace(key, font);
   return font;
@@ -266,10 +269,11 @@ SIZE TControl::TextExtent(std::string_view text) const {
   SIZE size{0, 0};
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontHandle());
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  const std::wstring wide = Wide(text);
+  GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
   if (text.empty()) {
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
     size.cy = tm.tmHeight;
   }
   SelectObject(dc, old);
@@ -409,7 +413,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 void TWinControl::StoreWindowBounds() {
   RECT rc;
   if (!GetWindowRect(hwnd_, &rc)) return;
-  const bool child = (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
+  const bool child = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
   if (child) MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&rc), 2);
   const RECT mapped = PixelBounds();
   if (EqualRect(&rc, &mapped)) return;
@@ -426,7 +430,7 @@ void TWinControl::StoreWindowBounds() {
 
 bool TWinControl::Visible() const {
   if (!hwnd_) return visible_;
-  return (GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+  return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void TWinControl::SetVisible(bool visible) {
@@ -452,18 +456,23 @@ void TWinControl::SetEnabled(bool enabled) {
   EnabledChanged();
 }
 
+std::string WindowText(HWND hwnd) {
+  if (!hwnd) return {};
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(std::max(0, n)) + 1, L'\0');
+  n = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(std::max(0, n)));
+  return Utf8(text);
+}
+
 std::string TWinControl::Caption() const {
   if (!hwnd_) return caption_;
-  int n = GetWindowTextLengthA(hwnd_);
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  n = GetWindowTextA(hwnd_, text.data(), n + 1);
-  text.resize(static_cast<size_t>(std::max(0, n)));
-  return text;
+  return WindowText(hwnd_);
 }
 
 void TWinControl::SetCaption(const std::string& caption) {
   caption_ = caption;
-  if (hwnd_) SetWindowTextA(hwnd_, caption.c_str());
+  if (hwnd_) SetWindowTextW(hwnd_, Wide(caption).c_str());
   CaptionChanged();
 }
 
@@ -472,5 +481,5 @@ void TWinControl::Invalidate() {
 }
 
 void TWinControl::FontChanged() {
-  if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
 }

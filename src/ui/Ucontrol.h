@@ -283,6 +283,9 @@ class TGraphicControl : public TControl {
   virtual void Paint(HDC dc) = 0;
 };
 
+// A window's text as UTF-8 (read wide, so nothing is lost to the code page).
+std::string WindowText(HWND hwnd);
+
 class TWinControl : public TControl {
  public:
   TWinControl(TComponent* owner, TContainer* parent, std::string name, TKind kind);

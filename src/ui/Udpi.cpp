@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 namespace ui::dpi {
 namespace {
@@ -115,29 +116,29 @@ int Metric(int index, UINT dpi) {
   return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
 }
 
-bool MessageFont(UINT dpi, LOGFONTA& font) {
+bool MessageFont(UINT dpi, LOGFONTW& font) {
   NONCLIENTMETRICSW ncm{};
   ncm.cbSize = sizeof(ncm);
   if (User32().systemParametersInfoForDpi &&
       User32().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0, dpi) &&
       ncm.lfMessageFont.lfFaceName[0]) {
     const LOGFONTW& w = ncm.lfMessageFont;
-    font = LOGFONTA{};
+    font = LOGFONTW{};
     font.lfHeight = w.lfHeight;
     font.lfWeight = w.lfWeight;
     font.lfCharSet = w.lfCharSet;
     font.lfQuality = w.lfQuality;
-    WideCharToMultiByte(CP_ACP, 0, w.lfFaceName, -1, font.lfFaceName, LF_FACESIZE, nullptr,
-                        nullptr);
+    std::copy(std::begin(w.lfFaceName), std::end(w.lfFaceName), font.lfFaceName);
+    font.lfFaceName[LF_FACESIZE - 1] = L'\0';
     return font.lfFaceName[0] != 0;
   }
-  NONCLIENTMETRICSA a{};
+  NONCLIENTMETRICSW a{};
   a.cbSize = sizeof(a);
-  BOOL ok = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, a.cbSize, &a, 0);
+  BOOL ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, a.cbSize, &a, 0);
   if (!ok) {
     // Older systems know the structure without the padded border field.
-    a.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-    ok = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, a.cbSize, &a, 0);
+    a.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+    ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, a.cbSize, &a, 0);
   }
   if (!ok || !a.lfMessageFont.lfFaceName[0]) return false;
   font = a.lfMessageFont;
@@ -158,9 +159,9 @@ RECT WorkAreaOf(HWND hwnd) {
                           : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO info{};
   info.cbSize = sizeof(info);
-  if (monitor && GetMonitorInfoA(monitor, &info)) return info.rcWork;
+  if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   return area;
 }
 

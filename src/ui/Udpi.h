@@ -39,7 +39,7 @@ RECT UnscaleRect(const RECT& pixels, UINT dpi);
 int Metric(int index, UINT dpi);
 // The system's message font as it is at dpi; false when the system tells
 // nothing (the caller then keeps its default).
-bool MessageFont(UINT dpi, LOGFONTA& font);
+bool MessageFont(UINT dpi, LOGFONTW& font);
 // AdjustWindowRectEx at dpi: the window rectangle around a client one.
 void AdjustWindowRect(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
 // The work area (screen without task bar) of the monitor a window is on,

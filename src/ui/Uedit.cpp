@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "config/Uunicode.h"
 #include "ui/Uannounce.h"
 
 // ---- TEdit ------------------------------------------------------------------------------
@@ -15,25 +16,25 @@ TEdit::TEdit(TComponent* owner, TContainer* parent, std::string name)
 
 void TEdit::SetMaxLength(int length) {
   maxLength_ = std::max(0, length);
-  if (Handle()) SendMessageA(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+  if (Handle()) SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
 void TEdit::SetReadOnly(bool on) {
   readOnly_ = on;
-  if (Handle()) SendMessageA(Handle(), EM_SETREADONLY, on, 0);
+  if (Handle()) SendMessageW(Handle(), EM_SETREADONLY, on, 0);
 }
 
 void TEdit::SetMasked(bool on) {
   masked_ = on;
   if (Handle()) {
-    SendMessageA(Handle(), EM_SETPASSWORDCHAR, on ? '*' : 0, 0);
+    SendMessageW(Handle(), EM_SETPASSWORDCHAR, on ? '*' : 0, 0);
     Invalidate();
   }
   ui::announce::StateChanged(this);
 }
 
 void TEdit::SelectAll() {
-  if (Handle()) SendMessageA(Handle(), EM_SETSEL, 0, -1);
+  if (Handle()) SendMessageW(Handle(), EM_SETSEL, 0, -1);
 }
 
 void TEdit::ClearMask() {
@@ -47,10 +48,11 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == '\t') break;  // focus moved on; not a key for this edit
       if (masked_ && !readOnly_) ClearMask();
       if (OnKeyPress) {
-        char key = static_cast<char>(wp);
+        // A UTF-16 unit: a character outside the basic plane comes as two.
+        wchar_t key = static_cast<wchar_t>(wp);
         Fire(OnKeyPress, key);
         if (key == 0) return 0;
-        wp = static_cast<unsigned char>(key);
+        wp = static_cast<WPARAM>(key);
       }
       break;
     case WM_KEYDOWN:
@@ -106,52 +108,53 @@ int TComboBox::AddItem(const std::string& text, intptr_t value) {
 int TComboBox::InsertItem(int index, const std::string& text, intptr_t value) {
   if (!Handle()) return -1;
   if (index < 0 || index > Count()) index = -1;
-  LRESULT i = SendMessageA(Handle(), CB_INSERTSTRING, static_cast<WPARAM>(index),
-                           reinterpret_cast<LPARAM>(text.c_str()));
+  const std::wstring wide = Wide(text);
+  LRESULT i = SendMessageW(Handle(), CB_INSERTSTRING, static_cast<WPARAM>(index),
+                           reinterpret_cast<LPARAM>(wide.c_str()));
   if (i < 0) return -1;
-  SendMessageA(Handle(), CB_SETITEMDATA, static_cast<WPARAM>(i), static_cast<LPARAM>(value));
+  SendMessageW(Handle(), CB_SETITEMDATA, static_cast<WPARAM>(i), static_cast<LPARAM>(value));
   return static_cast<int>(i);
 }
 
 void TComboBox::DeleteItem(int index) {
   if (Handle() && index >= 0 && index < Count())
-    SendMessageA(Handle(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(Handle(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 void TComboBox::Clear() {
-  if (Handle()) SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+  if (Handle()) SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
 }
 
 int TComboBox::Count() const {
   if (!Handle()) return 0;
-  return std::max<int>(0, static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)));
+  return std::max<int>(0, static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)));
 }
 
 std::string TComboBox::ItemText(int index) const {
   if (!Handle() || index < 0 || index >= Count()) return std::string();
-  LRESULT n = SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  LRESULT n = SendMessageW(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (n <= 0) return std::string();
-  std::vector<char> buffer(static_cast<size_t>(n) + 1, '\0');
-  SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index),
+  std::vector<wchar_t> buffer(static_cast<size_t>(n) + 1, L'\0');
+  SendMessageW(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(buffer.data()));
-  return std::string(buffer.data());
+  return Utf8(buffer.data());
 }
 
 intptr_t TComboBox::ItemValue(int index) const {
   if (!Handle() || index < 0 || index >= Count()) return 0;
   return static_cast<intptr_t>(
-      SendMessageA(Handle(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+      SendMessageW(Handle(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
 int TComboBox::ItemIndex() const {
   if (!Handle()) return -1;
-  return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0));
+  return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
 }
 
 void TComboBox::SetItemIndex(int index) {
   if (!Handle()) return;
   if (index < 0 || index >= Count()) index = -1;
-  SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 intptr_t TComboBox::SelectedValue(intptr_t def) const {

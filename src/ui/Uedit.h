@@ -28,8 +28,9 @@ class TEdit : public TWinControl {
   void SelectAll();
 
   TNotifyEvent OnChange;
-  // Before the character is handled; set it to 0 to drop it.
-  std::function<void(char& key)> OnKeyPress;
+  // Before the character is handled; set it to 0 to drop it. A UTF-16 unit
+  // (a character outside the basic plane comes as two calls).
+  std::function<void(wchar_t& key)> OnKeyPress;
   // A typed character was refused because the text is at its limit.
   TNotifyEvent OnMaxText;
 

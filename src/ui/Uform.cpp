@@ -6,6 +6,7 @@
 
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "ui/Upalette.h"
 #include "ui/Upicture.h"
 #include "ui/Uuithread.h"
@@ -62,7 +63,7 @@ HICON MainIcon(int size) {
   auto it = icons.find(size);
   if (it != icons.end()) return it->second;
   HICON icon = static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
+      LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size, size, 0));
   icons.emplace(size, icon);
   return icon;
 }
@@ -93,7 +94,7 @@ TForm::TForm(TComponent* owner, std::string name, DWORD style, DWORD exStyle)
   if (own != dpi_) {
     dpi_ = own;
     SetBounds(Left(), Top(), Width(), Height());
-    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
   }
   SetIcons();
 }
@@ -123,8 +124,8 @@ void TForm::SetClientSize(int width, int height) {
   const int cx = ui::dpi::Scale(std::max(0, width), dpi_);
   const int cy = ui::dpi::Scale(std::max(0, height), dpi_);
   RECT r{0, 0, cx, cy};
-  ui::dpi::AdjustWindowRect(r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)),
-                            static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)), dpi_);
+  ui::dpi::AdjustWindowRect(r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)),
+                            static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi_);
   // Pixels straight to the window: a size that went through 96-DPI units
   // could come back a pixel off. WM_WINDOWPOSCHANGED stores it.
   int w = r.right - r.left, h = r.bottom - r.top;
@@ -142,8 +143,8 @@ void TForm::SetClientSize(int width, int height) {
 void TForm::SetIcons() {
   HICON big = MainIcon(ui::dpi::Metric(SM_CXICON, dpi_));
   HICON small = MainIcon(ui::dpi::Metric(SM_CXSMICON, dpi_));
-  if (big) SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (small) SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (big) SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
 void TForm::ApplyDpi(UINT dpi, const RECT* suggested) {
@@ -167,11 +168,11 @@ void TForm::ApplyDpi(UINT dpi, const RECT* suggested) {
   // and only take their pixel bounds and the font for the new DPI.
   std::vector<TControl*> all;
   CollectControls(this, all);
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
   for (TControl* c : all) {
     auto* w = dynamic_cast<TWinControl*>(c);
     if (!w || !w->Handle()) continue;
-    SendMessageA(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(w->FontHandle()), FALSE);
+    SendMessageW(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(w->FontHandle()), FALSE);
     // Virtual: a combo box adds its dropped list.
     w->SetBounds(w->Left(), w->Top(), w->Width(), w->Height());
   }
@@ -194,7 +195,7 @@ void TForm::SetVisible(bool visible) {
 }
 
 void TForm::ShowFocusCues() {
-  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+  SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL),
                0);
 }
 
@@ -242,7 +243,7 @@ void TForm::CenterOn(const TForm* other) {
 void TForm::SetModalResult(int result) {
   modalResult_ = result;
   // A result set inside a sent message leaves GetMessage waiting: wake it.
-  if (result != mrNone && inModal_ && Handle()) PostMessageA(Handle(), WM_NULL, 0, 0);
+  if (result != mrNone && inModal_ && Handle()) PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
 int TForm::ShowModal() {
@@ -257,7 +258,7 @@ int TForm::ShowModal() {
       IsWindowVisible(Application.MainWindow))
     owner = Application.MainWindow;
   if (owner && owner != self)
-    SetWindowLongPtrA(self, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    SetWindowLongPtrW(self, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 
   TDisableState state{self, {}};
   EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&state));
@@ -282,7 +283,7 @@ int TForm::ShowModal() {
       if (modalResult_ == mrNone) modalResult_ = mrCancel;
       break;
     }
-    BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (!*alive) {
       if (r == 0) quit = true, quitCode = msg.wParam;
       break;
@@ -301,7 +302,7 @@ int TForm::ShowModal() {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && TForm::FromHandle(root) && DialogMessage(root, msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   // Enable the others before hiding, so activation returns to the owner.
   for (HWND w : state.disabled)
@@ -468,12 +469,12 @@ void TPanel::PaintOverlay(HDC dc, const RECT&) {
     }
     DeleteObject(b);
   }
-  std::string text = Caption();
+  const std::wstring text = Wide(Caption());
   if (text.empty()) return;
   HGDIOBJ old = SelectObject(dc, FontHandle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, Enabled() ? Font().Color : palette::DisabledText);
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, old);
 }

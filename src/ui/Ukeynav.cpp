@@ -33,7 +33,7 @@ bool IsKeyMessage(UINT msg) {
 
 bool TWinControl::TabStop() const {
   return hwnd_ &&
-         (GetWindowLongA(hwnd_, GWL_STYLE) & (WS_TABSTOP | WS_CHILD)) == (WS_TABSTOP | WS_CHILD);
+         (GetWindowLongW(hwnd_, GWL_STYLE) & (WS_TABSTOP | WS_CHILD)) == (WS_TABSTOP | WS_CHILD);
 }
 
 bool TWinControl::Focused() const {
@@ -44,7 +44,7 @@ bool TWinControl::CanFocus() const {
   if (!hwnd_ || !IsWindowVisible(hwnd_)) return false;
   for (HWND w = hwnd_; w; w = GetParent(w)) {
     if (!IsWindowEnabled(w)) return false;
-    if (!(GetWindowLongA(w, GWL_STYLE) & WS_CHILD)) break;
+    if (!(GetWindowLongW(w, GWL_STYLE) & WS_CHILD)) break;
   }
   return true;
 }
@@ -90,22 +90,14 @@ bool TWinControl::HandleTabKey(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
 
 namespace {
 
-// Letters in the window's code page, without regard to case.
-bool SameLetter(char a, char b) {
-  if (!a || !b) return false;
-  char pair[2] = {a, b};
-  CharUpperBuffA(pair, 2);
-  return pair[0] == pair[1];
-}
-
 // The shown, enabled picture button under container whose accelerator is
 // letter; null when none.
-TPicButton* ButtonOfAccel(const TContainer* container, char letter) {
+TPicButton* ButtonOfAccel(const TContainer* container, wchar_t letter) {
   for (TControl* c : container->Controls()) {
     auto* w = dynamic_cast<TWinControl*>(c);
     if (!w || !w->Handle() || !w->Visible() || !w->Enabled()) continue;
     if (auto* button = dynamic_cast<TPicButton*>(w)) {
-      if (SameLetter(button->AccelChar(), letter)) return button;
+      if (TPicButton::SameLetter(button->AccelChar(), letter)) return button;
     }
     if (auto* inner = dynamic_cast<const TContainer*>(w))
       if (TPicButton* found = ButtonOfAccel(inner, letter)) return found;
@@ -180,14 +172,16 @@ bool TForm::DialogMessage(HWND root, MSG& msg) {
     if (TForm* form = FromHandle(root))
       if (form->KeyPreview(msg)) return true;
   }
-  return IsDialogMessageA(root, &msg) != FALSE;
+  return IsDialogMessageW(root, &msg) != FALSE;
 }
 
 bool TForm::KeyPreview(const MSG& msg) {
   // Alt+letter (without Ctrl).
   if (msg.message != WM_SYSCHAR || (GetKeyState(VK_CONTROL) & 0x8000)) return false;
-  if (msg.wParam < 0x21 || msg.wParam > 0xFF) return false;
-  TPicButton* button = ButtonOfAccel(this, static_cast<char>(msg.wParam));
+  // A UTF-16 unit: any letter of the basic plane, never half of a pair.
+  if (msg.wParam < 0x21 || msg.wParam > 0xFFFF) return false;
+  if (msg.wParam >= 0xD800 && msg.wParam <= 0xDFFF) return false;
+  TPicButton* button = ButtonOfAccel(this, static_cast<wchar_t>(msg.wParam));
   if (!button) return false;
   button->Click();
   return true;
@@ -210,9 +204,9 @@ void TForm::SelectNext(TWinControl* current, bool forward) {
     TWinControl* target = order[next];
     if (target->CanFocus()) {
       // Keyboard navigation shows where the focus is.
-      SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
       ::SetFocus(target->Handle());
-      if (target->Kind() == TKind::Edit) SendMessageA(target->Handle(), EM_SETSEL, 0, -1);
+      if (target->Kind() == TKind::Edit) SendMessageW(target->Handle(), EM_SETSEL, 0, -1);
       return;
     }
     next = forward ? (next + 1) % n : (next + n - 1) % n;

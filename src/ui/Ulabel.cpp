@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/Uunicode.h"
 #include "ui/Uannounce.h"
 #include "ui/Upalette.h"
 
@@ -59,8 +60,8 @@ SIZE TLabel::MeasurePixels() const {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontHandle());
   RECT r{0, 0, wordWrap_ ? PixelWidth() : 0, 0};
-  std::string text = Caption();
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, TextFlags() | DT_CALCRECT);
+  const std::wstring text = Wide(Caption());
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, TextFlags() | DT_CALCRECT);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return SIZE{r.right - r.left, r.bottom - r.top};
@@ -78,8 +79,8 @@ RECT TLabel::TextRect(HDC dc) const {
   RECT r{0, 0, width, height};
   if (layout_ == TTextLayout::Top) return r;
   RECT m{0, 0, width, 0};
-  std::string text = Caption();
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &m,
+  const std::wstring text = Wide(Caption());
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &m,
             (TextFlags() & ~(DT_CENTER | DT_RIGHT)) | DT_CALCRECT);
   int h = m.bottom - m.top;
   r.top = layout_ == TTextLayout::Center ? (height - h) / 2 : height - h;
@@ -94,14 +95,16 @@ std::string TLabel::DisplayText() const {
   HDC dc = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
   HGDIOBJ old = SelectObject(dc, FontHandle());
-  // Room for the ellipsis that DrawText may write into the buffer.
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.resize(text.size() + 8, '\0');
+  // Room for the ellipsis that DrawText may write into the buffer. The cut
+  // is made in UTF-16, where the system keeps surrogate pairs whole.
+  const std::wstring wide = Wide(text);
+  std::vector<wchar_t> buffer(wide.begin(), wide.end());
+  buffer.resize(wide.size() + 8, L'\0');
   RECT r = TextRect(dc);
-  DrawTextA(dc, buffer.data(), static_cast<int>(text.size()), &r, DrawFlags() | DT_MODIFYSTRING);
+  DrawTextW(dc, buffer.data(), static_cast<int>(wide.size()), &r, DrawFlags() | DT_MODIFYSTRING);
   SelectObject(dc, old);
   DeleteDC(dc);
-  return std::string(buffer.data());
+  return Utf8(buffer.data());
 }
 
 COLORREF TLabel::TextColor() const {
@@ -115,13 +118,13 @@ void TLabel::Paint(HDC dc) {
     FillRect(dc, &all, b);
     DeleteObject(b);
   }
-  std::string text = Caption();
+  const std::wstring text = Wide(Caption());
   if (text.empty()) return;
   HGDIOBJ old = SelectObject(dc, FontHandle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TextColor());
   RECT r = TextRect(dc);
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags());
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags());
   SelectObject(dc, old);
 }
 

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <vector>
 
+#include "config/Uunicode.h"
+
 namespace {
 
 // Separators a pasted address may carry besides the mask's own literals.
@@ -10,13 +12,15 @@ bool IsSeparator(char c) {
   return c == ':' || c == '-' || c == '.' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// UTF-8; read as UTF-16, so that a character outside the code page is not
+// turned into a look-alike digit on the way.
 std::string ClipboardText(HWND owner) {
-  std::string text;
-  if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(owner)) return text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+  std::wstring text;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return {};
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
       // Never past the block the clipboard holds, terminator or not.
-      const SIZE_T size = GlobalSize(data);
+      const SIZE_T size = GlobalSize(data) / sizeof(wchar_t);
       SIZE_T n = 0;
       while (n < size && p[n]) ++n;
       text.assign(p, n);
@@ -24,7 +28,7 @@ std::string ClipboardText(HWND owner) {
     }
   }
   CloseClipboard();
-  return text;
+  return Utf8(text);
 }
 
 }  // namespace
@@ -90,13 +94,13 @@ int TMaskEdit::SelStart() const {
 }
 
 void TMaskEdit::SetSelStart(int pos) {
-  if (Handle()) SendMessageA(Handle(), EM_SETSEL, pos, pos);
+  if (Handle()) SendMessageW(Handle(), EM_SETSEL, pos, pos);
 }
 
 void TMaskEdit::Selection(int& from, int& to) const {
   DWORD a = 0, b = 0;
   if (Handle())
-    SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
   from = static_cast<int>(a);
   to = static_cast<int>(b);
 }
@@ -231,14 +235,14 @@ LRESULT TMaskEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   };
   switch (msg) {
     case WM_CHAR: {
-      char key = static_cast<char>(wp);
-      if (key == '\t' || key == '\r' || key == 27 || key == 3) break;  // focus, dialog, copy
-      if (key == 1) {                                                  // Ctrl+A
+      wchar_t key = static_cast<wchar_t>(wp);
+      if (key == L'\t' || key == L'\r' || key == 27 || key == 3) break;  // focus, dialog, copy
+      if (key == 1) {                                                    // Ctrl+A
         SelectAll();
         return 0;
       }
       if (!editable) return 0;
-      if (OnKeyPress && static_cast<unsigned char>(key) >= ' ') {
+      if (OnKeyPress && key >= L' ') {
         Fire(OnKeyPress, key);
         if (key == 0) return 0;
       }
@@ -248,8 +252,13 @@ LRESULT TMaskEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         Paste();
       } else if (key == 24) {  // Ctrl+X
         ClearSelection(true);
-      } else if (static_cast<unsigned char>(key) >= ' ') {
-        TypeChar(key);
+      } else if (key >= 0x80) {
+        // The positions hold ASCII only; cut to a byte, a character such as
+        // U+0141 would pass for the letter A.
+        MessageBeep(MB_OK);
+        return 0;
+      } else if (key >= L' ') {
+        TypeChar(static_cast<char>(key));
       }
       return done();
     }
@@ -289,9 +298,7 @@ bool TMaskEdit::HandleCommand(WORD code, LRESULT& result) {
     // text back into them.
     const std::string before = Shown();
     const int caret = SelStart();
-    char buffer[256] = {};
-    if (Handle()) GetWindowTextA(Handle(), buffer, sizeof buffer);
-    SetCaption(buffer);
+    SetCaption(WindowText(Handle()));
     SetSelStart(caret);
     if (Shown() != before) Fire(OnChange);
     return true;

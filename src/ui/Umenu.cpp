@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "config/Uunicode.h"
+
 TMenuItem::TMenuItem(TComponent* owner, TPopupMenu* menu, std::string name,
                      const std::string& caption)
     : TComponent(owner, std::move(name), TKind::MenuItem), menu_(menu), caption_(caption) {
@@ -34,14 +36,14 @@ HMENU TPopupMenu::BuildMenu() const {
     const TMenuItem* item = items_[i];
     if (!item->Visible()) continue;
     if (item->IsSeparator()) {
-      if (!lastWasSeparator) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      if (!lastWasSeparator) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       lastWasSeparator = true;
       continue;
     }
     UINT flags = MF_STRING;
     if (item->Checked()) flags |= MF_CHECKED;
     if (!item->Enabled()) flags |= MF_GRAYED;
-    AppendMenuA(menu, flags, i + 1, item->Caption().c_str());
+    AppendMenuW(menu, flags, i + 1, Wide(item->Caption()).c_str());
     lastWasSeparator = false;
   }
   // No separator at the bottom either.

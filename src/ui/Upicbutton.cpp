@@ -2,17 +2,9 @@
 
 #include <windowsx.h>
 
+#include "config/Uunicode.h"
 #include "ui/Uannounce.h"
 #include "ui/Upalette.h"
-
-namespace {
-
-char UpperOf(char c) {
-  CharUpperBuffA(&c, 1);
-  return c;
-}
-
-}  // namespace
 
 TPicButton::TPicButton(TComponent* owner, TContainer* parent, std::string name,
                        const std::string& caption)
@@ -92,7 +84,14 @@ void TPicButton::CaptionChanged() {
   ui::announce::NameChanged(this);
 }
 
-void TPicButton::SetAccelChar(char letter) {
+bool TPicButton::SameLetter(wchar_t a, wchar_t b) {
+  if (!a || !b) return false;
+  wchar_t pair[2] = {a, b};
+  CharUpperBuffW(pair, 2);
+  return pair[0] == pair[1];
+}
+
+void TPicButton::SetAccelChar(wchar_t letter) {
   accel_ = letter;
   Invalidate();
 }
@@ -144,7 +143,7 @@ void TPicButton::PaintButton(HDC dc) {
     DeleteObject(b);
     DeleteObject(p);
   }
-  std::string text = Caption();
+  std::wstring text = Wide(Caption());
   if (!text.empty()) {
     HGDIOBJ old = SelectObject(dc, FontHandle());
     SetBkMode(dc, TRANSPARENT);
@@ -154,12 +153,12 @@ void TPicButton::PaintButton(HDC dc) {
     UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
     // The accelerator underlined: its first place in the caption gets the
     // prefix, every other "&" is doubled to stay as it is.
-    std::string drawn;
+    std::wstring drawn;
     bool marked = false;
-    for (char ch : text) {
-      if (ch == '&') drawn += '&';
-      if (!marked && accel_ && UpperOf(ch) == UpperOf(accel_)) {
-        drawn += '&';
+    for (wchar_t ch : text) {
+      if (ch == L'&') drawn += L'&';
+      if (!marked && SameLetter(ch, accel_)) {
+        drawn += L'&';
         marked = true;
       }
       drawn += ch;
@@ -168,7 +167,7 @@ void TPicButton::PaintButton(HDC dc) {
       text = drawn;
       flags &= ~DT_NOPREFIX;
     }
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr, flags);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &tr, flags);
     SelectObject(dc, old);
   }
   // The focus is always marked: also when the window was reached with the
@@ -263,8 +262,8 @@ LRESULT TPicButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         // that the message loop made of this Enter goes with it, so that it
         // never reaches whatever the click shows next.
         MSG ch;
-        if (PeekMessageA(&ch, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) && ch.wParam == '\r')
-          PeekMessageA(&ch, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+        if (PeekMessageW(&ch, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) && ch.wParam == L'\r')
+          PeekMessageW(&ch, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
         if (!(lp & 0x40000000)) Click();
         return 0;
       }

@@ -39,9 +39,14 @@ class TPicButton : public TWinControl {
   void Click() override;
 
   // The letter that presses the button with Alt (TForm::KeyPreview), shown
-  // underlined in the caption; 0 for none.
-  char AccelChar() const { return accel_; }
-  void SetAccelChar(char letter);
+  // underlined in the caption; 0 for none. A UTF-16 unit, as WM_SYSCHAR
+  // carries it.
+  wchar_t AccelChar() const { return accel_; }
+  void SetAccelChar(wchar_t letter);
+
+  // Two letters alike whatever their case (the system's case table); false
+  // when either is 0.
+  static bool SameLetter(wchar_t a, wchar_t b);
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -60,5 +65,5 @@ class TPicButton : public TWinControl {
   bool mouseDown_ = false;
   bool spaceDown_ = false;
   bool tracking_ = false;
-  char accel_ = 0;
+  wchar_t accel_ = 0;
 };

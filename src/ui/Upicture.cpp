@@ -17,6 +17,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -437,8 +438,8 @@ bool TPicture::LoadFromFile(const std::string& path) {
   static const char* const known[] = {"png", "bmp", "jpg", "jpeg", "gif", "tif", "tiff", "ico"};
   if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return ext == k; }))
     return false;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   std::vector<unsigned char> bytes;

@@ -1,8 +1,24 @@
 #include "ui/Usortlv.h"
 
 #include <algorithm>
+#include <iterator>
 
+#include "config/Uunicode.h"
 #include "ui/Upicture.h"
+
+namespace {
+
+// Texts in the order Explorer sorts them: the user's locale, case ignored.
+int CompareText(const std::string& a, const std::string& b) {
+  const std::wstring wa = Wide(a), wb = Wide(b);
+  const int r =
+      CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(), static_cast<int>(wa.size()),
+                     wb.c_str(), static_cast<int>(wb.size()));
+  if (r == 0) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  return r - CSTR_EQUAL;
+}
+
+}  // namespace
 
 // ---- TLvRow ----------------------------------------------------------------------------
 
@@ -33,29 +49,30 @@ TSortLv::TSortLv(TComponent* owner, TContainer* parent, std::string name)
       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
       WS_EX_CLIENTEDGE);
   DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-  SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+  SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
 }
 
 TSortLv::~TSortLv() {
   auto rows = std::move(rows_);
   rows_.clear();
-  if (Handle()) SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
+  if (Handle()) SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);
   for (auto& row : rows) Fire(OnDeleteRow, *row);
 }
 
 HWND TSortLv::Header() const {
-  return Handle() ? reinterpret_cast<HWND>(SendMessageA(Handle(), LVM_GETHEADER, 0, 0)) : nullptr;
+  return Handle() ? reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0)) : nullptr;
 }
 
 int TSortLv::AddColumn(const std::string& caption, int width) {
   if (!Handle()) return -1;
-  LVCOLUMNA col{};
+  std::wstring text = Wide(caption);
+  LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-  col.pszText = const_cast<char*>(caption.c_str());
+  col.pszText = text.data();
   col.cx = width >= 0 ? Px(width) : 0;
   int index = ColumnCount();
   col.iSubItem = index;
-  int r = static_cast<int>(SendMessageA(Handle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+  int r = static_cast<int>(SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
                                         reinterpret_cast<LPARAM>(&col)));
   if (r >= 0) {
     widths_.insert(widths_.begin() + std::min<int>(r, static_cast<int>(widths_.size())),
@@ -68,34 +85,35 @@ int TSortLv::AddColumn(const std::string& caption, int width) {
 
 int TSortLv::ColumnCount() const {
   HWND h = Header();
-  return h ? std::max(0, static_cast<int>(SendMessageA(h, HDM_GETITEMCOUNT, 0, 0))) : 0;
+  return h ? std::max(0, static_cast<int>(SendMessageW(h, HDM_GETITEMCOUNT, 0, 0))) : 0;
 }
 
 std::string TSortLv::ColumnCaption(int column) const {
   if (!Handle() || column < 0 || column >= ColumnCount()) return std::string();
-  char buffer[260] = {};
-  LVCOLUMNA col{};
+  wchar_t buffer[260] = {};
+  LVCOLUMNW col{};
   col.mask = LVCF_TEXT;
   col.pszText = buffer;
-  col.cchTextMax = sizeof(buffer);
-  SendMessageA(Handle(), LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+  col.cchTextMax = static_cast<int>(std::size(buffer));
+  SendMessageW(Handle(), LVM_GETCOLUMNW, static_cast<WPARAM>(column),
                reinterpret_cast<LPARAM>(&col));
-  return std::string(buffer);
+  return Utf8(buffer);
 }
 
 void TSortLv::SetColumnCaption(int column, const std::string& caption) {
   if (!Handle() || column < 0 || column >= ColumnCount()) return;
-  LVCOLUMNA col{};
+  std::wstring text = Wide(caption);
+  LVCOLUMNW col{};
   col.mask = LVCF_TEXT;
-  col.pszText = const_cast<char*>(caption.c_str());
-  SendMessageA(Handle(), LVM_SETCOLUMNA, static_cast<WPARAM>(column),
+  col.pszText = text.data();
+  SendMessageW(Handle(), LVM_SETCOLUMNW, static_cast<WPARAM>(column),
                reinterpret_cast<LPARAM>(&col));
 }
 
 int TSortLv::LogicalWidth(int column, UINT dpi) const {
   if (!Handle() || column < 0 || column >= ColumnCount()) return 0;
   const int px =
-      static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+      static_cast<int>(SendMessageW(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
   const size_t i = static_cast<size_t>(column);
   if (i < widths_.size() && ui::dpi::Scale(widths_[i], dpi) == px) return widths_[i];
   return ui::dpi::Unscale(px, dpi);
@@ -108,12 +126,12 @@ int TSortLv::ColumnWidth(int column) const {
 void TSortLv::SetColumnWidth(int column, int width) {
   if (!Handle() || column < 0 || column >= ColumnCount()) return;
   const bool fit = width == LVSCW_AUTOSIZE || width == LVSCW_AUTOSIZE_USEHEADER;
-  SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+  SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                fit ? width : Px(std::max(0, width)));
   if (widths_.size() < static_cast<size_t>(ColumnCount()))
     widths_.resize(static_cast<size_t>(ColumnCount()), 0);
   const int shown =
-      static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+      static_cast<int>(SendMessageW(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
   widths_[static_cast<size_t>(column)] = fit ? ui::dpi::Unscale(shown, Dpi()) : std::max(0, width);
 }
 
@@ -126,7 +144,7 @@ void TSortLv::DpiChanged(UINT oldDpi, UINT newDpi) {
   for (int i = 0; i < n; ++i) widths[static_cast<size_t>(i)] = LogicalWidth(i, oldDpi);
   widths_ = widths;
   for (int i = 0; i < n; ++i)
-    SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+    SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
                  ui::dpi::Scale(widths[static_cast<size_t>(i)], newDpi));
   if (smallImages_) SetSmallImages(smallImages_);
   if (sortImages_) SetSortImages(sortImages_);
@@ -143,15 +161,16 @@ TLvRow* TSortLv::InsertRow(int index, const std::string& caption, void* data) {
   row->Data = data;
   int n = RowCount();
   if (index < 0 || index > n) index = n;
-  LVITEMA item{};
+  std::wstring text = Wide(caption);
+  LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
   item.iItem = index;
-  item.pszText = const_cast<char*>(caption.c_str());
+  item.pszText = text.data();
   item.iImage = -1;
   item.lParam = reinterpret_cast<LPARAM>(row.get());
   TLvRow* raw = row.get();
   rows_.push_back(std::move(row));
-  const LRESULT at = SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  const LRESULT at = SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   if (at < 0) {
     rows_.pop_back();
     return nullptr;
@@ -170,17 +189,17 @@ int TSortLv::IndexOf(const TLvRow* row) const {
   // A row is mostly filled right after it was added: look where it was
   // before searching the whole list, which made filling a long list slow.
   if (row->indexHint_ >= 0) {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row->indexHint_;
-    if (SendMessageA(Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) &&
+    if (SendMessageW(Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
         item.lParam == reinterpret_cast<LPARAM>(row))
       return row->indexHint_;
   }
-  LVFINDINFOA find{};
+  LVFINDINFOW find{};
   find.flags = LVFI_PARAM;
   find.lParam = reinterpret_cast<LPARAM>(row);
-  row->indexHint_ = static_cast<int>(SendMessageA(Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1),
+  row->indexHint_ = static_cast<int>(SendMessageW(Handle(), LVM_FINDITEMW, static_cast<WPARAM>(-1),
                                                   reinterpret_cast<LPARAM>(&find)));
   return row->indexHint_;
 }
@@ -192,7 +211,7 @@ void TSortLv::DeleteRow(TLvRow* row) {
 void TSortLv::DeleteRow(int index) {
   TLvRow* row = Row(index);
   if (!row) return;
-  SendMessageA(Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  SendMessageW(Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
   auto it = std::find_if(rows_.begin(), rows_.end(),
                          [row](const std::unique_ptr<TLvRow>& r) { return r.get() == row; });
   if (it == rows_.end()) return;
@@ -204,20 +223,20 @@ void TSortLv::DeleteRow(int index) {
 void TSortLv::Clear() {
   auto rows = std::move(rows_);
   rows_.clear();
-  if (Handle()) SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
+  if (Handle()) SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);
   for (auto& row : rows) Fire(OnDeleteRow, *row);
 }
 
 int TSortLv::RowCount() const {
-  return Handle() ? static_cast<int>(SendMessageA(Handle(), LVM_GETITEMCOUNT, 0, 0)) : 0;
+  return Handle() ? static_cast<int>(SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
 TLvRow* TSortLv::Row(int index) const {
   if (!Handle() || index < 0 || index >= RowCount()) return nullptr;
-  LVITEMA item{};
+  LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = index;
-  if (!SendMessageA(Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+  if (!SendMessageW(Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
   auto* row = reinterpret_cast<TLvRow*>(item.lParam);
   return Owns(row) ? row : nullptr;
 }
@@ -225,27 +244,28 @@ TLvRow* TSortLv::Row(int index) const {
 void TSortLv::SetItemText(const TLvRow* row, int column, const std::string& text) {
   int index = IndexOf(row);
   if (index < 0) return;
-  LVITEMA item{};
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
   item.iSubItem = column;
-  item.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index),
+  item.pszText = wide.data();
+  SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
 }
 
 void TSortLv::SetItemImage(const TLvRow* row, int image) {
   int index = IndexOf(row);
   if (index < 0) return;
-  LVITEMA item{};
+  LVITEMW item{};
   item.mask = LVIF_IMAGE;
   item.iItem = index;
   item.iImage = image;
-  SendMessageA(Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(Handle(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 int TSortLv::SelectedIndex() const {
   if (!Handle()) return -1;
   return static_cast<int>(
-      SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+      SendMessageW(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 TLvRow* TSortLv::Selected() const {
@@ -258,34 +278,34 @@ void TSortLv::SelectRow(int index) {
     ClearSelection();
     return;
   }
-  LVITEMA item{};
+  LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+  SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
 }
 
 void TSortLv::ClearSelection() {
   if (!Handle()) return;
-  LVITEMA item{};
+  LVITEMW item{};
   item.stateMask = LVIS_SELECTED;
   item.state = 0;
-  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+  SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                reinterpret_cast<LPARAM>(&item));
 }
 
 void TSortLv::MakeVisible(int index) {
-  if (Handle()) SendMessageA(Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+  if (Handle()) SendMessageW(Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
 void TSortLv::BeginUpdate() {
-  if (updateDepth_++ == 0 && Handle()) SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+  if (updateDepth_++ == 0 && Handle()) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TSortLv::EndUpdate() {
   if (updateDepth_ == 0) return;
   if (--updateDepth_ == 0 && Handle()) {
-    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     Invalidate();
   }
 }
@@ -305,13 +325,13 @@ int CALLBACK TSortLv::CompareProc(LPARAM a, LPARAM b, LPARAM self) {
   const auto* ra = reinterpret_cast<const TLvRow*>(a);
   const auto* rb = reinterpret_cast<const TLvRow*>(b);
   if (list->OnCompare) return list->OnCompare(*ra, *rb);
-  int r = lstrcmpiA(ra->Text(list->sortColumn_).c_str(), rb->Text(list->sortColumn_).c_str());
+  int r = CompareText(ra->Text(list->sortColumn_), rb->Text(list->sortColumn_));
   return list->increase_ ? r : -r;
 }
 
 void TSortLv::Sort() {
   if (!Handle() || RowCount() < 2) return;
-  SendMessageA(Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+  SendMessageW(Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
                reinterpret_cast<LPARAM>(&TSortLv::CompareProc));
 }
 
@@ -331,9 +351,9 @@ void TSortLv::UpdateHeaderArrows() {
   if (!h) return;
   int n = ColumnCount();
   for (int i = 0; i < n; ++i) {
-    HDITEMA item{};
+    HDITEMW item{};
     item.mask = HDI_FORMAT;
-    SendMessageA(h, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(h, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN | HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
     if (i == sortColumn_ && i != SkipSort1) {
       if (sortImages_ && sortImages_->Count() >= 2) {
@@ -344,16 +364,16 @@ void TSortLv::UpdateHeaderArrows() {
         item.fmt |= increase_ ? HDF_SORTUP : HDF_SORTDOWN;
       }
     }
-    SendMessageA(h, HDM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(h, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
 }
 
 int TSortLv::HeaderSortMark(int column) const {
   HWND h = Header();
   if (!h || column < 0 || column >= ColumnCount()) return 0;
-  HDITEMA item{};
+  HDITEMW item{};
   item.mask = HDI_FORMAT | HDI_IMAGE;
-  SendMessageA(h, HDM_GETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+  SendMessageW(h, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
   if (item.fmt & HDF_SORTUP) return 1;
   if (item.fmt & HDF_SORTDOWN) return -1;
   if (item.fmt & HDF_IMAGE) return item.iImage == 0 ? 1 : -1;
@@ -364,7 +384,7 @@ void TSortLv::SetSmallImages(const TImageList* images) {
   smallImages_ = images;
   if (!Handle()) return;
   HIMAGELIST il = images ? images->Handle(Dpi()) : nullptr;
-  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(il));
+  SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(il));
 }
 
 void TSortLv::SetSortImages(const TImageList* images) {
@@ -372,14 +392,14 @@ void TSortLv::SetSortImages(const TImageList* images) {
   HWND h = Header();
   if (h) {
     HIMAGELIST il = images ? images->Handle(Dpi()) : nullptr;
-    SendMessageA(h, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(il));
+    SendMessageW(h, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(il));
   }
   UpdateHeaderArrows();
 }
 
 void TSortLv::SetGridLines(bool on) {
   if (Handle())
-    SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES,
+    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES,
                  on ? LVS_EX_GRIDLINES : 0);
 }
 
@@ -393,7 +413,7 @@ LRESULT TSortLv::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (index >= 0) {
         RECT item{};
         item.left = LVIR_LABEL;
-        if (SendMessageA(Handle(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)))
+        if (SendMessageW(Handle(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)))
           r = item;
       }
       p = POINT{r.left, r.bottom};

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "ui/Ucontrol.h"
 
 namespace {
@@ -51,10 +52,11 @@ TWinControl* TWinControl::FromHandle(HWND hwnd) {
 }
 
 const char* TWinControl::RegisterOwnClass(const char* name, UINT style, HCURSOR cursor) {
-  WNDCLASSEXA wc{};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (GetClassInfoExA(inst, name, &wc)) return name;
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  const std::wstring wideName = Wide(name);
+  if (GetClassInfoExW(inst, wideName.c_str(), &wc)) return name;
   wc.cbSize = sizeof(wc);
   wc.style = style;
   wc.lpfnWndProc = &TWinControl::OwnClassProc;
@@ -64,11 +66,11 @@ const char* TWinControl::RegisterOwnClass(const char* name, UINT style, HCURSOR 
   // their own again at theirs).
   const UINT dpi = ui::dpi::System();
   const int big = ui::dpi::Metric(SM_CXICON, dpi), small = ui::dpi::Metric(SM_CXSMICON, dpi);
-  wc.hIcon = static_cast<HICON>(LoadImageA(inst, "MAINICON", IMAGE_ICON, big, big, 0));
-  wc.hIconSm = static_cast<HICON>(LoadImageA(inst, "MAINICON", IMAGE_ICON, small, small, 0));
+  wc.hIcon = static_cast<HICON>(LoadImageW(inst, L"MAINICON", IMAGE_ICON, big, big, 0));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(inst, L"MAINICON", IMAGE_ICON, small, small, 0));
   if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-  wc.lpszClassName = name;
-  RegisterClassExA(&wc);
+  wc.lpszClassName = wideName.c_str();
+  RegisterClassExW(&wc);
   return name;
 }
 
@@ -85,21 +87,21 @@ void TWinControl::CreateHandle(const char* className, DWORD style, DWORD exStyle
   if (!enabled_) style |= WS_DISABLED;
   inCreate_ = true;
   const RECT b = PixelBounds();
-  HWND w =
-      CreateWindowExA(exStyle, className, caption_.c_str(), style, b.left, b.top, b.right - b.left,
-                      b.bottom - b.top, parent, id, GetModuleHandleA(nullptr), this);
+  HWND w = CreateWindowExW(exStyle, Wide(className).c_str(), Wide(caption_).c_str(), style, b.left,
+                           b.top, b.right - b.left, b.bottom - b.top, parent, id,
+                           GetModuleHandleW(nullptr), this);
   inCreate_ = false;
   if (!w) {
     LogError(GetLastError(), "CreateWindowEx(%s, %s)", className, Name().c_str());
     throw std::runtime_error("Cannot create window " + Name());
   }
   if (!hwnd_) Attach(w);
-  WNDPROC current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(w, GWLP_WNDPROC));
+  WNDPROC current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w, GWLP_WNDPROC));
   if (current != &TWinControl::OwnClassProc) {
     prevProc_ = current;
-    SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::SubclassProc));
+    SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::SubclassProc));
   }
-  SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+  SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
   // A later control lies above the earlier ones, as it does among graphic
   // controls; the Tab key follows creation order on its own (SelectNext).
   if (style & WS_CHILD)
@@ -115,18 +117,18 @@ void TWinControl::Attach(HWND hwnd) {
 
 LRESULT CALLBACK TWinControl::OwnClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     auto* self = static_cast<TWinControl*>(cs->lpCreateParams);
     if (self) self->Attach(hwnd);
   }
   TWinControl* self = FromHandle(hwnd);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   return Dispatch(self, hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TWinControl* self = FromHandle(hwnd);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   return Dispatch(self, hwnd, msg, wp, lp);
 }
 
@@ -135,7 +137,7 @@ LRESULT TWinControl::Dispatch(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp,
     LRESULT r = self->DefaultProc(msg, wp, lp);
     Controls().Remove(hwnd);
     if (self->prevProc_)
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->prevProc_));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->prevProc_));
     self->prevProc_ = nullptr;
     self->hwnd_ = nullptr;
     return r;
@@ -153,8 +155,8 @@ LRESULT TWinControl::Dispatch(TWinControl* self, HWND hwnd, UINT msg, WPARAM wp,
 
 LRESULT TWinControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (!hwnd_) return 0;
-  if (prevProc_) return CallWindowProcA(prevProc_, hwnd_, msg, wp, lp);
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  if (prevProc_) return CallWindowProcW(prevProc_, hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 void TWinControl::ReleaseHandle() {
@@ -163,7 +165,7 @@ void TWinControl::ReleaseHandle() {
   HWND w = hwnd_;
   // From here on the window no longer reaches this half-destroyed object.
   Controls().Remove(w);
-  if (prevProc_) SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
+  if (prevProc_) SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
   hwnd_ = nullptr;
   DestroyWindow(w);
 }

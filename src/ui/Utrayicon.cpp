@@ -1,6 +1,7 @@
 #include "ui/Utrayicon.h"
 
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "ui/Uform.h"
 #include "ui/Umenu.h"
 #include "ui/Upicture.h"
@@ -12,10 +13,21 @@ constexpr UINT kIconMessage = WM_APP + 10;
 // Adds the icon from the message loop (see SetVisible).
 constexpr UINT kAddMessage = WM_APP + 11;
 constexpr UINT kIconId = 1;
-const char kClassName[] = "WuTrayIconWindow";
+const wchar_t kClassName[] = L"WuTrayIconWindow";
+
+// Text into a fixed field of the shell's record: cut to what it holds, never
+// between the halves of a surrogate pair, and always terminated.
+template <size_t N>
+std::string PutField(wchar_t (&field)[N], const std::string& text) {
+  std::wstring wide = Wide(text);
+  CutUtf16(wide, N - 1);
+  wide.copy(field, wide.size());
+  field[wide.size()] = L'\0';
+  return Utf8(wide);
+}
 
 UINT TaskbarCreatedMessage() {
-  static UINT msg = RegisterWindowMessageA("TaskbarCreated");
+  static UINT msg = RegisterWindowMessageW(L"TaskbarCreated");
   return msg;
 }
 
@@ -24,19 +36,19 @@ UINT TaskbarCreatedMessage() {
 TTrayIcon::TTrayIcon(TComponent* owner, std::string name)
     : TComponent(owner, std::move(name), TKind::TrayIcon) {
   ui::InitUiThread();
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSA wc{};
-  if (!GetClassInfoA(inst, kClassName, &wc)) {
-    wc = WNDCLASSA{};
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(inst, kClassName, &wc)) {
+    wc = WNDCLASSW{};
     wc.lpfnWndProc = &TTrayIcon::WindowProc;
     wc.hInstance = inst;
     wc.lpszClassName = kClassName;
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
   }
   // A hidden top-level window: it also hears the shell's restart broadcast.
-  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, inst, nullptr);
-  if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   if (auto* form = dynamic_cast<TForm*>(owner))
     form->AddSysCommandListener(this, [this](WPARAM cmd) { FormSysCommand(cmd); });
 }
@@ -45,13 +57,13 @@ TTrayIcon::~TTrayIcon() {
   if (auto* form = dynamic_cast<TForm*>(Owner())) form->RemoveSysCommandListener(this);
   if (added_) Update(NIM_DELETE);
   if (window_) {
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
 }
 
-void TTrayIcon::FillData(NOTIFYICONDATAA& data) const {
-  data = NOTIFYICONDATAA{};
+void TTrayIcon::FillData(NOTIFYICONDATAW& data) const {
+  data = NOTIFYICONDATAW{};
   data.cbSize = sizeof(data);
   data.hWnd = window_;
   data.uID = kIconId;
@@ -60,23 +72,23 @@ void TTrayIcon::FillData(NOTIFYICONDATAA& data) const {
   // The notification area shows small icons at the system's DPI.
   data.hIcon =
       icons_ ? icons_->Icon(iconIndex_, ui::dpi::Metric(SM_CXSMICON, ui::dpi::System())) : nullptr;
-  lstrcpynA(data.szTip, hint_.c_str(), sizeof(data.szTip));
+  PutField(data.szTip, hint_);
 }
 
 void TTrayIcon::Update(DWORD command) {
   if (!window_) return;
-  NOTIFYICONDATAA data;
+  NOTIFYICONDATAW data;
   FillData(data);
   switch (command) {
     case NIM_ADD:
-      added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+      added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
       if (!added_) LogWrite("TTrayIcon: the shell refused the icon");
       break;
     case NIM_MODIFY:
-      if (added_) Shell_NotifyIconA(NIM_MODIFY, &data);
+      if (added_) Shell_NotifyIconW(NIM_MODIFY, &data);
       break;
     case NIM_DELETE:
-      Shell_NotifyIconA(NIM_DELETE, &data);
+      Shell_NotifyIconW(NIM_DELETE, &data);
       added_ = false;
       break;
   }
@@ -84,15 +96,16 @@ void TTrayIcon::Update(DWORD command) {
 
 bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
   if (!added_ || !window_) return false;
-  NOTIFYICONDATAA data;
+  NOTIFYICONDATAW data;
   FillData(data);
   data.uFlags |= NIF_INFO;
-  lstrcpynA(data.szInfo, text.c_str(), sizeof(data.szInfo));
-  lstrcpynA(data.szInfoTitle, title.c_str(), sizeof(data.szInfoTitle));
+  const std::string shownText = PutField(data.szInfo, text);
+  const std::string shownTitle = PutField(data.szInfoTitle, title);
   data.dwInfoFlags = NIIF_INFO;
   data.uTimeout = 10000;
-  if (!Shell_NotifyIconA(NIM_MODIFY, &data)) return false;
-  balloon_ = text;
+  if (!Shell_NotifyIconW(NIM_MODIFY, &data)) return false;
+  balloon_ = shownText;
+  balloonTitle_ = shownTitle;
   return true;
 }
 
@@ -103,7 +116,7 @@ void TTrayIcon::SetVisible(bool on) {
     // Wine's shell takes some 40 ms to add an icon: that wait gets a turn of
     // the message loop of its own instead of lengthening the caller's (the
     // selection of an adapter, say).
-    if (!window_ || !PostMessageA(window_, kAddMessage, 0, 0)) Update(NIM_ADD);
+    if (!window_ || !PostMessageW(window_, kAddMessage, 0, 0)) Update(NIM_ADD);
   } else {
     Update(NIM_DELETE);
     // A form hidden by minimising comes back when the icon goes, unless it
@@ -127,7 +140,7 @@ namespace {
 // clearing it, so the old picture shows through its transparent parts.
 bool TrayNeedsReAdd() {
   static const bool wine =
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
   return wine;
 }
 }  // namespace
@@ -146,8 +159,8 @@ void TTrayIcon::SetIconIndex(int index) {
 }
 
 void TTrayIcon::SetHint(const std::string& hint) {
-  // The shell's classic tip holds 63 characters.
-  if (hint.size() >= 64) return;
+  // The shell's classic tip holds 63 characters (UTF-16 units).
+  if (Wide(hint).size() >= 64) return;
   hint_ = hint;
   Update(NIM_MODIFY);
 }
@@ -188,14 +201,14 @@ void TTrayIcon::HandleIconMessage(UINT mouseMessage) {
         // The menu closes properly only when its window is in front.
         SetForegroundWindow(window_);
         PopupMenu->Popup(p.x, p.y, window_);
-        PostMessageA(window_, WM_NULL, 0, 0);
+        PostMessageW(window_, WM_NULL, 0, 0);
       }
       break;
   }
 }
 
 LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self) {
     try {
       if (msg == kIconMessage && wp == kIconId) {
@@ -220,5 +233,5 @@ LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       return 0;
     }
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -26,15 +26,18 @@ class TTrayIcon : public TComponent {
   int IconIndex() const { return iconIndex_; }
   void SetIconIndex(int index);
   const std::string& Hint() const { return hint_; }
-  // Taken only when shorter than 64 characters; a longer hint is ignored.
+  // Taken only when shorter than 64 characters (UTF-16 units, as the
+  // shell counts); a longer hint is ignored.
   void SetHint(const std::string& hint);
   // True while the shell shows the icon.
   bool Shown() const { return added_; }
   // A balloon over the icon, its title and text cut to what the shell
-  // holds; false (nothing shown) while the icon is not shown.
+  // holds (63 and 255 UTF-16 units, never inside a surrogate pair); false
+  // (nothing shown) while the icon is not shown.
   bool ShowBalloon(const std::string& title, const std::string& text);
-  // The text of the last balloon shown.
+  // The text and title of the last balloon shown, as the shell got them.
   const std::string& BalloonText() const { return balloon_; }
+  const std::string& BalloonTitle() const { return balloonTitle_; }
   // The hidden window that receives the icon's mouse messages.
   HWND Handle() const { return window_; }
 
@@ -58,7 +61,7 @@ class TTrayIcon : public TComponent {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void Update(DWORD command);
   void FormSysCommand(WPARAM command);
-  void FillData(NOTIFYICONDATAA& data) const;
+  void FillData(NOTIFYICONDATAW& data) const;
 
   HWND window_ = nullptr;
   bool visible_ = false;
@@ -68,4 +71,5 @@ class TTrayIcon : public TComponent {
   int iconIndex_ = 0;
   std::string hint_;
   std::string balloon_;
+  std::string balloonTitle_;
 };

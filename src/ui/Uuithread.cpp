@@ -12,7 +12,7 @@ namespace {
 
 constexpr UINT kSyncCall = WM_APP + 1;    // wParam: TSyncCall*
 constexpr UINT kQueuedCall = WM_APP + 2;  // lParam: std::function<void()>*
-const char kClassName[] = "WuUiThreadWindow";
+const wchar_t kClassName[] = L"WuUiThreadWindow";
 
 struct TSyncCall {
   const std::function<void()>* fn;
@@ -72,19 +72,19 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace
 
 void InitUiThread() {
   std::call_once(g_once, [] {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
-    RegisterClassA(&wc);
-    g_window = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    RegisterClassW(&wc);
+    g_window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                wc.hInstance, nullptr);
     if (!g_window) LogError(GetLastError(), "InitUiThread");
     g_threadId = GetCurrentThreadId();
@@ -106,7 +106,7 @@ bool Synchronize(const std::function<void()>& fn) {
   }
   if (!g_window) return false;
   TSyncCall call{&fn, nullptr};
-  SendMessageA(g_window, kSyncCall, reinterpret_cast<WPARAM>(&call), 0);
+  SendMessageW(g_window, kSyncCall, reinterpret_cast<WPARAM>(&call), 0);
   if (call.error) std::rethrow_exception(call.error);
   return call.ran;
 }
@@ -114,7 +114,7 @@ bool Synchronize(const std::function<void()>& fn) {
 bool Queue(std::function<void()> fn) {
   if (!g_window) return false;
   auto* heap = new std::function<void()>(std::move(fn));
-  if (!PostMessageA(g_window, kQueuedCall, 0, reinterpret_cast<LPARAM>(heap))) {
+  if (!PostMessageW(g_window, kQueuedCall, 0, reinterpret_cast<LPARAM>(heap))) {
     delete heap;
     return false;
   }

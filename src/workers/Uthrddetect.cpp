@@ -9,6 +9,7 @@
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "app/Utimescale.h"
+#include "config/Uunicode.h"
 
 CThrdDetect* g_ThrdDetect = nullptr;
 
@@ -155,47 +156,49 @@ void CThrdDetect::Execute() {
   if (Terminated()) DestroyWindow(window_);
   MSG msg;
   for (;;) {
-    BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0) break;
     if (r == -1) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   LogWrite("CThrdDetect::Execute() return");
 }
 
 bool CThrdDetect::RegisterWndClass() {
-  WNDCLASSA wc;
+  const std::wstring name = Wide(kDetectWndClass);
+  WNDCLASSW wc;
   std::memset(&wc, 0, sizeof wc);
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = &CThrdDetect::WndProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kDetectWndClass;
+  wc.lpszClassName = name.c_str();
   // A later detection thread of the same process finds the class in place.
-  return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool CThrdDetect::CreateDetectWnd() {
-  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, kDetectWndClass, kDetectWndClass, WS_OVERLAPPED,
+  const std::wstring name = Wide(kDetectWndClass);
+  HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, name.c_str(), name.c_str(), WS_OVERLAPPED,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                             nullptr, GetModuleHandleA(nullptr), this);
+                             nullptr, GetModuleHandleW(nullptr), this);
   return wnd != nullptr;
 }
 
 LRESULT CALLBACK CThrdDetect::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   CThrdDetect* self = nullptr;
   if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
     self = static_cast<CThrdDetect*>(cs->lpCreateParams);
-    SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     if (self) self->window_ = wnd;
   } else {
-    self = reinterpret_cast<CThrdDetect*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    self = reinterpret_cast<CThrdDetect*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
   }
-  if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+  if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
   return self->HandleMessage(wnd, msg, wParam, lParam);
 }
 
@@ -204,13 +207,13 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
   switch (msg) {
     case WM_CREATE:
       RegisterNotifications(wnd);
-      return DefWindowProcA(wnd, msg, wParam, lParam);
+      return DefWindowProcW(wnd, msg, wParam, lParam);
 
     case WM_CLOSE:
       // Only StopThread ends detection; a close request from outside (a
       // polite taskkill) does not.
       if (!Terminated()) return 0;
-      return DefWindowProcA(wnd, msg, wParam, lParam);
+      return DefWindowProcW(wnd, msg, wParam, lParam);
 
     case WM_DESTROY:
       DestroyWnd();
@@ -273,7 +276,7 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
       }
       if (wParam == DBT_DEVNODES_CHANGED) {
         if (DevNotify) {
-          DefWindowProcA(wnd, msg, wParam, lParam);
+          DefWindowProcW(wnd, msg, wParam, lParam);
         } else if (suspended) {
           LogWrite("Skip DBT_DEVNODES_CHANGED");
         } else {
@@ -303,7 +306,7 @@ LRESULT CThrdDetect::HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
     default:
       break;
   }
-  return DefWindowProcA(wnd, msg, wParam, lParam);
+  return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
 void CThrdDetect::RegisterNotifications(HWND wnd) {
@@ -381,8 +384,19 @@ void CThrdDetect::OnDeviceInterface(WPARAM event,
   // The path runs to the end of the broadcast; never read past its size.
   constexpr size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
   std::string path;
-  if (broadcast->dbcc_size > kNameOffset)
-    path = FieldText(broadcast->dbcc_name, broadcast->dbcc_size - kNameOffset);
+  if (broadcast->dbcc_size > kNameOffset) {
+    const size_t bytes = broadcast->dbcc_size - kNameOffset;
+    // The window is a wide one, so the name may come in UTF-16; a device
+    // path always begins with an ASCII character, whose high byte is zero.
+    if (bytes >= 2 && broadcast->dbcc_name[0] && !broadcast->dbcc_name[1]) {
+      const auto* wide = reinterpret_cast<const wchar_t*>(broadcast->dbcc_name);
+      size_t n = 0;
+      while (n < bytes / 2 && wide[n]) ++n;
+      path = Utf8(std::wstring_view(wide, n));
+    } else {
+      path = FieldText(broadcast->dbcc_name, bytes);
+    }
+  }
   const std::string hwid = GetDeviceHWID(path);
   if (hwid.empty() || !g_GlobalVar.IsSupportedHwId(hwid)) return;
   LogWrite(event == DBT_DEVICEARRIVAL ? "Arrival HWID: %s" : "Remove HWID: %s", hwid.c_str());

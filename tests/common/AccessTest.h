@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "config/Uunicode.h"
+
 namespace wutest {
 
 struct AccRelease {
@@ -43,9 +45,7 @@ inline AccNode Read(IAccessible* acc, long id) {
   n.acc.reset(acc);
   n.id = id;
   auto text = [](BSTR b) {
-    std::string s(SysStringLen(b), '\0');
-    WideCharToMultiByte(CP_ACP, 0, b, static_cast<int>(s.size()), s.data(),
-                        static_cast<int>(s.size()), nullptr, nullptr);
+    std::string s = Utf8(std::wstring_view(b ? b : L"", SysStringLen(b)));
     SysFreeString(b);
     return s;
   };
@@ -152,7 +152,7 @@ inline void Pump(DWORD ms = 50) {
   const DWORD end = GetTickCount() + ms;
   MSG msg;
   do {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Sleep(1);
   } while (static_cast<LONG>(GetTickCount() - end) < 0);
 }

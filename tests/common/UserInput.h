@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <string>
 
+#include "config/Uunicode.h"
 #include "ui/Ustdctrls.h"
 
-// Key presses, one WM_CHAR each ("\b" is a backspace).
+// Key presses, one WM_CHAR per UTF-16 unit of the UTF-8 text ("\b" is a
+// backspace), as a wide window gets them.
 inline void Type(HWND edit, const std::string& text) {
-  for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+  for (wchar_t c : Wide(text)) SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
 }
 inline void Type(TEdit* edit, const std::string& text) {
   Type(edit->Handle(), text);
@@ -22,7 +24,7 @@ inline void Type(TEdit* edit, const std::string& text) {
 // The selection moves to index, then the box tells its parent.
 inline void Pick(TComboBox* box, int index) {
   box->SetItemIndex(index);
-  SendMessageA(GetParent(box->Handle()), WM_COMMAND,
+  SendMessageW(GetParent(box->Handle()), WM_COMMAND,
                MAKEWPARAM(GetDlgCtrlID(box->Handle()), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(box->Handle()));
 }

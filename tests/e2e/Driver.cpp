@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "config/Uunicode.h"
+
 using namespace wutest;
 
 namespace e2e {
@@ -45,12 +47,13 @@ struct Collect {
 
 BOOL CALLBACK FindInChildren(HWND w, LPARAM lp) {
   auto* c = reinterpret_cast<Collect*>(lp);
-  char cls[64] = {}, text[256] = {};
+  char cls[64] = {};
   GetClassNameA(w, cls, sizeof cls);
   if (lstrcmpiA(cls, c->cls) != 0 || !IsWindowVisible(w)) return TRUE;
   if (!c->caption->empty()) {
-    GetWindowTextA(w, text, sizeof text);
-    if (*c->caption != text) return TRUE;
+    wchar_t text[256] = {};
+    GetWindowTextW(w, text, 256);
+    if (*c->caption != Utf8(text)) return TRUE;
   }
   c->found = w;
   return FALSE;
@@ -240,14 +243,28 @@ void TProgram::Key(WORD vk, std::initializer_list<WORD> modifiers) {
 }
 
 void TProgram::Type(const std::string& text) {
-  for (char ch : text) {
-    const SHORT scan = VkKeyScanA(ch);
-    if (scan == -1) continue;
-    const WORD vk = LOBYTE(scan);
-    if (HIBYTE(scan) & 1)
-      Key(vk, {VK_SHIFT});
-    else
-      Key(vk);
+  for (wchar_t ch : Wide(text)) {
+    // A character on the keyboard goes as its key (with Shift at most); any
+    // other as the UTF-16 unit itself, which the system hands to the focused
+    // window as WM_CHAR through the program's own message loop.
+    const SHORT scan = ch < 0x80 ? VkKeyScanW(ch) : -1;
+    if (scan != -1 && !(HIBYTE(scan) & ~1)) {
+      const WORD vk = LOBYTE(scan);
+      if (HIBYTE(scan) & 1)
+        Key(vk, {VK_SHIFT});
+      else
+        Key(vk);
+      continue;
+    }
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+      i.type = INPUT_KEYBOARD;
+      i.ki.wScan = ch;
+      i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(30);
   }
 }
 
@@ -342,13 +359,11 @@ std::string TProgram::Text(HWND w) const {
   // Asked of the window itself: for another process's edit the system keeps
   // only its first text, and across processes the text comes in UTF-16.
   wchar_t wide[256] = {};
-  char text[512] = {};
   DWORD_PTR got = 0;
   if (w)
     SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG,
                         kPingLimitMs, &got);
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-  return text;
+  return Utf8(wide);
 }
 
 std::string TProgram::ClassOf(HWND w) const {

@@ -84,7 +84,8 @@ class TProgram {
   // A key with modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU), pressed and
   // released.
   void Key(WORD vk, std::initializer_list<WORD> modifiers = {});
-  // Printable ASCII text, key by key with the shift state it needs.
+  // UTF-8 text: ASCII key by key with the shift state it needs, any other
+  // character as a Unicode key event (KEYEVENTF_UNICODE).
   void Type(const std::string& text);
   // A left click at a point of the screen, or at the centre of a window.
   void ClickAt(POINT screen);
@@ -109,6 +110,7 @@ class TProgram {
   // The program's focus window and active window (its interface thread).
   HWND Focus() const;
   HWND Active() const;
+  // A window's text as UTF-8, read in UTF-16.
   std::string Text(HWND w) const;
   std::string ClassOf(HWND w) const;
   // A shown message box of the program; null when none.

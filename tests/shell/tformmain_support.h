@@ -76,7 +76,7 @@ class MainWindowEnv {
     Application.MainWindow = nullptr;
     Application.Initialize();
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
   }
   MainWindowEnv(const MainWindowEnv&) = delete;

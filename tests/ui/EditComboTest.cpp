@@ -45,9 +45,9 @@ TEST_F(Controls, AMaskedEditIsEmptiedByItsFirstKeyAndThenShowsPlainText) {
 
 TEST_F(Controls, KeyPressCanDropOrReplaceACharacterAndTheLimitIsReported) {
   auto* edit = new TEdit(&form_, &form_, "EdtKey1");
-  edit->OnKeyPress = [](char& key) {
-    if (key == '!') key = 0;
-    if (key >= 'a' && key <= 'f') key = static_cast<char>(key - 'a' + 'A');
+  edit->OnKeyPress = [](wchar_t& key) {
+    if (key == L'!') key = 0;
+    if (key >= L'a' && key <= L'f') key = static_cast<wchar_t>(key - L'a' + L'A');
   };
   Type(edit, "a!b9");
   EXPECT_EQ(edit->Text(), "AB9");

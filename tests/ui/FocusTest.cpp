@@ -21,7 +21,7 @@ MSG Key(HWND target, UINT message, WPARAM key, bool repeat = false) {
 
 bool CharQueued(HWND w) {
   MSG m;
-  return PeekMessageA(&m, w, WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE;
+  return PeekMessageW(&m, w, WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE;
 }
 
 // Two pages of one form, one shown at a time, and a button outside them.

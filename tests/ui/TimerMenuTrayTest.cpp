@@ -144,11 +144,11 @@ TEST(TrayIcon, KeepsShortHintsAndDeliversClicks) {
   tray->SetVisible(true);
   tray->SetVisible(false);
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_FALSE(tray->Shown());
   EXPECT_FALSE(tray->Visible());
   tray->SetVisible(true);
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_TRUE(tray->Shown()) << "the icon shown once the loop ran";
 }
 

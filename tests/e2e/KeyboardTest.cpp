@@ -559,31 +559,22 @@ TEST_F(Keyboard, AboutBoxFromTheSystemMenu) {
 
 // ---- names in any bytes ---------------------------------------------------------------
 
-// A window's text as UTF-8 (across processes it comes in UTF-16).
-std::string WideText(HWND w) {
-  wchar_t text[512] = {};
-  DWORD_PTR got = 0;
-  if (w)
-    SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        kPingLimitMs, &got);
-  return Utf8(text);
-}
-
 struct TextSearch {
+  const TProgram* Program;
   const std::string* Text;
   HWND Found;
 };
 
 BOOL CALLBACK MatchText(HWND w, LPARAM lp) {
   auto* f = reinterpret_cast<TextSearch*>(lp);
-  if (!IsWindowVisible(w) || WideText(w) != *f->Text) return TRUE;
+  if (!IsWindowVisible(w) || f->Program->Text(w) != *f->Text) return TRUE;
   f->Found = w;
   return FALSE;
 }
 
 // A shown child window of top whose text is text; null when none.
-HWND ChildWithText(HWND top, const std::string& text) {
-  TextSearch find{&text, nullptr};
+HWND ChildWithText(const TProgram& p, HWND top, const std::string& text) {
+  TextSearch find{&p, &text, nullptr};
   EnumChildWindows(top, MatchText, reinterpret_cast<LPARAM>(&find));
   return find.Found;
 }
@@ -700,7 +691,7 @@ TEST_F(KeyboardUnicodeWorld, NamesShownJoinedAndReportedExactly) {
     ASSERT_NE(list, nullptr) << name;
     ASSERT_TRUE(ConnectRow(list, name)) << name << "; focus on " << FocusText();
     list = nullptr;
-    EXPECT_TRUE(p.WaitFor([&] { return ChildWithText(p.Main(), name) != nullptr; }))
+    EXPECT_TRUE(p.WaitFor([&] { return ChildWithText(p, p.Main(), name) != nullptr; }))
         << "the link page does not show " << name;
     EXPECT_TRUE(p.WaitLinked(name)) << name << ": " << p.Status();
   }
@@ -712,8 +703,9 @@ TEST_F(KeyboardUnicodeWorld, NamesShownJoinedAndReportedExactly) {
   HWND box = nullptr;
   ASSERT_TRUE(p.WaitFor([&] { return (box = p.MessageBox()) != nullptr; }))
       << "joining a name with a zero byte was not refused";
-  EXPECT_NE(ChildWithText(box, "The network '" + kZeroName +
-                                   "' has a zero byte in its name; this utility cannot join it."),
+  EXPECT_NE(ChildWithText(p, box,
+                          "The network '" + kZeroName +
+                              "' has a zero byte in its name; this utility cannot join it."),
             nullptr);
   p.Key(VK_RETURN);
   ASSERT_TRUE(p.WaitFor([&] { return p.MessageBox() == nullptr; }));

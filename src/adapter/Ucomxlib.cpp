@@ -1,6 +1,7 @@
 #include "adapter/Ucomxlib.h"
 
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 
 COmxLib g_OmxLib;
 
@@ -49,7 +50,7 @@ void COmxLib::Unbind() {
 
 bool COmxLib::Bind(const std::string& path) {
   Unbind();
-  module_ = LoadLibraryA(path.c_str());
+  module_ = LoadLibraryW(Wide(path).c_str());
   if (!module_) {
     LogError(GetLastError(), "LoadLibrary(%s) failed", path.c_str());
     return false;

@@ -7,10 +7,12 @@
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "app/Utimescale.h"
+#include "config/Uunicode.h"
 #include "workers/Uthrddetect.h"
 #include "workers/Uthreadipaddr.h"
 
@@ -192,8 +194,8 @@ void CNICAdapter::DoConnect() {
   LastApplyResult = result;
   RecordOutcome(ticket, result);
   if (result == 1) {
-    const std::string name = FieldText(profile.ProfileName);
-    if (name != kEditingProfile) WriteSet("LastProf", name);
+    if (FieldText(profile.ProfileName) != kEditingProfile)
+      WriteSet("LastProf", ProfileNameText(profile));
     g_GlobalVar.ProfToIniFileChecked(profile, "LastApplyProf");
     Pause(timescale::Ms(1000));
   }
@@ -282,7 +284,10 @@ void CNICAdapter::DoSetZeroCfg() {
 void CNICAdapter::IPConfig(int32_t flags) {
   try {
     LogWrite("IPConfig 0x%x", static_cast<unsigned>(flags));
-    const std::string desc = ReadSet("NicDesc", FieldText(DetectRec.Description));
+    // The system's adapter names are ANSI text, like the library's.
+    std::string desc;
+    if (!ToStore(ReadSet("NicDesc", StoreFieldText(DetectRec.Description)), desc))
+      desc = FieldText(DetectRec.Description);
     LogWrite("IPConfig NIC: %s", desc.c_str());
     // A job still running after its wait is never cut off: the new one
     // takes it over and starts once it has ended.

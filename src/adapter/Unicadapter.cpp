@@ -7,6 +7,7 @@
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
+#include "adapter/Unames.h"
 #include "app/Udebug.h"
 #include "app/Utimescale.h"
 #include "config/Uutility.h"
@@ -15,19 +16,20 @@
 
 namespace {
 
-// The profile record's name holds 64 characters, its network name 32.
-constexpr size_t kNameChars = sizeof(WLProfile::ProfileName) - 1;
+// The profile record's network name holds 32 bytes.
 constexpr size_t kSsidChars = sizeof(WLProfile::Ssid1) - 1;
 
+// UTF-8 cut to at most n bytes, never inside a character.
 std::string Cut(const std::string& text, size_t n) {
-  return text.size() > n ? text.substr(0, n) : text;
+  if (text.size() <= n) return text;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  return text.substr(0, n);
 }
 
-// Name and its copy in the network information always agree.
+// A name from the settings (UTF-8) as one the store can hold; name and its
+// copy in the network information always agree.
 void SetProfileName(WLProfile& p, const std::string& name) {
-  const std::string cut = Cut(name, kNameChars);
-  SetField(p.ProfileName, cut);
-  SetField(p.NetInfo.NI_sz_CurProfile, cut);
+  SetProfileNameText(p, StorableName(name));
 }
 
 }  // namespace
@@ -192,14 +194,14 @@ void CNICAdapter::ReadSettingsFields() {
   DefChA = ReadSet("DefChA", 36);
   DefProfName = ReadSet("DefProfName", "Default");
   if (DefProfName.empty()) DefProfName = "Default";
-  DefProfName = Cut(DefProfName, kNameChars);
+  DefProfName = StorableName(DefProfName);
   DefProfSSID = Cut(ReadSet("DefProfSSID", "ANY"), kSsidChars);
   DefAPBand = ReadSet("DefAPBand", 11);
   DefAPChB = ReadSet("DefAPChB", 6);
   DefAPChA = ReadSet("DefAPChA", 36);
   DefAPProfName = ReadSet("DefAPProfName", "Default_SoftAP");
   if (DefAPProfName.empty()) DefAPProfName = "Default_SoftAP";
-  DefAPProfName = Cut(DefAPProfName, kNameChars);
+  DefAPProfName = StorableName(DefAPProfName);
   DefAPProfSSID = Cut(ReadSet("DefAPProfSSID", "WLAN_AP"), kSsidChars);
 }
 
@@ -217,7 +219,7 @@ void CNICAdapter::InitDefProf() {
   DefProf.NetworkMode = 1;
   // Longer names than the record holds are cut to its fields.
   SetProfileName(DefProf, ReadSet("ProfName", DefProfName));
-  SetField(DefProf.Ssid1, ReadSet("ProfSSID", DefProfSSID));
+  SetField(DefProf.Ssid1, Cut(ReadSet("ProfSSID", DefProfSSID), kSsidChars));
   DefProf.FragThreshold = 2346;
   DefProf.RTSThreshold = 2347;
   DefProf.PreambleMode = 2;
@@ -229,7 +231,7 @@ void CNICAdapter::InitDefProf() {
   const bool band24 = DefAPBand == 1 || DefAPBand == 3 || DefAPBand == 11;
   DefAPProf.Channel = band24 ? DefAPChB : DefAPChA;
   SetProfileName(DefAPProf, ReadSet("APProfName", DefAPProfName));
-  SetField(DefAPProf.Ssid1, ReadSet("APProfSSID", DefAPProfSSID));
+  SetField(DefAPProf.Ssid1, Cut(ReadSet("APProfSSID", DefAPProfSSID), kSsidChars));
   DefAPProf.AuthenticationMode = 0;
   DefAPProf.PreambleMode = 0;
 }

@@ -8,6 +8,7 @@
 
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -44,13 +45,14 @@ struct RegValue {
 RegRead QueryRegValue(const std::string& key, const std::string& name, RegValue& value,
                       std::string& error) {
   HKEY h = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(key).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
     return RegRead::Missing;
+  const std::wstring wname = Wide(name);
   RegRead result = RegRead::Found;
   // A value can grow between the size query and the read; retry a few times.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD size = 0;
-    LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &value.type, nullptr, &size);
+    LONG rc = RegQueryValueExW(h, wname.c_str(), nullptr, &value.type, nullptr, &size);
     if (rc == ERROR_FILE_NOT_FOUND) {
       result = RegRead::Missing;
       break;
@@ -60,9 +62,9 @@ RegRead QueryRegValue(const std::string& key, const std::string& name, RegValue&
       result = RegRead::Failed;
       break;
     }
-    value.data.assign(size + 1, 0);
+    value.data.assign(size + sizeof(wchar_t), 0);
     DWORD got = size;
-    rc = RegQueryValueExA(h, name.c_str(), nullptr, &value.type, value.data.data(), &got);
+    rc = RegQueryValueExW(h, wname.c_str(), nullptr, &value.type, value.data.data(), &got);
     if (rc == ERROR_MORE_DATA) continue;
     if (rc != ERROR_SUCCESS) {
       error = SystemText(rc);
@@ -95,8 +97,13 @@ bool RegString(const RegValue& value, const std::string& name, std::string& out,
     error = "Invalid data type for '" + name + "'";
     return false;
   }
-  // The stored text need not be terminated; stop at the first zero byte.
-  out = FieldText(reinterpret_cast<const char*>(value.data.data()), value.data.size());
+  // UTF-16 whatever wrote it, so values an ANSI writer left read the same.
+  // The stored text need not be terminated; stop at the first zero unit.
+  std::wstring text(value.data.size() / sizeof(wchar_t), L'\0');
+  if (!text.empty()) memcpy(text.data(), value.data.data(), text.size() * sizeof(wchar_t));
+  const size_t end = text.find(L'\0');
+  if (end != std::wstring::npos) text.resize(end);
+  out = Utf8(text);
   return true;
 }
 
@@ -110,7 +117,7 @@ void LogReadFailure(const char* kind, const std::string& name, const std::string
 // Opens (creating) the adapter's key for writing; logs with the caller's text.
 HKEY OpenWriteKey(const std::string& key, LONG& rc) {
   HKEY h = nullptr;
-  rc = RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  rc = RegCreateKeyExW(HKEY_CURRENT_USER, Wide(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                        KEY_READ | KEY_WRITE, nullptr, &h, nullptr);
   return rc == ERROR_SUCCESS ? h : nullptr;
 }
@@ -120,7 +127,7 @@ void WriteRaw(const std::string& key, const std::string& name, DWORD type, const
   LONG rc = ERROR_SUCCESS;
   HKEY h = OpenWriteKey(key, rc);
   if (h) {
-    rc = RegSetValueExA(h, name.c_str(), 0, type, data, size);
+    rc = RegSetValueExW(h, Wide(name).c_str(), 0, type, data, size);
     RegCloseKey(h);
   }
   // The three overloads share one text, "int" included.
@@ -139,8 +146,8 @@ bool RegBool(const RegValue& value, const std::string& name, bool& out, std::str
 // sections of the settings file, then "Setting", then the default. A value
 // that cannot be read gives the default and one log line.
 template <typename T, typename FromReg, typename FromIni>
-T LookupSetting(const CNICAdapter& adapter, const std::string& name, const T& def,
-                const char* kind, FromReg fromReg, FromIni fromIni) {
+T LookupSetting(const CNICAdapter& adapter, const std::string& name, const T& def, const char* kind,
+                FromReg fromReg, FromIni fromIni) {
   try {
     RegValue value;
     std::string error;
@@ -172,11 +179,10 @@ T LookupSetting(const CNICAdapter& adapter, const std::string& name, const T& de
 }  // namespace
 
 int32_t CNICAdapter::ReadSet(const std::string& name, int32_t def) const {
-  return LookupSetting<int32_t>(
-      *this, name, def, "int", RegInteger,
-      [](const std::string& section, const std::string& key, int32_t d) {
-        return g_GlobalVar.InfoReadInteger(section, key, d);
-      });
+  return LookupSetting<int32_t>(*this, name, def, "int", RegInteger,
+                                [](const std::string& section, const std::string& key, int32_t d) {
+                                  return g_GlobalVar.InfoReadInteger(section, key, d);
+                                });
 }
 
 bool CNICAdapter::ReadSet(const std::string& name, bool def) const {
@@ -213,8 +219,9 @@ void CNICAdapter::WriteSet(const std::string& name, bool value) const {
 
 void CNICAdapter::WriteSet(const std::string& name, const std::string& value) const {
   try {
-    WriteRaw(RegKey, name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-             static_cast<DWORD>(value.size() + 1));
+    const std::wstring text = Wide(value);
+    WriteRaw(RegKey, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   } catch (...) {
     LogWrite("WriteSet(int) %s exception", name.c_str());
   }
@@ -229,7 +236,7 @@ void CNICAdapter::SetDeleteKey(const std::string& name) const {
     LONG rc = ERROR_SUCCESS;
     HKEY h = OpenWriteKey(RegKey, rc);
     if (h) {
-      rc = RegDeleteValueA(h, name.c_str());
+      rc = RegDeleteValueW(h, Wide(name).c_str());
       RegCloseKey(h);
       // Deleting what is not there is not a failure.
       if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;

@@ -8,8 +8,10 @@
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -28,19 +30,24 @@ std::string StoredName(const std::string& name, HANDLE stopEvent, CThread* threa
   for (int32_t index = 0; index < kMaxProfiles; ++index) {
     char buffer[256] = {};
     if (g_OmxLib.OMXWL_EnumWLProfiles(index, buffer) != 1) break;
-    const std::string stored = FieldText(buffer, sizeof buffer);
+    const std::string stored = FromCodePage(FieldText(buffer, sizeof buffer));
     if (stored == name) return stored;
-    if (folded.empty() && _stricmp(stored.c_str(), name.c_str()) == 0) folded = stored;
+    if (folded.empty() && SameName(stored, name)) folded = stored;
   }
   return folded;
 }
 
 int32_t Export(const std::string& storedName, const std::string& path, HANDLE stopEvent,
                CThread* thread) {
+  std::string storeName, storePath;
+  if (!ToStore(storedName, storeName) || !ToStore(path, storePath)) {
+    LogWrite("Export: name or path not in the system code page");
+    return 0;
+  }
   CLibraryGuard lib(stopEvent, thread);
   if (!lib) return 0;
   LogWrite("call OMXWL_RegExportProfile");
-  const int32_t n = g_OmxLib.OMXWL_RegExportProfile(storedName.c_str(), path.c_str());
+  const int32_t n = g_OmxLib.OMXWL_RegExportProfile(storeName.c_str(), storePath.c_str());
   LogWrite("call OMXWL_RegExportProfile end %d", static_cast<int>(n));
   return n > 0 ? n : 0;
 }
@@ -78,11 +85,16 @@ bool Restore(const std::string& from, const std::string& to) {
 
 int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread, int32_t* refused) {
   if (refused) *refused = 0;
+  std::string storePath;
+  if (!ToStore(path, storePath)) {
+    LogWrite("Import: path not in the system code page");
+    return 0;
+  }
   CLibraryGuard lib(stopEvent, thread);
   if (!lib) return 0;
   const std::vector<std::string> before = StoredNames();
   LogWrite("call OMXWL_RegImportProfile");
-  const int32_t n = g_OmxLib.OMXWL_RegImportProfile(path.c_str());
+  const int32_t n = g_OmxLib.OMXWL_RegImportProfile(storePath.c_str());
   LogWrite("call OMXWL_RegImportProfile end %d", static_cast<int>(n));
   if (n <= 0) return 0;
 
@@ -96,18 +108,19 @@ int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread, int32
     if (name == kEditingProfile) {
       if (!added) continue;
       if (g_OmxLib.OMXWL_DeleteWLProfile(name.c_str()) != 1)
-        LogWrite("Import: %s could not be removed", name.c_str());
-      LogWrite("Import: %s is reserved and not imported", name.c_str());
+        LogWrite("Import: %s could not be removed", FromCodePage(name).c_str());
+      LogWrite("Import: %s is reserved and not imported", FromCodePage(name).c_str());
       ++dropped;
       continue;
     }
     auto same = std::find_if(kept.begin(), kept.end(), [&name](const std::string& k) {
-      return _stricmp(k.c_str(), name.c_str()) == 0;
+      return SameName(FromCodePage(k), FromCodePage(name));
     });
     if (added && same != kept.end() && *same != name) {
       // "home" from the file replaces "Home", under the name it had.
       if (!Restore(name, *same)) {
-        LogWrite("Import: %s could not replace %s", name.c_str(), same->c_str());
+        LogWrite("Import: %s could not replace %s", FromCodePage(name).c_str(),
+                 FromCodePage(*same).c_str());
         g_OmxLib.OMXWL_DeleteWLProfile(name.c_str());
         ++dropped;
       }
@@ -118,7 +131,7 @@ int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread, int32
     if (g_OmxLib.OMXWL_GetWLProfile(name.c_str(), &record) == 1 &&
         FieldText(record.ProfileName) != name && !Restore(name, name)) {
       // Listed under its stored name all the same (ReadProfileList).
-      LogWrite("Import: %s could not take its stored name", name.c_str());
+      LogWrite("Import: %s could not take its stored name", FromCodePage(name).c_str());
       if (added) ++dropped;
     }
   }
@@ -149,10 +162,9 @@ int32_t CNICAdapter::ImportProfiles(const std::string& path, int32_t* refused) {
     // What could not be read back stays listed as it was, so nothing
     // vanishes from view; the import is reported as partial.
     for (const WLProfile& old : ProfList) {
-      const std::string name = FieldText(old.ProfileName);
-      if (std::none_of(fresh.begin(), fresh.end(), [&name](const WLProfile& p) {
-            return _stricmp(FieldText(p.ProfileName).c_str(), name.c_str()) == 0;
-          }))
+      const std::string name = ProfileNameText(old);
+      if (std::none_of(fresh.begin(), fresh.end(),
+                       [&name](const WLProfile& p) { return SameName(ProfileNameText(p), name); }))
         fresh.push_back(old);
     }
     if (refused && *refused == 0) *refused = 1;

@@ -1,7 +1,8 @@
 // Profile files: the library's export of stored profiles to a file and its
 // import from one. Any thread; every call holds the library lock, whose
 // wait ends when stopEvent is set (thread, when given, is then marked
-// terminated).
+// terminated). Names and paths are UTF-8 here and store text at the library
+// call; one the store cannot hold is never passed on (nothing found, 0).
 #pragma once
 
 #include <windows.h>

@@ -6,8 +6,10 @@
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -15,12 +17,15 @@ namespace {
 // must not keep the user interface thread busy forever.
 constexpr int32_t kMaxProfiles = 4096;
 
-bool SameName(const std::string& a, const std::string& b) {
-  return _stricmp(a.c_str(), b.c_str()) == 0;
-}
-
+// The name the library keeps the record under (store text).
 std::string NameOf(const WLProfile& p) {
   return FieldText(p.ProfileName);
+}
+
+// The record's name as the program's text (UTF-8): the registry's order and
+// every caller speak this.
+std::string TextOf(const WLProfile& p) {
+  return ProfileNameText(p);
 }
 
 const char* CountValue(int kind) {
@@ -36,7 +41,7 @@ std::string ItemValue(int kind, size_t index) {
 
 int FindByName(const std::vector<WLProfile>& list, const std::string& name) {
   for (size_t i = 0; i < list.size(); ++i)
-    if (SameName(NameOf(list[i]), name)) return static_cast<int>(i);
+    if (SameName(TextOf(list[i]), name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -44,7 +49,7 @@ int FindByName(const std::vector<WLProfile>& list, const std::string& name) {
 // working profile that is applied without being stored.
 bool ValidStoreName(const std::string& name) {
   if (!name.empty() && name != kEditingProfile) return true;
-  LogWrite("Profile name \"%s\" cannot be stored", name.c_str());
+  LogWrite("Profile name \"%s\" cannot be stored", EscapeControls(FromCodePage(name)).c_str());
   return false;
 }
 
@@ -79,7 +84,9 @@ bool CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
     // The program knows a profile by the name the library keeps it under:
     // a record carrying another name could be neither changed nor deleted.
     if (NameOf(record) != text && text.size() < sizeof record.ProfileName) {
-      LogWrite("ReadProfileList: %s is stored as %s", NameOf(record).c_str(), text.c_str());
+      LogWrite("ReadProfileList: %s is stored as %s",
+               EscapeControls(ProfileNameText(record)).c_str(),
+               EscapeControls(FromCodePage(text)).c_str());
       SetField(record.ProfileName, text);
     }
     record = WithTerminatedName(record);
@@ -111,7 +118,7 @@ bool CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
     return false;
   }
   WriteSet(CountValue(kind), static_cast<int32_t>(list.size()));
-  for (size_t i = 0; i < list.size(); ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
+  for (size_t i = 0; i < list.size(); ++i) WriteSet(ItemValue(kind, i), TextOf(list[i]));
   for (int32_t i = static_cast<int32_t>(list.size()); i < stored; ++i)
     SetDeleteKey(ItemValue(kind, i));
   return true;
@@ -126,14 +133,14 @@ void CNICAdapter::GetProfileList(int kind, std::vector<WLProfile>& out) const {
 bool CNICAdapter::AddProfile(const WLProfile& record) {
   LogWrite("CNICAdapter::AddProfile()");
   const WLProfile copy = WithTerminatedName(record);
-  const std::string name = NameOf(copy);
+  const std::string name = TextOf(copy);
   if (IsProfileExist(name)) return UpdateProfile(copy, name);
-  if (!ValidStoreName(name)) return false;
+  if (!ValidStoreName(NameOf(copy))) return false;
 
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return false;
-    if (!StoreRecord(name, copy)) return false;
+    if (!StoreRecord(NameOf(copy), copy)) return false;
   }
 
   ProfList.push_back(copy);
@@ -148,13 +155,15 @@ bool CNICAdapter::UpdateProfile(const WLProfile& record, const std::string& oldN
   const int pos = FindByName(ProfList, oldName);
   if (pos < 0) return false;
   const WLProfile copy = WithTerminatedName(record);
+  const std::string text = TextOf(copy);
   const std::string name = NameOf(copy);
   // The library's own (case-sensitive) name of the profile being replaced.
   const std::string stored = NameOf(ProfList[pos]);
+  const std::string storedText = TextOf(ProfList[pos]);
   if (!ValidStoreName(name)) return false;
-  const int other = FindByName(ProfList, name);
+  const int other = FindByName(ProfList, text);
   if (other >= 0 && other != pos) {
-    LogWrite("UpdateProfile: %s would replace another profile", name.c_str());
+    LogWrite("UpdateProfile: %s would replace another profile", EscapeControls(text).c_str());
     return false;
   }
 
@@ -166,18 +175,19 @@ bool CNICAdapter::UpdateProfile(const WLProfile& record, const std::string& oldN
     if (!StoreRecord(name, copy)) return false;
     if (name != stored && !RemoveRecord(stored)) {
       // Both are stored now; both are listed, so neither is lost from view.
-      LogWrite("UpdateProfile: %s could not be removed and is kept", stored.c_str());
+      LogWrite("UpdateProfile: %s could not be removed and is kept",
+               EscapeControls(storedText).c_str());
       oldKept = true;
     }
   }
 
   const WLProfile old = ProfList[pos];
   ProfList[pos] = copy;
-  WriteSet(ItemValue(kStationList, pos), name);
+  WriteSet(ItemValue(kStationList, pos), text);
   if (oldKept) {
     ProfList.push_back(old);
     WriteSet("ProfCount", static_cast<int32_t>(ProfList.size()));
-    WriteSet(ItemValue(kStationList, ProfList.size() - 1), stored);
+    WriteSet(ItemValue(kStationList, ProfList.size() - 1), storedText);
   }
   PostNotify(kNotifyProfiles, 0);
   return true;
@@ -200,7 +210,7 @@ bool CNICAdapter::DeleteProfile(int kind, const std::string& name) {
   const size_t m = list.size();
   SetDeleteKey(ItemValue(kind, m));
   WriteSet(CountValue(kind), static_cast<int32_t>(m));
-  for (size_t i = pos; i < m; ++i) WriteSet(ItemValue(kind, i), NameOf(list[i]));
+  for (size_t i = pos; i < m; ++i) WriteSet(ItemValue(kind, i), TextOf(list[i]));
   PostNotify(kNotifyProfiles, kind == kAPList ? kNotifyAPSide : 0);
   return true;
 }
@@ -224,10 +234,13 @@ bool CNICAdapter::RemoveRecord(const std::string& name) {
 }
 
 bool CNICAdapter::StoredProfileExists(const std::string& name) {
+  // A name the store cannot hold cannot be stored under.
+  std::string store;
+  if (!ToStore(name, store)) return false;
   CLibraryGuard lib(StopEvent, this);
   if (!lib) return true;
   WLProfile probe{};
-  return g_OmxLib.OMXWL_GetWLProfile(name.c_str(), &probe) == 1;
+  return g_OmxLib.OMXWL_GetWLProfile(store.c_str(), &probe) == 1;
 }
 
 bool CNICAdapter::IsProfileExist(const std::string& name) const {

@@ -126,7 +126,10 @@ void CNICAdapter::GetSiteList(std::vector<SiteEntry>& list) {
 void CNICAdapter::SiteToProfile(const SiteEntry& site, WLProfile& profile) {
   profile = DefProf;
   const uint32_t n = std::min(site.SsidLength, kMaxSsid);
-  SetField(profile.Ssid1, FieldText(reinterpret_cast<const char*>(site.Ssid), n));
+  // Every byte as the network sends it; a zero byte inside is refused by
+  // the pages before a profile is made (the field is a C string).
+  std::memset(profile.Ssid1, 0, sizeof profile.Ssid1);
+  std::memcpy(profile.Ssid1, site.Ssid, n);
   profile.NetworkMode = site.InfraMode;
   profile.Channel = g_OmxLib.OMXWL_FrequencyToChannel(site.Frequency);
   profile.ABGMode = SupportMode;

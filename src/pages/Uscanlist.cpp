@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "config/Unotify.h"
 #include "pages/station/Upageparts.h"
@@ -63,8 +64,7 @@ const SiteEntry* TScanList::RowSite(const TLvRow* row) {
 }
 
 std::string TScanList::SsidText(const SiteEntry& site) {
-  const uint32_t n = site.SsidLength < sizeof site.Ssid ? site.SsidLength : sizeof site.Ssid;
-  return std::string(reinterpret_cast<const char*>(site.Ssid), n);
+  return ::SsidText(site);
 }
 
 void TScanList::Attach(CNICAdapter* adapter, int mode) {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Uapp.h"
 #include "app/Udebug.h"
@@ -34,7 +35,7 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
   Busy busy(this);
   if (device_) return;
   device_ = std::make_unique<DeviceRec>(device);
-  LogWrite("Select Dev: <%s><%s><%s>", FieldText(device_->Description).c_str(),
+  LogWrite("Select Dev: <%s><%s><%s>", StoreFieldText(device_->Description).c_str(),
            FieldText(device_->HardwareId).c_str(), FieldText(device_->Tag).c_str());
   if (!adapter_) {
     try {
@@ -68,7 +69,7 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
     SetTrayIcon(kIconDisconnected);
     if (!TrayIconMain->Visible()) TrayIconMain->SetVisible(true);
   }
-  if (device_) notes_->AdapterArrived(FieldText(device_->Description));
+  if (device_) notes_->AdapterArrived(StoreFieldText(device_->Description));
 }
 
 void TFormMain::DeviceNotice(int kind) {
@@ -117,7 +118,7 @@ void TFormMain::FinishRelease() {
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
     delete adapter;
-    const std::string left = FieldText(device_->Description);
+    const std::string left = StoreFieldText(device_->Description);
     device_.reset();
     if (!(CmdFlags & CmdService)) {
       SetTrayIcon(kIconDisconnected);
@@ -158,9 +159,8 @@ LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {
       if (mode_ == kModeStation && !adapter_->UseWZC) {
         WLStatus status{};
         adapter_->GetStatus(status);
-        const uint32_t n = std::min<uint32_t>(status.SsidLength, sizeof status.Ssid);
-        notes_->LinkSample(status.MediaState == 0,
-                           FieldText(reinterpret_cast<const char*>(status.Ssid), n));
+        // The name as the lists show it: every byte counts, a zero one too.
+        notes_->LinkSample(status.MediaState == 0, SsidText(status));
       }
       ForwardNotify(kNotifyStatus, v);
       break;

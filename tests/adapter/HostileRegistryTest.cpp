@@ -7,6 +7,7 @@
 #include "FuzzSupport.h"
 #include "adapter/FakeOmx.h"
 #include "adapter/Unicadapter.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -125,20 +126,26 @@ TEST(HostileRegistry, ValuesOfAnyTypeAndSizeAndAWildProfileOrder) {
                 }
                 const std::string asText = a.ReadSet(name, std::string("<default>"));
                 if (v.type == REG_SZ || v.type == REG_EXPAND_SZ) {
-                  const std::string expect(
+                  // Written here in the code page, read as the program's
+                  // UTF-8 text.
+                  const std::string expect = FromCodePage(std::string_view(
                       reinterpret_cast<const char*>(v.data.data()),
-                      strnlen(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
+                      strnlen(reinterpret_cast<const char*>(v.data.data()), v.data.size())));
                   EXPECT_EQ(asText, expect) << name;
                 } else {
                   EXPECT_EQ(asText, "<default>") << name;
                 }
               }
 
+              // Names are UTF-8 that fit the record's field as store text.
+              std::string store;
               EXPECT_FALSE(a.DefProfName.empty());
-              EXPECT_LE(a.DefProfName.size(), 64u);
+              EXPECT_TRUE(ToStore(a.DefProfName, store));
+              EXPECT_LE(store.size(), 64u);
               EXPECT_LE(a.DefProfSSID.size(), 32u);
               EXPECT_FALSE(a.DefAPProfName.empty());
-              EXPECT_LE(a.DefAPProfName.size(), 64u);
+              EXPECT_TRUE(ToStore(a.DefAPProfName, store));
+              EXPECT_LE(store.size(), 64u);
               for (const WLProfile* p : {&a.DefProf, &a.DefAPProf}) {
                 EXPECT_TRUE(memchr(p->ProfileName, 0, sizeof p->ProfileName));
                 EXPECT_TRUE(memchr(p->Ssid1, 0, sizeof p->Ssid1));

@@ -143,10 +143,12 @@ TEST(WizardNames, ChecksOfTheProfileName) {
   EXPECT_EQ(check("Home", true, "home"), TNameCheck::Exists) << "a change of case alone";
   EXPECT_EQ(check("office", true, "home"), TNameCheck::Exists);
   EXPECT_EQ(check("cottage", true, "home"), TNameCheck::Ok);
-  // Over-long names are cut before the checks.
-  EXPECT_EQ(check(std::string(64, 'x') + "home"), TNameCheck::Ok);
+  // Over-long names are refused, never cut: a cut name could be another
+  // profile's (64 'y' is stored) or one the user did not choose.
+  EXPECT_EQ(check(std::string(64, 'x') + "home"), TNameCheck::TooLong);
   stored.insert(std::string(64, 'y'));
-  EXPECT_EQ(check(std::string(64, 'y') + "z"), TNameCheck::Exists);
+  EXPECT_EQ(check(std::string(64, 'y') + "z"), TNameCheck::TooLong);
+  EXPECT_EQ(check(std::string(64, 'y')), TNameCheck::Exists) << "64 bytes is a name";
 
   EXPECT_EQ(NameCheckMessage(TNameCheck::Exists, "Home"),
             "'Home' already exists. Please enter another name.");

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "config/Uchannelrules.h"
@@ -179,7 +180,7 @@ void TFrameAPCfg::FillModes() {
 
 void TFrameAPCfg::LoadWireless() {
   const WLProfile& ap = g_GlobalVar.APProfile;
-  EdtSSID->SetText(FieldText(ap.Ssid1));
+  EdtSSID->SetText(ssid_.Load(ap));
   // Nothing keeps these two yet: they show the access point's defaults.
   ChkHide->SetChecked(false);
   CmbPower->SelectByValue(0);
@@ -216,10 +217,15 @@ void TFrameAPCfg::FillChannels(const std::string& name, int32_t band, int32_t fa
 
 void TFrameAPCfg::BtnSaveClick() {
   if (!adapter_) return;
-  const std::string ssid = EdtSSID->Text().substr(0, kSsidMax);
-  if (ssid.empty()) {
+  const std::string typed = EdtSSID->Text();
+  std::string ssid;
+  const TNetNameField::Check check = ssid_.Take(typed, ssid);
+  if (check != TNetNameField::Check::Ok) {
     g_GlobalVar.ShowMsgBox(
-        Handle(), g_GlobalVar.StrFileRead("Message", "ErAPSSID", "You should enter a SSID name."),
+        Handle(),
+        check == TNetNameField::Check::Empty
+            ? g_GlobalVar.StrFileRead("Message", "ErAPSSID", "You should enter a SSID name.")
+            : TNetNameField::Message(check, typed),
         MB_ICONWARNING);
     try {
       EdtSSID->SetFocus();
@@ -231,7 +237,7 @@ void TFrameAPCfg::BtnSaveClick() {
   // Every check passes before anything is written: a refusal keeps APProfile.
   WLProfile ap = g_GlobalVar.APProfile;
   if (!Wep->Store(ap)) return;
-  SetField(ap.Ssid1, ssid);
+  if (!SetSsidBytes(ap, ssid)) return;
   ap.ABGMode = static_cast<int32_t>(CmbMode->SelectedValue(adapter_->DefAPProf.ABGMode));
   ap.Channel = static_cast<int32_t>(CmbCh->SelectedValue(adapter_->DefAPProf.Channel));
   g_GlobalVar.APProfile = ap;

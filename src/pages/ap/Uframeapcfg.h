@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "pages/Unetname.h"
 #include "pages/Uwepkeys.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
@@ -57,4 +58,5 @@ class TFrameAPCfg : public TPropertyPageFrame {
   void LoadWireless();
 
   CNICAdapter* adapter_ = nullptr;
+  TNetNameField ssid_;
 };

@@ -1,8 +1,10 @@
 #include "pages/ap/Uframeapinfo.h"
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "pages/station/Upageparts.h"
 
 using namespace pageparts;
@@ -120,8 +122,7 @@ void TFrameAPInfo::Refresh() {
     renewPending_ = false;
     if (adapter_->ReadSet("AutoRenewIP", true)) adapter_->IPConfig(kIPRelease | kIPRenew);
   }
-  const uint32_t n = s.SsidLength < sizeof s.Ssid ? s.SsidLength : sizeof s.Ssid;
-  LblSSID->SetCaption(std::string(reinterpret_cast<const char*>(s.Ssid), n));
+  LblSSID->SetCaption(SsidText(s));
   LblChannel->SetCaption(std::to_string(
       g_OmxLib.OMXWL_FrequencyToChannel ? g_OmxLib.OMXWL_FrequencyToChannel(s.Frequency) : 0));
   LblTxRate->SetCaption(RateText(s.TxRate));
@@ -138,7 +139,7 @@ void TFrameAPInfo::Refresh() {
 void TFrameAPInfo::ConnectLast() {
   if (!adapter_ || !adapter_->ReadSet("InitConnect", true)) return;
   const WLProfile& ap = g_GlobalVar.APProfile;
-  LogWrite("Connect last => %s", FieldText(ap.ProfileName).c_str());
+  LogWrite("Connect last => %s", EscapeControls(ProfileNameText(ap)).c_str());
   adapter_->Connect(ap);
 }
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "config/Uunicode.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
 
@@ -159,18 +161,18 @@ void TFrameAdapter::BtnSaveClick() {
   // The stored record of that name, when there is one: edits made in the
   // wizard since it was applied are kept; only the three options change.
   WLProfile work = applied;
-  const std::string appliedName = FieldText(applied.ProfileName);
+  const std::string appliedName = ProfileNameText(applied);
   std::vector<WLProfile> stored;
   adapter_->GetProfileList(kStationList, stored);
   const auto it = std::find_if(stored.begin(), stored.end(), [&](const WLProfile& p) {
-    return _stricmp(FieldText(p.ProfileName).c_str(), appliedName.c_str()) == 0;
+    return SameName(ProfileNameText(p), appliedName);
   });
   const bool isStored = it != stored.end();
   if (isStored) work = *it;
   work.TxRate = static_cast<int32_t>(CmbTxRate->SelectedValue(15));
   work.PreambleMode = static_cast<int32_t>(CmbPreamble->SelectedValue(2));
   work.PowerMode = static_cast<int32_t>(CmbPower->SelectedValue(0));
-  const std::string name = FieldText(work.ProfileName);
+  const std::string name = EscapeControls(ProfileNameText(work));
   if (isStored) {
     LogWrite("modify profile %s", name.c_str());
     // The wizard may have its own working profile open: it gets it back.

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "adapter/Ucomxlib.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "config/Unotify.h"
@@ -221,7 +222,7 @@ void TFrameLinkInfo::Refresh() {
 void TFrameLinkInfo::ShowStatus(const WLStatus& s) {
   const std::string* common = g_GlobalVar.CommonStrings;
   if (haveProfile_) {
-    const std::string name = FieldText(profile_.ProfileName);
+    const std::string name = ProfileNameText(profile_);
     LblProfName->SetCaption(name == kEditingProfile ? std::string() : name);
     LblSecurity->SetCaption(g_GlobalVar.SecurityText(profile_.EncryptionMethod));
   } else {
@@ -229,8 +230,7 @@ void TFrameLinkInfo::ShowStatus(const WLStatus& s) {
   }
   LblAuthen->SetCaption(CommonText(stationlogic::AuthenIndex(
       haveProfile_, profile_.EncryptionMethod, profile_.MS8021xAuthMode, s.AuthMode)));
-  const uint32_t n = s.SsidLength < sizeof s.Ssid ? s.SsidLength : sizeof s.Ssid;
-  LblSSID->SetCaption(std::string(reinterpret_cast<const char*>(s.Ssid), n));
+  LblSSID->SetCaption(SsidText(s));
   char text[64];
   std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", s.Bssid[0], s.Bssid[1],
                 s.Bssid[2], s.Bssid[3], s.Bssid[4], s.Bssid[5]);

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "app/Uscript.h"
+#include "config/Uunicode.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
 #include "pages/wizard/Uframeprofset.h"
@@ -151,14 +153,14 @@ void TFrameProfile::FollowStore() {
   std::vector<WLProfile> stored;
   adapter_->GetProfileList(kStationList, stored);
   std::vector<std::string> want, have;
-  for (const WLProfile& p : stored) want.push_back(FieldText(p.ProfileName));
+  for (const WLProfile& p : stored) want.push_back(ProfileNameText(p));
   for (int i = 0; i < LvProf->RowCount(); ++i)
-    if (const WLProfile* p = RowProfile(LvProf->Row(i))) have.push_back(FieldText(p->ProfileName));
+    if (const WLProfile* p = RowProfile(LvProf->Row(i))) have.push_back(ProfileNameText(*p));
   std::sort(want.begin(), want.end());
   std::sort(have.begin(), have.end());
   if (want == have) return;
   const TLvRow* selected = LvProf->Selected();
-  const std::string keep = RowProfile(selected) ? FieldText(RowProfile(selected)->ProfileName) : "";
+  const std::string keep = RowProfile(selected) ? ProfileNameText(*RowProfile(selected)) : "";
   InitProfileList();
   if (TLvRow* row = keep.empty() ? nullptr : FindRow(keep)) {
     LvProf->ClearSelection();
@@ -238,8 +240,8 @@ void TFrameProfile::FillRow(TLvRow* row) {
   const WLProfile* p = RowProfile(row);
   if (!p) return;
   row->SetCaption("");
-  row->SetSubItem(0, FieldText(p->ProfileName));
-  row->SetSubItem(1, FieldText(p->Ssid1));
+  row->SetSubItem(0, ProfileNameText(*p));
+  row->SetSubItem(1, SsidText(*p));
   row->SetImageIndex(RowIcon(*p));
 }
 
@@ -287,7 +289,7 @@ TLvRow* TFrameProfile::FindRow(const std::string& name) const {
   for (int i = 0; i < LvProf->RowCount(); ++i) {
     TLvRow* row = LvProf->Row(i);
     const WLProfile* p = RowProfile(row);
-    if (p && FieldText(p->ProfileName) == name) return row;
+    if (p && ProfileNameText(*p) == name) return row;
   }
   return nullptr;
 }
@@ -305,7 +307,7 @@ void TFrameProfile::BtnDeleteClick() {
   TLvRow* row = LvProf->Selected();
   const WLProfile* p = RowProfile(row);
   if (!adapter_ || !p) return;
-  const std::string name = FieldText(p->ProfileName);
+  const std::string name = ProfileNameText(*p);
   const std::string text =
       FormatText(g_GlobalVar.StrFileRead("Message", "RemoveProf", "Really remove '%s'?"), name);
   if (g_GlobalVar.ShowMsgBox(Handle(), text, 0x41) != 1) {
@@ -345,7 +347,7 @@ void TFrameProfile::InitConnect() {
   if (!row) row = LvProf->Row(0);
   const WLProfile* p = RowProfile(row);
   if (!p) return;
-  LogWrite("Connect last => %s", FieldText(p->ProfileName).c_str());
+  LogWrite("Connect last => %s", EscapeControls(ProfileNameText(*p)).c_str());
   adapter_->Connect(*p);
 }
 
@@ -356,7 +358,7 @@ bool TFrameProfile::ActivateProfile(const std::string& name) {
   std::vector<std::string> names;
   for (int i = 0; i < LvProf->RowCount(); ++i) {
     const WLProfile* p = RowProfile(LvProf->Row(i));
-    names.push_back(p ? FieldText(p->ProfileName) : std::string());
+    names.push_back(p ? ProfileNameText(*p) : std::string());
   }
   const int index = script::MatchName(names, name);
   if (index < 0) return false;
@@ -420,38 +422,55 @@ void TFrameProfile::LvProfContextMenu(int x, int y) {
 
 bool TFrameProfile::AskFile(bool save, std::string& path) {
   if (OnFileDialog) return OnFileDialog(save, path);
-  char file[MAX_PATH] = {};
-  CopyText(file, sizeof file, path);
+  wchar_t file[MAX_PATH] = {};
+  std::wstring start = Wide(path);
+  CutUtf16(start, MAX_PATH - 1);
+  std::copy(start.begin(), start.end(), file);
   // "|" separates the filter's parts in the string file.
-  std::string filter = g_GlobalVar.StrFileRead(
-      kSection, "ProfFileFilter", "Profile files (*.wlprof)|*.wlprof|All files (*.*)|*.*");
-  std::replace(filter.begin(), filter.end(), '|', '\0');
-  filter.append(2, '\0');
-  OPENFILENAMEA ofn{};
+  std::wstring filter = Wide(g_GlobalVar.StrFileRead(
+      kSection, "ProfFileFilter", "Profile files (*.wlprof)|*.wlprof|All files (*.*)|*.*"));
+  std::replace(filter.begin(), filter.end(), L'|', L'\0');
+  filter.append(2, L'\0');
+  const std::wstring ext = Wide(kFileExt);
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   TForm* form = ParentForm();
   ofn.hwndOwner = form ? form->Handle() : Handle();
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.lpstrDefExt = kFileExt;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = ext.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
               (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
   BOOL chosen = FALSE;
   {
     TFormBase::SystemDialogScope open;
-    chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
   }
   if (!chosen) return false;
-  path = FieldText(file, sizeof file);
+  file[MAX_PATH - 1] = L'\0';
+  path = Utf8(file);
   return !path.empty();
+}
+
+bool TFrameProfile::LibraryPathOk(const std::string& path) {
+  std::string store, refused;
+  if (ToStore(path, store, &refused)) return true;
+  g_GlobalVar.ShowMsgBox(
+      Handle(),
+      FormatText(g_GlobalVar.StrFileRead("Message", "ErPathChar",
+                                         "'%s' cannot be used in a file name here; choose a "
+                                         "folder and name without it."),
+                 refused),
+      kErrorBox);
+  return false;
 }
 
 void TFrameProfile::ExportWithDialog(const std::string& name, const std::string& suggestion) {
   std::string path = suggestion + "." + kFileExt;
   if (!AskFile(true, path)) return;
   // The dialog ran a message loop: the adapter may be gone.
-  if (!adapter_) return;
+  if (!adapter_ || !LibraryPathOk(path)) return;
   if (ExportFile(name, path) <= 0)
     g_GlobalVar.ShowMsgBox(
         Handle(),
@@ -465,11 +484,13 @@ void TFrameProfile::ExportWithDialog(const std::string& name, const std::string&
 void TFrameProfile::MenuItExportClick() {
   const WLProfile* p = RowProfile(LvProf->Selected());
   if (!adapter_ || !p) return;
-  const std::string name = FieldText(p->ProfileName);
-  // The name is the file's suggestion; characters no file name may hold go.
-  std::string suggestion = name;
+  const std::string name = ProfileNameText(*p);
+  // The name is the file's suggestion; characters no file name may hold, or
+  // the library could not be handed, go (the name is store text already,
+  // so only controls and the characters below change).
+  std::string suggestion = StorableName(name, name.size());
   for (char& c : suggestion)
-    if (std::strchr("\\/:*?\"<>|", c) || static_cast<unsigned char>(c) < 32) c = '_';
+    if (std::strchr("\\/:*?\"<>|", c)) c = '_';
   ExportWithDialog(name, suggestion);
 }
 
@@ -481,7 +502,7 @@ void TFrameProfile::MenuItExportAllClick() {
 void TFrameProfile::MenuItImportClick() {
   if (!adapter_ || blocked_) return;
   std::string path;
-  if (!AskFile(false, path) || !adapter_) return;
+  if (!AskFile(false, path) || !adapter_ || !LibraryPathOk(path)) return;
   int refused = 0;
   const int n = ImportFile(path, &refused);
   std::string text;

@@ -134,6 +134,9 @@ class TFrameProfile : public TPropertyPageFrame {
   int LvProfCompare(const TLvRow& a, const TLvRow& b) const;
   TLvRow* FindRow(const std::string& name) const;
   bool AskFile(bool save, std::string& path);
+  // The library takes paths in the system code page: one it cannot be
+  // handed is refused with a message naming the character.
+  bool LibraryPathOk(const std::string& path);
   void ExportWithDialog(const std::string& name, const std::string& suggestion);
 
   TFrameProfSet* wizard_ = nullptr;

@@ -3,6 +3,7 @@
 // protected network, and the store of the profile it made.
 #include <string>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "pages/station/Uframeprofile.h"
@@ -32,10 +33,9 @@ void TFrameProfile::BtnAddClick() {
   WLProfile& work = g_GlobalVar.WorkProfile;
   work = adapter_->DefProf;
   const std::string name = wizardlogic::NewProfileName(
-      FieldText(work.ProfileName),
-      [this](const std::string& n) { return adapter_->IsProfileExist(n); });
-  SetField(work.ProfileName, name);
-  SetField(work.NetInfo.NI_sz_CurProfile, name);
+      ProfileNameText(work), [this](const std::string& n) { return adapter_->IsProfileExist(n); });
+  // Made of the default name and digits, cut to fit: the store holds it.
+  SetProfileNameText(work, name);
   OpenWizard(kPageProfile, 0);
 }
 
@@ -43,7 +43,7 @@ void TFrameProfile::BtnEditClick() {
   const WLProfile* p = RowProfile(LvProf->Selected());
   if (!p) return;
   g_GlobalVar.WorkProfile = *p;
-  editedName_ = FieldText(p->ProfileName);
+  editedName_ = ProfileNameText(*p);
   OpenWizard(kPageProfile, kProfEditMode);
 }
 
@@ -76,7 +76,7 @@ void TFrameProfile::ShowList() {
 bool TFrameProfile::SaveProfile(int flags) {
   if (!adapter_) return false;
   const WLProfile& work = g_GlobalVar.WorkProfile;
-  const std::string workName = FieldText(work.ProfileName);
+  const std::string workName = ProfileNameText(work);
   TLvRow* row = nullptr;
   if (flags & kProfEditMode) {
     row = FindRow(workName);
@@ -88,7 +88,7 @@ bool TFrameProfile::SaveProfile(int flags) {
       LogWrite("SaveProfile: not found selected profile");
       return false;
     }
-    if (!adapter_->UpdateProfile(work, FieldText(RowProfile(row)->ProfileName))) {
+    if (!adapter_->UpdateProfile(work, ProfileNameText(*RowProfile(row)))) {
       FollowStore();
       return false;
     }

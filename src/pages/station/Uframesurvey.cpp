@@ -5,6 +5,7 @@
 #include "adapter/Ucomxlib.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
+#include "pages/Unetname.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
 #include "ui/Upalette.h"
@@ -191,6 +192,12 @@ void TFrameSurvey::BtnConnectClick() {
   const SiteEntry* e = TScanList::RowSite(LvSite->Selected());
   CNICAdapter* adapter = Adapter();
   if (!e || !adapter || ScanBlocked()) return;
+  // A name a profile cannot hold is refused, never cut to another network.
+  const std::string zero = ZeroSsidMessage(*e);
+  if (!zero.empty()) {
+    g_GlobalVar.ShowMsgBox(Handle(), zero, MB_ICONWARNING);
+    return;
+  }
   WLProfile& work = g_GlobalVar.WorkProfile;
   adapter->SiteToProfile(*e, work);
   SetField(work.ProfileName, kEditingProfile);

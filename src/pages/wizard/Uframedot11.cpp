@@ -1,5 +1,6 @@
 #include "pages/wizard/Uframedot11.h"
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "pages/station/Upageparts.h"
 
@@ -28,6 +29,7 @@ std::string MessageDefault(const std::string& key) {
   if (key == "ErEmyUser") return "The login name is empty.\\nPlease enter a login name.";
   if (key == "ErEmyPw") return "The password is empty.\\nPlease enter a password.";
   if (key == "ErMyCert") return "You must specify a certificate.";
+  if (key == "ErProfChar") return "'%s' cannot be used in a profile name.";
   return key;
 }
 
@@ -160,11 +162,11 @@ void TFrameDot11::RefillCertificates() {
   }
   // Items carry the index of their entry.
   for (size_t i = 0; i < userCerts_.size(); ++i)
-    CmbMyCert->AddItem(FieldText(userCerts_[i].Display), static_cast<intptr_t>(i));
+    CmbMyCert->AddItem(StoreFieldText(userCerts_[i].Display), static_cast<intptr_t>(i));
   if (CmbMyCert->Count() > 0) CmbMyCert->SetItemIndex(0);
   CmbServerCA->AddItem(g_GlobalVar.CommonStrings[csTrustAny], kTrustAny);
   for (size_t i = 0; i < authorities_.size(); ++i)
-    CmbServerCA->AddItem(FieldText(authorities_[i].Display), static_cast<intptr_t>(i));
+    CmbServerCA->AddItem(StoreFieldText(authorities_[i].Display), static_cast<intptr_t>(i));
   CmbServerCA->SetItemIndex(0);
 }
 
@@ -230,8 +232,8 @@ bool TFrameDot11::EnterPage(TPropertyPageFrame* previous, int mode, int flags) {
       CmbServerCA->SelectByValue(static_cast<intptr_t>(i));
       break;
     }
-  EdtUser->SetText(FieldText(work.LoginName));
-  const std::string password = FieldText(work.LoginPassword);
+  EdtUser->SetText(StoreFieldText(work.LoginName));
+  const std::string password = StoreFieldText(work.LoginPassword);
   EdtPasswd->SetText(password);
   EdtPasswd->SetMasked(!password.empty());
   return TPropertyPageFrame::EnterPage(previous, mode, flags);
@@ -258,11 +260,13 @@ Dot1xChoice TFrameDot11::Choice() const {
 bool TFrameDot11::LeavePage(TPropertyPageFrame* next, int mode, int flags) {
   if (mode == kDirForward) {
     const Dot1xChoice choice = Choice();
-    const std::string error = CheckDot1x(choice);
+    std::string refused;
+    const std::string error = CheckDot1x(choice, &refused);
     if (!error.empty()) {
-      g_GlobalVar.ShowMsgBox(Handle(),
-                             g_GlobalVar.StrFileRead("Message", error, MessageDefault(error)),
-                             MB_ICONWARNING);
+      g_GlobalVar.ShowMsgBox(
+          Handle(),
+          FormatText(g_GlobalVar.StrFileRead("Message", error, MessageDefault(error)), refused),
+          MB_ICONWARNING);
       return false;
     }
     WriteDot1xFields(g_GlobalVar.WorkProfile, g_GlobalVar.WorkProfile.EncryptionMethod, choice);

@@ -1,5 +1,6 @@
 #include "pages/wizard/Uframenettype.h"
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "pages/station/Ustationlogic.h"
 #include "pages/wizard/Uwizardlogic.h"
@@ -106,8 +107,8 @@ bool TFrameNetType::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
                             ? g_GlobalVar.StrFileRead(kSection, "LbEdt", "Edit Profile")
                             : g_GlobalVar.StrFileRead(kSection, "LbAdd", "Add New Profile"));
   const WLProfile& work = g_GlobalVar.WorkProfile;
-  EdtName->SetText(FieldText(work.ProfileName));
-  EdtSSID->SetText(FieldText(work.Ssid1));
+  EdtName->SetText(ProfileNameText(work));
+  EdtSSID->SetText(ssid_.Load(work));
   (work.NetworkMode == 1 ? RBtnInfra : RBtnAdHoc)->SetChecked(true);
   return TPropertyPageFrame::EnterPage(previous, mode, flags);
 }
@@ -115,26 +116,31 @@ bool TFrameNetType::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
 bool TFrameNetType::LeavePage(TPropertyPageFrame* next, int mode, int flags) {
   if (mode == kDirForward) {
     using namespace wizardlogic;
-    const std::string name = CutText(EdtName->Text(), kNameChars);
+    const std::string name = EdtName->Text();
+    std::string refused;
     const TNameCheck check = CheckProfileName(
         name, Adapter() ? Adapter()->DefAPProfName : std::string(),
         [this](const std::string& n) { return Adapter() && Adapter()->IsProfileExist(n); },
-        (flags_ & kProfEditMode) != 0, nameOnEntry_);
+        (flags_ & kProfEditMode) != 0, nameOnEntry_, &refused);
     if (check != TNameCheck::Ok) {
-      Warn(this, NameCheckMessage(check, name));
+      Warn(this, NameCheckMessage(check, name, refused));
       FocusFirst(EdtName);
       return false;
     }
-    const std::string ssid = CutText(EdtSSID->Text(), kSsidChars);
-    if (ssid.empty()) {
-      Warn(this, MessageText("ErEmySSID", "SSID can't be empty!"));
+    const std::string typed = EdtSSID->Text();
+    std::string ssid;
+    const TNetNameField::Check ssidCheck = ssid_.Take(typed, ssid);
+    if (ssidCheck != TNetNameField::Check::Ok) {
+      Warn(this, ssidCheck == TNetNameField::Check::Empty
+                     ? MessageText("ErEmySSID", "SSID can't be empty!")
+                     : TNetNameField::Message(ssidCheck, typed));
       FocusFirst(EdtSSID);
       return false;
     }
     WLProfile& work = g_GlobalVar.WorkProfile;
-    SetField(work.ProfileName, name);
-    SetField(work.NetInfo.NI_sz_CurProfile, name);
-    SetField(work.Ssid1, ssid);
+    WLProfile next = work;
+    if (!SetProfileNameText(next, name) || !SetSsidBytes(next, ssid)) return false;
+    work = next;
     work.NetworkMode = RBtnInfra->Checked() ? 1 : 0;
     if (CNICAdapter* adapter = Adapter()) {
       if (work.NetworkMode == 1) {
@@ -164,10 +170,16 @@ void TFrameNetType::AdapterNotify(CNICAdapter* adapter, int code, int value) {
 void TFrameNetType::BtnSelectClick() {
   const SiteEntry* e = TScanList::RowSite(LvSite->Selected());
   if (!Adapter() || !e) return;
+  // A name a profile cannot hold is refused, never cut to another network.
+  const std::string zero = ZeroSsidMessage(*e);
+  if (!zero.empty()) {
+    Warn(this, zero);
+    return;
+  }
   WLProfile& work = g_GlobalVar.WorkProfile;
   // The network's own settings replace every earlier choice; the name the
   // user typed stays.
   Adapter()->SiteToProfile(*e, work);
-  EdtSSID->SetText(FieldText(work.Ssid1));
+  EdtSSID->SetText(ssid_.Load(work));
   (work.NetworkMode == 1 ? RBtnInfra : RBtnAdHoc)->SetChecked(true);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/Udefine.h"
+#include "pages/Unetname.h"
 #include "pages/Uscanlist.h"
 #include "shell/Propertypageframeunit.h"
 #include "ui/Upicbutton.h"
@@ -72,4 +73,5 @@ class TFrameNetType : public TPropertyPageFrame {
 
   int flags_ = 0;
   std::string nameOnEntry_;
+  TNetNameField ssid_;
 };

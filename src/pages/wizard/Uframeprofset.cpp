@@ -1,5 +1,6 @@
 #include "pages/wizard/Uframeprofset.h"
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "pages/wizard/Uframeactive.h"
 #include "pages/wizard/Uframeconfirm.h"
@@ -171,7 +172,7 @@ bool TFrameProfSet::EnterPage(TPropertyPageFrame* previous, int mode, int flags)
   flags_ = flags;
   ResetPage();
   const WLProfile& work = g_GlobalVar.WorkProfile;
-  if (!(flags & kProfKeyOnly)) FrameNetType1->SetNameOnEntry(FieldText(work.ProfileName));
+  if (!(flags & kProfKeyOnly)) FrameNetType1->SetNameOnEntry(ProfileNameText(work));
   // The pages always accept; should the first one refuse, the list stays
   // rather than an empty wizard without a way out.
   const bool shown = GoTo(wizardlogic::FirstPage(flags, work.EncryptionMethod), kDirForward);

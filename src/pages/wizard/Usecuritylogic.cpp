@@ -2,6 +2,7 @@
 
 #include "config/Udefine.h"
 #include "config/Utext.h"
+#include "config/Uunicode.h"
 
 namespace securitylogic {
 
@@ -64,8 +65,12 @@ Dot1xRows RowsFor(int32_t method, int32_t securityType) {
   return r;
 }
 
-std::string CheckDot1x(const Dot1xChoice& choice) {
+std::string CheckDot1x(const Dot1xChoice& choice, std::string* refused, UINT cp) {
   const int32_t method = choice.Method > 0 ? choice.Method : kEapTLS;
+  std::string store;
+  if (refused) refused->clear();
+  for (const std::string* typed : {&choice.User, &choice.Password})
+    if (!ToStore(*typed, store, refused, cp)) return "ErProfChar";
   if (method == kEapLEAP) return std::string();
   const bool known = method == kEapTLS || method == kEapTTLS || method == kEapPEAP;
   if (!known) return std::string();
@@ -75,7 +80,12 @@ std::string CheckDot1x(const Dot1xChoice& choice) {
   return std::string();
 }
 
-void WriteDot1xFields(WLProfile& profile, int32_t securityType, const Dot1xChoice& choice) {
+void WriteDot1xFields(WLProfile& profile, int32_t securityType, const Dot1xChoice& choice,
+                      UINT cp) {
+  auto store = [cp](const std::string& text) {
+    std::string out;
+    return ToStore(text, out, nullptr, cp) ? out : std::string();
+  };
   const int32_t method = choice.Method > 0 ? choice.Method : kEapTLS;
   const Dot1xRows rows = RowsFor(method, securityType);
   profile.MS8021xAuthMode = method;
@@ -86,8 +96,8 @@ void WriteDot1xFields(WLProfile& profile, int32_t securityType, const Dot1xChoic
     profile.AuthenticationMode = securityType == EncWPA2 ? AuthWPA2 : AuthWPA;
     profile.WPAEncryptionType = choice.Cipher > 0 ? choice.Cipher : kCipherTKIP;
   }
-  SetField(profile.LoginName, rows[RowLogin] ? choice.User : std::string());
-  SetField(profile.LoginPassword, rows[RowPassword] ? choice.Password : std::string());
+  SetField(profile.LoginName, rows[RowLogin] ? store(choice.User) : std::string());
+  SetField(profile.LoginPassword, rows[RowPassword] ? store(choice.Password) : std::string());
   if (method == kEapPEAP) profile.PeapEap = choice.Inner > 0 ? choice.Inner : kInnerMSCHAPv2;
   SetField(profile.sCertificate,
            rows[RowCertificate] && choice.HasCertificate ? choice.Certificate : std::string());

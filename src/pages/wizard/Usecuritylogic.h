@@ -85,24 +85,29 @@ Dot1xRows RowsFor(int32_t method, int32_t securityType);
 
 // What the user chose on the 802.1X page.
 struct Dot1xChoice {
-  int32_t Method = 0;  // selected method, 0 = none selected
-  int32_t Cipher = 0;  // selected cipher, 0 = none
-  int32_t Inner = 0;   // selected PEAP inner method, 0 = none
-  std::string User;
-  std::string Password;
+  int32_t Method = 0;           // selected method, 0 = none selected
+  int32_t Cipher = 0;           // selected cipher, 0 = none
+  int32_t Inner = 0;            // selected PEAP inner method, 0 = none
+  std::string User;             // UTF-8, as typed
+  std::string Password;         // UTF-8, as typed
   bool HasCertificate = false;  // a client certificate is selected
-  std::string Certificate;      // its name
+  std::string Certificate;      // its name (store text, as the library gave it)
   std::string Authority;        // name of the chosen authority, empty = trust any
 };
 // The "Message" key of the first failed check, empty when all pass: TLS,
 // TTLS and PEAP need a login name ("ErEmyUser"), TTLS and PEAP a password
-// ("ErEmyPw"), TLS a certificate ("ErMyCert"); LEAP is not checked.
-std::string CheckDot1x(const Dot1xChoice& choice);
+// ("ErEmyPw"), TLS a certificate ("ErMyCert"); LEAP is not checked. A login
+// name or password with a character the store (code page cp) cannot hold
+// gives "ErProfChar" and that character in refused (LEAP too: it is stored).
+std::string CheckDot1x(const Dot1xChoice& choice, std::string* refused = nullptr, UINT cp = CP_ACP);
 // Writes the 802.1X fields for a security type: method (1 when none), the
 // authentication mode and cipher (RADIUS: automatic and TKIP; WPA2: 6; other:
 // 3 with the chosen cipher), login and password of shown rows, PEAP's inner
 // method, the certificate of a shown certificate row, the authority, and
 // ValidateServerCert 0.
-void WriteDot1xFields(WLProfile& profile, int32_t securityType, const Dot1xChoice& choice);
+// Login and password are written as store text (a character the store cannot
+// hold leaves the field empty: CheckDot1x refuses such a choice first).
+void WriteDot1xFields(WLProfile& profile, int32_t securityType, const Dot1xChoice& choice,
+                      UINT cp = CP_ACP);
 
 }  // namespace securitylogic

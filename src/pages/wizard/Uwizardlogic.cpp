@@ -1,6 +1,8 @@
 #include "pages/wizard/Uwizardlogic.h"
 
+#include "adapter/Unames.h"
 #include "config/Unotify.h"
+#include "config/Uunicode.h"
 
 namespace wizardlogic {
 
@@ -111,19 +113,22 @@ int PickSecurity(const std::vector<int32_t>& offered, int32_t security) {
   return index;
 }
 
-std::string CutText(const std::string& text, size_t chars) {
-  return text.size() > chars ? text.substr(0, chars) : text;
+std::string CutText(const std::string& text, size_t chars, UINT cp) {
+  std::string store;
+  if (text.size() <= chars) return text;
+  if (ToStore(text, store, nullptr, cp) && store.size() <= chars) return text;
+  return StorableName(text, chars, cp);
 }
 
 std::string NewProfileName(const std::string& name,
-                           const std::function<bool(const std::string&)>& exists) {
+                           const std::function<bool(const std::string&)>& exists, UINT cp) {
   if (name.empty() || !exists(name)) return name;
   std::string candidate;
   for (int i = 1; i <= 9998; ++i) {
     // A long name gives way to the number: a cut number would name an
     // existing profile again.
     const std::string suffix = "_" + std::to_string(i);
-    candidate = CutText(name, kNameChars - suffix.size()) + suffix;
+    candidate = CutText(name, kNameChars - suffix.size(), cp) + suffix;
     if (!exists(candidate)) break;
   }
   return candidate;
@@ -131,17 +136,24 @@ std::string NewProfileName(const std::string& name,
 
 TNameCheck CheckProfileName(const std::string& typed, const std::string& apDefaultName,
                             const std::function<bool(const std::string&)>& exists, bool editMode,
-                            const std::string& nameOnEntry) {
-  const std::string name = CutText(typed, kNameChars);
+                            const std::string& nameOnEntry, std::string* refused, UINT cp) {
+  const std::string& name = typed;
+  if (refused) refused->clear();
   if (name.empty()) return TNameCheck::Empty;
   if (name == kEditingProfile || name == apDefaultName) return TNameCheck::Reserved;
+  // Never cut: a cut name is not the one the user chose, and would be
+  // stored beside the profile it was cut to.
+  std::string store;
+  if (!ToStore(name, store, refused, cp)) return TNameCheck::BadChar;
+  if (store.size() > kNameChars) return TNameCheck::TooLong;
   // The lookup ignores case, the edited profile's own name does not: a
   // change of case alone would leave two names that the library mixes up.
   if (exists(name) && !(editMode && name == nameOnEntry)) return TNameCheck::Exists;
   return TNameCheck::Ok;
 }
 
-std::string NameCheckMessage(TNameCheck check, const std::string& name) {
+std::string NameCheckMessage(TNameCheck check, const std::string& name,
+                             const std::string& refused) {
   switch (check) {
     case TNameCheck::Empty:
       return g_GlobalVar.StrFileRead("Message", "ErEmyProfName", "Profile Name can't be empty!");
@@ -153,6 +165,13 @@ std::string NameCheckMessage(TNameCheck check, const std::string& name) {
       return FormatText(g_GlobalVar.StrFileRead("Message", "ErSamProfName",
                                                 "%s already exists. Please enter another name."),
                         "'" + name + "'");
+    case TNameCheck::BadChar:
+      return FormatText(g_GlobalVar.StrFileRead("Message", "ErProfChar",
+                                                "'%s' cannot be used in a profile name."),
+                        refused);
+    case TNameCheck::TooLong:
+      return g_GlobalVar.StrFileRead("Message", "ErLongProfName",
+                                     "The profile name is too long; it may have at most 64 bytes.");
     default:
       return "";
   }
@@ -213,7 +232,7 @@ void FitAdHocBand(int32_t usable, int32_t defChB, int32_t defChA, WLProfile& wor
 TProfileSummary Summarize(const WLProfile& p, bool haveAdapter, bool adHocG) {
   const std::string* common = g_GlobalVar.CommonStrings;
   TProfileSummary s;
-  s.Ssid = FieldText(p.Ssid1);
+  s.Ssid = SsidText(p);
   if (p.NetworkMode == 1) {
     s.NetType = common[csInfrastructure];
     s.WlMode = CFAGlobalVar::ModeListText(p.ABGMode);

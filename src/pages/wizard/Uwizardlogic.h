@@ -55,22 +55,29 @@ std::vector<int32_t> OfferedSecurity(int32_t networkMode, int32_t osVersion,
 // else its WPA/WPA2 sibling, else the first; -1 when nothing is offered.
 int PickSecurity(const std::vector<int32_t>& offered, int32_t security);
 
-// Check of a profile name on the network type page.
-enum class TNameCheck { Ok, Empty, Reserved, Exists };
-// name: as typed (cut to kNameChars before the checks); exists: a lookup
-// without regard to case. In edit mode the name the profile entered with is
-// accepted again, compared exactly.
+// Check of a profile name (UTF-8) on the network type page.
+enum class TNameCheck { Ok, Empty, Reserved, Exists, BadChar, TooLong };
+// name: as typed, never cut; exists: a lookup without regard to case. A
+// character the store (code page cp) cannot hold gives BadChar and its text
+// in refused; more than kNameChars store bytes gives TooLong. In edit mode
+// the name the profile entered with is accepted again, compared exactly.
 TNameCheck CheckProfileName(const std::string& name, const std::string& apDefaultName,
                             const std::function<bool(const std::string&)>& exists, bool editMode,
-                            const std::string& nameOnEntry);
-// The message of a failed check (the Exists text names the profile).
-std::string NameCheckMessage(TNameCheck check, const std::string& name);
-std::string CutText(const std::string& text, size_t chars);
+                            const std::string& nameOnEntry, std::string* refused = nullptr,
+                            UINT cp = CP_ACP);
+// The message of a failed check (the Exists text names the profile, the
+// BadChar text the refused character).
+std::string NameCheckMessage(TNameCheck check, const std::string& name,
+                             const std::string& refused = std::string());
+// UTF-8 text cut to at most chars store bytes (code page cp), never inside
+// a character.
+std::string CutText(const std::string& text, size_t chars, UINT cp = CP_ACP);
 // The name of a new profile: the default name, or when a profile has it
 // the first free "<name>_<n>" (n from 1 to 9998; the last is taken even when
-// it is in use). The name is shortened so that the number fits the field.
+// it is in use). The name is shortened, at a character, so that the number
+// fits the field.
 std::string NewProfileName(const std::string& name,
-                           const std::function<bool(const std::string&)>& exists);
+                           const std::function<bool(const std::string&)>& exists, UINT cp = CP_ACP);
 
 // ---- ad-hoc modes and channels ----
 struct TModeItem {

@@ -7,6 +7,7 @@
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "adapter/Uprofilefile.h"
 #include "app/Udebug.h"
@@ -134,17 +135,13 @@ bool DetectDevice(DeviceRec& device) {
 
 }  // namespace
 
-std::string ProfileText(const WLProfile& profile) {
-  return FromCodePage(FieldText(profile.ProfileName));
-}
-
 StatusInfo StatusOf(CNICAdapter& adapter, const std::string& profile) {
   WLStatus status{};
   NetworkInfo info{};
   adapter.GetStatus(status);
   adapter.GetNetInfo(info);
   StatusInfo s;
-  s.Adapter = FromCodePage(FieldText(adapter.Device.Description));
+  s.Adapter = StoreFieldText(adapter.Device.Description);
   s.Managed = adapter.UseWZC;
   s.Connected = status.MediaState == 0;
   s.Profile = profile == kEditingProfile ? std::string() : profile;
@@ -165,17 +162,19 @@ namespace {
 // it is still stored and its network is the one linked (a profile for any
 // network matches every link). network is the raw name, compared as bytes.
 std::string LinkedLastProfile(CNICAdapter& adapter, const std::string& network) {
-  const std::string last = adapter.ReadSet("LastProf", "");
-  if (last.empty() || last.size() > kMaxName) return std::string();
+  // UTF-8 in the settings, store text for the library.
+  std::string last;
+  if (!ToStore(adapter.ReadSet("LastProf", ""), last) || last.empty() || last.size() > kMaxName)
+    return std::string();
   CStopEvent stop;
   CLibraryGuard lib(stop.Handle(), nullptr);
   if (!lib) return std::string();
   WLProfile stored{};
   if (g_OmxLib.OMXWL_GetWLProfile(last.c_str(), &stored) != 1) return std::string();
   lib.Release();
-  const std::string ssid = FieldText(stored.Ssid1);
+  const std::string ssid = SsidBytes(stored);
   if (ssid != network && !ssid.empty() && ssid != "ANY") return std::string();
-  return ProfileText(stored);
+  return ProfileNameText(stored);
 }
 
 Reply StatusHere(const DeviceRec& device) {
@@ -202,7 +201,7 @@ Reply AdapterHere(const Request& r) {
   std::vector<WLProfile> list;
   adapter.ReadProfileList(kStationList, list);
   std::vector<std::string> names;
-  for (const WLProfile& p : list) names.push_back(ProfileText(p));
+  for (const WLProfile& p : list) names.push_back(ProfileNameText(p));
   const int found = MatchName(names, r.Name);
   if (found < 0) return Failure(kExitNoProfile, NoProfileText(r.Name));
   // Applied here and now: the worker has nothing queued, so it never

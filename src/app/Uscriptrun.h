@@ -11,7 +11,6 @@
 #include "app/Uscript.h"
 
 class CNICAdapter;
-struct WLProfile;
 
 namespace script {
 
@@ -40,9 +39,6 @@ bool SameUserAndSession(HWND sender, std::string& why);
 
 // The failure of a /Connect whose profile the library did not take.
 std::string RefusedText(const std::string& storedName);
-
-// A stored profile's name (store text in the record) as UTF-8.
-std::string ProfileText(const WLProfile& profile);
 
 // UTF-8 text to a standard handle: a console gets it as characters
 // (WriteConsoleW), a file or a pipe as the UTF-8 bytes, no byte-order mark.

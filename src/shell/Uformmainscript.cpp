@@ -3,6 +3,7 @@
 // be, and the answer to a /Connect once the adapter has taken the profile.
 #include <shlwapi.h>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "app/Uscriptrun.h"
@@ -50,7 +51,8 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
   if (r.Cmd == Command::Status) {
     WLProfile applied{};
     const bool have = adapter->GetAppliedProf(applied);
-    return Reply{kExitOk, FormatStatus(StatusOf(*adapter, have ? ProfileText(applied) : "")), ""};
+    return Reply{kExitOk, FormatStatus(StatusOf(*adapter, have ? ProfileNameText(applied) : "")),
+                 ""};
   }
   if (adapter->UseWZC) return Failure(kExitManaged, kTextManaged);
   // What the user is typing in the wizard must not be overtaken.
@@ -61,14 +63,13 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
     case Command::Connect: {
       std::vector<WLProfile> list;
       adapter->GetProfileList(kStationList, list);
-      // Compared as UTF-8; the list is asked with the record's own name.
       std::vector<std::string> names;
-      for (const WLProfile& p : list) names.push_back(ProfileText(p));
+      for (const WLProfile& p : list) names.push_back(ProfileNameText(p));
       const int found = MatchName(names, r.Name);
       const uint32_t before = adapter->ConnectTicket();
       // No new ticket: nothing was handed to the adapter, and an earlier
       // connection's outcome must not pass for this one.
-      if (found < 0 || !FrameProfile1->ActivateProfile(FieldText(list[found].ProfileName)) ||
+      if (found < 0 || !FrameProfile1->ActivateProfile(names[found]) ||
           adapter->ConnectTicket() == before)
         return Failure(kExitNoProfile, NoProfileText(r.Name));
       const std::string& stored = names[found];

@@ -10,6 +10,7 @@
 #include "app/Uscriptrun.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "config/Uunicode.h"
 
 namespace {
 
@@ -103,7 +104,8 @@ int32_t ParseCommandLine(int argc, const char* const* argv) {
   int32_t flags = 0;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv && argv[i] ? argv[i] : "";
-    LogWrite("Param(%d) %s", i, arg);
+    // UTF-8, and one line whatever was typed.
+    LogWrite("Param(%d) %s", i, EscapeControls(arg).c_str());
     for (const Switch& s : kSwitches) {
       if (_stricmp(arg, s.Literal) == 0) flags |= s.Bit;
     }
@@ -112,8 +114,9 @@ int32_t ParseCommandLine(int argc, const char* const* argv) {
 }
 
 bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
-  const char* name = g_GlobalVar.MutexName.c_str();
-  mutex = CreateMutexA(nullptr, FALSE, name);
+  // The root may hold any character: the same W name the script side opens.
+  const std::wstring name = Wide(g_GlobalVar.MutexName);
+  mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   DWORD error = GetLastError();
   if (!mutex) {
     // The name exists but cannot be opened: ask whoever holds it to end.
@@ -122,7 +125,7 @@ bool CreateInstanceMutex(HANDLE& mutex, const InstanceRetry& retry) {
       LogWrite("broadcast close message and wait %d", i);
       Broadcast(kNotifyClose);
       Sleep(retry.WaitMs);
-      mutex = CreateMutexA(nullptr, FALSE, name);
+      mutex = CreateMutexW(nullptr, FALSE, name.c_str());
       error = GetLastError();
     }
     if (!mutex) {

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "config/Uunicode.h"
+
 namespace script {
 
 namespace {
@@ -120,18 +122,30 @@ bool ParseCommandLine(int argc, const char* const* argv, Request& request, std::
     }
   }
   if (found.Cmd == Command::None) return false;
-  if (found.Name.size() > kMaxName)
+  if (!NameFits(found.Name))
     fail("A profile name has at most " + std::to_string(kMaxName) + " characters.");
-  if (found.File.size() > kMaxPath) fail(kTextPathTooLong);
+  if (!PathFits(found.File)) fail(kTextPathTooLong);
   request = found;
   return true;
+}
+
+bool NameFits(const std::string& name) {
+  if (name.size() > kMaxNameUtf8) return false;
+  // Counted as the store counts it; a name the store cannot hold at all is
+  // no stored profile's name, which the lookup says.
+  std::string stored;
+  return !ToStore(name, stored) || stored.size() <= kMaxName;
+}
+
+bool PathFits(const std::string& path) {
+  return path.size() <= kMaxPathUtf8 && Wide(path).size() <= kMaxPath;
 }
 
 int MatchName(const std::vector<std::string>& names, const std::string& name) {
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == name) return static_cast<int>(i);
   for (size_t i = 0; i < names.size(); ++i)
-    if (_stricmp(names[i].c_str(), name.c_str()) == 0) return static_cast<int>(i);
+    if (SameName(names[i], name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -143,7 +157,7 @@ Reply Failure(int code, const std::string& message) {
 }
 
 std::string NoProfileText(const std::string& name) {
-  return "There is no stored profile named '" + name + "'.";
+  return "There is no stored profile named '" + EscapeControls(name) + "'.";
 }
 
 namespace {
@@ -153,7 +167,7 @@ std::string Profiles(int count) {
 }  // namespace
 
 std::string ConnectingText(const std::string& storedName) {
-  return "Connecting with profile '" + storedName + "'.";
+  return "Connecting with profile '" + EscapeControls(storedName) + "'.";
 }
 
 std::string InstanceProperty(const std::string& profRoot) {
@@ -161,20 +175,21 @@ std::string InstanceProperty(const std::string& profRoot) {
 }
 
 std::string ExportedText(int count, const std::string& file) {
-  return "Exported " + Profiles(count) + " to " + file + ".";
+  return "Exported " + Profiles(count) + " to " + EscapeControls(file) + ".";
 }
 
 std::string ImportedText(int count, const std::string& file) {
-  return "Imported " + Profiles(count) + " from " + file + ".";
+  return "Imported " + Profiles(count) + " from " + EscapeControls(file) + ".";
 }
 
 std::string ImportPartlyText(int count, int refused, const std::string& file) {
-  return "Imported " + Profiles(count) + " from " + file + ", but " + std::to_string(refused) +
-         (refused == 1 ? " was" : " were") + " not taken; the profiles that were there are kept.";
+  return "Imported " + Profiles(count) + " from " + EscapeControls(file) + ", but " +
+         std::to_string(refused) + (refused == 1 ? " was" : " were") +
+         " not taken; the profiles that were there are kept.";
 }
 
 std::string NotExportText(const std::string& file) {
-  return file + " is not a profile export; nothing was imported.";
+  return EscapeControls(file) + " is not a profile export; nothing was imported.";
 }
 
 std::string EncodeRequest(const Request& request) {
@@ -190,7 +205,8 @@ bool DecodeRequest(const void* data, size_t size, Request& request) {
   r.Cmd = static_cast<Command>(f[1][0] - '0');
   r.Name = f[2];
   r.File = f[3];
-  if (r.Name.size() > kMaxName || r.File.size() > kMaxPath) return false;
+  // Text from another process: UTF-8 within the limits, or nothing.
+  if (!IsUtf8(r.Name) || !IsUtf8(r.File) || !NameFits(r.Name) || !PathFits(r.File)) return false;
   // Each command carries exactly what it needs.
   const bool needsName = r.Cmd == Command::Connect;
   const bool takesName = needsName || r.Cmd == Command::Export;
@@ -222,7 +238,8 @@ std::string FormatStatus(const StatusInfo& info) {
   auto line = [&](const char* key, const std::string& value) {
     out += key;
     out += ": ";
-    out += value;
+    // A name holding "\r\nstate: connected" must not forge a line.
+    out += EscapeControls(value);
     out += "\r\n";
   };
   line("adapter", info.Adapter);

@@ -45,8 +45,14 @@ struct Reply {
 
 // Longest name and path a request may carry (the profile record's name
 // field, and a Windows path).
+// The name is counted in bytes of store text, the path in UTF-16 units; as
+// UTF-8 each takes at most three bytes a unit.
 constexpr size_t kMaxName = 64;
 constexpr size_t kMaxPath = MAX_PATH - 1;
+constexpr size_t kMaxNameUtf8 = 3 * kMaxName;
+constexpr size_t kMaxPathUtf8 = 3 * kMaxPath;
+bool NameFits(const std::string& name);
+bool PathFits(const std::string& path);
 
 // The script switch of the command line, with its arguments. Switches match
 // as the others do: whole argument, any letter case. False when there is
@@ -57,14 +63,15 @@ bool ParseCommandLine(int argc, const char* const* argv, Request& request, std::
 // The switch's literal ("/Connect", ...); empty for None.
 const char* CommandName(Command cmd);
 
-// The position of name among names: the first exact match, else the first
-// that differs only in letter case; -1 when none.
+// The position of name among names (UTF-8): the first exact match, else the
+// first that differs only in letter case (SameName); -1 when none.
 int MatchName(const std::vector<std::string>& names, const std::string& name);
 
 // A reply with one error line and its code.
 Reply Failure(int code, const std::string& message);
 
 // Messages shared by the instance and a process that works on its own.
+// Names and files in them are UTF-8; their control characters show as \xNN.
 constexpr const char* kTextNoAdapter = "No supported wireless adapter is present.";
 constexpr const char* kTextManaged =
     "Windows' wireless management controls the adapter; nothing was changed.";
@@ -111,13 +118,15 @@ struct StatusInfo {
   std::string Adapter;
   bool Managed = false;  // Windows' wireless management has the adapter
   bool Connected = false;
-  std::string Profile;
-  std::string Network;
+  std::string Profile;       // UTF-8
+  std::string Network;       // as shown (SsidDisplay)
+  std::string NetworkBytes;  // the raw name, for comparisons
   int32_t SignalDbm = 0;
   std::string Ip;
 };
 // "adapter: ...", "state: ...", "profile: ...", "network: ...",
 // "signal: ...", "ip: ..." lines; values that do not apply stay empty.
+// Control characters in values show as \xNN: one line each.
 std::string FormatStatus(const StatusInfo& info);
 
 }  // namespace script

@@ -7,11 +7,13 @@
 
 #include "adapter/Ucomxlib.h"
 #include "adapter/Ulibrarylock.h"
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "adapter/Uprofilefile.h"
 #include "app/Udebug.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
+#include "config/Uunicode.h"
 #include "config/Uutility.h"
 #include "workers/Uthrddetect.h"
 
@@ -25,19 +27,29 @@ constexpr DWORD kFindWindowMs = 10000;
 constexpr DWORD kProbeMs = 2000;
 constexpr DWORD kRequestMs = 60000;
 
+// Paths are UTF-8 here: the file calls are the W ones.
+DWORD Attributes(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str());
+}
+
 bool IsFolder(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = Attributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Relative names mean the caller's folder, not the instance's: a name that
 // cannot be made whole within the limit is refused, never passed on.
 bool FullPath(std::string& path) {
-  char buffer[MAX_PATH] = {};
-  char* name = nullptr;
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &name);
-  if (n == 0 || n >= sizeof buffer) return false;
-  path = buffer;
+  wchar_t buffer[MAX_PATH] = {};
+  wchar_t* name = nullptr;
+  const DWORD n = GetFullPathNameW(Wide(path).c_str(), MAX_PATH, buffer, &name);
+  if (n == 0 || n >= MAX_PATH) return false;
+  path = Utf8(buffer);
   return true;
 }
 
@@ -93,10 +105,11 @@ Reply ProfileFileHere(const Request& r) {
     if (stored.empty()) return Failure(kExitNoProfile, NoProfileText(r.Name));
   }
   const int32_t n = profilefile::Export(stored, r.File, stop.Handle(), nullptr);
+  const std::string file = EscapeControls(r.File);
   if (n == 0)
-    return Failure(kExitFailed, r.Name.empty() ? "There are no profiles to export, or " + r.File +
+    return Failure(kExitFailed, r.Name.empty() ? "There are no profiles to export, or " + file +
                                                      " could not be written."
-                                               : r.File + " could not be written.");
+                                               : file + " could not be written.");
   return Reply{kExitOk, ExportedText(n, r.File) + "\r\n", ""};
 }
 
@@ -128,13 +141,13 @@ StatusInfo StatusOf(CNICAdapter& adapter, const std::string& profile) {
   adapter.GetStatus(status);
   adapter.GetNetInfo(info);
   StatusInfo s;
-  s.Adapter = FieldText(adapter.Device.Description);
+  s.Adapter = StoreFieldText(adapter.Device.Description);
   s.Managed = adapter.UseWZC;
   s.Connected = status.MediaState == 0;
   s.Profile = profile == kEditingProfile ? std::string() : profile;
   const uint32_t n = std::min<uint32_t>(status.SsidLength, sizeof status.Ssid);
-  s.Network.assign(reinterpret_cast<const char*>(status.Ssid), n);
-  s.Network = FieldText(s.Network.c_str(), s.Network.size());
+  s.NetworkBytes.assign(reinterpret_cast<const char*>(status.Ssid), n);
+  s.Network = SsidDisplay(status.Ssid, n);
   s.SignalDbm = status.SignalLevel;
   char text[260] = {};  // the library may write up to 260 bytes
   if (g_OmxLib.OMXWL_IPDataToStr) g_OmxLib.OMXWL_IPDataToStr(info.NI_IpAddr, text);
@@ -147,19 +160,21 @@ namespace {
 // The stored profile the link is up with, as far as this process can tell
 // without having connected it: the last one connected ("LastProf"), when
 // it is still stored and its network is the one linked (a profile for any
-// network matches every link).
+// network matches every link). network is the raw name, compared as bytes.
 std::string LinkedLastProfile(CNICAdapter& adapter, const std::string& network) {
-  const std::string last = adapter.ReadSet("LastProf", "");
-  if (last.empty() || last.size() > kMaxName) return std::string();
+  // UTF-8 in the settings, store text for the library.
+  std::string last;
+  if (!ToStore(adapter.ReadSet("LastProf", ""), last) || last.empty() || last.size() > kMaxName)
+    return std::string();
   CStopEvent stop;
   CLibraryGuard lib(stop.Handle(), nullptr);
   if (!lib) return std::string();
   WLProfile stored{};
   if (g_OmxLib.OMXWL_GetWLProfile(last.c_str(), &stored) != 1) return std::string();
   lib.Release();
-  const std::string ssid = FieldText(stored.Ssid1);
+  const std::string ssid = SsidBytes(stored);
   if (ssid != network && !ssid.empty() && ssid != "ANY") return std::string();
-  return FieldText(stored.ProfileName);
+  return ProfileNameText(stored);
 }
 
 Reply StatusHere(const DeviceRec& device) {
@@ -168,7 +183,7 @@ Reply StatusHere(const DeviceRec& device) {
   CNICAdapter adapter(nullptr, g_GlobalVar.CmdFlags | CmdService | kAdapterLookOnly, device);
   if (!adapter.UseWZC) adapter.CollectStatus();
   StatusInfo info = StatusOf(adapter, "");
-  if (info.Connected && !info.Managed) info.Profile = LinkedLastProfile(adapter, info.Network);
+  if (info.Connected && !info.Managed) info.Profile = LinkedLastProfile(adapter, info.NetworkBytes);
   return Reply{kExitOk, FormatStatus(info), ""};
 }
 
@@ -186,7 +201,7 @@ Reply AdapterHere(const Request& r) {
   std::vector<WLProfile> list;
   adapter.ReadProfileList(kStationList, list);
   std::vector<std::string> names;
-  for (const WLProfile& p : list) names.push_back(FieldText(p.ProfileName));
+  for (const WLProfile& p : list) names.push_back(ProfileNameText(p));
   const int found = MatchName(names, r.Name);
   if (found < 0) return Failure(kExitNoProfile, NoProfileText(r.Name));
   // Applied here and now: the worker has nothing queued, so it never
@@ -199,7 +214,7 @@ Reply AdapterHere(const Request& r) {
 
 // ---- the exchange ---------------------------------------------------------------------
 
-const char kReplyClass[] = "WuScriptReply";
+const wchar_t kReplyClass[] = L"WuScriptReply";
 
 // The reply, once it came, and the one window it may come from.
 struct ReplySlot {
@@ -209,7 +224,7 @@ struct ReplySlot {
 
 LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COPYDATA) {
-    auto* slot = reinterpret_cast<ReplySlot*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* slot = reinterpret_cast<ReplySlot*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
     // Another window's "reply" would pass for the instance's answer.
     if (slot && data && data->dwData == kReplyTag && slot->From &&
@@ -220,25 +235,25 @@ LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return FALSE;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // A hidden window of this process that takes the instance's reply.
 class CReplyWindow {
  public:
   explicit CReplyWindow(ReplySlot* reply) {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    if (!GetClassInfoA(inst, kReplyClass, &wc)) {
-      wc = WNDCLASSA{};
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    if (!GetClassInfoW(inst, kReplyClass, &wc)) {
+      wc = WNDCLASSW{};
       wc.lpfnWndProc = ReplyProc;
       wc.hInstance = inst;
       wc.lpszClassName = kReplyClass;
-      RegisterClassA(&wc);
+      RegisterClassW(&wc);
     }
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kReplyClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kReplyClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, inst, nullptr);
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reply));
+    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reply));
   }
   ~CReplyWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -252,26 +267,26 @@ class CReplyWindow {
 };
 
 struct MarkedWindows {
-  const char* Property;
+  const wchar_t* Property;
   std::vector<HWND> Found;
 };
 
 BOOL CALLBACK CollectMarked(HWND hwnd, LPARAM p) {
   auto* marked = reinterpret_cast<MarkedWindows*>(p);
   // Reading a property sends nothing: a hung window costs no time here.
-  if (GetPropA(hwnd, marked->Property)) marked->Found.push_back(hwnd);
+  if (GetPropW(hwnd, marked->Property)) marked->Found.push_back(hwnd);
   return TRUE;
 }
 
 // The main window of the instance of this profile root: the window that
 // carries the root's mark and answers the probe. No other window is asked.
 HWND FindInstanceWindow() {
-  const std::string property = InstanceProperty(g_GlobalVar.ProfRoot);
+  const std::wstring property = Wide(InstanceProperty(g_GlobalVar.ProfRoot));
   MarkedWindows marked{property.c_str(), {}};
   EnumWindows(CollectMarked, reinterpret_cast<LPARAM>(&marked));
   for (HWND w : marked.Found) {
     DWORD_PTR answer = 0;
-    if (SendMessageTimeoutA(w, NotifyMsg, kNotifyScript, 0, SMTO_ABORTIFHUNG, kProbeMs, &answer) &&
+    if (SendMessageTimeoutW(w, NotifyMsg, kNotifyScript, 0, SMTO_ABORTIFHUNG, kProbeMs, &answer) &&
         static_cast<LRESULT>(answer) == kProbeAnswer)
       return w;
   }
@@ -285,9 +300,9 @@ bool WaitForReply(HWND target, DWORD waitMs, Done done) {
   const DWORD start = GetTickCount();
   for (;;) {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     if (done()) return true;
     const DWORD elapsed = GetTickCount() - start;
@@ -298,7 +313,7 @@ bool WaitForReply(HWND target, DWORD waitMs, Done done) {
 }
 
 bool InstanceRuns() {
-  HANDLE m = OpenMutexA(SYNCHRONIZE, FALSE, g_GlobalVar.MutexName.c_str());
+  HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, Wide(g_GlobalVar.MutexName).c_str());
   if (m) {
     CloseHandle(m);
     return true;
@@ -310,15 +325,16 @@ bool InstanceRuns() {
 }  // namespace
 
 Reply CheckFile(const Request& r) {
+  const std::string file = EscapeControls(r.File);
   if (r.Cmd == Command::Import) {
-    if (!FileExists(r.File)) return Failure(kExitFile, "The file " + r.File + " does not exist.");
+    if (!IsFile(r.File)) return Failure(kExitFile, "The file " + file + " does not exist.");
     return Reply{};
   }
   if (r.Cmd != Command::Export) return Reply{};
-  if (IsFolder(r.File)) return Failure(kExitFile, r.File + " is a folder.");
+  if (IsFolder(r.File)) return Failure(kExitFile, file + " is a folder.");
   const size_t slash = r.File.find_last_of("\\/");
   const std::string folder = slash == std::string::npos ? "." : r.File.substr(0, slash + 1);
-  if (!IsFolder(folder)) return Failure(kExitFile, "The folder of " + r.File + " does not exist.");
+  if (!IsFolder(folder)) return Failure(kExitFile, "The folder of " + file + " does not exist.");
   return Reply{};
 }
 
@@ -348,7 +364,7 @@ Reply SendToInstance(const Request& request, DWORD waitMs) {
   COPYDATASTRUCT cds{kRequestTag, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
   DWORD_PTR result = 0;
   // Not SMTO_BLOCK: the reply arrives while this call waits.
-  if (!SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.Handle()),
+  if (!SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.Handle()),
                            reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kRequestMs, &result))
     return Failure(kExitNoAnswer, "The running utility did not take the request.");
   if (static_cast<LRESULT>(result) == kReplyFollows) {
@@ -393,19 +409,39 @@ bool SameUserAndSession(HWND sender, std::string& why) {
 }
 
 std::string RefusedText(const std::string& storedName) {
-  return "The adapter refused profile '" + storedName + "'.";
+  return "The adapter refused profile '" + EscapeControls(storedName) + "'.";
+}
+
+void WriteText(HANDLE h, const std::string& text) {
+  if (text.empty() || !h || h == INVALID_HANDLE_VALUE) return;
+  DWORD mode = 0;
+  if (GetConsoleMode(h, &mode)) {
+    // A console shows characters, whatever its code page.
+    const std::wstring wide = Wide(text);
+    size_t done = 0;
+    while (done < wide.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(wide.size() - done, 8192));
+      DWORD written = 0;
+      if (!WriteConsoleW(h, wide.data() + done, chunk, &written, nullptr) || written == 0) return;
+      done += written;
+    }
+    return;
+  }
+  // A file or a pipe gets the UTF-8 bytes, without a byte-order mark.
+  size_t done = 0;
+  while (done < text.size()) {
+    DWORD written = 0;
+    if (!WriteFile(h, text.data() + done, static_cast<DWORD>(text.size() - done), &written,
+                   nullptr) ||
+        written == 0)
+      return;
+    done += written;
+  }
 }
 
 void WriteReply(const Reply& reply) {
-  auto write = [](DWORD which, const std::string& text) {
-    if (text.empty()) return;
-    HANDLE h = GetStdHandle(which);
-    if (!h || h == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  };
-  write(STD_OUTPUT_HANDLE, reply.Out);
-  write(STD_ERROR_HANDLE, reply.Err);
+  WriteText(GetStdHandle(STD_OUTPUT_HANDLE), reply.Out);
+  WriteText(GetStdHandle(STD_ERROR_HANDLE), reply.Err);
   size_t start = 0;
   while (start < reply.Err.size()) {
     size_t end = reply.Err.find("\r\n", start);

@@ -4,6 +4,8 @@
 // started with, when there are any, and to the debug log.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/Uscript.h"
@@ -37,6 +39,10 @@ bool SameUserAndSession(HWND sender, std::string& why);
 
 // The failure of a /Connect whose profile the library did not take.
 std::string RefusedText(const std::string& storedName);
+
+// UTF-8 text to a standard handle: a console gets it as characters
+// (WriteConsoleW), a file or a pipe as the UTF-8 bytes, no byte-order mark.
+void WriteText(HANDLE handle, const std::string& text);
 
 // Writes the reply's texts to the standard output and error handles (when
 // valid) and its error lines to the debug log.

@@ -3,9 +3,11 @@
 // be, and the answer to a /Connect once the adapter has taken the profile.
 #include <shlwapi.h>
 
+#include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
 #include "app/Uscriptrun.h"
+#include "config/Uunicode.h"
 #include "pages/station/Uframeprofile.h"
 #include "pages/wizard/Uframeprofset.h"
 #include "shell/Uformmain.h"
@@ -35,8 +37,9 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
   if (files) {
     // The sender makes names whole in its own folder; a relative one here
     // would mean this program's folder.
-    if (PathIsRelativeA(r.File.c_str()))
-      return Failure(kExitUsage, "The file name " + r.File + " is not a full path.");
+    if (PathIsRelativeW(Wide(r.File).c_str()))
+      return Failure(kExitUsage,
+                     "The file name " + EscapeControls(r.File) + " is not a full path.");
     Reply checked = CheckFile(r);
     if (checked.Code != kExitOk) return checked;
   }
@@ -48,8 +51,8 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
   if (r.Cmd == Command::Status) {
     WLProfile applied{};
     const bool have = adapter->GetAppliedProf(applied);
-    return Reply{kExitOk,
-                 FormatStatus(StatusOf(*adapter, have ? FieldText(applied.ProfileName) : "")), ""};
+    return Reply{kExitOk, FormatStatus(StatusOf(*adapter, have ? ProfileNameText(applied) : "")),
+                 ""};
   }
   if (adapter->UseWZC) return Failure(kExitManaged, kTextManaged);
   // What the user is typing in the wizard must not be overtaken.
@@ -61,7 +64,7 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
       std::vector<WLProfile> list;
       adapter->GetProfileList(kStationList, list);
       std::vector<std::string> names;
-      for (const WLProfile& p : list) names.push_back(FieldText(p.ProfileName));
+      for (const WLProfile& p : list) names.push_back(ProfileNameText(p));
       const int found = MatchName(names, r.Name);
       const uint32_t before = adapter->ConnectTicket();
       // No new ticket: nothing was handed to the adapter, and an earlier
@@ -82,7 +85,7 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
     case Command::Export: {
       const int n = FrameProfile1->ExportFile(r.Name, r.File);
       if (n < 0) return Failure(kExitNoProfile, NoProfileText(r.Name));
-      if (n == 0) return Failure(kExitFailed, r.File + " could not be written.");
+      if (n == 0) return Failure(kExitFailed, EscapeControls(r.File) + " could not be written.");
       return Reply{kExitOk, ExportedText(n, r.File) + "\r\n", ""};
     }
     case Command::Import: {
@@ -110,16 +113,17 @@ void TFormMain::CheckWaitingConnects() {
         ++it;
         continue;
       }
-      reply = Failure(kExitFailed, "The adapter did not take profile '" + name + "' within " +
-                                       std::to_string(kConnectWaitMs / 1000) + " seconds.");
+      reply = Failure(kExitFailed, "The adapter did not take profile '" + EscapeControls(name) +
+                                       "' within " + std::to_string(kConnectWaitMs / 1000) +
+                                       " seconds.");
     } else if (outcome == 1) {
       reply = Reply{kExitOk, ConnectingText(name) + "\r\n", ""};
     } else if (outcome == CNICAdapter::kApplyReplaced) {
-      reply = Failure(kExitFailed,
-                      "Another connection replaced profile '" + name + "' before it was applied.");
+      reply = Failure(kExitFailed, "Another connection replaced profile '" + EscapeControls(name) +
+                                       "' before it was applied.");
     } else if (outcome == CNICAdapter::kApplyAborted) {
-      reply =
-          Failure(kExitNoAdapter, "The adapter went away before it took profile '" + name + "'.");
+      reply = Failure(kExitNoAdapter, "The adapter went away before it took profile '" +
+                                          EscapeControls(name) + "'.");
     } else {
       reply = Failure(kExitFailed, RefusedText(name));
     }
@@ -135,22 +139,23 @@ void TFormMain::CheckWaitingConnects() {
 }
 
 void TFormMain::MarkScriptTarget(bool on) {
-  const std::string property = InstanceProperty(g_GlobalVar.ProfRoot);
+  const std::wstring property = Wide(InstanceProperty(g_GlobalVar.ProfRoot));
   if (on) {
     if (!ScriptTimer) {
       ScriptTimer = new TTimer(this, "TimerScript", kWaitingCheckMs);
       ScriptTimer->OnTimer = [this] { CheckWaitingConnects(); };
     }
     if (Handle())
-      SetPropA(Handle(), property.c_str(), reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+      SetPropW(Handle(), property.c_str(), reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
     return;
   }
-  if (Handle()) RemovePropA(Handle(), property.c_str());
+  if (Handle()) RemovePropW(Handle(), property.c_str());
   if (ScriptTimer) ScriptTimer->SetEnabled(false);
   std::vector<WaitingConnect> left;
   left.swap(waitingConnects_);
   for (const WaitingConnect& w : left) {
-    const std::string text = "The utility closed before the adapter took profile '" + w.Name + "'.";
+    const std::string text =
+        "The utility closed before the adapter took profile '" + EscapeControls(w.Name) + "'.";
     SendScriptReply(w.Sender, Failure(kExitNoAnswer, text));
   }
 }
@@ -160,7 +165,7 @@ void TFormMain::SendScriptReply(HWND sender, const Reply& reply) {
   const std::string text = EncodeReply(reply);
   COPYDATASTRUCT cds{kReplyTag, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(sender, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
+  SendMessageTimeoutW(sender, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
                       reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 

@@ -8,6 +8,9 @@
 #   WirelessUtility.fr.ini (French) and WirelessUtility.ru.ini (Russian) likewise
 #   DPI=144 tools/screenshots.sh    at 150 % (LogPixels 144), into help/images/150/;
 #   DPI=192 gives 200 % into help/images/200/. The prefix is left at 96.
+#   WORLD=tests/e2e/Unicode.world tools/screenshots.sh   the survey and the link
+#   page (joined from the survey's first row) on that world, into
+#   help/images/<world name in lower case>/
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 
@@ -20,6 +23,12 @@ strings=${LANGUAGE_FILE:-}
 [ -n "$strings" ] && out=$out/${strings%.ini} && out=${out/WirelessUtility./}
 dpi=${DPI:-${LOGPIXELS:-96}}
 [ "$dpi" != 96 ] && out=$out/$((dpi * 100 / 96))
+world=${WORLD:-}
+if [ -n "$world" ]; then
+  world=$(realpath "$world")
+  name=$(basename "$world" .world)
+  out=$out/${name,,}
+fi
 mkdir -p "$out"
 # A 96-DPI distance in pixels at the display's scale (rounded to nearest).
 sc() { echo $((($1 * dpi + 48) / 96)); }
@@ -50,6 +59,7 @@ wu_stage
 stage=$WU_BUILD/shotstage
 rm -rf "$stage"
 cp -r "$WU_STAGE" "$stage"
+[ -n "$world" ] && cp "$world" "$stage/OMXWL.world"
 if [ -n "$strings" ]; then
   sed -i "s/^StringFile=.*/StringFile=$strings/" "$stage/WirelessUtility.bin"
 fi
@@ -110,6 +120,16 @@ echo "Pictures into $out:"
 tab() { click $((24 + $1 * 138 + 65)) 95 "${2:-1.5}"; }
 # Buttons of a page's action bar, counted from the right (0 = right-most).
 bar() { click $((24 + 440 - $1 * 108 + 50)) $((116 + 239 + 15)) "${2:-1}"; }
+
+if [ -n "$world" ]; then
+  tab 1 5
+  click 120 178
+  shot survey
+  bar 0 8
+  tab 0 3
+  shot linkinfo
+  exit 0
+fi
 
 # The first profile connects by itself; wait for the link and the address.
 sleep 10

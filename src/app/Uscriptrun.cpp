@@ -420,7 +420,10 @@ void WriteText(HANDLE h, const std::string& text) {
     const std::wstring wide = Wide(text);
     size_t done = 0;
     while (done < wide.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(wide.size() - done, 8192));
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(wide.size() - done, 8192));
+      // Never end a piece between the two halves of a character.
+      const wchar_t last = wide[done + chunk - 1];
+      if (chunk > 1 && done + chunk < wide.size() && last >= 0xD800 && last <= 0xDBFF) --chunk;
       DWORD written = 0;
       if (!WriteConsoleW(h, wide.data() + done, chunk, &written, nullptr) || written == 0) return;
       done += written;

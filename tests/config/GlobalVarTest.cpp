@@ -293,28 +293,20 @@ TEST(GlobalVarLoad, AsAServiceTheProfileRootIsNotHandedOver) {
   g_OmxLib.Unbind();
 }
 
-// The program in a folder whose name code page 1252 cannot hold: the library
-// beside it is loaded, and the root goes over in the code page, or not at
-// all when the code page cannot hold it.
+// From a folder 1252 cannot name the library loads; the root goes over in 1252 or not at all.
 TEST(GlobalVarLoad, FromAnyFolderWithTheRootInTheCodePage) {
   TempDir dir;
-  const std::string folder = dir / "\xD0\x96urnal\\";
-  ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
-  ASSERT_TRUE(CopyFileW(Wide(ModuleDir() + "OMXFAKE.DLL").c_str(),
-                        Wide(folder + "OMXFAKE.DLL").c_str(), FALSE));
+  const std::string folder = dir / "\xD0\x96urnal\\", lib = folder + "OMXFAKE.DLL";
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(Wide(ModuleDir() + "OMXFAKE.DLL").c_str(), Wide(lib).c_str(), FALSE));
   CFAGlobalVar var;
   LogCapture capture;
-  for (const char* root : {"Caf\xC3\xA9", "\xD0\x96"}) {
-    const std::string text = "\xEF\xBB\xBF[Setting]\r\nProfRoot=" + std::string(root) + "\r\n";
-    HANDLE h = CreateFileW(Wide(folder + "Prog.bin").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
-    CloseHandle(h);
-    ASSERT_TRUE(var.LoadFor(folder + "Prog.exe", CmdUI, folder + "OMXFAKE.DLL")) << root;
-    EXPECT_EQ(var.ProfRoot, root);
-    EXPECT_EQ(FakeCalls(), root[0] == 'C' ? "Initial(Ombrix,1);SetWLProfileDir(Caf\xE9);"
-                                          : "Initial(Ombrix,1);");
+  for (const auto& [root, handed] :
+       {std::pair{"Caf\xC3\xA9", "SetWLProfileDir(Caf\xE9);"}, {"\xD0\x96", ""}}) {
+    std::ofstream(Wide(folder + "Prog.bin").c_str(), std::ios::binary)
+        << "\xEF\xBB\xBF[Setting]\r\nProfRoot=" << root;
+    ASSERT_TRUE(var.LoadFor(folder + "Prog.exe", CmdUI, lib)) << root;
+    EXPECT_EQ(var.ProfRoot + FakeCalls(), std::string(root) + "Initial(Ombrix,1);" + handed);
     g_OmxLib.Unbind();
   }
   EXPECT_TRUE(

@@ -73,23 +73,17 @@ WLProfile EapProfile(const char* ssid, int type, int method, const char* user, c
 void SetText(char* field, size_t size, const std::string& text);
 #define SET_TEXT(field, text) SetText(field, sizeof(field), text)
 
-// The library's trace while it lives. OutputDebugStringA raises
-// DBG_PRINTEXCEPTION_C before anything else, so a vectored handler sees
-// every line.
+// The library's trace while one lives: OutputDebugStringA raises
+// DBG_PRINTEXCEPTION_C first, so a vectored handler sees every line.
 class TraceLog {
  public:
   TraceLog() {
-    instance_ = this;
+    std::lock_guard<std::mutex> lock(mutex_);
+    text_.clear();
     handler_ = AddVectoredExceptionHandler(1, &Handler);
   }
-  ~TraceLog() {
-    RemoveVectoredExceptionHandler(handler_);
-    instance_ = nullptr;
-  }
-  bool Has(const std::string& part) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return text_.find(part) != std::string::npos;
-  }
+  ~TraceLog() { RemoveVectoredExceptionHandler(handler_); }
+  bool Has(const std::string& part) { return Text().find(part) != std::string::npos; }
   std::string Text() {
     std::lock_guard<std::mutex> lock(mutex_);
     return text_;
@@ -98,17 +92,14 @@ class TraceLog {
  private:
   static LONG CALLBACK Handler(EXCEPTION_POINTERS* info) {
     const EXCEPTION_RECORD* r = info->ExceptionRecord;
-    TraceLog* self = instance_;
-    if (self && r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2) {
+    if (r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2) {
       const char* line = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
-      std::lock_guard<std::mutex> lock(self->mutex_);
-      self->text_.append(line, strnlen(line, r->ExceptionInformation[0]));
+      std::lock_guard<std::mutex> lock(mutex_);
+      text_.append(line, strnlen(line, r->ExceptionInformation[0]));
     }
     return EXCEPTION_CONTINUE_SEARCH;
   }
-
-  static inline TraceLog* instance_ = nullptr;
-  void* handler_ = nullptr;
-  std::mutex mutex_;
-  std::string text_;
+  static inline std::mutex mutex_;
+  static inline std::string text_;
+  void* handler_;
 };

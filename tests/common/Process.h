@@ -8,18 +8,20 @@
 #include <string>
 
 #include "common/WaitUntil.h"
+#include "config/Uunicode.h"
 
 namespace wutest {
 
 // A started program that is ended when the object goes, whatever happened.
+// Its path, arguments and folder are UTF-8, passed as the system's UTF-16.
 // With out (and err; null: with out) its standard streams go to those
 // inheritable handles.
 class ChildProcess {
  public:
   ChildProcess(const std::string& exe, const std::string& args, const std::string& dir,
                HANDLE out = nullptr, HANDLE err = nullptr) {
-    std::string cmd = "\"" + exe + "\" " + args;
-    STARTUPINFOA si = {};
+    std::wstring cmd = Wide("\"" + exe + "\" " + args);
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     if (out) {
       si.dwFlags = STARTF_USESTDHANDLES;
@@ -27,8 +29,8 @@ class ChildProcess {
       si.hStdOutput = out;
       si.hStdError = err ? err : out;
     }
-    started_ = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, out ? TRUE : FALSE, 0,
-                              nullptr, dir.c_str(), &si, &pi_) != 0;
+    started_ = CreateProcessW(Wide(exe).c_str(), cmd.data(), nullptr, nullptr, out ? TRUE : FALSE,
+                              0, nullptr, Wide(dir).c_str(), &si, &pi_) != 0;
   }
   ~ChildProcess() {
     if (started_) {

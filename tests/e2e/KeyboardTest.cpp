@@ -5,13 +5,10 @@
 // repair.
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <oleacc.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
-#include "config/Uunicode.h"
+#include "common/AccessTest.h"
 #include "e2e/Driver.h"
 
 using namespace e2e;
@@ -560,48 +557,13 @@ TEST_F(Keyboard, AboutBoxFromTheSystemMenu) {
 
 // ---- names in any bytes ---------------------------------------------------------------
 
-// True when an object below acc (depth first) has this name: labels are
-// painted by their page, so a screen reader's names are what shows.
-bool HasAccName(IAccessible* acc, const std::string& name, int depth = 0) {
-  long count = 0;
-  if (depth > 12 || FAILED(acc->get_accChildCount(&count)) || count <= 0) return false;
-  std::vector<VARIANT> kids(static_cast<size_t>(count));
-  LONG got = 0;
-  if (FAILED(AccessibleChildren(acc, 0, count, kids.data(), &got))) return false;
-  bool found = false;
-  for (LONG i = 0; i < got; ++i) {
-    VARIANT& k = kids[static_cast<size_t>(i)];
-    IAccessible* child = nullptr;
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    IAccessible* owner = acc;
-    if (k.vt == VT_DISPATCH && k.pdispVal &&
-        SUCCEEDED(k.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child))))
-      owner = child;
-    else if (k.vt == VT_I4)
-      self.lVal = k.lVal;
-    BSTR text = nullptr;
-    if (!found && owner->get_accName(self, &text) == S_OK && text &&
-        Utf8(std::wstring_view(text, SysStringLen(text))) == name)
-      found = true;
-    if (text) SysFreeString(text);
-    if (!found && child) found = HasAccName(child, name, depth + 1);
-    if (child) child->Release();
-    VariantClear(&k);
-  }
-  return found;
-}
-
+// Some object of top's client has this name, as a screen reader reads it
+// (labels are painted by their page, so these names are what shows).
 bool Shows(HWND top, const std::string& name) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IAccessible* acc = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(top, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                        reinterpret_cast<void**>(&acc))) ||
-      !acc)
-    return false;
-  const bool found = HasAccName(acc, name);
-  acc->Release();
+  bool found = false;
+  if (wutest::AccPtr root = wutest::ClientObject(top))
+    wutest::Walk(root.get(), [&](wutest::AccNode& n) { found = found || n.name == name; });
   return found;
 }
 
@@ -639,93 +601,71 @@ std::vector<std::string> ColumnTexts(HWND list, int column) {
   return rows;
 }
 
-// The world of tests/e2e/Unicode.world: the networks as the program must
-// show them (UTF-8, escapes for what is no text).
+// The networks of tests/e2e/Unicode.world as the program must show them
+// (UTF-8, escapes for what is no text), in byte order.
 const char* const kShownNames[] = {
-    "Caf\xC3\xA9 M\xC3\xBCller",
-    "\xF0\x9F\x98\x80 Hotspot",
-    "\xD0\x9A\xD0\xB0\xD1\x84\xD0\xB5 \xD0\x9F\xD1\x83\xD1\x88\xD0\xBA\xD0\xB8\xD0\xBD",
-    "Caf\xC3\xA9",        // Latin-1 bytes, read in the code page
-    "Inv\xC3\x83(\\x81",  // broken UTF-8; 0x81 maps to no character
-    "A\\x00B",            // a zero byte inside: shown, never joined
-    "Tab\\x09Net",
     "A name of 32 bytes ending in \xE6\x97\xA5",
+    "A\\x00B",      // a zero byte inside: shown, never joined
+    "Caf\xC3\xA9",  // Latin-1 bytes, read in the code page
+    "Caf\xC3\xA9 M\xC3\xBCller",
+    "Inv\xC3\x83(\\x81",  // broken UTF-8; 0x81 maps to no character
+    "Tab\\x09Net",
+    "\xD0\x9A\xD0\xB0\xD1\x84\xD0\xB5 \xD0\x9F\xD1\x83\xD1\x88\xD0\xBA\xD0\xB8\xD0\xBD",
+    "\xF0\x9F\x98\x80 Hotspot",
 };
-const std::string kZeroName = "A\\x00B";
-
-// The survey's columns: the icon, then the name.
-constexpr int kSsidColumn = 1;
+const std::string kZeroName = kShownNames[1], kCyrillic = kShownNames[6];
+constexpr int kSsidColumn = 1;  // after the icon's
 
 class KeyboardUnicodeWorld : public Keyboard {
  protected:
   void SetUp() override {
-    std::ifstream in(std::string(WU_SOURCE_DIR) + "/tests/e2e/Unicode.world", std::ios::binary);
-    std::stringstream world;
-    world << in.rdbuf();
-    ASSERT_FALSE(world.str().empty());
-    wutest::WriteText(p.Folder() + "OMXWL.world", world.str());
+    const std::string world = wutest::ReadText(WU_SOURCE_DIR "/tests/e2e/Unicode.world");
+    ASSERT_FALSE(world.empty());
+    wutest::WriteText(p.Folder() + "OMXWL.world", world);
     Keyboard::SetUp();
   }
 
   // To the survey with Ctrl+PageDown from the link page (it scans on
-  // entry), once it lists the whole world.
-  HWND Survey() {
+  // entry); once it lists the whole world as it must show it, the row
+  // showing name selected with the keys, then Connect.
+  void Join(const std::string& name) {
     p.Key(VK_NEXT, {VK_CONTROL});
     HWND list = nullptr;
-    p.WaitFor([&] {
+    ASSERT_TRUE(p.WaitFor([&] {
       HWND f = p.Focus();
       if (p.ClassOf(f) == "SysListView32" && p.Button("Scan")) list = f;
       return list && ListCount(list) == static_cast<int>(std::size(kShownNames));
-    });
-    return list;
-  }
-
-  // The row showing name selected with the keys, then Connect.
-  bool ConnectRow(HWND list, const std::string& name) {
-    const std::vector<std::string> rows = ColumnTexts(list, kSsidColumn);
-    const auto at = std::find(rows.begin(), rows.end(), name);
-    if (at == rows.end()) return false;
-    const int index = static_cast<int>(at - rows.begin());
+    })) << FocusText();
+    std::vector<std::string> rows = ColumnTexts(list, kSsidColumn), sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, std::vector<std::string>(std::begin(kShownNames), std::end(kShownNames)));
+    const int index = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+    ASSERT_LT(index, static_cast<int>(rows.size())) << name;
     p.Key(VK_HOME);
     for (int i = 0; i < index; ++i) p.Key(VK_DOWN);
-    if (!p.WaitFor([&] { return ListSelected(list) == index; })) return false;
-    if (!TabToButton("Connect")) return false;
+    ASSERT_TRUE(p.WaitFor([&] { return ListSelected(list) == index; })) << name;
+    ASSERT_TRUE(TabToButton("Connect")) << "focus on " << FocusText();
     p.Key(VK_RETURN);
-    return true;
   }
 };
 
 // Every name of the world shown on the survey as the system shows it,
-// joined from there, shown on the link page and in /Status written to a
-// file (exact UTF-8, the tab escaped); the zero-byte name refused with a
-// message; a Cyrillic network name typed into the wizard joined as its
+// joined from there, shown on the link page and in /Status (exact UTF-8,
+// the tab escaped); the zero-byte name refused with a message; a Cyrillic
+// network name typed into the wizard (Unicode key events) joined as its
 // UTF-8 bytes. The window answers throughout (TearDown).
 TEST_F(KeyboardUnicodeWorld, NamesShownJoinedAndReportedExactly) {
-  Step("survey");
-  HWND list = Survey();
-  ASSERT_NE(list, nullptr) << "focus on " << FocusText();
-  std::vector<std::string> rows = ColumnTexts(list, kSsidColumn);
-  std::vector<std::string> expected(std::begin(kShownNames), std::end(kShownNames));
-  std::sort(rows.begin(), rows.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(rows, expected);
-
   for (const std::string name : kShownNames) {
     if (name == kZeroName) continue;
     Step("join " + name);
-    if (!list) list = Survey();
-    ASSERT_NE(list, nullptr) << name;
-    ASSERT_TRUE(ConnectRow(list, name)) << name << "; focus on " << FocusText();
-    list = nullptr;
+    ASSERT_NO_FATAL_FAILURE(Join(name));
     EXPECT_TRUE(p.WaitFor([&] { return Shows(p.Main(), name); }))
         << "the link page does not show " << name;
     EXPECT_TRUE(p.WaitLinked(name)) << name << ": " << p.Status();
   }
 
   Step("the zero byte");
-  list = Survey();
-  ASSERT_NE(list, nullptr);
-  ASSERT_TRUE(ConnectRow(list, kZeroName));
+  ASSERT_NO_FATAL_FAILURE(Join(kZeroName));
   HWND box = nullptr;
   ASSERT_TRUE(p.WaitFor([&] { return (box = p.MessageBox()) != nullptr; }))
       << "joining a name with a zero byte was not refused";
@@ -734,20 +674,19 @@ TEST_F(KeyboardUnicodeWorld, NamesShownJoinedAndReportedExactly) {
   p.Key(VK_RETURN);
   ASSERT_TRUE(p.WaitFor([&] { return p.MessageBox() == nullptr; }));
 
-  // Typed with real keys: the name takes the store's code page, the network
-  // name any character; the join proves the profile holds the UTF-8 bytes.
+  // The profile name takes the store's code page, the network name any
+  // character; the join proves the profile holds the UTF-8 bytes.
   Step("wizard");
-  const std::string cyrillic = kShownNames[2];
   p.ClickTab(kTabLinkInfo);
   p.Settle();
   OpenWizardAdd();
-  NameAndSsid("Caf\xC3\xA9", cyrillic);
+  NameAndSsid("Caf\xC3\xA9", kCyrillic);
   p.Key(VK_RETURN);
   Security("Disabled");
-  FinishWithEnter(cyrillic);
+  FinishWithEnter(kCyrillic);
   const std::string status = p.Status();
   EXPECT_NE(
-      status.find("state: connected\r\nprofile: Caf\xC3\xA9\r\nnetwork: " + cyrillic + "\r\n"),
+      status.find("state: connected\r\nprofile: Caf\xC3\xA9\r\nnetwork: " + kCyrillic + "\r\n"),
       std::string::npos)
       << status;
 }

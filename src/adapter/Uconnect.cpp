@@ -289,12 +289,17 @@ void CNICAdapter::IPConfig(int32_t flags) {
     if (!ToStore(ReadSet("NicDesc", StoreFieldText(DetectRec.Description)), desc))
       desc = FieldText(DetectRec.Description);
     LogWrite("IPConfig NIC: %s", desc.c_str());
-    // A job still running after its wait is never cut off: the new one
-    // takes it over and starts once it has ended.
+    // A job still running is never cut off nor waited for here: the new one
+    // takes it over and starts once it has ended. One job waits so at most;
+    // a request meanwhile would only park another thread behind a stuck one.
     ThreadIPAddr* previous = nullptr;
     if (IPThread) {
-      if (IPThread->WaitStop()) {
+      if (IPThread->WaitFor(0)) {
         delete IPThread;
+      } else if (IPThread->IsQueued()) {
+        LogWrite("IPConfig 0x%x dropped: a renewal already waits for a running one",
+                 static_cast<unsigned>(flags));
+        return;
       } else {
         previous = IPThread;
       }

@@ -60,7 +60,11 @@ CNICAdapter::CNICAdapter(HWND ownerWnd, int32_t options, const DeviceRec& device
 
 CNICAdapter::~CNICAdapter() {
   LogWrite("CNICAdapter::~CNICAdapter()");
-  StopWorker();
+  if (!StopWorker()) {
+    // Freed under a running worker would be worse than the wait.
+    LogWrite("CNICAdapter::~CNICAdapter() waits for the abandoned worker");
+    WaitFor(INFINITE);
+  }
 
   if (StopEvent) CloseHandle(StopEvent);
   if (FuncEvent) CloseHandle(FuncEvent);
@@ -89,16 +93,37 @@ CNICAdapter::~CNICAdapter() {
   LogWrite("CNICAdapter::~CNICAdapter() end");
 }
 
-void CNICAdapter::StopWorker() {
-  if (workerStopped_) return;
+void CNICAdapter::Dispose(CNICAdapter* adapter) {
+  if (!adapter) return;
+  if (adapter->StopWorker()) {
+    delete adapter;
+    return;
+  }
+  // Leaked on purpose: the worker still runs in it, and the program goes on.
+  LogWrite("CNICAdapter::Dispose() left the adapter of an abandoned worker in memory");
+}
+
+bool CNICAdapter::StopWorker() {
+  if (workerStopped_) return !workerAbandoned_;
   workerStopped_ = true;
   Terminate();
   if (StopEvent) SetEvent(StopEvent);
   // Killed only inside a hung library call; in its own code the worker
-  // always reaches a stop check (its waits all watch StopEvent).
-  if (WaitOrKillInLibrary(timescale::Ms(2000), true, "CNICAdapter::~CNICAdapter TerminateThread",
-                          "CNICAdapter::StopWorker() wait for the worker") == StopOutcome::kEnded)
-    return;
+  // reaches a stop check (its waits all watch StopEvent), or is abandoned.
+  const StopOutcome outcome =
+      WaitOrKillInLibrary(timescale::Ms(2000), true, "CNICAdapter::~CNICAdapter TerminateThread",
+                          "CNICAdapter::StopWorker() wait for the worker");
+  if (outcome == StopOutcome::kEnded) return true;
+  if (outcome == StopOutcome::kAbandoned) {
+    // The library lock it may hold stays its own: freed under a living
+    // thread, two threads would be inside the library at once. Detection's
+    // pause is given back once, whoever comes first.
+    workerAbandoned_ = true;
+    if (ignoreHeld_.exchange(false)) SetDetectIgnore(false);
+    LogWrite("CNICAdapter::StopWorker() abandoned the worker%s",
+             InLibrary() ? " (in the library)" : "");
+    return false;
+  }
 
   const DWORD worker = ThreadId();
   Sleep(timescale::Ms(500));
@@ -108,6 +133,7 @@ void CNICAdapter::StopWorker() {
   // A worker killed inside a connection or a management switch never turns
   // device detection back on; without this no device would be found again.
   if (ignoreHeld_.exchange(false)) SetDetectIgnore(false);
+  return true;
 }
 
 void CNICAdapter::PostNotify(WPARAM code, LPARAM value) const {

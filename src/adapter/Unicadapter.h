@@ -117,16 +117,24 @@ class CNICAdapter : public CThread {
  public:
   // Reads the device's identity and settings; the worker starts afterwards.
   CNICAdapter(HWND ownerWnd, int32_t options, const DeviceRec& device);
-  // Stops the worker (StopWorker) and frees everything.
+  // Stops the worker (StopWorker) and frees everything. A worker the stop
+  // abandoned is waited for here until it ends: use Dispose instead.
   ~CNICAdapter() override;
+
+  // Stops the worker and deletes the adapter, or, when the worker had to be
+  // abandoned, leaves the adapter in memory for good (logged): that worker
+  // may still touch every part of it. Never waits longer than StopWorker.
+  static void Dispose(CNICAdapter* adapter);
 
   // Stops the worker: signals it, and waits 2000 ms while answering what it
   // sends to the calling thread (a worker announcing a connection waits for
   // that answer). A worker still running then is killed once it is seen
   // inside a library call, and the library lock it held is freed and device
   // detection it had suspended resumes; a worker in the program's own code
-  // is waited for until it ends. A second call does nothing.
-  void StopWorker();
+  // is waited for up to CThread::kAbandonMs more and then abandoned (false;
+  // the adapter must then stay in memory). A second call gives the first
+  // one's answer.
+  bool StopWorker();
 
   // ---- per-adapter settings: registry, then settings file, then default ----
   int32_t ReadSet(const std::string& name, int32_t def) const;
@@ -265,6 +273,7 @@ class CNICAdapter : public CThread {
   // that never will.
   std::atomic<bool> ignoreHeld_{false};
   bool workerStopped_ = false;
+  bool workerAbandoned_ = false;
 
   // Drawn under PendingProf's section together with the profile it goes
   // with, so a DoConnect knows which request it applies.

@@ -11,11 +11,13 @@
 #include "adapter/Unicadapter.h"
 #include "adapter/Uprofilefile.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "config/Uunicode.h"
 #include "config/Uutility.h"
 #include "workers/Uthrddetect.h"
+#include "workers/Uthread.h"
 
 namespace script {
 
@@ -338,12 +340,67 @@ Reply CheckFile(const Request& r) {
   return Reply{};
 }
 
-Reply RunHere(const Request& request) {
+namespace {
+
+// A switch served on its own, on a thread of its own: the library may hang
+// it, and the script ends within the bound of the instance's path anyway.
+class CHereJob : public CThread {
+ public:
+  explicit CHereJob(const Request& request) : request_(request) { Start(); }
+  Reply Result;
+
+ protected:
+  void Execute() override {
+    try {
+      if (request_.Cmd == Command::Export || request_.Cmd == Command::Import)
+        Result = ProfileFileHere(request_);
+      else
+        Result = AdapterHere(request_);
+    } catch (const std::exception& e) {
+      LogWrite("Exception(script::RunHere): %s", e.what());
+      Result = Failure(kExitFailed, std::string("The request failed: ") + e.what());
+    }
+  }
+
+ private:
+  const Request request_;
+};
+
+}  // namespace
+
+Reply RunHere(const Request& request, HANDLE* left) {
+  if (left) *left = nullptr;
   Request r = request;
   if (!r.File.empty() && !FullPath(r.File)) return Failure(kExitUsage, kTextPathTooLong);
   LogWrite("Script %s here", CommandName(r.Cmd));
-  if (r.Cmd == Command::Export || r.Cmd == Command::Import) return ProfileFileHere(r);
-  return AdapterHere(r);
+  // The instance's bounds: its adapter gets kConnectWaitMs to take a
+  // profile, every other request is its kRequestMs.
+  const bool connect = r.Cmd == Command::Connect;
+  const DWORD boundMs = connect ? kConnectWaitMs : kRequestMs;
+  auto* job = new CHereJob(r);
+  if (!job->Handle()) {
+    delete job;
+    return Failure(kExitFailed, "The request could not be started.");
+  }
+  if (job->WaitFor(timescale::Ms(boundMs))) {
+    Reply reply = job->Result;
+    delete job;
+    return reply;
+  }
+  // Still inside the library, or stuck before it: neither killed (it may hold
+  // what the process needs to end) nor waited for. It frees itself if it
+  // ever ends; the caller may watch its thread through left.
+  LogWrite("Script %s here: no answer within %lu ms, left running", CommandName(r.Cmd),
+           static_cast<unsigned long>(timescale::Ms(boundMs)));
+  if (left && !DuplicateHandle(GetCurrentProcess(), job->Handle(), GetCurrentProcess(), left,
+                               SYNCHRONIZE, FALSE, 0))
+    *left = nullptr;
+  job->Release();
+  const std::string seconds = std::to_string(boundMs / 1000);
+  if (connect)
+    return Failure(kExitFailed, "The adapter did not take profile '" + EscapeControls(r.Name) +
+                                    "' within " + seconds + " seconds.");
+  return Failure(kExitFailed, "The adapter did not answer within " + seconds + " seconds.");
 }
 
 Reply SendToInstance(const Request& request, DWORD waitMs) {
@@ -457,13 +514,21 @@ void WriteReply(const Reply& reply) {
 
 int Run(const Request& request) {
   Reply reply;
+  HANDLE left = nullptr;
   try {
-    reply = InstanceRuns() ? SendToInstance(request, kFindWindowMs) : RunHere(request);
+    reply = InstanceRuns() ? SendToInstance(request, kFindWindowMs) : RunHere(request, &left);
   } catch (const std::exception& e) {
     LogWrite("Exception(script::Run): %s", e.what());
     reply = Failure(kExitFailed, std::string("The request failed: ") + e.what());
   }
   WriteReply(reply);
+  if (left) {
+    // A thread hung in the library would make the ordinary end (unloading
+    // the library under it, the library's own detach) wait or fault: the
+    // reply is out and the log unbuffered, so the process ends here.
+    LogWrite("Script ends with the request still running");
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(reply.Code));
+  }
   return reply.Code;
 }
 

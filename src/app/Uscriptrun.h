@@ -17,8 +17,11 @@ namespace script {
 // The whole switch; the exit code of the program.
 int Run(const Request& request);
 
-// Served here, without a running instance.
-Reply RunHere(const Request& request);
+// Served here, without a running instance, on a thread of its own within
+// the instance's bounds (kConnectWaitMs for /Connect, 60 s otherwise). A
+// request still running then fails with kExitFailed and is left running;
+// left (may be null) then receives a handle of its thread, else null.
+Reply RunHere(const Request& request, HANDLE* left = nullptr);
 
 // Sends the request to the running instance's main window and waits for
 // its reply; kExitNoAnswer when no window takes it within waitMs.

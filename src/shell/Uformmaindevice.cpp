@@ -117,7 +117,7 @@ void TFormMain::FinishRelease() {
     // and those events must find no adapter here.
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    delete adapter;
+    CNICAdapter::Dispose(adapter);
     const std::string left = StoreFieldText(device_->Description);
     device_.reset();
     if (!(CmdFlags & CmdService)) {

@@ -33,7 +33,7 @@ void StopDetection() {
   if (!g_ThrdDetect) return;
   CThrdDetect* detect = g_ThrdDetect;
   g_ThrdDetect = nullptr;
-  delete detect;
+  CThrdDetect::Dispose(detect);
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ void TFormMain::FormDestroy() {
   if (adapter_) {
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    delete adapter;
+    CNICAdapter::Dispose(adapter);
   }
 }
 
@@ -101,7 +101,7 @@ void TFormMain::EndSession() {
     // writing what it applied.
     CNICAdapter* adapter = adapter_;
     adapter_ = nullptr;
-    delete adapter;
+    CNICAdapter::Dispose(adapter);
     device_.reset();
   }
 }

@@ -72,8 +72,9 @@ CDetectIgnoreGuard::CDetectIgnoreGuard(std::atomic<bool>* held) : held_(held) {
 void CDetectIgnoreGuard::Resume() {
   if (!active_) return;
   active_ = false;
+  // A stop that abandoned this thread may have given the pause back already.
+  if (held_ && !held_->exchange(false)) return;
   SetDetectIgnore(false);
-  if (held_) *held_ = false;
 }
 
 CThrdDetect::CThrdDetect(HWND notifyWnd) : notifyWnd_(notifyWnd) {
@@ -86,13 +87,27 @@ CThrdDetect::~CThrdDetect() {
     DetectorLifetimeLock guard;
     if (g_ThrdDetect == this) g_ThrdDetect = nullptr;
   }
-  StopThread();
+  if (!StopThread()) {
+    // Freed under a running thread would be worse than the wait.
+    LogWrite("CThrdDetect::~CThrdDetect() waits for the abandoned thread");
+    WaitFor(INFINITE);
+  }
   ClearDevList();
   if (stopEvent_) CloseHandle(stopEvent_);
 }
 
-void CThrdDetect::StopThread() {
-  if (stopped_) return;
+void CThrdDetect::Dispose(CThrdDetect* detect) {
+  if (!detect) return;
+  if (detect->StopThread()) {
+    delete detect;
+    return;
+  }
+  // Leaked on purpose: the thread, its window and its list live on.
+  LogWrite("CThrdDetect::Dispose() left the detector of an abandoned thread in memory");
+}
+
+bool CThrdDetect::StopThread() {
+  if (stopped_) return !abandoned_;
   stopped_ = true;
   Terminate();
   if (stopEvent_) SetEvent(stopEvent_);
@@ -101,11 +116,19 @@ void CThrdDetect::StopThread() {
     PostMessageA(wnd, WM_CLOSE, 0, 0);
   }
   // Killed only inside a hung library call; in its own code the thread
-  // always comes back to its message loop and ends.
-  if (WaitOrKillInLibrary(timescale::Ms(2000), false, "CThrdDetect::StopThread() TerminateThread",
-                          "CThrdDetect::StopThread() wait for the thread") == StopOutcome::kEnded) {
+  // comes back to its message loop and ends, or is abandoned.
+  const StopOutcome outcome =
+      WaitOrKillInLibrary(timescale::Ms(2000), false, "CThrdDetect::StopThread() TerminateThread",
+                          "CThrdDetect::StopThread() wait for the thread");
+  if (outcome == StopOutcome::kEnded) {
     LogWrite("CThrdDetect::StopThread() Thread Stop");
-    return;
+    return true;
+  }
+  if (outcome == StopOutcome::kAbandoned) {
+    // Its window and the library lock it may hold stay its own.
+    abandoned_ = true;
+    LogWrite("CThrdDetect::StopThread() abandoned the thread");
+    return false;
   }
   const DWORD thread = ThreadId();
   Sleep(timescale::Ms(500));
@@ -114,6 +137,7 @@ void CThrdDetect::StopThread() {
   DestroyWnd();
   window_ = nullptr;
   librarylock::ReleaseIfHeldBy(thread, "CThrdDetect: release g_OmxLib.SynchEvent event");
+  return true;
 }
 
 void CThrdDetect::GetDevList(std::vector<DeviceRec>& list) {

@@ -26,7 +26,13 @@ class CThrdDetect : public CThread {
   explicit CThrdDetect(HWND notifyWnd = nullptr);
   ~CThrdDetect() override;
 
-  void StopThread();
+  // Stops the thread (see CThread::WaitOrKillInLibrary); false when it was
+  // abandoned, and the detector must then stay in memory. The destructor
+  // waits for an abandoned thread: use Dispose instead.
+  bool StopThread();
+  // Stops the thread and deletes the detector, or leaves it in memory for
+  // good (logged) when its thread was abandoned.
+  static void Dispose(CThrdDetect* detect);
   // Appends a copy of every present device.
   void GetDevList(std::vector<DeviceRec>& list);
   // Suspends detection (on) or resumes it with a burst of passes (off). Any
@@ -69,6 +75,7 @@ class CThrdDetect : public CThread {
   CCriticalSection listLock_;
   std::vector<DeviceRec> devList_;
   bool stopped_ = false;
+  bool abandoned_ = false;
 };
 
 // The one detection thread of the program; null while none exists.

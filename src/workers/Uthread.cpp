@@ -1,9 +1,11 @@
 #include "workers/Uthread.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "adapter/Ufaultguard.h"
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 
 namespace {
 
@@ -93,16 +95,29 @@ bool CThread::KillInLibrary(const char* logLine) {
 }
 
 CThread::StopOutcome CThread::WaitOrKillInLibrary(DWORD ms, bool answering, const char* killLine,
-                                                  const char* waitLine) {
+                                                  const char* waitLine, DWORD abandonMs) {
   auto wait = [&](DWORD t) { return answering ? WaitForAnswering(t) : WaitFor(t); };
   if (wait(ms)) return StopOutcome::kEnded;
+  if (abandonMs == 0) abandonMs = timescale::Ms(kAbandonMs);
+  const DWORD start = GetTickCount();
   bool told = false;
   for (;;) {
     if (KillInLibrary(killLine)) return StopOutcome::kKilled;
     if (!told && waitLine) LogWrite("%s", waitLine);
     told = true;
-    if (wait(kRecheckMs)) return StopOutcome::kEnded;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= abandonMs) break;
+    if (wait(std::min(kRecheckMs, abandonMs - elapsed))) return StopOutcome::kEnded;
   }
+  // Stuck in the program's own code (a loop, a wait that ignores the stop):
+  // a kill there could leave a lock of the process taken for good, so the
+  // thread runs on and its caller goes on without it.
+  if (KillInLibrary(killLine)) return StopOutcome::kKilled;
+  state_ |= kAbandonedBit;
+  LogWrite("Thread %lu abandoned: still running in its own code %lu ms after its stop%s",
+           static_cast<unsigned long>(id_), static_cast<unsigned long>(ms + abandonMs),
+           terminated_ ? "" : " (it was never told to end)");
+  return StopOutcome::kAbandoned;
 }
 
 void CThread::Release() {

@@ -7,7 +7,9 @@
 // the one place it can hang that the program cannot interrupt. Anywhere else
 // it may hold a lock of the process (the heap's, the C runtime's) that its
 // death would keep taken for good, and it is in the program's own code,
-// which always reaches its next stop check; there it is waited for.
+// which should reach its next stop check; there it is waited for, a bounded
+// time: a thread that does not end then is abandoned, and its owner keeps
+// (leaks) what the thread may still touch.
 #pragma once
 
 #include <windows.h>
@@ -41,13 +43,19 @@ class CThread {
   // way out of the call is held there until it is gone. True when killed.
   bool KillInLibrary(const char* logLine);
 
-  enum class StopOutcome { kEnded, kKilled };
+  enum class StopOutcome { kEnded, kKilled, kAbandoned };
   // The stop of a thread that was told to end: waits ms (answering sent
   // messages when answering); a thread still running then is killed the
   // first time it is seen inside a library call, and otherwise waited for
-  // until it ends, with waitLine written once.
+  // (waitLine written once) up to abandonMs more, 0 meaning kAbandonMs on
+  // the time scale. A thread still in its own code then is abandoned: its
+  // state is logged and it runs on; the caller must not free the object or
+  // anything the thread may touch.
+  static constexpr DWORD kAbandonMs = 5000;
   StopOutcome WaitOrKillInLibrary(DWORD ms, bool answering, const char* killLine,
-                                  const char* waitLine);
+                                  const char* waitLine, DWORD abandonMs = 0);
+  // True once a stop gave up on the thread (kAbandoned).
+  bool Abandoned() const { return (state_ & kAbandonedBit) != 0; }
 
   // Gives the object to its thread: it is deleted when Execute ends, at
   // once when that has happened already. The caller must not touch it
@@ -73,7 +81,7 @@ class CThread {
   // kInLibrary to kBeingKilled.
   enum : int { kInOwnCode = 0, kInLibrary = 1, kBeingKilled = 2 };
   // Bits of state_.
-  enum : int { kFinished = 1, kReleased = 2 };
+  enum : int { kFinished = 1, kReleased = 2, kAbandonedBit = 4 };
 
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;

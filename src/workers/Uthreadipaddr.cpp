@@ -39,7 +39,11 @@ const IpHelperApi& SystemIpHelper() {
 
 ThreadIPAddr::ThreadIPAddr(const std::string& description, int32_t flags, const IpHelperApi& api,
                            ThreadIPAddr* previous)
-    : description_(description), flags_(flags), api_(api), previous_(previous) {
+    : description_(description),
+      flags_(flags),
+      api_(api),
+      previous_(previous),
+      owed_(previous ? previous->owed_ : std::make_shared<std::atomic<int>>(0)) {
   Start();
 }
 
@@ -47,19 +51,23 @@ ThreadIPAddr::~ThreadIPAddr() {
   // The job reads this object's fields; it must be over before they go.
   // A job that frees itself is over already.
   if (GetCurrentThreadId() != ThreadId()) WaitFor(INFINITE);
-  delete previous_;  // only when the job never ran
+  delete previous_.load();  // only when the job never ran
 }
 
 bool ThreadIPAddr::WaitStop() {
   LogWrite("wait IPAddr Thread");
-  const bool ended = WaitFor(timescale::Ms(1000));
+  bool ended = WaitFor(timescale::Ms(1000));
+  if (!ended && RenewOwed()) {
+    LogWrite("IPAddr Thread: a release went out, waiting for its renewal");
+    ended = WaitFor(timescale::Ms(kRenewOwedMs));
+  }
   if (!ended) LogWrite("IPAddr Thread still running, left to finish");
   LogWrite("stop IPAddr Thread");
   return ended;
 }
 
 void ThreadIPAddr::Execute() {
-  if (ThreadIPAddr* previous = previous_) {
+  if (ThreadIPAddr* previous = previous_.load()) {
     // One release or renewal at a time, in the order asked.
     previous->WaitFor(INFINITE);
     previous_ = nullptr;
@@ -135,6 +143,9 @@ void ThreadIPAddr::ReleaseRenew(const std::string& text, int32_t flags) {
   for (size_t i = 0; i < count; ++i) {
     IP_ADAPTER_INDEX_MAP& adapter = maps[i];
     if (adapter.Index != index) continue;
+    // Counted before the release goes out, so a stop never misses it.
+    const bool owes = (flags & 1) && (flags & 2);
+    if (owes) ++*owed_;
     if (flags & 1) {
       LogWrite("IP release");
       api_.IpReleaseAddress(&adapter);
@@ -145,6 +156,7 @@ void ThreadIPAddr::ReleaseRenew(const std::string& text, int32_t flags) {
       api_.IpRenewAddress(&adapter);
       LogWrite("IP renew done");
     }
+    if (owes) --*owed_;
     break;
   }
 }

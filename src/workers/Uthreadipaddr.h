@@ -7,7 +7,9 @@
 // Needs the types of windows.h first.
 #include <iphlpapi.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "workers/Uthread.h"
@@ -25,7 +27,8 @@ const IpHelperApi& SystemIpHelper();
 // A release or renewal is never cut off: a thread killed inside the IP
 // helper can leave system locks taken and the adapter without an address.
 // A job that outlives its owner's wait is left to finish on its own (see
-// CThread::Release); a new job starts after the one before it has ended.
+// CThread::Release); a new job starts after the one before it has ended,
+// and its owner lets at most one job wait so (IsQueued).
 class ThreadIPAddr : public CThread {
  public:
   // flags: bit 1 release, bit 2 renew. The thread starts at once. previous
@@ -36,11 +39,20 @@ class ThreadIPAddr : public CThread {
   // Waits for the job to end, however long it takes.
   ~ThreadIPAddr() override;
 
-  // Waits up to 1000 ms for the job; true when it has ended. A job still
-  // running is not stopped. A job told to terminate (Terminate) before it
-  // began its work, say while it waited for the one before it, skips that
-  // work: the adapter it was for is gone.
+  // Waits up to 1000 ms for the job; true when it has ended. When a release
+  // of this job or of the ones before it went out and its renewal has not
+  // ended yet, waits up to kRenewOwedMs more, so the adapter is not left
+  // without an address. A job still running then is not stopped. A job told
+  // to terminate (Terminate) before it began its work, say while it waited
+  // for the one before it, skips that work: the adapter it was for is gone.
+  static constexpr DWORD kRenewOwedMs = 10000;
   bool WaitStop();
+
+  // True while the job still waits for the one before it.
+  bool IsQueued() const { return previous_.load() != nullptr; }
+  // True while a release went out, from this job or one before it, whose
+  // renewal has not ended.
+  bool RenewOwed() const { return owed_->load() > 0; }
 
  protected:
   void Execute() override;
@@ -52,5 +64,7 @@ class ThreadIPAddr : public CThread {
   std::string description_;
   int32_t flags_;
   IpHelperApi api_;
-  ThreadIPAddr* previous_;
+  std::atomic<ThreadIPAddr*> previous_;
+  // Releases out without their renewal, shared along one chain of jobs.
+  std::shared_ptr<std::atomic<int>> owed_;
 };

@@ -95,6 +95,7 @@ CNICAdapter::~CNICAdapter() {
 
 void CNICAdapter::Dispose(CNICAdapter* adapter) {
   if (!adapter) return;
+  LogWrite("CNICAdapter::Dispose()");
   if (adapter->StopWorker()) {
     delete adapter;
     return;

@@ -170,7 +170,7 @@ TEST(TFormMainRelease, AWorkerStuckInTheLibraryIsWaitedForOnceAndLeavesTheLockFr
   std::thread watch([&] {
     while (!released && !killedAt) {
       const std::vector<std::string> log = env.Log();
-      if (!goingAt && Contains(log, "CNICAdapter::~CNICAdapter()")) goingAt = GetTickCount();
+      if (!goingAt && Contains(log, "CNICAdapter::Dispose()")) goingAt = GetTickCount();
       if (Contains(log, "CNICAdapter::~CNICAdapter TerminateThread")) killedAt = GetTickCount();
       Sleep(10);
     }

@@ -22,8 +22,11 @@ std::string StoredName(const std::string& name, HANDLE stopEvent, CThread* threa
 int32_t Export(const std::string& storedName, const std::string& path, HANDLE stopEvent,
                CThread* thread);
 // Adds the profiles of an export file to the store (same names, also in
-// another letter case, are replaced); the number imported, 0 for a file
-// that is not an export. refused (may be null) gets the number of records
+// another letter case, are replaced: the stored name stays, the file's
+// later record wins); the number of profiles imported, names that differ
+// only in letter case counted once. 0 for a file that is not an export, and
+// when the store and the file together may hold more profiles than the
+// library keeps (4096): then nothing is written. refused (may be null) gets the number of records
 // that were not taken: the working profile's reserved name, or a record the
 // library would not put under its proper name.
 int32_t Import(const std::string& path, HANDLE stopEvent, CThread* thread,

@@ -39,10 +39,20 @@ std::string ItemValue(int kind, size_t index) {
   return text;
 }
 
+// The profile of exactly this name, else the first one that differs from it
+// only in letter case: with "Home" and "home" both stored, "home" is "home".
 int FindByName(const std::vector<WLProfile>& list, const std::string& name) {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (TextOf(list[i]) == name) return static_cast<int>(i);
   for (size_t i = 0; i < list.size(); ++i)
     if (SameName(TextOf(list[i]), name)) return static_cast<int>(i);
   return -1;
+}
+
+// The library holds a record of exactly this store name (lock held).
+bool LibraryHas(const std::string& storeName) {
+  WLProfile probe{};
+  return g_OmxLib.OMXWL_GetWLProfile(storeName.c_str(), &probe) == 1;
 }
 
 // A name the library can keep: 1 to 64 characters, and not the name of the
@@ -69,18 +79,13 @@ bool CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
   CLibraryGuard lib(StopEvent, this);
   if (!lib) return false;
   const WLProfile& templ = kind == kAPList ? DefAPProf : DefProf;
-  for (int32_t index = 0; index < kMaxProfiles; ++index) {
-    char name[256] = {};
-    if (g_OmxLib.OMXWL_EnumWLProfiles(index, name) != 1) break;
-    ++listed;
-    const std::string text = FieldText(name, sizeof name);
+  // The record listed as text, as the program keeps it; false when the
+  // library cannot read it.
+  auto readRecord = [&](const std::string& text, WLProfile& record) {
     // Fields the library does not fill keep the template's values.
-    WLProfile record = templ;
-    if (g_OmxLib.OMXWL_GetWLProfile(text.c_str(), &record) != 1) {
-      ++unreadable;
-      continue;
-    }
-    if (kind != kStationList) continue;
+    record = templ;
+    if (g_OmxLib.OMXWL_GetWLProfile(text.c_str(), &record) != 1) return false;
+    if (kind != kStationList) return true;
     // The program knows a profile by the name the library keeps it under:
     // a record carrying another name could be neither changed nor deleted.
     if (NameOf(record) != text && text.size() < sizeof record.ProfileName) {
@@ -91,23 +96,62 @@ bool CNICAdapter::ReadProfileList(int kind, std::vector<WLProfile>& list) {
     }
     record = WithTerminatedName(record);
     SetField(record.NetInfo.NI_sz_CurProfile, NameOf(record));
+    return true;
+  };
+  for (int32_t index = 0; index < kMaxProfiles; ++index) {
+    char name[256] = {};
+    if (g_OmxLib.OMXWL_EnumWLProfiles(index, name) != 1) break;
+    ++listed;
+    WLProfile record;
+    if (!readRecord(FieldText(name, sizeof name), record)) {
+      ++unreadable;
+      continue;
+    }
+    if (kind != kStationList) continue;
     scratch.push_back(record);
   }
   lib.Release();
 
   const int32_t stored = std::clamp(ReadSet(CountValue(kind), 0), 0, kMaxProfiles);
   int32_t named = 0;
+  std::vector<std::pair<size_t, std::string>> unlisted;  // place in list, store name
   for (int32_t i = 0; i < stored; ++i) {
     const std::string name = ReadSet(ItemValue(kind, i), "");
     if (!name.empty()) ++named;
     int found = FindByName(scratch, name);
-    if (found < 0) continue;
+    if (found < 0) {
+      std::string storeName;
+      if (kind == kStationList && !name.empty() && ToStore(name, storeName))
+        unlisted.emplace_back(list.size(), storeName);
+      continue;
+    }
     list.push_back(scratch[found]);
     scratch.erase(scratch.begin() + found);
+  }
+  // A name of the order the library did not list may still be stored: an
+  // enumeration that stopped early (refused or faulted past the first
+  // index) is only part of the store. Such a record keeps its place.
+  int32_t hidden = 0;
+  if (!unlisted.empty() && listed > 0) {
+    CLibraryGuard again(StopEvent, this);
+    if (!again) return false;
+    for (auto it = unlisted.rbegin(); it != unlisted.rend(); ++it) {
+      WLProfile record;
+      if (!LibraryHas(it->second) || !readRecord(it->second, record)) continue;
+      list.insert(list.begin() + static_cast<ptrdiff_t>(it->first), record);
+      ++hidden;
+    }
   }
   // Profiles added behind the program's back follow in library order.
   list.insert(list.end(), scratch.begin(), scratch.end());
 
+  if (hidden > 0) {
+    LogWrite(
+        "ReadProfileList: the library listed %d profiles but holds %d more of the stored "
+        "order; the list is partial, order kept",
+        static_cast<int>(listed), static_cast<int>(hidden));
+    return false;
+  }
   // A library that lists nothing while the order names profiles, or that
   // cannot read what it lists, is failing for the moment: the profiles are
   // likely still there, and so is their order.
@@ -140,6 +184,13 @@ bool CNICAdapter::AddProfile(const WLProfile& record) {
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return false;
+    // Not in the list but held by the library (a list read in part): a
+    // new record would silently replace one the user cannot see.
+    if (LibraryHas(NameOf(copy))) {
+      LogWrite("AddProfile: %s is stored but not listed; not replaced",
+               EscapeControls(name).c_str());
+      return false;
+    }
     if (!StoreRecord(NameOf(copy), copy)) return false;
   }
 
@@ -171,6 +222,13 @@ bool CNICAdapter::UpdateProfile(const WLProfile& record, const std::string& oldN
   {
     CLibraryGuard lib(StopEvent, this);
     if (!lib) return false;
+    // A new name the list does not show may still be stored (a list read
+    // in part): that record is not replaced.
+    if (name != stored && other < 0 && LibraryHas(name)) {
+      LogWrite("UpdateProfile: %s is stored but not listed; not replaced",
+               EscapeControls(text).c_str());
+      return false;
+    }
     // The new record first: until the library has it, the old one stays.
     if (!StoreRecord(name, copy)) return false;
     if (name != stored && !RemoveRecord(stored)) {
@@ -229,8 +287,7 @@ bool CNICAdapter::RemoveRecord(const std::string& name) {
   if (r == 1) return true;
   // A refusal for a profile the library no longer has is no refusal: the
   // row would otherwise stay for ever.
-  WLProfile probe{};
-  return g_OmxLib.OMXWL_GetWLProfile(name.c_str(), &probe) == 0;
+  return !LibraryHas(name);
 }
 
 bool CNICAdapter::StoredProfileExists(const std::string& name) {
@@ -239,8 +296,7 @@ bool CNICAdapter::StoredProfileExists(const std::string& name) {
   if (!ToStore(name, store)) return false;
   CLibraryGuard lib(StopEvent, this);
   if (!lib) return true;
-  WLProfile probe{};
-  return g_OmxLib.OMXWL_GetWLProfile(store.c_str(), &probe) == 1;
+  return LibraryHas(store);
 }
 
 bool CNICAdapter::IsProfileExist(const std::string& name) const {

@@ -160,13 +160,13 @@ TEST(ProfileStore, StoredOrderCaseAndVanishedNames) {
   for (int i = 0; i < 5; ++i) env.SetRegString("Prof" + std::to_string(i), stored[i]);
 
   CNICAdapter a(nullptr, 0, TestEnv::Device());
-  // "c" moves the first of C and c; the other follows in library order.
-  EXPECT_EQ(Names(a.ProfList), (std::vector<std::string>{"B", "A", "C", "c"}));
+  // "c" moves c itself, not the first of C and c; C follows in library order.
+  EXPECT_EQ(Names(a.ProfList), (std::vector<std::string>{"B", "A", "c", "C"}));
   EXPECT_EQ(env.Reg("ProfCount"), "#4");
   EXPECT_EQ(env.Reg("Prof0"), "B");
   EXPECT_EQ(env.Reg("Prof1"), "A");
-  EXPECT_EQ(env.Reg("Prof2"), "C");
-  EXPECT_EQ(env.Reg("Prof3"), "c");
+  EXPECT_EQ(env.Reg("Prof2"), "c");
+  EXPECT_EQ(env.Reg("Prof3"), "C");
   EXPECT_EQ(env.Reg("Prof4"), "<none>");
   // Library profiles reach the list with the name copied into the network
   // information.

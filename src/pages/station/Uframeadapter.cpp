@@ -164,9 +164,13 @@ void TFrameAdapter::BtnSaveClick() {
   const std::string appliedName = ProfileNameText(applied);
   std::vector<WLProfile> stored;
   adapter_->GetProfileList(kStationList, stored);
-  const auto it = std::find_if(stored.begin(), stored.end(), [&](const WLProfile& p) {
-    return SameName(ProfileNameText(p), appliedName);
-  });
+  // Exactly that name first: "home" applied is not "Home" stored beside it.
+  auto it = std::find_if(stored.begin(), stored.end(),
+                         [&](const WLProfile& p) { return ProfileNameText(p) == appliedName; });
+  if (it == stored.end())
+    it = std::find_if(stored.begin(), stored.end(), [&](const WLProfile& p) {
+      return SameName(ProfileNameText(p), appliedName);
+    });
   const bool isStored = it != stored.end();
   if (isStored) work = *it;
   work.TxRate = static_cast<int32_t>(CmbTxRate->SelectedValue(15));

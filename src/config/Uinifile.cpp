@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include "app/Udebug.h"
+#include "app/Utimescale.h"
 #include "config/Uunicode.h"
 
 namespace {
@@ -423,6 +425,7 @@ bool CIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 void CIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) const {
+  if (!refused_.empty()) throw CIniWriteError(refused_);
   const std::string stored = IniStoredForm(value);
   if (IsUtf8()) {
     // Read afresh, not from the snapshot: another writer may have been here.
@@ -471,38 +474,82 @@ bool PrepareCopy(const std::string& path, const std::string& temp) {
   return true;
 }
 
+// One writer of a file at a time, in this process and in any other: two
+// would share the copy, and one could move it in while the other had it
+// emptied. Named after the file's full path in any letter case.
+HANDLE TakeWriterLock(const std::string& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  const std::wstring wide = Wide(path);
+  DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  full = n > 0 && n < full.size() ? full.substr(0, n) : wide;
+  CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (wchar_t c : full) {
+    hash = (hash ^ (c & 0xFF)) * 16777619u;
+    hash = (hash ^ (c >> 8)) * 16777619u;
+  }
+  char name[48];
+  snprintf(name, sizeof name, "WuIniWriter_%08X", static_cast<unsigned>(hash));
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (!mutex) return nullptr;
+  // A writer that died holding it leaves it abandoned: ours then.
+  const DWORD r = WaitForSingleObject(mutex, timescale::Ms(5000));
+  if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) return mutex;
+  CloseHandle(mutex);
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return nullptr;
+}
+
 }  // namespace
 
 CIniReplace::CIniReplace(const std::string& path)
-    : path_(path), temp_(path + ".new"), target_(temp_) {
-  if (!PrepareCopy(path_, temp_)) {
-    direct_ = true;
-    target_ = CIniFile(path_);
+    : path_(path), temp_(path + ".new"), target_(temp_), lock_(TakeWriterLock(path)) {
+  if (lock_ && PrepareCopy(path_, temp_)) {
+    copied_ = true;
+    return;
   }
+  // Written in place, the file would be cut short for a moment, and for
+  // good if the program died then: it is left as it is.
+  const DWORD error = GetLastError();
+  LogWrite("CIniReplace: %s could not be copied to %s (error %u%s); nothing written", path_.c_str(),
+           temp_.c_str(), static_cast<unsigned>(error), lock_ ? "" : ", another writer holds it");
+  target_ = CIniFile(path_);
+  target_.refused_ = "Unable to write to " + path_;
 }
 
 CIniReplace::~CIniReplace() {
-  if (!direct_ && !done_) DeleteFileW(Wide(temp_).c_str());
+  // A copy that failed half-way stays; the next one is made over it.
+  if (copied_ && !done_) DeleteFileW(Wide(temp_).c_str());
+  if (lock_) {
+    ReleaseMutex(lock_);
+    CloseHandle(lock_);
+  }
 }
 
 bool CIniReplace::Commit() {
-  if (direct_ || done_) return true;
+  if (done_) return committed_;
   done_ = true;
+  if (!copied_) return false;  // logged when the copy failed
   Forget(path_);
   // A file that another program holds open cannot be replaced; readers
   // hold it only for a moment.
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  const DWORD start = GetTickCount(), bound = timescale::Ms(1000);
+  for (int attempt = 0;; ++attempt) {
     if (MoveFileExW(Wide(temp_).c_str(), Wide(path_).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      committed_ = true;
       return true;
-    Sleep(attempt < 10 ? 1 : 10);
+    }
+    if (GetTickCount() - start >= bound) break;
+    Sleep(attempt < 10 ? 1 : timescale::Ms(10));
   }
+  // Not written over instead: that too empties the file before it fills
+  // it again, which is what the copy is there to prevent.
   const DWORD error = GetLastError();
-  const bool copied = CopyFileW(Wide(temp_).c_str(), Wide(path_).c_str(), FALSE) != 0;
-  LogWrite("CIniReplace: %s could not be replaced (error %u); %s", path_.c_str(),
-           static_cast<unsigned>(error), copied ? "written over" : "left as it was");
+  LogWrite("CIniReplace: %s could not be replaced (error %u); left as it was, nothing written",
+           path_.c_str(), static_cast<unsigned>(error));
   DeleteFileW(Wide(temp_).c_str());
-  return copied;
+  return false;
 }
 
 void CIniFile::WriteInteger(const std::string& section, const std::string& key,

@@ -114,6 +114,10 @@ class CIniFile {
   bool Lookup(const std::string& section, const std::string& key, std::string& value,
               bool* utf8 = nullptr) const;
   std::string path_;
+  // Not empty: every write throws CIniWriteError with this text (a file
+  // that CIniReplace could not make a copy of).
+  std::string refused_;
+  friend class CIniReplace;
 };
 
 // Changes to an INI file made on a copy beside it, which then takes the
@@ -121,7 +125,10 @@ class CIniFile {
 // it again for every key: a program killed meanwhile would leave it cut short
 // (the profile root or the adapter ids gone with the rest), and another
 // program reading it then finds every key absent. With the copy, the file is
-// always the old one or the new one.
+// always the old one or the new one, and it is never written in place: when
+// no copy can be made or the copy cannot take the file's place, nothing is
+// written (logged "CIniReplace: <file> ...") and the file keeps its old
+// contents whole.
 class CIniReplace {
  public:
   explicit CIniReplace(const std::string& path);
@@ -130,19 +137,21 @@ class CIniReplace {
   CIniReplace(const CIniReplace&) = delete;
   CIniReplace& operator=(const CIniReplace&) = delete;
 
-  // Where the changes go: the copy, or the file itself when no copy could
-  // be made (its folder does not exist, say).
+  // Where the changes go: the copy. When none could be made, the file
+  // itself, to be read only: every write throws CIniWriteError.
   const CIniFile& File() const { return target_; }
-  // Puts the copy in the file's place. When another program holds the file
-  // so that it cannot be replaced, the copy's text is written over it.
-  // False when neither worked; the file then keeps what it had.
+  // Puts the copy in the file's place, retried for about a second while
+  // another program holds the file. False when no copy was made or it could
+  // not take the file's place: the file then keeps what it had. Call it only
+  // after every write succeeded; a second call gives the first one's result.
   bool Commit();
 
  private:
   std::string path_, temp_;
   CIniFile target_;
-  bool direct_ = false;
-  bool done_ = false;
+  HANDLE lock_;          // held from the copy until it is moved or removed
+  bool copied_ = false;  // the copy exists and is ours to move or remove
+  bool done_ = false, committed_ = false;
 };
 
 // Parses an integer as the INI reader does: blanks around it allowed, an

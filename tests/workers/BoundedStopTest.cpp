@@ -7,6 +7,7 @@
 
 #include "adapter/FakeOmx.h"
 #include "adapter/Unicadapter.h"
+#include "workers/FakeIpHelper.h"
 #include "workers/Uthread.h"
 #include "workers/Uthreadipaddr.h"
 
@@ -72,62 +73,6 @@ class DeafWindow {
   std::thread thread_;
 };
 
-std::mutex g_lock;
-std::vector<std::string> g_calls;
-HANDLE g_gate = nullptr;  // a renewal waits for it
-
-void Record(const std::string& call) {
-  std::lock_guard<std::mutex> l(g_lock);
-  g_calls.push_back(call);
-}
-
-std::vector<std::string> Calls() {
-  std::lock_guard<std::mutex> l(g_lock);
-  return g_calls;
-}
-
-ULONG WINAPI OneAdapter(PIP_ADAPTER_INFO info, PULONG size) {
-  if (*size < sizeof(IP_ADAPTER_INFO)) {
-    *size = sizeof(IP_ADAPTER_INFO);
-    return ERROR_BUFFER_OVERFLOW;
-  }
-  std::memset(info, 0, sizeof *info);
-  std::strcpy(info->Description, "Ombrix 802.11a/b/g USB Wireless Adapter");
-  info->Index = 7;
-  return ERROR_SUCCESS;
-}
-
-DWORD WINAPI OneInterface(PIP_INTERFACE_INFO table, PULONG size) {
-  if (!table || *size < sizeof(IP_INTERFACE_INFO)) {
-    *size = sizeof(IP_INTERFACE_INFO);
-    return ERROR_INSUFFICIENT_BUFFER;
-  }
-  std::memset(table, 0, sizeof *table);
-  table->NumAdapters = 1;
-  table->Adapter[0].Index = 7;
-  return NO_ERROR;
-}
-
-DWORD WINAPI Release(PIP_ADAPTER_INDEX_MAP) {
-  Record("release");
-  return NO_ERROR;
-}
-
-DWORD WINAPI Renew(PIP_ADAPTER_INDEX_MAP) {
-  Record("renew");
-  WaitForSingleObject(g_gate, INFINITE);
-  return NO_ERROR;
-}
-
-IpHelperApi Api() {
-  IpHelperApi api;
-  api.GetAdaptersInfo = &OneAdapter;
-  api.GetInterfaceInfo = &OneInterface;
-  api.IpReleaseAddress = &Release;
-  api.IpRenewAddress = &Renew;
-  return api;
-}
-
 }  // namespace
 
 TEST(BoundedStop, AThreadStuckInItsOwnCodeIsAbandonedAndItsAdapterLeftInMemory) {
@@ -164,47 +109,51 @@ TEST(BoundedStop, AThreadStuckInItsOwnCodeIsAbandonedAndItsAdapterLeftInMemory) 
 }
 
 TEST(BoundedStop, OneRenewalWaitsBehindAStuckOneAndAReleaseOutGetsItsRenewal) {
+  using fakeip::Calls;
+  using fakeip::CallsSoFar;
   TestEnv env;
-  g_gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  fakeip::Clear();
+  fakeip::RenewGate gate;
   env.SetRegString("NicDesc", "Ombrix 802.11a/b/g USB Wireless Adapter");
   auto a = std::make_unique<CNICAdapter>(nullptr, CmdService, TestEnv::Device());
-  a->IpHelper = Api();
+  a->IpHelper = fakeip::Api();
+  const Calls job = {"GetAdaptersInfo", "GetAdaptersInfo", "release 7", "renew 7"};
+  const Calls renewal = {"GetAdaptersInfo", "GetAdaptersInfo", "renew 7"};
   a->IPConfig(kIPRelease | kIPRenew);
-  ASSERT_TRUE(WaitUntil([] { return Calls().size() == 2; }, 10000));  // stuck renewing
-  a->IPConfig(kIPRenew);                                              // waits behind it
-  a->IPConfig(kIPRelease | kIPRenew);                                 // both dropped
+  ASSERT_TRUE(WaitUntil([&] { return CallsSoFar() == job; }, 10000));  // stuck renewing
+  a->IPConfig(kIPRenew);                                               // waits behind it
+  a->IPConfig(kIPRelease | kIPRenew);                                  // both dropped
   a->IPConfig(kIPRenew);
   EXPECT_EQ(env.LogLines("dropped: a renewal already waits").size(), 2u);
   EXPECT_TRUE(env.LogLines("wait IPAddr Thread").empty()) << "the request waited for the job";
-  SetEvent(g_gate);
-  const std::vector<std::string> two = {"release", "renew", "renew"};
-  EXPECT_TRUE(WaitUntil([&] { return Calls() == two; }, 10000));
+  gate.Open();
+  Calls two = job;
+  two.insert(two.end(), renewal.begin(), renewal.end());
+  EXPECT_TRUE(WaitUntil([&] { return CallsSoFar() == two; }, 10000));
   EXPECT_TRUE(WaitUntil([&] { return env.LogLines("IP renew done").size() == 2; }, 10000));
 
   // The adapter goes right after a release: its renewal is waited for, and
   // one that does not end is left after the bound.
   for (bool ends : {true, false}) {
-    g_calls.clear();
-    ResetEvent(g_gate);
+    fakeip::Clear();
+    gate.Close();
     const size_t left = env.LogLines("left to finish").size();
     const size_t owed = env.LogLines("a release went out, waiting for its renewal").size();
     a->IPConfig(kIPRelease | kIPRenew);
-    ASSERT_TRUE(WaitUntil([] { return Calls().size() == 2; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return CallsSoFar() == job; }, 10000));
     std::thread gone([&] { a.reset(); });
     ASSERT_TRUE(WaitUntil(
         [&] { return env.LogLines("a release went out, waiting for its renewal").size() > owed; },
         10000));
-    if (ends) SetEvent(g_gate);
+    if (ends) gate.Open();
     gone.join();
     EXPECT_EQ(env.LogLines("left to finish").size(), left + (ends ? 0 : 1)) << ends;
-    if (!ends) SetEvent(g_gate);
+    if (!ends) gate.Open();
     EXPECT_TRUE(
         WaitUntil([&] { return env.LogLines("IP renew done").size() == (ends ? 3u : 4u); }, 10000));
     if (ends) {
       a = std::make_unique<CNICAdapter>(nullptr, CmdService, TestEnv::Device());
-      a->IpHelper = Api();
+      a->IpHelper = fakeip::Api();
     }
   }
-  // The handle stays: a job may still be on its way out.
-  g_gate = nullptr;
 }

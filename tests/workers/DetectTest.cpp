@@ -261,3 +261,79 @@ TEST(Detection, AThreadKilledInsideALibraryCallWhileDetectionIsSuspendedLocksNob
   g_ThrdDetect = nullptr;
   CloseHandle(stop);
 }
+
+namespace {
+
+// Holds the detection thread in its own code: its window, subclassed, stops
+// in a message until Go (or a watchdog of 30 s, which only a stop without
+// end would need).
+class DetectHolder {
+ public:
+  static constexpr UINT kHold = WM_APP + 40;
+  explicit DetectHolder(HWND wnd) : wnd_(wnd) {
+    self_ = this;
+    old_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    PostMessageW(wnd, kHold, 0, 0);
+  }
+  ~DetectHolder() { Go(); }
+  bool WaitHeld() { return WaitForSingleObject(held_, 5000) == WAIT_OBJECT_0; }
+  void Go() { SetEvent(go_); }
+  std::atomic<bool> Watchdog{false};
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != kHold) return CallWindowProcW(self_->old_, w, msg, wp, lp);
+    SetEvent(self_->held_);
+    if (WaitForSingleObject(self_->go_, 30000) == WAIT_TIMEOUT) self_->Watchdog = true;
+    return 0;
+  }
+  static inline DetectHolder* self_ = nullptr;
+  HWND wnd_;
+  WNDPROC old_ = nullptr;
+  HANDLE held_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE go_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+}  // namespace
+
+// A detection thread that does not come back to its message loop is not
+// killed in its own code: the stop gives up on it after its bounds, and the
+// detector stays in memory until the thread ends on its own.
+TEST(Detection, AStopAbandonsAThreadHeldInItsOwnCodeAndKeepsTheDetector) {
+  TestEnv env;
+  NotifyRecorder rec;
+  auto* detect = new CThrdDetect(rec.Wnd());
+  ASSERT_TRUE(WaitUntil([&] { return fake::Count("DevDetect") == 1; }, 5000));
+  DetectHolder holder(detect->Window());
+  ASSERT_TRUE(holder.WaitHeld());
+  const DWORD start = GetTickCount();
+  CThrdDetect::Dispose(detect);
+  const DWORD took = GetTickCount() - start;
+  const DWORD bound = timescale::Ms(2000) + timescale::Ms(CThread::kAbandonMs);
+  EXPECT_GE(took + 50, bound);
+  EXPECT_LT(took, bound + 3000);
+  EXPECT_FALSE(holder.Watchdog);
+  EXPECT_TRUE(detect->Abandoned());
+  EXPECT_FALSE(detect->Finished());
+  EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() wait for the thread").size(), 1u);
+  EXPECT_EQ(env.LogLines("still running in its own code").size(), 1u);
+  EXPECT_EQ(env.LogLines("CThrdDetect::StopThread() abandoned the thread").size(), 1u);
+  EXPECT_EQ(
+      env.LogLines("CThrdDetect::Dispose() left the detector of an abandoned thread in memory")
+          .size(),
+      1u);
+  EXPECT_TRUE(env.LogLines("TerminateThread").empty());
+  // Left alive: asked again, the stop answers at once and the list is there.
+  EXPECT_FALSE(detect->StopThread());
+  std::vector<DeviceRec> devs;
+  detect->GetDevList(devs);
+  EXPECT_NE(detect->Window(), nullptr);
+  // Let go, it takes the stop it was given and ends in memory that stayed.
+  holder.Go();
+  EXPECT_TRUE(detect->WaitFor(10000));
+  EXPECT_EQ(detect->Window(), nullptr);
+  EXPECT_EQ(env.LogLines("CThrdDetect::Execute() return").size(), 1u);
+  EXPECT_EQ(env.LogLines("still running in its own code").size(), 1u);
+  delete detect;  // over now: nothing waits
+}

@@ -1,114 +1,24 @@
 // The IP renewal job against a scripted IP helper.
-#include <mutex>
-
 #include "adapter/FakeOmx.h"
 #include "adapter/Unicadapter.h"
+#include "workers/FakeIpHelper.h"
 #include "workers/Uthreadipaddr.h"
+
+using namespace fakeip;
 
 namespace {
 
-struct FakeNic {
-  const char* description;
-  DWORD index;
-};
-// In the system's order; the wireless adapter appears twice, as the system
-// lists a miniport under the adapter's name with a suffix.
-const FakeNic kNics[] = {{"Vantor PCIe Gigabit Ethernet Controller", 5},
-                         {"Ombrix 802.11a/b/g USB Wireless Adapter - Packet Scheduler", 7},
-                         {"Ombrix 802.11a/b/g USB Wireless Adapter #2", 9}};
-
-std::mutex g_lock;
-std::vector<std::string> g_calls;
-DWORD g_sizeQueryResult = ERROR_INSUFFICIENT_BUFFER;
-DWORD g_tableResult = NO_ERROR;
-
-void Record(const std::string& call) {
-  std::lock_guard<std::mutex> l(g_lock);
-  g_calls.push_back(call);
-}
-
-ULONG WINAPI FakeAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) {
-  const ULONG need = sizeof(IP_ADAPTER_INFO) * 3;
-  Record("GetAdaptersInfo");
-  if (*size < need) {
-    *size = need;
-    return ERROR_BUFFER_OVERFLOW;
-  }
-  memset(info, 0, need);
-  for (int i = 0; i < 3; ++i) {
-    SetField(info[i].Description, kNics[i].description);
-    info[i].Index = kNics[i].index;
-    info[i].Next = i < 2 ? &info[i + 1] : nullptr;
-  }
-  return ERROR_SUCCESS;
-}
-
-DWORD WINAPI FakeInterfaceInfo(PIP_INTERFACE_INFO table, PULONG size) {
-  const ULONG need = sizeof(IP_INTERFACE_INFO) + 2 * sizeof(IP_ADAPTER_INDEX_MAP);
-  if (!table) {
-    *size = need;
-    return g_sizeQueryResult;
-  }
-  if (g_tableResult != NO_ERROR || *size < need) return g_tableResult ? g_tableResult : 122;
-  table->NumAdapters = 3;
-  const DWORD order[] = {5, 9, 7};
-  for (int i = 0; i < 3; ++i) table->Adapter[i].Index = order[i];
-  return NO_ERROR;
-}
-
-DWORD WINAPI FakeRelease(PIP_ADAPTER_INDEX_MAP a) {
-  Record("release " + std::to_string(a->Index));
-  return NO_ERROR;
-}
-
-HANDLE g_renewGate = nullptr;  // a renewal waits for it while it is set
-
-DWORD WINAPI FakeRenew(PIP_ADAPTER_INDEX_MAP a) {
-  Record("renew " + std::to_string(a->Index));
-  if (g_renewGate) WaitForSingleObject(g_renewGate, INFINITE);
-  return NO_ERROR;
-}
-
-IpHelperApi Api() {
-  IpHelperApi api;
-  api.GetAdaptersInfo = &FakeAdaptersInfo;
-  api.GetInterfaceInfo = &FakeInterfaceInfo;
-  api.IpReleaseAddress = &FakeRelease;
-  api.IpRenewAddress = &FakeRenew;
-  return api;
-}
-
 // Runs one job to its end and returns the calls it made.
-std::vector<std::string> RunJob(const std::string& text, int32_t flags) {
-  g_calls.clear();
+Calls RunJob(const std::string& text, int32_t flags) {
+  Clear();
   ThreadIPAddr job(text, flags, Api());
   EXPECT_TRUE(job.WaitFor(5000));
-  std::lock_guard<std::mutex> l(g_lock);
-  return g_calls;
+  return CallsSoFar();
 }
-
-using Calls = std::vector<std::string>;
 
 void Idle(DWORD ms) {
   WaitUntil([] { return false; }, ms);
 }
-
-Calls CallsSoFar() {
-  std::lock_guard<std::mutex> l(g_lock);
-  return g_calls;
-}
-
-// Renewals hang until Open; a gate left open lets them all through.
-class RenewGate {
- public:
-  RenewGate() { g_renewGate = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
-  ~RenewGate() {
-    Open();
-    g_renewGate = nullptr;  // the handle stays: a job may still be on its way out
-  }
-  void Open() { SetEvent(g_renewGate); }
-  void Close() { ResetEvent(g_renewGate); }
-};
 
 }  // namespace
 
@@ -145,7 +55,7 @@ TEST(IPRenewal, FailuresAreLoggedAndTouchNothing) {
 // and the adapter without an address: a job is never cut off.
 TEST(IPRenewal, AJobOutlivingItsWaitIsLeftToFinishOnItsOwn) {
   TestEnv env("", false);
-  g_calls.clear();
+  Clear();
   RenewGate gate;
   auto* job = new ThreadIPAddr("ombrix", 3, Api());
   ASSERT_TRUE(WaitUntil([] { return CallsSoFar().size() == 4; }, 10000));  // inside the renewal
@@ -166,7 +76,7 @@ TEST(IPRenewal, ASecondRequestWaitsForTheFirstAndAGoingAdapterCutsNeither) {
   auto a = std::make_unique<CNICAdapter>(rec.Wnd(), CmdService, TestEnv::Device());
   a->IpHelper = Api();
   env.SetRegString("NicDesc", "Ombrix 802.11a/b/g USB Wireless Adapter");
-  g_calls.clear();
+  Clear();
   RenewGate gate;
   const Calls job1 = {"GetAdaptersInfo", "GetAdaptersInfo", "release 7", "renew 7"};
   const Calls job2 = {"GetAdaptersInfo", "GetAdaptersInfo", "renew 7"};
@@ -182,7 +92,7 @@ TEST(IPRenewal, ASecondRequestWaitsForTheFirstAndAGoingAdapterCutsNeither) {
 
   // The adapter goes while a job renews and another waits for it: the
   // first finishes, the second has nothing left to do it for.
-  g_calls.clear();
+  Clear();
   gate.Close();
   a->IPConfig(3);
   ASSERT_TRUE(WaitUntil([] { return CallsSoFar().size() == 4; }, 10000));

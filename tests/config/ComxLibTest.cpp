@@ -115,8 +115,7 @@ TEST_F(ComxLib, TheDllIsBoundByItsExportNames) {
   };
   EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_Initial.Raw()), exported("OMXWL_Initial"));
   EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_EnableDevice.Raw()), exported("OMXWL_EnableDevice"));
-  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_SetWLProfileDir.Raw()),
-            exported("OMXWL_SetWLProfileDir"));
+  EXPECT_EQ(reinterpret_cast<void*>(lib_.OMXWL_SetWLProfileDir.Raw()), exported("OMXWL_SetWLProfileDir"));
   EXPECT_EQ(WaitForSingleObject(lib_.SynchEvent, 0), WAIT_OBJECT_0);
   lib_.Unbind();
   EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr) << "unbinding keeps the DLL loaded";

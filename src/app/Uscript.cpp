@@ -1,5 +1,7 @@
 #include "app/Uscript.h"
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -170,8 +172,32 @@ std::string ConnectingText(const std::string& storedName) {
   return "Connecting with profile '" + EscapeControls(storedName) + "'.";
 }
 
-std::string InstanceProperty(const std::string& profRoot) {
-  return profRoot + "_ScriptTarget";
+std::string PipeName(const std::string& profRoot, const std::string& userSid, DWORD session) {
+  // Pipe names end at 256 characters: the prefix, a SID of at most 120 and
+  // the session leave the root 100.
+  constexpr size_t kRootRoom = 100;
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string root;
+  for (unsigned char c : profRoot) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (plain || c == '.' || c == '-' || c == '_') {
+      root += static_cast<char>(c);
+    } else {
+      root += '%';
+      root += kHex[c >> 4];
+      root += kHex[c & 15];
+    }
+  }
+  if (root.size() > kRootRoom) {
+    // FNV-1a of the whole root: two long roots with the same start differ.
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : profRoot) hash = (hash ^ c) * 16777619u;
+    char tail[10];
+    std::snprintf(tail, sizeof tail, "~%08X", hash);
+    root = root.substr(0, kRootRoom - 9) + tail;
+  }
+  std::string sid = userSid.substr(0, 120);
+  return "\\\\.\\pipe\\" + root + "_Script_" + sid + "_" + std::to_string(session);
 }
 
 std::string ExportedText(int count, const std::string& file) {

@@ -145,7 +145,7 @@ bool SameProgram(DWORD pid, std::string& why) {
   }
   if (image.empty() || self.Image.empty() ||
       CompareStringOrdinal(image.c_str(), -1, self.Image.c_str(), -1, TRUE) != CSTR_EQUAL) {
-    why = "another program, " + Utf8(image);
+    why = (image.empty() ? std::string("its program") : Utf8(image)) + " is not this program";
     return false;
   }
   return true;

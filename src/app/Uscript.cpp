@@ -172,10 +172,25 @@ std::string ConnectingText(const std::string& storedName) {
   return "Connecting with profile '" + EscapeControls(storedName) + "'.";
 }
 
+namespace {
+
+// Text of at most room characters: a longer one is cut and followed by an
+// FNV-1a hash of the whole, so two long texts with the same start differ.
+std::string Fit(const std::string& text, const std::string& whole, size_t room) {
+  if (text.size() <= room) return text;
+  uint32_t hash = 2166136261u;
+  for (unsigned char c : whole) hash = (hash ^ c) * 16777619u;
+  char tail[10];
+  std::snprintf(tail, sizeof tail, "~%08X", static_cast<unsigned>(hash));
+  return text.substr(0, room - 9) + tail;
+}
+
+}  // namespace
+
 std::string PipeName(const std::string& profRoot, const std::string& userSid, DWORD session) {
-  // Pipe names end at 256 characters: the prefix, a SID of at most 120 and
-  // the session leave the root 100.
-  constexpr size_t kRootRoom = 100;
+  // Pipe names end at 256 characters: the prefix, the separators and the
+  // session take at most 28, the root 100 and the SID 128 (a common one has
+  // about 46).
   static const char kHex[] = "0123456789ABCDEF";
   std::string root;
   for (unsigned char c : profRoot) {
@@ -188,16 +203,8 @@ std::string PipeName(const std::string& profRoot, const std::string& userSid, DW
       root += kHex[c & 15];
     }
   }
-  if (root.size() > kRootRoom) {
-    // FNV-1a of the whole root: two long roots with the same start differ.
-    uint32_t hash = 2166136261u;
-    for (unsigned char c : profRoot) hash = (hash ^ c) * 16777619u;
-    char tail[10];
-    std::snprintf(tail, sizeof tail, "~%08X", hash);
-    root = root.substr(0, kRootRoom - 9) + tail;
-  }
-  std::string sid = userSid.substr(0, 120);
-  return "\\\\.\\pipe\\" + root + "_Script_" + sid + "_" + std::to_string(session);
+  return "\\\\.\\pipe\\" + Fit(root, profRoot, 100) + "_Script_" + Fit(userSid, userSid, 128) +
+         "_" + std::to_string(session);
 }
 
 std::string ExportedText(int count, const std::string& file) {

@@ -103,7 +103,8 @@ constexpr size_t kMaxReplyBytes = 1 << 20;
 // of the SID) in one session: \\.\pipe\ followed by the root
 // (letters, digits, '.', '-' and '_' as they are, every other byte as
 // %XX, a long root cut and followed by a hash of the whole), the SID and
-// the session. Never longer than a pipe name may be.
+// the session (a long SID cut and hashed as well). Never longer than a
+// pipe name may be.
 std::string PipeName(const std::string& profRoot, const std::string& userSid, DWORD session);
 
 std::string EncodeRequest(const Request& request);

@@ -410,10 +410,6 @@ CScriptServer::~CScriptServer() {
   Stop();
 }
 
-bool CScriptServer::Listening() const {
-  return listener_ != nullptr && !shared_->Stopped();
-}
-
 bool CScriptServer::Take(uint32_t id, Request& request) {
   std::lock_guard<std::mutex> l(shared_->Lock);
   auto it = shared_->Requests.find(id);

@@ -47,9 +47,6 @@ class CScriptServer {
   CScriptServer(const CScriptServer&) = delete;
   CScriptServer& operator=(const CScriptServer&) = delete;
 
-  // False when the pipe could not be made (the name was taken): the
-  // instance then has no script channel.
-  bool Listening() const;
   // The request posted under id, once; false for an id not waiting.
   bool Take(uint32_t id, Request& request);
   // The reply for a request taken; an id no longer waiting is ignored.

@@ -129,8 +129,8 @@ TEST(DebugLog, FormatsTheConversionsTheProgramUsesWithTheirFlagsAndWidths) {
   LogWrite("%p %s %d", reinterpret_cast<void*>(0x2a0058), "after", 5);
   EXPECT_EQ(capture.Lines(),
             (std::vector<std::string>{"-12|0|-2147483648|4000000000|beef|BEEF",
-                                      "[   -7][42   ][-0042][a  ][  b][xy][   9][q][%]", fits, over,
-                                      "002A0058 after 5"}));
+                                      "[   -7][42   ][-0042][a  ][  b][xy][   9][q][%]", fits,
+                                      over, "002A0058 after 5"}));
 }
 
 // A network's name may hold anything: a line break in an argument must not

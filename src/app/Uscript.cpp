@@ -1,5 +1,7 @@
 #include "app/Uscript.h"
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -170,8 +172,39 @@ std::string ConnectingText(const std::string& storedName) {
   return "Connecting with profile '" + EscapeControls(storedName) + "'.";
 }
 
-std::string InstanceProperty(const std::string& profRoot) {
-  return profRoot + "_ScriptTarget";
+namespace {
+
+// Text of at most room characters: a longer one is cut and followed by an
+// FNV-1a hash of the whole, so two long texts with the same start differ.
+std::string Fit(const std::string& text, const std::string& whole, size_t room) {
+  if (text.size() <= room) return text;
+  uint32_t hash = 2166136261u;
+  for (unsigned char c : whole) hash = (hash ^ c) * 16777619u;
+  char tail[10];
+  std::snprintf(tail, sizeof tail, "~%08X", static_cast<unsigned>(hash));
+  return text.substr(0, room - 9) + tail;
+}
+
+}  // namespace
+
+std::string PipeName(const std::string& profRoot, const std::string& userSid, DWORD session) {
+  // Pipe names end at 256 characters: the prefix, the separators and the
+  // session take at most 28, the root 100 and the SID 128 (a common one has
+  // about 46).
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string root;
+  for (unsigned char c : profRoot) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (plain || c == '.' || c == '-' || c == '_') {
+      root += static_cast<char>(c);
+    } else {
+      root += '%';
+      root += kHex[c >> 4];
+      root += kHex[c & 15];
+    }
+  }
+  return "\\\\.\\pipe\\" + Fit(root, profRoot, 100) + "_Script_" + Fit(userSid, userSid, 128) +
+         "_" + std::to_string(session);
 }
 
 std::string ExportedText(int count, const std::string& file) {

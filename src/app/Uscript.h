@@ -1,7 +1,7 @@
 // The switches for scripts (/Connect, /Disconnect, /Status, /Export,
 // /Import): what the command line asks for, the exit codes, the texts that
 // go to standard output, and the request and reply that travel to a
-// running instance in WM_COPYDATA. Plain logic, no window.
+// running instance through its named pipe. Plain logic, no window.
 #pragma once
 
 #include <windows.h>
@@ -87,25 +87,25 @@ std::string ImportPartlyText(int count, int refused, const std::string& file);
 std::string NotExportText(const std::string& file);
 
 // ---- the exchange with a running instance --------------------------------------
-// WM_COPYDATA tags: a request to the instance's main window, and the reply
-// it sends back to the window named by the request's wParam.
+// The tag that requests once carried in WM_COPYDATA: such a message is now
+// only logged and ignored, since its sender cannot be told.
 constexpr ULONG_PTR kRequestTag = 0x57555331;  // "WUS1"
-constexpr ULONG_PTR kReplyTag = 0x57555231;    // "WUR1"
-// The main window's answer to the probe (NotifyMsg kNotifyScript).
-constexpr LRESULT kProbeAnswer = 0x5755;
-// The result of the request message: the exit code in the low byte.
-constexpr LRESULT kServedMark = 0x5700;
-// The result when the reply follows later, in a WM_COPYDATA of its own
-// (a /Connect waits for the adapter to take the profile).
-constexpr LRESULT kReplyFollows = 0x5800;
 // How long the instance waits for the adapter to take a profile, and how
-// much longer the sender waits for that reply.
+// much longer the script waits for that reply.
 constexpr DWORD kConnectWaitMs = 30000;
 constexpr DWORD kConnectReplyMarginMs = 15000;
+// The largest request the instance reads (a whole one is far smaller), and
+// the largest reply a script takes.
+constexpr size_t kMaxRequestBytes = 4096;
+constexpr size_t kMaxReplyBytes = 1 << 20;
 
-// The window property by which the instance of a profile root marks its
-// main window, so that a script asks that window alone.
-std::string InstanceProperty(const std::string& profRoot);
+// The pipe of the instance of a profile root for one user (the text form
+// of the SID) in one session: \\.\pipe\ followed by the root
+// (letters, digits, '.', '-' and '_' as they are, every other byte as
+// %XX, a long root cut and followed by a hash of the whole), the SID and
+// the session (a long SID cut and hashed as well). Never longer than a
+// pipe name may be.
+std::string PipeName(const std::string& profRoot, const std::string& userSid, DWORD session);
 
 std::string EncodeRequest(const Request& request);
 // Strict: any other size, count of fields, command or length is refused.

@@ -11,6 +11,7 @@
 #include "adapter/Unicadapter.h"
 #include "adapter/Uprofilefile.h"
 #include "app/Udebug.h"
+#include "app/Uscriptpipe.h"
 #include "app/Utimescale.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
@@ -22,12 +23,6 @@
 namespace script {
 
 namespace {
-
-// How long a starting instance may take to put up its window, and how long
-// the instance may take over a request (it may wait for the library).
-constexpr DWORD kFindWindowMs = 10000;
-constexpr DWORD kProbeMs = 2000;
-constexpr DWORD kRequestMs = 60000;
 
 // Paths are UTF-8 here: the file calls are the W ones.
 DWORD Attributes(const std::string& path) {
@@ -55,25 +50,6 @@ bool FullPath(std::string& path) {
   return true;
 }
 
-// The user SID of a process's token; empty when it cannot be read.
-std::vector<BYTE> ProcessUser(HANDLE process) {
-  std::vector<BYTE> sid;
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return sid;
-  DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::vector<BYTE> info(size);
-  if (size && GetTokenInformation(token, TokenUser, info.data(), size, &size)) {
-    PSID user = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
-    if (IsValidSid(user)) {
-      const BYTE* p = static_cast<const BYTE*>(user);
-      sid.assign(p, p + GetLengthSid(user));
-    }
-  }
-  CloseHandle(token);
-  return sid;
-}
-
 // An event nobody sets: the waits of this process for the library lock
 // end only when they get it.
 class CStopEvent {
@@ -90,9 +66,21 @@ class CStopEvent {
   HANDLE handle_;
 };
 
-Reply ProfileFileHere(const Request& r) {
+bool DetectDevice(DeviceRec& device);
+
+// As in the window: while Windows' wireless management has the adapter,
+// its profile list offers neither Export nor Import.
+bool ManagedHere() {
+  DeviceRec device;
+  if (!DetectDevice(device)) return false;
+  CNICAdapter adapter(nullptr, g_GlobalVar.CmdFlags | CmdService | kAdapterLookOnly, device);
+  return adapter.UseWZC;
+}
+
+Reply ProfileFileHere(const Request& r, bool askManaged) {
   Reply checked = CheckFile(r);
   if (checked.Code != kExitOk) return checked;
+  if (askManaged && ManagedHere()) return Failure(kExitManaged, kTextManaged);
   CStopEvent stop;
   if (r.Cmd == Command::Import) {
     int32_t refused = 0;
@@ -214,106 +202,6 @@ Reply AdapterHere(const Request& r) {
   return Reply{kExitOk, ConnectingText(names[found]) + "\r\n", ""};
 }
 
-// ---- the exchange ---------------------------------------------------------------------
-
-const wchar_t kReplyClass[] = L"WuScriptReply";
-
-// The reply, once it came, and the one window it may come from.
-struct ReplySlot {
-  Reply Got{-1, "", ""};
-  HWND From = nullptr;
-};
-
-LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_COPYDATA) {
-    auto* slot = reinterpret_cast<ReplySlot*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-    // Another window's "reply" would pass for the instance's answer.
-    if (slot && data && data->dwData == kReplyTag && slot->From &&
-        reinterpret_cast<HWND>(wp) == slot->From) {
-      Reply got;
-      if (DecodeReply(data->lpData, data->cbData, got)) slot->Got = got;
-      return TRUE;
-    }
-    return FALSE;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// A hidden window of this process that takes the instance's reply.
-class CReplyWindow {
- public:
-  explicit CReplyWindow(ReplySlot* reply) {
-    HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    if (!GetClassInfoW(inst, kReplyClass, &wc)) {
-      wc = WNDCLASSW{};
-      wc.lpfnWndProc = ReplyProc;
-      wc.hInstance = inst;
-      wc.lpszClassName = kReplyClass;
-      RegisterClassW(&wc);
-    }
-    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kReplyClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, inst, nullptr);
-    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reply));
-  }
-  ~CReplyWindow() {
-    if (hwnd_) DestroyWindow(hwnd_);
-  }
-  CReplyWindow(const CReplyWindow&) = delete;
-  CReplyWindow& operator=(const CReplyWindow&) = delete;
-  HWND Handle() const { return hwnd_; }
-
- private:
-  HWND hwnd_ = nullptr;
-};
-
-struct MarkedWindows {
-  const wchar_t* Property;
-  std::vector<HWND> Found;
-};
-
-BOOL CALLBACK CollectMarked(HWND hwnd, LPARAM p) {
-  auto* marked = reinterpret_cast<MarkedWindows*>(p);
-  // Reading a property sends nothing: a hung window costs no time here.
-  if (GetPropW(hwnd, marked->Property)) marked->Found.push_back(hwnd);
-  return TRUE;
-}
-
-// The main window of the instance of this profile root: the window that
-// carries the root's mark and answers the probe. No other window is asked.
-HWND FindInstanceWindow() {
-  const std::wstring property = Wide(InstanceProperty(g_GlobalVar.ProfRoot));
-  MarkedWindows marked{property.c_str(), {}};
-  EnumWindows(CollectMarked, reinterpret_cast<LPARAM>(&marked));
-  for (HWND w : marked.Found) {
-    DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(w, NotifyMsg, kNotifyScript, 0, SMTO_ABORTIFHUNG, kProbeMs, &answer) &&
-        static_cast<LRESULT>(answer) == kProbeAnswer)
-      return w;
-  }
-  return nullptr;
-}
-
-// Dispatches this thread's messages until done() holds, the target window
-// goes, or waitMs pass.
-template <class Done>
-bool WaitForReply(HWND target, DWORD waitMs, Done done) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= waitMs || !IsWindow(target)) return done();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(100, waitMs - elapsed),
-                              QS_ALLINPUT);
-  }
-}
-
 bool InstanceRuns() {
   HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, Wide(g_GlobalVar.MutexName).c_str());
   if (m) {
@@ -346,14 +234,16 @@ namespace {
 // it, and the script ends within the bound of the instance's path anyway.
 class CHereJob : public CThread {
  public:
-  explicit CHereJob(const Request& request) : request_(request) { Start(); }
+  CHereJob(const Request& request, bool askManaged) : request_(request), askManaged_(askManaged) {
+    Start();
+  }
   Reply Result;
 
  protected:
   void Execute() override {
     try {
       if (request_.Cmd == Command::Export || request_.Cmd == Command::Import)
-        Result = ProfileFileHere(request_);
+        Result = ProfileFileHere(request_, askManaged_);
       else
         Result = AdapterHere(request_);
     } catch (const std::exception& e) {
@@ -364,11 +254,12 @@ class CHereJob : public CThread {
 
  private:
   const Request request_;
+  const bool askManaged_;
 };
 
 }  // namespace
 
-Reply RunHere(const Request& request, HANDLE* left) {
+Reply RunHere(const Request& request, HANDLE* left, bool askManaged) {
   if (left) *left = nullptr;
   Request r = request;
   if (!r.File.empty() && !FullPath(r.File)) return Failure(kExitUsage, kTextPathTooLong);
@@ -377,7 +268,7 @@ Reply RunHere(const Request& request, HANDLE* left) {
   // profile, every other request is its kRequestMs.
   const bool connect = r.Cmd == Command::Connect;
   const DWORD boundMs = connect ? kConnectWaitMs : kRequestMs;
-  auto* job = new CHereJob(r);
+  auto* job = new CHereJob(r, askManaged);
   if (!job->Handle()) {
     delete job;
     return Failure(kExitFailed, "The request could not be started.");
@@ -407,62 +298,7 @@ Reply SendToInstance(const Request& request, DWORD waitMs) {
   Request r = request;
   if (!r.File.empty() && !FullPath(r.File)) return Failure(kExitUsage, kTextPathTooLong);
   LogWrite("Script %s to the running instance", CommandName(r.Cmd));
-  ReplySlot slot;
-  Reply& reply = slot.Got;
-  CReplyWindow window(&slot);
-  HWND target = nullptr;
-  const DWORD start = GetTickCount();
-  // A starting instance holds the mutex before its window exists.
-  while (!(target = FindInstanceWindow()) && GetTickCount() - start < waitMs) Sleep(250);
-  if (!target) return Failure(kExitNoAnswer, "The running utility does not answer.");
-  slot.From = target;
-
-  const std::string data = EncodeRequest(r);
-  COPYDATASTRUCT cds{kRequestTag, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
-  DWORD_PTR result = 0;
-  // Not SMTO_BLOCK: the reply arrives while this call waits.
-  if (!SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.Handle()),
-                           reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kRequestMs, &result))
-    return Failure(kExitNoAnswer, "The running utility did not take the request.");
-  if (static_cast<LRESULT>(result) == kReplyFollows) {
-    // The instance answers once the adapter has taken the profile.
-    if (!WaitForReply(target, kConnectWaitMs + kConnectReplyMarginMs,
-                      [&] { return reply.Code >= 0; }))
-      return Failure(kExitNoAnswer, "The running utility did not finish the request.");
-    return reply;
-  }
-  if ((static_cast<LRESULT>(result) & ~0xFF) != kServedMark)
-    return Failure(kExitNoAnswer, "The running utility did not take the request.");
-  reply.Code = static_cast<int>(result & 0xFF);
-  return reply;
-}
-
-bool SameUserAndSession(HWND sender, std::string& why) {
-  DWORD pid = 0;
-  if (!sender || !IsWindow(sender) || !GetWindowThreadProcessId(sender, &pid) || !pid) {
-    why = "no sender window";
-    return false;
-  }
-  if (pid == GetCurrentProcessId()) return true;
-  DWORD ours = 0, theirs = 0;
-  if (!ProcessIdToSessionId(GetCurrentProcessId(), &ours) || !ProcessIdToSessionId(pid, &theirs) ||
-      ours != theirs) {
-    why = "another session";
-    return false;
-  }
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) {
-    why = "the sender cannot be inspected";
-    return false;
-  }
-  const std::vector<BYTE> user = ProcessUser(process);
-  CloseHandle(process);
-  const std::vector<BYTE> self = ProcessUser(GetCurrentProcess());
-  if (user.empty() || self.empty() || user != self) {
-    why = "another user";
-    return false;
-  }
-  return true;
+  return AskInstance(r, waitMs);
 }
 
 std::string RefusedText(const std::string& storedName) {
@@ -516,7 +352,7 @@ int Run(const Request& request) {
   Reply reply;
   HANDLE left = nullptr;
   try {
-    reply = InstanceRuns() ? SendToInstance(request, kFindWindowMs) : RunHere(request, &left);
+    reply = InstanceRuns() ? SendToInstance(request, kFindServerMs) : RunHere(request, &left);
   } catch (const std::exception& e) {
     LogWrite("Exception(script::Run): %s", e.what());
     reply = Failure(kExitFailed, std::string("The request failed: ") + e.what());

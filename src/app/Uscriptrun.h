@@ -21,10 +21,14 @@ int Run(const Request& request);
 // the instance's bounds (kConnectWaitMs for /Connect, 60 s otherwise). A
 // request still running then fails with kExitFailed and is left running;
 // left (may be null) then receives a handle of its thread, else null.
-Reply RunHere(const Request& request, HANDLE* left = nullptr);
+// An export or import is refused with kExitManaged while Windows' wireless
+// management has the adapter present, unless askManaged is false (the
+// instance has asked its own adapter).
+Reply RunHere(const Request& request, HANDLE* left = nullptr, bool askManaged = true);
 
-// Sends the request to the running instance's main window and waits for
-// its reply; kExitNoAnswer when no window takes it within waitMs.
+// Sends the request to the running instance through its pipe and waits for
+// its reply; kExitNoAnswer when no pipe of this program takes it within
+// waitMs, or another program holds the pipe.
 Reply SendToInstance(const Request& request, DWORD waitMs);
 
 // The file of an export or import, checked before the library sees it: a
@@ -35,10 +39,6 @@ Reply CheckFile(const Request& request);
 // What /Status prints of an adapter: its latest sample, and the name of
 // the profile it applies (empty: none or unknown).
 StatusInfo StatusOf(CNICAdapter& adapter, const std::string& profile);
-
-// True when the window that sent a request belongs to a process of this
-// user in this session; else false, with why saying what differs.
-bool SameUserAndSession(HWND sender, std::string& why);
 
 // The failure of a /Connect whose profile the library did not take.
 std::string RefusedText(const std::string& storedName);

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 // ---- NotifyMsg codes (wParam) ---------------------------------------------------
-// Codes 1, 9 and 12 cross instances; the rest stay inside the process.
+// Codes 1 and 9 cross instances; the rest stay inside the process.
 constexpr WPARAM kNotifyShow = 1;    // show the window, as "Open" does
 constexpr WPARAM kNotifyDevice = 2;  // device notice (posted): lParam is a device kind
 constexpr WPARAM kNotifyStatus = 3;  // a status sample was collected (posted)
@@ -18,9 +18,8 @@ constexpr WPARAM kNotifyProfiles = 8;      // the stored profile list changed (p
 constexpr WPARAM kNotifyClose = 9;         // close the program
 constexpr WPARAM kNotifyShowPage = 10;     // show a page (posted): lParam is a page code
 constexpr WPARAM kNotifyShowProfile = 11;  // show the profile page (sent): lParam = switch flags
-// Sent by a script switch to each top-level window: the running instance's
-// main window answers script::kProbeAnswer, then takes the request in
-// WM_COPYDATA.
+// Posted by the instance's own script pipe server: a request waits under the
+// id in lParam (script::CScriptServer::Take).
 constexpr WPARAM kNotifyScript = 12;
 
 // lParam of codes 5, 7 and 8: bit 0 set means the access-point side.

@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "app/Uscript.h"
+#include "app/Uscriptpipe.h"
 #include "config/Udefine.h"
 #include "config/Unotify.h"
 #include "shell/Uformbase.h"
@@ -150,10 +151,10 @@ class TFormMain : public TFormBase {
 
   // A script switch's request from another process, done as the user's
   // clicks would do it (the window and the profile list follow). A
-  // /Connect for a sender window is answered later, once the adapter has
-  // taken the profile: the reply then has kReplyLater as its code and the
-  // answer goes to sender in a WM_COPYDATA of its own.
-  script::Reply ServeScript(const script::Request& request, HWND sender = nullptr);
+  // /Connect of a pipe conversation (not 0) is answered later, once the
+  // adapter has taken the profile: the reply then has kReplyLater as its
+  // code and the answer goes to that conversation.
+  script::Reply ServeScript(const script::Request& request, uint32_t conversation = 0);
   static constexpr int kReplyLater = -1;
   // The user is in the middle of something a script would spoil: the
   // profile wizard shows, or a modal window or file dialog of ours is open.
@@ -236,24 +237,28 @@ class TFormMain : public TFormBase {
   // Frees the window once no modal window, menu or handler of ours runs.
   void ScheduleFree();
   void TryFree();
-  // WM_COPYDATA with a script request: served, the reply sent back to
-  // sender; the result carries the exit code.
+  // WM_COPYDATA with a script request: its sender cannot be told, so it
+  // is logged and ignored (scripts use the pipe).
   LRESULT ScriptCopyData(HWND sender, const COPYDATASTRUCT* data);
-  // Marks the window for scripts of this profile root (Start), or takes the
-  // mark away and answers every waiting /Connect (FormDestroy).
-  void MarkScriptTarget(bool on);
+  // The request the pipe server posted under id (NotifyMsg kNotifyScript):
+  // taken, served and answered.
+  void ServePipeRequest(uint32_t id);
+  // Opens the script channel of this profile root (Start), or answers
+  // every waiting /Connect and closes it (FormDestroy).
+  void OpenScriptChannel(bool on);
   // The /Connect requests waiting for the adapter, checked by ScriptTimer.
   struct WaitingConnect {
-    HWND Sender;
+    uint32_t Conversation;
     CNICAdapter* Adapter;
     uint32_t Ticket;
     std::string Name;
     DWORD Since;
   };
   void CheckWaitingConnects();
-  void SendScriptReply(HWND sender, const script::Reply& reply);
+  void SendScriptReply(uint32_t conversation, const script::Reply& reply);
   std::vector<WaitingConnect> waitingConnects_;
   TTimer* ScriptTimer = nullptr;
+  std::unique_ptr<script::CScriptServer> scriptServer_;
   bool LinkUp();
   void FormDestroy();
   HWND AppWindow() const;

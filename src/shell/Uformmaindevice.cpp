@@ -192,7 +192,8 @@ LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {
       SwitchPage(LbProfile, v);
       break;
     case kNotifyScript:
-      return lifetime_ == Lifetime::Running ? script::kProbeAnswer : 0;
+      ServePipeRequest(static_cast<uint32_t>(v));
+      break;
     default:
       break;
   }

@@ -44,7 +44,7 @@ void TFormMain::Start(int32_t flags) {
   if (!g_ThrdDetect) g_ThrdDetect = new CThrdDetect(Handle());
   SetTrayIcon(kIconDisconnected);
   if (CmdFlags & CmdTrayIcon) TrayIconMain->SetVisible(true);
-  MarkScriptTarget(true);
+  OpenScriptChannel(true);
 }
 
 TFormMain::~TFormMain() {
@@ -68,7 +68,7 @@ void TFormMain::FormDestroy() {
   if (lifetime_ == Lifetime::Destroyed) return;
   lifetime_ = Lifetime::Destroyed;
   KillTimer(Handle(), kFreeRetryTimer);
-  MarkScriptTarget(false);
+  OpenScriptChannel(false);
   for (TPropertyPageFrame* page : Pages()) {
     try {
       page->DonePage();

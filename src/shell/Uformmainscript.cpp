@@ -1,6 +1,7 @@
-// The main window's side of the script switches: a request from another
-// process of the same user and session, served as the user's clicks would
-// be, and the answer to a /Connect once the adapter has taken the profile.
+// The main window's side of the script switches: a request that the script
+// pipe's server took from this program run by the same user in the same
+// session, served as the user's clicks would be, and the answer to a
+// /Connect once the adapter has taken the profile.
 #include <shlwapi.h>
 
 #include "adapter/Unames.h"
@@ -29,7 +30,7 @@ bool TFormMain::EditingProfile() const {
   return modal > (AboutOpen() ? 1u : 0u) || TFormBase::SystemDialogs() > 0;
 }
 
-Reply TFormMain::ServeScript(const Request& r, HWND sender) {
+Reply TFormMain::ServeScript(const Request& r, uint32_t conversation) {
   // Nothing here runs a message loop: the window cannot go meanwhile.
   LogWrite("TFormMain::ServeScript %s", CommandName(r.Cmd));
   if (Closing()) return Failure(kExitNoAnswer, "The utility is closing.");
@@ -44,8 +45,11 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
     if (checked.Code != kExitOk) return checked;
   }
   CNICAdapter* adapter = releasing_ ? nullptr : adapter_;
+  // Export and Import are not offered while Windows manages the adapter,
+  // here as in the profile list and on the script's own path.
+  if (files && adapter && adapter->UseWZC) return Failure(kExitManaged, kTextManaged);
   // Without an adapter there is no list to follow: the store is enough.
-  if (files && (!adapter || !FrameProfile1->Adapter())) return RunHere(r);
+  if (files && (!adapter || !FrameProfile1->Adapter())) return RunHere(r, nullptr, false);
   if (!adapter) return Failure(kExitNoAdapter, kTextNoAdapter);
 
   if (r.Cmd == Command::Status) {
@@ -73,9 +77,9 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
           adapter->ConnectTicket() == before)
         return Failure(kExitNoProfile, NoProfileText(r.Name));
       const std::string& stored = names[found];
-      if (!sender) return Reply{kExitOk, ConnectingText(stored) + "\r\n", ""};
+      if (!conversation) return Reply{kExitOk, ConnectingText(stored) + "\r\n", ""};
       waitingConnects_.push_back(
-          {sender, adapter, adapter->ConnectTicket(), stored, GetTickCount()});
+          {conversation, adapter, adapter->ConnectTicket(), stored, GetTickCount()});
       if (ScriptTimer) ScriptTimer->SetEnabled(true);
       return Reply{kReplyLater, "", ""};
     }
@@ -102,7 +106,7 @@ Reply TFormMain::ServeScript(const Request& r, HWND sender) {
 
 void TFormMain::CheckWaitingConnects() {
   CNICAdapter* adapter = releasing_ ? nullptr : adapter_;
-  std::vector<std::pair<HWND, Reply>> answers;
+  std::vector<std::pair<uint32_t, Reply>> answers;
   for (auto it = waitingConnects_.begin(); it != waitingConnects_.end();) {
     const std::string& name = it->Name;
     Reply reply;
@@ -127,74 +131,69 @@ void TFormMain::CheckWaitingConnects() {
     } else {
       reply = Failure(kExitFailed, RefusedText(name));
     }
-    answers.emplace_back(it->Sender, reply);
+    answers.emplace_back(it->Conversation, reply);
     it = waitingConnects_.erase(it);
   }
   if (waitingConnects_.empty() && ScriptTimer) ScriptTimer->SetEnabled(false);
   // Sent after the list is settled: a sender may ask again meanwhile.
-  for (const auto& [sender, reply] : answers) {
+  for (const auto& [conversation, reply] : answers) {
     LogWrite("Script /Connect served: %d", reply.Code);
-    SendScriptReply(sender, reply);
+    SendScriptReply(conversation, reply);
   }
 }
 
-void TFormMain::MarkScriptTarget(bool on) {
-  const std::wstring property = Wide(InstanceProperty(g_GlobalVar.ProfRoot));
+void TFormMain::OpenScriptChannel(bool on) {
   if (on) {
     if (!ScriptTimer) {
       ScriptTimer = new TTimer(this, "TimerScript", kWaitingCheckMs);
       ScriptTimer->OnTimer = [this] { CheckWaitingConnects(); };
     }
-    if (Handle())
-      SetPropW(Handle(), property.c_str(), reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+    if (!scriptServer_ && Handle() && NotifyMsg)
+      scriptServer_ =
+          std::make_unique<CScriptServer>(OwnPipeName(), Handle(), NotifyMsg, kNotifyScript);
     return;
   }
-  if (Handle()) RemovePropW(Handle(), property.c_str());
   if (ScriptTimer) ScriptTimer->SetEnabled(false);
   std::vector<WaitingConnect> left;
   left.swap(waitingConnects_);
   for (const WaitingConnect& w : left) {
     const std::string text =
         "The utility closed before the adapter took profile '" + EscapeControls(w.Name) + "'.";
-    SendScriptReply(w.Sender, Failure(kExitNoAnswer, text));
+    SendScriptReply(w.Conversation, Failure(kExitNoAnswer, text));
   }
+  // Bounded (kServerStopMs): a conversation still writing is left to end.
+  if (scriptServer_) scriptServer_->Stop();
 }
 
-void TFormMain::SendScriptReply(HWND sender, const Reply& reply) {
-  if (!sender || !IsWindow(sender)) return;
-  const std::string text = EncodeReply(reply);
-  COPYDATASTRUCT cds{kReplyTag, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(sender, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
-                      reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000, &ignored);
+void TFormMain::SendScriptReply(uint32_t conversation, const Reply& reply) {
+  if (scriptServer_ && conversation) scriptServer_->Answer(conversation, reply);
 }
 
-LRESULT TFormMain::ScriptCopyData(HWND sender, const COPYDATASTRUCT* data) {
-  // Only this user's programs in this session may ask: an export holds
-  // every secret of the store.
-  std::string why;
-  if (!SameUserAndSession(sender, why)) {
-    LogWrite("Script request refused: %s", why.c_str());
-    return 0;
-  }
+LRESULT TFormMain::ScriptCopyData(HWND sender, const COPYDATASTRUCT*) {
+  // Any window may send this and name any sender: scripts ask through the
+  // pipe, where the client can be told.
+  DWORD pid = 0;
+  if (sender && IsWindow(sender)) GetWindowThreadProcessId(sender, &pid);
+  LogWrite("Script request by WM_COPYDATA ignored (sender window %p, process %lu)",
+           static_cast<void*>(sender), static_cast<unsigned long>(pid));
+  return 0;
+}
+
+void TFormMain::ServePipeRequest(uint32_t id) {
   Request request;
+  // Anyone may post NotifyMsg: only an id the server holds is served, once.
+  if (!scriptServer_ || !scriptServer_->Take(id, request)) return;
   Reply reply;
-  // A well-formed request only.
-  if (DecodeRequest(data->lpData, data->cbData, request)) {
-    try {
-      reply = ServeScript(request, sender);
-    } catch (const std::exception& e) {
-      LogWrite("Exception(TFormMain::ScriptCopyData): %s", e.what());
-      reply = Failure(kExitFailed, std::string("The request failed: ") + e.what());
-    }
-  } else {
-    reply = Failure(kExitUsage, "The request could not be read.");
+  try {
+    reply = ServeScript(request, id);
+  } catch (const std::exception& e) {
+    LogWrite("Exception(TFormMain::ServePipeRequest): %s", e.what());
+    reply = Failure(kExitFailed, std::string("The request failed: ") + e.what());
   }
   if (reply.Code == kReplyLater) {
     LogWrite("Script %s waits for the adapter", CommandName(request.Cmd));
-    return kReplyFollows;
+    return;
   }
   LogWrite("Script %s served: %d", CommandName(request.Cmd), reply.Code);
-  SendScriptReply(sender, reply);
-  return kServedMark | (reply.Code & 0xFF);
+  SendScriptReply(id, reply);
 }

@@ -1,13 +1,17 @@
 // The main window's additions for scripts and the tray: Disconnect in the
 // tray menu while a link is up, balloons for the link and the adapter, the
-// answer to a script's probe and requests, and the switch that turns the
-// balloons off.
+// requests of its script pipe (and none in WM_COPYDATA), and the switch
+// that turns the balloons off.
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "adapter/Unicadapter.h"
+#include "app/Uscriptpipe.h"
 #include "app/Uscriptrun.h"
-#include "pages/station/Uframeprofile.h"
 #include "app/Utimescale.h"
+#include "config/Uunicode.h"
+#include "pages/station/Uframeprofile.h"
 #include "shell/Utraynotes.h"
 #include "tformmain_support.h"
 #include "workers/Uthrddetect.h"
@@ -16,52 +20,52 @@ using namespace mainwin;
 
 namespace {
 
-// A window of this process that takes the instance's replies.
-class ReplyCatcher {
- public:
-  ReplyCatcher() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "WuTestReplyCatcher";
-    RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                            wc.hInstance, nullptr);
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~ReplyCatcher() { DestroyWindow(hwnd_); }
-  ReplyCatcher(const ReplyCatcher&) = delete;
-  ReplyCatcher& operator=(const ReplyCatcher&) = delete;
-  HWND Handle() const { return hwnd_; }
-  const script::Reply& Got() const { return got_; }
-  int Count() const { return count_; }
-  // Sends a request as a script would: the request message's result.
-  LRESULT Send(HWND target, const script::Request& request) {
-    const std::string data = script::EncodeRequest(request);
-    COPYDATASTRUCT cds{script::kRequestTag, static_cast<DWORD>(data.size()),
-                       const_cast<char*>(data.data())};
-    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
-                        reinterpret_cast<LPARAM>(&cds));
-  }
+// A script's exchange through the form's pipe, from another thread while
+// this one, the form's, answers its messages.
+script::Reply Ask(const script::Request& request) {
+  script::Reply got{-1, "", ""};
+  std::atomic<bool> done{false};
+  std::thread client([&] {
+    got = script::AskInstance(request, 5000);
+    done = true;
+  });
+  WaitUntil([&] { return done.load(); }, 120000);
+  client.join();
+  return got;
+}
 
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<ReplyCatcher*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_COPYDATA && self) {
-      const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-      if (cds->dwData == script::kReplyTag &&
-          script::DecodeReply(cds->lpData, cds->cbData, self->got_)) {
-        ++self->count_;
-        return TRUE;
-      }
-      return FALSE;
+// A request as raw bytes on the form's pipe: the reply's bytes, empty when
+// the pipe was closed without one.
+std::string AskRaw(const std::string& bytes) {
+  std::string got;
+  std::atomic<bool> done{false};
+  std::thread client([&] {
+    const std::wstring name = Wide(script::OwnPipeName());
+    HANDLE pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (pipe != INVALID_HANDLE_VALUE) {
+      DWORD mode = PIPE_READMODE_MESSAGE, n = 0;
+      SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+      WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+      char buffer[4096];
+      if (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr)) got.assign(buffer, n);
+      CloseHandle(pipe);
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  HWND hwnd_ = nullptr;
-  script::Reply got_{-1, "", ""};
-  int count_ = 0;
-};
+    done = true;
+  });
+  WaitUntil([&] { return done.load(); }, 60000);
+  client.join();
+  return got;
+}
+
+// A request sent as scripts once sent it, in WM_COPYDATA.
+LRESULT SendCopyData(HWND target, HWND sender, const script::Request& request) {
+  const std::string data = script::EncodeRequest(request);
+  COPYDATASTRUCT cds{script::kRequestTag, static_cast<DWORD>(data.size()),
+                     const_cast<char*>(data.data())};
+  return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
+                      reinterpret_cast<LPARAM>(&cds));
+}
 
 class TFormMainScript : public ::testing::Test {
  protected:
@@ -126,10 +130,10 @@ TEST_F(TFormMainScript, DisconnectFromTheTrayAndBalloonsForTheLinkAndTheAdapter)
   EXPECT_EQ(std::count(balloons.begin(), balloons.end(), "Ombrix Test Adapter was unplugged."), 1);
 }
 
-TEST_F(TFormMainScript, AnswersTheProbeAndServesOnlyWellFormedRequests) {
+TEST_F(TFormMainScript, ServesItsPipeAndOnlyWellFormedRequests) {
   ASSERT_TRUE(env.Bound());
   Make(0);
-  EXPECT_EQ(SendMessageA(form->Handle(), NotifyMsg, kNotifyScript, 0), script::kProbeAnswer);
+  EXPECT_TRUE(env.Logged("Script channel open: " + script::OwnPipeName()));
   ASSERT_TRUE(WaitAdapter(form, true));
 
   script::Reply r = form->ServeScript({script::Command::Connect, "Nowhere", ""});
@@ -139,60 +143,54 @@ TEST_F(TFormMainScript, AnswersTheProbeAndServesOnlyWellFormedRequests) {
   EXPECT_EQ(r.Out, "Connecting with profile 'Default'.\r\n") << "the stored name";
   EXPECT_TRUE(WaitUntil(
       [&] {
-        r = form->ServeScript({script::Command::Status, "", ""});
+        r = Ask({script::Command::Status, "", ""});
         return r.Out.find("state: connected\r\nprofile: Default\r\nnetwork: TestOpen\r\n") !=
                std::string::npos;
       },
       kGenerous))
-      << r.Out;
+      << r.Out << r.Err;
+  EXPECT_EQ(r.Code, script::kExitOk);
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
 
-  // Anyone may send WM_COPYDATA: a broken request is refused, not served.
-  ReplyCatcher me;
+  // A broken request is answered as wrong use, not served; one longer
+  // than a request can be is not even answered.
   const std::string junk(
       "WUS1\0"
       "1\0\0\0",
       10);  // /Connect without a name
-  COPYDATASTRUCT cds{script::kRequestTag, static_cast<DWORD>(junk.size()),
-                     const_cast<char*>(junk.data())};
-  EXPECT_EQ(SendMessageA(form->Handle(), WM_COPYDATA, reinterpret_cast<WPARAM>(me.Handle()),
-                         reinterpret_cast<LPARAM>(&cds)),
-            script::kServedMark | script::kExitUsage);
-  EXPECT_EQ(me.Got().Code, script::kExitUsage);
-  cds.dwData = 1;  // not ours: left to the default handling
-  EXPECT_EQ(SendMessageA(form->Handle(), WM_COPYDATA, reinterpret_cast<WPARAM>(me.Handle()),
-                         reinterpret_cast<LPARAM>(&cds)),
-            0);
+  script::Reply got;
+  const std::string answer = AskRaw(junk);
+  ASSERT_TRUE(script::DecodeReply(answer.data(), answer.size(), got));
+  EXPECT_EQ(got.Code, script::kExitUsage);
+  EXPECT_EQ(AskRaw(std::string(script::kMaxRequestBytes + 1, 'x')), "");
+  EXPECT_TRUE(env.Logged("Script request refused: longer than 4096 bytes"));
+  // Posted ids the server does not hold are nobody's request.
+  for (LPARAM id : {LPARAM(0), LPARAM(1), LPARAM(12345)})
+    SendMessageA(form->Handle(), NotifyMsg, kNotifyScript, id);
+  EXPECT_EQ(Ask({script::Command::Status, "", ""}).Code, script::kExitOk) << "still served";
 }
 
-// The request carries its sender: without a living window of this user and
-// session nothing is served, not even a well-formed request.
-TEST_F(TFormMainScript, ServesOnlyASenderWindowOfThisUserAndSession) {
+// Anyone may send WM_COPYDATA, naming any sender: a request that comes so
+// is logged and ignored, whoever the sender window claims to be.
+TEST_F(TFormMainScript, ARequestInCopyDataIsIgnored) {
   ASSERT_TRUE(env.Bound());
   Make(0);
   ASSERT_TRUE(WaitAdapter(form, true));
   ASSERT_TRUE(LinkIcon(TFormMain::kIconConnected));
-  const std::string data = script::EncodeRequest({script::Command::Disconnect, "", ""});
-  COPYDATASTRUCT cds{script::kRequestTag, static_cast<DWORD>(data.size()),
-                     const_cast<char*>(data.data())};
-  HWND gone = nullptr;
-  {
-    ReplyCatcher soon;
-    gone = soon.Handle();
-  }
-  for (HWND sender : {HWND(nullptr), gone, HWND_BROADCAST}) {
-    EXPECT_EQ(SendMessageA(form->Handle(), WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                           reinterpret_cast<LPARAM>(&cds)),
-              0);
-  }
-  EXPECT_TRUE(env.Logged("Script request refused: no sender window"));
+  HWND mine = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(mine);
+  for (HWND sender : {HWND(nullptr), HWND_BROADCAST, mine, form->Handle()})
+    EXPECT_EQ(SendCopyData(form->Handle(), sender, {script::Command::Disconnect, "", ""}), 0);
+  DestroyWindow(mine);
+  EXPECT_TRUE(AnyStartsWith(env.Log(), "Script request by WM_COPYDATA ignored"));
   Sleep(1500);
   PumpMessages();
-  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconConnected) << "a refusal disconnected";
+  EXPECT_EQ(form->TrayIconMain->IconIndex(), TFormMain::kIconConnected) << "a forgery disconnected";
+  EXPECT_FALSE(AnyStartsWith(env.Log(), "call OMXWL_Disconnect"));
   std::string why;
-  ReplyCatcher me;
-  EXPECT_TRUE(script::SameUserAndSession(me.Handle(), why)) << why;
-  EXPECT_FALSE(script::SameUserAndSession(gone, why));
+  EXPECT_TRUE(script::SameProgram(GetCurrentProcessId(), why)) << why;
+  EXPECT_FALSE(script::SameProgram(0, why));
 }
 
 // /Connect is answered when the adapter has taken the profile, with the
@@ -203,13 +201,11 @@ TEST_F(TFormMainScript, ConnectAnswersOnceAppliedAndWaitsForNoWizard) {
   Make(0);
   ASSERT_TRUE(WaitAdapter(form, true));
   ASSERT_TRUE(LinkIcon(TFormMain::kIconConnected));
-  ReplyCatcher me;
   const uint32_t before = form->Adapter()->ConnectTicket();
-  EXPECT_EQ(me.Send(form->Handle(), {script::Command::Connect, "DEFAULT", ""}),
-            script::kReplyFollows);
-  ASSERT_TRUE(WaitUntil([&] { return me.Count() == 1; }, kGenerous));
-  EXPECT_EQ(me.Got().Code, script::kExitOk) << me.Got().Err;
-  EXPECT_EQ(me.Got().Out, "Connecting with profile 'Default'.\r\n");
+  script::Reply r = Ask({script::Command::Connect, "DEFAULT", ""});
+  EXPECT_EQ(r.Code, script::kExitOk) << r.Err;
+  EXPECT_EQ(r.Out, "Connecting with profile 'Default'.\r\n");
+  EXPECT_TRUE(env.Logged("Script /Connect waits for the adapter")) << "answered only once applied";
   EXPECT_EQ(form->Adapter()->ConnectTicket(), before + 1);
   EXPECT_EQ(form->Adapter()->ApplyOutcome(before + 1), 1);
 
@@ -222,13 +218,13 @@ TEST_F(TFormMainScript, ConnectAnswersOnceAppliedAndWaitsForNoWizard) {
   for (const script::Request& busy :
        {script::Request{script::Command::Connect, "Default", ""},
         script::Request{script::Command::Import, "", dir / "some.wlprof"}}) {
-    const script::Reply r = form->ServeScript(busy, me.Handle());
+    r = form->ServeScript(busy, 1);
     EXPECT_EQ(r.Code, script::kExitBusy) << r.Err;
     EXPECT_EQ(r.Err, std::string(script::kTextBusy) + "\r\n");
   }
-  EXPECT_EQ(me.Send(form->Handle(), {script::Command::Connect, "Default", ""}),
-            script::kServedMark | script::kExitBusy);
-  EXPECT_EQ(me.Got().Err, std::string(script::kTextBusy) + "\r\n");
+  r = Ask({script::Command::Connect, "Default", ""});
+  EXPECT_EQ(r.Code, script::kExitBusy);
+  EXPECT_EQ(r.Err, std::string(script::kTextBusy) + "\r\n");
   EXPECT_EQ(form->Adapter()->ConnectTicket(), before + 1) << "a refused request connected";
   EXPECT_EQ(form->ServeScript({script::Command::Status, "", ""}).Code, script::kExitOk);
   // Relative names were made whole by the sender; one that was not is

@@ -8,11 +8,13 @@
 #include <thread>
 
 #include "adapter/Unicadapter.h"
+#include "app/Utimescale.h"
 #include "pages/ap/Uframeapinfo.h"
 #include "pages/station/Uframelinkinfo.h"
 #include "pages/station/Uframeprofile.h"
 #include "pages/wizard/Uframeprofset.h"
 #include "shell/Uformabout.h"
+#include "shell/Utraynotes.h"
 #include "tformmain_support.h"
 #include "workers/Uthrddetect.h"
 
@@ -323,11 +325,33 @@ TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAn
   ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, pciKey.c_str(), "LastProf", REG_SZ, "Home", 5),
             ERROR_SUCCESS);
   form->Show();
+  std::vector<std::string> balloons;
+  form->TrayNotes()->Show = [&balloons](const std::string&, const std::string& text) {
+    balloons.push_back(text);
+    return true;
+  };
+  // The adapter's balloons of a step (the link's aside), once any that
+  // waited for its turn has shown.
+  auto shown = [&](const std::string& expected) {
+    EXPECT_TRUE(WaitUntil([&] { return !balloons.empty(); }, kGenerous));
+    WaitUntil([] { return false; }, 3 * timescale::Ms(5000) / 2);
+    std::vector<std::string> got;
+    for (const std::string& text : balloons)
+      if (text.rfind("Connected to ", 0) != 0 && text.rfind("Disconnected from ", 0) != 0)
+        got.push_back(text);
+    balloons.clear();
+    return got == std::vector<std::string>{expected} ? std::string()
+                                                     : ::testing::PrintToString(got);
+  };
 
   events.clear();
   env.WriteWorld(false, 1);
   ASSERT_TRUE(Using(kPciHwid)) << "the adapter left present was not taken";
   EXPECT_EQ(events, kHandOver);
+  // The window stays open for the adapter that takes over; the one that
+  // left is announced, the one that was there all along is not.
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(shown("Ombrix Test Adapter was unplugged."), "");
   EXPECT_TRUE(env.Logged("Select Dev: <Ombrix Test PCI Adapter><VEN_1D4F&DEV_0B12><9999>"));
   EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameLinkInfo1->Adapter(), form->Adapter());
@@ -342,6 +366,9 @@ TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAn
   ASSERT_TRUE(Using(kUsbHwid));
   EXPECT_EQ(events, kHandOver);
   EXPECT_EQ(FieldText(form->SelectedDevice()->Description), "Ombrix Test Adapter");
+  // The built-in adapter only gave way: still plugged in, not announced.
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(shown("Ombrix Test Adapter was plugged in."), "");
 
   // Unplugging the adapter not in use changes nothing, even after the passes
   // its removal set off.

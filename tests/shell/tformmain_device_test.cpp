@@ -330,20 +330,33 @@ TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAn
     balloons.push_back(text);
     return true;
   };
+  // Balloons show one per interval and only the latest of those waiting:
+  // a step starts once the link is up and its balloon's interval is over.
+  const DWORD interval = timescale::Ms(5000);
+  auto settle = [&] {
+    EXPECT_TRUE(LinkUp());
+    WaitUntil([] { return false; }, interval * 3 / 2);
+    balloons.clear();
+  };
   // The adapter's balloons of a step (the link's aside), once any that
   // waited for its turn has shown.
   auto shown = [&](const std::string& expected) {
-    EXPECT_TRUE(WaitUntil([&] { return !balloons.empty(); }, kGenerous));
-    WaitUntil([] { return false; }, 3 * timescale::Ms(5000) / 2);
-    std::vector<std::string> got;
-    for (const std::string& text : balloons)
-      if (text.rfind("Connected to ", 0) != 0 && text.rfind("Disconnected from ", 0) != 0)
-        got.push_back(text);
+    auto adapterNews = [&] {
+      std::vector<std::string> news;
+      for (const std::string& text : balloons)
+        if (text.rfind("Connected to ", 0) != 0 && text.rfind("Disconnected from ", 0) != 0)
+          news.push_back(text);
+      return news;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return !adapterNews().empty(); }, kGenerous));
+    WaitUntil([] { return false; }, interval * 3 / 2);
+    const std::vector<std::string> got = adapterNews();
     balloons.clear();
     return got == std::vector<std::string>{expected} ? std::string()
                                                      : ::testing::PrintToString(got);
   };
 
+  settle();
   events.clear();
   env.WriteWorld(false, 1);
   ASSERT_TRUE(Using(kPciHwid)) << "the adapter left present was not taken";
@@ -361,6 +374,7 @@ TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAn
   EXPECT_EQ(form->OperateMode(), kModeStation);
 
   // The USB adapter is back: the list names it alone, so the window goes back.
+  settle();
   events.clear();
   env.WriteWorld(true, 1);
   ASSERT_TRUE(Using(kUsbHwid));

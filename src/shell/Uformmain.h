@@ -278,6 +278,11 @@ class TFormMain : public TFormBase {
   TFrameAPFilter* apFilter_ = nullptr;
   int mode_ = -1;
   TTabLabel* curTab_ = nullptr;
+  // The switch under way comes from the tab strip itself (a click, its
+  // arrow keys): the focus stays on the strip.
+  bool stripSwitch_ = false;
+  // SwitchPage with stripSwitch_ set for its duration.
+  void SwitchFromStrip(TTabLabel* tab);
   TPropertyPageFrame* curPage_ = nullptr;
   const TPicture* curBG_ = nullptr;
   bool releasing_ = false;

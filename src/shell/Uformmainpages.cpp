@@ -68,9 +68,9 @@ TPropertyPageFrame* TFormMain::PageOf(TTabLabel* tab, const TPicture** backgroun
 
 void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
   Busy busy(this);
-  // A switch from the focused tab strip (a click, its arrow keys, Ctrl+Tab
-  // there) leaves the focus on the strip.
-  const bool stripFocused = StripFocused();
+  // A switch by the focused tab strip (a click, its arrow keys) leaves the
+  // focus on the strip; any other switch moves it into the page as before.
+  const bool stripFocused = stripSwitch_ && StripFocused();
   // Only an access-point tab needs the access-point pages.
   if (tab && (tab == LbAPInfo || tab == LbAPCfg || tab == LbAPFilter)) EnsureAPPages();
   const TPicture* background = nullptr;
@@ -139,7 +139,15 @@ void TFormMain::TabClick(TTabLabel* tab) {
   // the tab already chosen.
   if (Handle() && IsWindowVisible(Handle()) && IsWindowEnabled(Handle()) && !StripFocused())
     ::SetFocus(Handle());
-  if (tab != curTab_) SwitchPage(tab, 0);
+  if (tab != curTab_) SwitchFromStrip(tab);
+}
+
+void TFormMain::SwitchFromStrip(TTabLabel* tab) {
+  Busy busy(this);
+  const bool was = stripSwitch_;
+  stripSwitch_ = true;
+  SwitchPage(tab, 0);
+  stripSwitch_ = was;
 }
 
 bool TFormMain::StripFocused() const {
@@ -161,10 +169,7 @@ bool TFormMain::StripKey(WPARAM vk) {
   if (vk == VK_END) next = tabs.back();
   if (vk == VK_LEFT) next = at == tabs.end() || at == tabs.begin() ? tabs.front() : *(at - 1);
   if (vk == VK_RIGHT) next = at == tabs.end() || at + 1 == tabs.end() ? tabs.back() : *(at + 1);
-  if (next && next != curTab_) {
-    Busy busy(this);
-    SwitchPage(next, 0);
-  }
+  if (next && next != curTab_) SwitchFromStrip(next);
   return true;
 }
 

@@ -215,9 +215,12 @@ class Keyboard : public ::testing::Test {
 // The freeze as a user met it: a profile made with the keyboard, and Enter
 // on the focused Save of the summary page (and before, on the focused Add).
 TEST_F(Keyboard, WizardOpenProfileSavedAndActivatedWithEnter) {
-  Step("profile tab by mouse");
+  Step("profile tab by mouse, then Tab into the page");
   ClickTab(kTabProfile);
-  ASSERT_TRUE(p.WaitFocus("SysListView32"));
+  ASSERT_TRUE(p.WaitFor([&] { return p.Focus() == p.Main() && p.Button("Add"); }))
+      << "the tab strip has no focus: " << FocusText();
+  ASSERT_TRUE(Move(VK_TAB));
+  ASSERT_TRUE(p.WaitFocus("SysListView32")) << "focus on " << FocusText();
   Step("Tab to Add");
   ASSERT_TRUE(TabToButton("Add")) << "focus on " << FocusText();
   p.Key(VK_RETURN);

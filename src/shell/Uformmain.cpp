@@ -124,10 +124,7 @@ void TFormMain::CreateControls() {
   for (TTabLabel* tab :
        {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter}) {
     tab->OnMouseDown = [this, tab](TMouseButton button, UINT, int, int) {
-      if (button == TMouseButton::Left && tab != curTab_) {
-        Busy busy(this);
-        SwitchPage(tab, 0);
-      }
+      if (button == TMouseButton::Left) TabClick(tab);
     };
   }
   BtnHelp->OnClick = [this] { BtnHelpClick(); };

@@ -171,6 +171,13 @@ class TFormMain : public TFormBase {
   bool KeyPreview(const MSG& msg) override;
   // The next (step 1) or previous (-1) tab of the mode shown.
   void SwitchTabBy(int step);
+  // A click on a tab: the tab strip takes the focus and the tab is chosen.
+  void TabClick(TTabLabel* tab);
+  // The tab strip (the window itself, which draws it) holds the focus.
+  bool StripFocused() const;
+  // The tab strip comes first in the Tab order: Tab goes from it into the
+  // page, Shift+Tab from the page's first control back to it.
+  bool SelfTabStop() const override;
 
   // Owned pages in ownership order (those built so far).
   std::vector<TPropertyPageFrame*> Pages() const;
@@ -233,6 +240,11 @@ class TFormMain : public TFormBase {
   void ShowPage(int page);
   // The selected tab is marked while the window itself has the focus.
   void UpdateTabMark();
+  // The tabs of the mode shown, left to right.
+  std::vector<TTabLabel*> ShownTabs() const;
+  // Left, Right, Home and End on the focused tab strip switch the tab (not
+  // past either end); Up and Down do nothing there. True when taken.
+  bool StripKey(WPARAM vk);
   void SetTrayIcon(int index);
   // Frees the window once no modal window, menu or handler of ours runs.
   void ScheduleFree();
@@ -271,6 +283,11 @@ class TFormMain : public TFormBase {
   TFrameAPFilter* apFilter_ = nullptr;
   int mode_ = -1;
   TTabLabel* curTab_ = nullptr;
+  // The switch under way comes from the tab strip itself (a click, its
+  // arrow keys): the focus stays on the strip.
+  bool stripSwitch_ = false;
+  // SwitchPage with stripSwitch_ set for its duration.
+  void SwitchFromStrip(TTabLabel* tab);
   TPropertyPageFrame* curPage_ = nullptr;
   const TPicture* curBG_ = nullptr;
   bool releasing_ = false;
@@ -288,6 +305,12 @@ class TFormMain : public TFormBase {
   std::unique_ptr<CTrayNotes> notes_;
   // The release under way is for a device that left the list.
   bool unplugged_ = false;
+  // ... because an adapter listed before it came: it may still be plugged
+  // in, so its leaving is not announced.
+  bool displaced_ = false;
+  // The next selection takes over from an adapter that was unplugged: the
+  // one taken was there all along, so its arrival is not announced.
+  bool takeOver_ = false;
 };
 
 // The application's main window while it exists. CreateMainForm (declared

@@ -69,7 +69,9 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
     SetTrayIcon(kIconDisconnected);
     if (!TrayIconMain->Visible()) TrayIconMain->SetVisible(true);
   }
-  if (device_) notes_->AdapterArrived(StoreFieldText(device_->Description));
+  const bool takeOver = takeOver_;
+  takeOver_ = false;
+  if (device_ && !takeOver) notes_->AdapterArrived(StoreFieldText(device_->Description));
 }
 
 void TFormMain::DeviceNotice(int kind) {
@@ -91,6 +93,10 @@ void TFormMain::DeviceNotice(int kind) {
         if (std::memcmp(&d, device_.get(), sizeof(DeviceRec)) == 0) present = true;
       if (!present) {
         unplugged_ = true;
+        std::vector<std::string> listed;
+        for (const DeviceRec& d : list) listed.push_back(FieldText(d.HardwareId));
+        displaced_ =
+            !traynotes::LeftForSure(g_GlobalVar.HwIdList, FieldText(device_->HardwareId), listed);
         ReleaseDevice();
       }
     }
@@ -120,16 +126,23 @@ void TFormMain::FinishRelease() {
     CNICAdapter::Dispose(adapter);
     const std::string left = StoreFieldText(device_->Description);
     device_.reset();
+    // Another adapter is listed and takes over at once (below): the window
+    // and the icon stay for it.
+    std::vector<DeviceRec> listed;
+    if (unplugged_ && lifetime_ == Lifetime::Running && g_ThrdDetect)
+      g_ThrdDetect->GetDevList(listed);
+    const bool takeOver = !listed.empty();
     if (!(CmdFlags & CmdService)) {
       SetTrayIcon(kIconDisconnected);
-      if (!(CmdFlags & CmdTrayIcon)) {
+      if (!(CmdFlags & CmdTrayIcon) && !takeOver) {
         TrayIconMain->SetVisible(false);
         Hide();
       }
     }
     notes_->LinkReset();
     // Only an icon that stays can carry the news.
-    if (unplugged_ && TrayIconMain->Visible()) notes_->AdapterLeft(left);
+    if (unplugged_ && !displaced_ && TrayIconMain->Visible()) notes_->AdapterLeft(left);
+    takeOver_ = takeOver && !displaced_;
   }
   // A device that left the list may have left another supported one behind
   // it, and the detection thread will not report that list again: take it
@@ -138,9 +151,12 @@ void TFormMain::FinishRelease() {
   // program on its way out takes nothing.
   const bool lookAgain = (unplugged_ || noticeDropped_) && lifetime_ == Lifetime::Running;
   unplugged_ = false;
+  displaced_ = false;
   noticeDropped_ = false;
   releasing_ = false;
   if (lookAgain) DeviceNotice(kDevicesChanged);
+  // Nothing was taken after all (the list changed again meanwhile).
+  takeOver_ = false;
 }
 
 LRESULT TFormMain::NotifyMessage(WPARAM code, LPARAM value) {

@@ -68,6 +68,9 @@ TPropertyPageFrame* TFormMain::PageOf(TTabLabel* tab, const TPicture** backgroun
 
 void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
   Busy busy(this);
+  // A switch by the focused tab strip (a click, its arrow keys) leaves the
+  // focus on the strip; any other switch moves it into the page as before.
+  const bool stripFocused = stripSwitch_ && StripFocused();
   // Only an access-point tab needs the access-point pages.
   if (tab && (tab == LbAPInfo || tab == LbAPCfg || tab == LbAPFilter)) EnsureAPPages();
   const TPicture* background = nullptr;
@@ -78,7 +81,7 @@ void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
   page->Show();
   accessnames::DescribePage(page, tab);
 
-  const bool showing = Handle() && IsWindowVisible(Handle());
+  const bool showing = Handle() && IsWindowVisible(Handle()) && !stripFocused;
   if (page == FrameProfile1) {
     try {
       if (FrameProfile1->LvProf->CanFocus() && showing) FrameProfile1->LvProf->SetFocus();
@@ -112,11 +115,16 @@ void TFormMain::SwitchPage(TTabLabel* tab, int flags) {
   Invalidate();
 }
 
-void TFormMain::SwitchTabBy(int step) {
+std::vector<TTabLabel*> TFormMain::ShownTabs() const {
   std::vector<TTabLabel*> tabs;
   for (TTabLabel* tab :
        {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter})
     if (tab->Visible() && tab->Enabled()) tabs.push_back(tab);
+  return tabs;
+}
+
+void TFormMain::SwitchTabBy(int step) {
+  const std::vector<TTabLabel*> tabs = ShownTabs();
   if (tabs.empty()) return;
   const auto at = std::find(tabs.begin(), tabs.end(), curTab_);
   const int n = static_cast<int>(tabs.size());
@@ -125,14 +133,60 @@ void TFormMain::SwitchTabBy(int step) {
   if (next != curTab_) SwitchPage(next, 0);
 }
 
+void TFormMain::TabClick(TTabLabel* tab) {
+  Busy busy(this);
+  // As a system tab control: the click gives the strip the focus, also on
+  // the tab already chosen.
+  if (Handle() && IsWindowVisible(Handle()) && IsWindowEnabled(Handle()) && !StripFocused())
+    ::SetFocus(Handle());
+  if (tab != curTab_) SwitchFromStrip(tab);
+}
+
+void TFormMain::SwitchFromStrip(TTabLabel* tab) {
+  Busy busy(this);
+  const bool was = stripSwitch_;
+  stripSwitch_ = true;
+  SwitchPage(tab, 0);
+  stripSwitch_ = was;
+}
+
+bool TFormMain::StripFocused() const {
+  return Handle() && GetFocus() == Handle();
+}
+
+bool TFormMain::SelfTabStop() const {
+  return curTab_ && curTab_->Visible();
+}
+
+bool TFormMain::StripKey(WPARAM vk) {
+  if (vk == VK_UP || vk == VK_DOWN) return true;
+  if (vk != VK_LEFT && vk != VK_RIGHT && vk != VK_HOME && vk != VK_END) return false;
+  const std::vector<TTabLabel*> tabs = ShownTabs();
+  if (tabs.empty()) return true;
+  const auto at = std::find(tabs.begin(), tabs.end(), curTab_);
+  TTabLabel* next = nullptr;
+  if (vk == VK_HOME) next = tabs.front();
+  if (vk == VK_END) next = tabs.back();
+  if (vk == VK_LEFT) next = at == tabs.end() || at == tabs.begin() ? tabs.front() : *(at - 1);
+  if (vk == VK_RIGHT) next = at == tabs.end() || at + 1 == tabs.end() ? tabs.back() : *(at + 1);
+  if (next && next != curTab_) SwitchFromStrip(next);
+  return true;
+}
+
 void TFormMain::UpdateTabMark() {
-  const bool formFocused = Handle() && GetFocus() == Handle();
-  for (TTabLabel* tab :
-       {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter, LbAPInfo, LbAPCfg, LbAPFilter})
-    tab->SetFocusMark(formFocused && tab == curTab_);
+  const bool formFocused = StripFocused();
+  const std::initializer_list<TTabLabel*> tabs = {LbLinkInfo, LbSiteSurvey, LbProfile, LbAdapter,
+                                                  LbAPInfo,   LbAPCfg,      LbAPFilter};
+  // The mark goes before it comes, so the tab that takes it is announced last.
+  for (TTabLabel* tab : tabs)
+    if (!(formFocused && tab == curTab_)) tab->SetFocusMark(false);
+  if (formFocused && curTab_) curTab_->SetFocusMark(true);
 }
 
 bool TFormMain::KeyPreview(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN && StripFocused() && !(GetKeyState(VK_CONTROL) & 0x8000) &&
+      !(GetKeyState(VK_MENU) & 0x8000) && !(GetKeyState(VK_SHIFT) & 0x8000) && StripKey(msg.wParam))
+    return true;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !(GetKeyState(VK_CONTROL) & 0x8000) &&
       !(GetKeyState(VK_SHIFT) & 0x8000)) {
     BtnHelpClick();

@@ -1,5 +1,7 @@
 #include "shell/Utraynotes.h"
 
+#include <algorithm>
+
 #include "app/Udebug.h"
 #include "app/Utimescale.h"
 #include "config/Udefine.h"
@@ -53,6 +55,15 @@ LinkChange CLinkWatch::Sample(bool up, const std::string& network) {
 void CLinkWatch::Reset() {
   up_ = false;
   network_.clear();
+}
+
+bool LeftForSure(const std::vector<std::string>& probeOrder, const std::string& inUse,
+                 const std::vector<std::string>& listed) {
+  const auto mine = std::find(probeOrder.begin(), probeOrder.end(), inUse);
+  if (mine == probeOrder.end()) return true;
+  for (const std::string& id : listed)
+    if (std::find(probeOrder.begin(), mine, id) != mine) return false;
+  return true;
 }
 
 }  // namespace traynotes

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TComponent;
 class TTimer;
@@ -57,6 +58,14 @@ class CLinkWatch {
   bool up_ = false;
   std::string network_;
 };
+
+// Whether a device list that no longer names the adapter in use proves it
+// was unplugged. Detection lists only the first present of the supported
+// ids, in the settings' order: an adapter listed before the one in use
+// says nothing of it (it may still be plugged in and only gives way); one
+// listed after it, or none, says it has gone.
+bool LeftForSure(const std::vector<std::string>& probeOrder, const std::string& inUse,
+                 const std::vector<std::string>& listed);
 
 }  // namespace traynotes
 

@@ -277,6 +277,11 @@ long StateOf(const TControl* c) {
     state |= STATE_SYSTEM_SELECTABLE;
     if (tab->Selected()) state |= STATE_SYSTEM_SELECTED;
     if (tab->Hover()) state |= STATE_SYSTEM_HOTTRACKED;
+    // The strip is the window itself: a click or the keyboard gives it the
+    // focus, and the selected tab holds it then.
+    const TWinControl* strip = dynamic_cast<const TWinControl*>(tab->Parent());
+    if (strip && strip->CanFocus() && tab->Enabled()) state |= STATE_SYSTEM_FOCUSABLE;
+    if (tab->FocusMark()) state |= STATE_SYSTEM_FOCUSED;
   }
   if (auto* button = dynamic_cast<const TPicButton*>(c)) {
     if (button->Pressed()) state |= STATE_SYSTEM_PRESSED;

@@ -110,5 +110,7 @@ void NotifyStateChange(const TControl* control);
 void NotifyShown(const TControl* control);
 // A tab label became (or stopped being) the selected one.
 void NotifySelected(const TControl* control, bool selected);
+// A tab label took (EVENT_OBJECT_FOCUS) or lost the focus of its strip.
+void NotifyFocused(const TControl* control, bool focused);
 
 }  // namespace ui::access

@@ -57,6 +57,11 @@ void NotifySelected(const TControl* control, bool selected) {
   Fire(EVENT_OBJECT_STATECHANGE, control);
 }
 
+void NotifyFocused(const TControl* control, bool focused) {
+  Fire(EVENT_OBJECT_STATECHANGE, control);
+  if (focused) Fire(EVENT_OBJECT_FOCUS, control);
+}
+
 // ---- the announcer ----------------------------------------------------------------------
 
 namespace {
@@ -68,6 +73,9 @@ class TAccAnnouncer final : public TAnnouncer {
   void VisibilityChanged(const TControl* control) override { NotifyShown(control); }
   void SelectionChanged(const TControl* control, bool selected) override {
     NotifySelected(control, selected);
+  }
+  void FocusChanged(const TControl* control, bool focused) override {
+    NotifyFocused(control, focused);
   }
   void Destroyed(const TControl* control) override { Forget(control); }
   bool Answer(TWinControl* control, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {

@@ -280,6 +280,14 @@ class TAccObject final : public IAccessible {
     if (focus && focus == hwnd_) {
       out->vt = VT_I4;
       out->lVal = CHILDID_SELF;
+      // A window that draws a tab strip holds the focus for its focused tab.
+      if (kind_ == TObjKind::Container) {
+        std::vector<TControl*> children = Children();
+        for (size_t i = 0; i < children.size(); ++i) {
+          auto* tab = dynamic_cast<TTabLabel*>(children[i]);
+          if (tab && tab->FocusMark() && ShownNow(tab)) out->lVal = static_cast<long>(i + 1);
+        }
+      }
       return S_OK;
     }
     if (kind_ != TObjKind::Container || !focus || !IsChild(hwnd_, focus)) return S_FALSE;
@@ -343,8 +351,14 @@ class TAccObject final : public IAccessible {
       }
       return S_FALSE;
     }
-    // Selecting a tab is choosing it, as its click does.
+    // Selecting a tab is choosing it, as its click does (which also gives
+    // the strip the focus).
     if (c->Kind() == TKind::TabLabel && (flags & SELFLAG_TAKESELECTION)) return PostAction(c);
+    if (c->Kind() == TKind::TabLabel && (flags & SELFLAG_TAKEFOCUS)) {
+      if (!control_->CanFocus() || !static_cast<TTabLabel*>(c)->Selected()) return S_FALSE;
+      ::SetFocus(hwnd_);
+      return S_OK;
+    }
     if (IsWindowed(c) && (flags & SELFLAG_TAKEFOCUS)) {
       auto* w = static_cast<TWinControl*>(c);
       if (!w->CanFocus()) return S_FALSE;

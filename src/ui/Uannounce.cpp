@@ -31,6 +31,10 @@ void SelectionChanged(const TControl* control, bool selected) {
   if (g_announcer) g_announcer->SelectionChanged(control, selected);
 }
 
+void FocusChanged(const TControl* control, bool focused) {
+  if (g_announcer) g_announcer->FocusChanged(control, focused);
+}
+
 void Destroyed(const TControl* control) {
   if (g_announcer) g_announcer->Destroyed(control);
 }

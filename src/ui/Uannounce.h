@@ -21,6 +21,9 @@ class TAnnouncer {
   virtual void VisibilityChanged(const TControl* control) = 0;
   // A tab label became, or stopped being, the selected one.
   virtual void SelectionChanged(const TControl* control, bool selected) = 0;
+  // A graphic control took, or lost, the keyboard focus of its window (the
+  // focused tab of a tab strip drawn by the window).
+  virtual void FocusChanged(const TControl* control, bool focused) = 0;
   // The control is being freed: forget everything kept for it.
   virtual void Destroyed(const TControl* control) = 0;
   // Every message of a toolkit window, first: true when it answered it
@@ -41,6 +44,7 @@ void NameChanged(const TControl* control);
 void StateChanged(const TControl* control);
 void VisibilityChanged(const TControl* control);
 void SelectionChanged(const TControl* control, bool selected);
+void FocusChanged(const TControl* control, bool focused);
 void Destroyed(const TControl* control);
 bool Answer(TWinControl* control, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 }  // namespace announce

@@ -370,14 +370,15 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND f = GetFocus();
-        if (f && IsChild(Handle(), f)) savedFocus_ = f;
+        if (f && (IsChild(Handle(), f) || (f == Handle() && SelfTabStop()))) savedFocus_ = f;
         return 0;
       }
       if (!HIWORD(wp)) {
-        // Give the focus back to the control that had it.
+        // Give the focus back to the control that had it (or to the form
+        // itself when it is a stop of its own).
         HWND f = savedFocus_;
-        if (!(f && IsWindow(f) && IsChild(Handle(), f) && IsWindowVisible(f) &&
-              IsWindowEnabled(f))) {
+        const bool ours = f && (IsChild(Handle(), f) || (f == Handle() && SelfTabStop()));
+        if (!(ours && IsWindow(f) && IsWindowVisible(f) && IsWindowEnabled(f))) {
           // The first control in Tab order.
           f = nullptr;
           for (TWinControl* c : TabOrder()) {

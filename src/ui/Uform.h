@@ -84,8 +84,20 @@ class TForm : public TContainer {
   std::function<void(TCloseAction& action)> OnClose;
 
   // Moves the focus to the next (or previous) control that takes the Tab
-  // key, in creation order through frames and panels, wrapping around.
+  // key, in creation order through frames and panels, wrapping around; the
+  // form itself comes first when it is a stop of its own (SelfTabStop).
   void SelectNext(TWinControl* current, bool forward);
+  // The form draws something that takes the focus itself (a tab strip): it
+  // stands first in the Tab order, before its controls, and gets the focus
+  // back when it is activated again.
+  virtual bool SelfTabStop() const { return false; }
+  // The controls the arrow keys move between, control among them: its
+  // shown siblings of the same kind next to it in its parent (nothing
+  // windowed of another kind between them, no WS_GROUP mark), on the same
+  // side of the Tab order, and for picture buttons in one row or column
+  // with it. Radio buttons keep their own groups (GroupIndex); controls that
+  // want the arrow keys (edits, lists) never ask.
+  static std::vector<TWinControl*> ArrowGroup(TWinControl* control);
   // The controls the Tab key reaches now, in order.
   std::vector<TWinControl*> TabOrder() const;
   // The first control in Tab order that can take the focus now, leaving
@@ -121,6 +133,9 @@ class TForm : public TContainer {
  private:
   // The program's icon, big and small, at the form's DPI.
   void SetIcons();
+  // Tab on the form itself (SelfTabStop), and the arrow keys within the
+  // focused control's group; true when the key was taken.
+  bool NavigationKey(const MSG& msg);
 
   UINT dpi_ = ui::dpi::kBase;
   int modalResult_ = mrNone;

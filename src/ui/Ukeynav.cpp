@@ -170,7 +170,7 @@ bool TForm::DialogMessage(HWND root, MSG& msg) {
     // (the character of the Enter that switched the page): dropped.
     if (!Reachable(root, msg.hwnd)) return true;
     if (TForm* form = FromHandle(root))
-      if (form->KeyPreview(msg)) return true;
+      if (form->KeyPreview(msg) || form->NavigationKey(msg)) return true;
   }
   return IsDialogMessageW(root, &msg) != FALSE;
 }
@@ -187,6 +187,86 @@ bool TForm::KeyPreview(const MSG& msg) {
   return true;
 }
 
+namespace {
+
+bool IsArrowKey(WPARAM vk) {
+  return vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN;
+}
+
+// Two picture buttons side by side or one above the other.
+bool InLine(const TControl* a, const TControl* b) {
+  const RECT ra = a->BoundsRect(), rb = b->BoundsRect();
+  const bool row = ra.top < rb.bottom && rb.top < ra.bottom;
+  const bool column = ra.left < rb.right && rb.left < ra.right;
+  return row || column;
+}
+
+bool StartsGroup(const TWinControl* w) {
+  return (GetWindowLongW(w->Handle(), GWL_STYLE) & WS_GROUP) != 0;
+}
+
+}  // namespace
+
+std::vector<TWinControl*> TForm::ArrowGroup(TWinControl* control) {
+  if (!control || !control->Parent()) return {control};
+  std::vector<TWinControl*> shown;
+  for (TControl* c : control->Parent()->Controls()) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w && w->Handle() && (w == control || w->Visible())) shown.push_back(w);
+  }
+  const auto at = std::find(shown.begin(), shown.end(), control);
+  if (at == shown.end()) return {control};
+  // The run of like controls around it; a picture button of another row
+  // breaks it like a control of another kind (the help button beside a
+  // page's buttons, the footer beside the mode buttons).
+  auto like = [control](const TWinControl* w) {
+    return w->Kind() == control->Kind() && w->TabStop() == control->TabStop() &&
+           (control->Kind() != TKind::PicButton || InLine(w, control));
+  };
+  auto first = at;
+  while (first != shown.begin() && !StartsGroup(*first) && like(*(first - 1))) --first;
+  auto last = at + 1;
+  while (last != shown.end() && !StartsGroup(*last) && like(*last)) ++last;
+  return std::vector<TWinControl*>(first, last);
+}
+
+bool TForm::NavigationKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (GetKeyState(VK_CONTROL) & 0x8000) ||
+      (GetKeyState(VK_MENU) & 0x8000))
+    return false;
+  HWND focus = GetFocus();
+  if (msg.wParam == VK_TAB && focus == Handle() && SelfTabStop()) {
+    SelectNext(this, !(GetKeyState(VK_SHIFT) & 0x8000));
+    return true;
+  }
+  if (!IsArrowKey(msg.wParam) || !focus || focus == Handle()) return false;
+  TWinControl* control = TWinControl::FromHandle(focus);
+  if (!control || control->ParentForm() != this) return false;
+  MSG copy = msg;
+  const LRESULT code =
+      SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&copy));
+  if (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  // The system's dialog manager would walk the whole group of the window
+  // (into the footer's buttons, which Tab never reaches): the move stays in
+  // the control's own group, wrapping around, and goes nowhere when it is
+  // alone.
+  const std::vector<TWinControl*> group = ArrowGroup(control);
+  const auto at = std::find(group.begin(), group.end(), control);
+  const size_t n = group.size();
+  if (at == group.end() || n < 2) return true;
+  const bool forward = msg.wParam == VK_RIGHT || msg.wParam == VK_DOWN;
+  size_t i = static_cast<size_t>(at - group.begin());
+  for (size_t tries = 1; tries < n; ++tries) {
+    i = forward ? (i + 1) % n : (i + n - 1) % n;
+    if (group[i]->CanFocus()) {
+      SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      ::SetFocus(group[i]->Handle());
+      return true;
+    }
+  }
+  return true;
+}
+
 std::vector<TWinControl*> TForm::TabOrder() const {
   std::vector<TWinControl*> order;
   CollectTabStops(this, order);
@@ -195,6 +275,7 @@ std::vector<TWinControl*> TForm::TabOrder() const {
 
 void TForm::SelectNext(TWinControl* current, bool forward) {
   std::vector<TWinControl*> order = TabOrder();
+  if (SelfTabStop()) order.insert(order.begin(), this);
   if (order.empty()) return;
   auto it = std::find(order.begin(), order.end(), current);
   size_t n = order.size();

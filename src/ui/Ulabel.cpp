@@ -173,6 +173,7 @@ void TTabLabel::SetFocusMark(bool on) {
   if (focusMark_ == on) return;
   focusMark_ = on;
   Invalidate();
+  ui::announce::FocusChanged(this, on);
 }
 
 void TTabLabel::Paint(HDC dc) {

@@ -76,8 +76,9 @@ class TTabLabel : public TLabel {
   bool Hover() const { return hover_; }
   COLORREF TextColor() const override;
   void SetColors(COLORREF normal, COLORREF hover, COLORREF selected);
-  // A focus rectangle around the caption: the keyboard is on the tabs (the
-  // form itself has the focus, Ctrl+Tab moves on).
+  // A focus rectangle around the caption: the tab holds the focus of the
+  // strip (the window that draws the tabs has the focus; Left and Right
+  // move on). A screen reader hears the tab take it.
   bool FocusMark() const { return focusMark_; }
   void SetFocusMark(bool on);
 

@@ -215,9 +215,12 @@ class Keyboard : public ::testing::Test {
 // The freeze as a user met it: a profile made with the keyboard, and Enter
 // on the focused Save of the summary page (and before, on the focused Add).
 TEST_F(Keyboard, WizardOpenProfileSavedAndActivatedWithEnter) {
-  Step("profile tab by mouse");
+  Step("profile tab by mouse, then Tab into the page");
   ClickTab(kTabProfile);
-  ASSERT_TRUE(p.WaitFocus("SysListView32"));
+  ASSERT_TRUE(p.WaitFor([&] { return p.Focus() == p.Main() && p.Button("Add"); }))
+      << "the tab strip has no focus: " << FocusText();
+  ASSERT_TRUE(Move(VK_TAB));
+  ASSERT_TRUE(p.WaitFocus("SysListView32")) << "focus on " << FocusText();
   Step("Tab to Add");
   ASSERT_TRUE(TabToButton("Add")) << "focus on " << FocusText();
   p.Key(VK_RETURN);
@@ -529,6 +532,73 @@ TEST_F(Keyboard, TabSwitchesByMouseThenTypedKeys) {
   EXPECT_TRUE(p.WaitFor([&] { return p.Button("Add") != nullptr; }));
   HWND f = p.Focus();
   EXPECT_TRUE(f && IsWindowVisible(f));
+}
+
+// The tabs are a tab strip: a click gives it the focus (the sequence a user
+// met, two clicks, Up and Enter, used to walk into the footer's help
+// button and open the help); Left, Right, Home and End walk the tabs
+// without wrapping; Tab enters the page, Shift+Tab comes back; the arrow
+// keys in a page never leave it for the footer's buttons.
+TEST_F(Keyboard, TheTabStripTakesTheFocusAndArrowsStayInTheirGroup) {
+  auto onStrip = [&] { return p.WaitFor([&] { return p.Focus() == p.Main(); }, 5000); };
+  // Which page shows, by a button only it has ("" for the link page).
+  auto page = [&] {
+    for (const char* b : {"Scan", "Add", "Save"})
+      if (p.Button(b)) return std::string(b);
+    return std::string();
+  };
+  auto shows = [&](const std::string& expected) {
+    return p.WaitFor([&] { return page() == expected; }, 10000);
+  };
+  Step("click Site Survey, click Link Info, Up, Enter");
+  ClickTab(kTabSurvey);
+  ASSERT_TRUE(shows("Scan"));
+  ClickTab(kTabLinkInfo);
+  ASSERT_TRUE(shows(""));
+  ASSERT_TRUE(onStrip()) << "focus on " << FocusText();
+  p.Key(VK_UP);
+  p.Key(VK_RETURN);
+  p.Settle(1000);
+  EXPECT_EQ(p.ShownWindows(), std::vector<HWND>{p.Main()}) << "a window opened";
+  EXPECT_EQ(p.MessageBox(), nullptr);
+  EXPECT_EQ(p.Focus(), p.Main()) << "focus on " << FocusText();
+  EXPECT_EQ(page(), "");
+
+  Step("Left, Right, Home and End on the strip");
+  struct Walk {
+    WORD key;
+    const char* shows;
+  };
+  const Walk walk[] = {{VK_LEFT, ""},      {VK_RIGHT, "Scan"}, {VK_RIGHT, "Add"},
+                       {VK_RIGHT, "Save"}, {VK_RIGHT, "Save"}, {VK_HOME, ""},
+                       {VK_END, "Save"},   {VK_LEFT, "Add"}};
+  for (const Walk& w : walk) {
+    p.Key(w.key);
+    EXPECT_TRUE(shows(w.shows)) << "key " << w.key << ": page of \"" << page() << "\"";
+    EXPECT_TRUE(onStrip()) << "key " << w.key << ": focus on " << FocusText();
+  }
+
+  Step("Tab into the profile page and Shift+Tab back");
+  ASSERT_TRUE(Move(VK_TAB)) << "focus on " << FocusText();
+  HWND inPage = p.Focus();
+  EXPECT_TRUE(IsChild(p.Main(), inPage) && GetParent(inPage) != p.Main()) << FocusText();
+  ASSERT_TRUE(Move(VK_TAB, {VK_SHIFT}));
+  EXPECT_TRUE(onStrip()) << "focus on " << FocusText();
+
+  Step("arrows in the link page");
+  p.Key(VK_HOME);
+  ASSERT_TRUE(shows(""));
+  // Tab until a control of the page has the focus (the chart button).
+  for (int i = 0; i < 3 && p.Focus() == p.Main(); ++i) Move(VK_TAB);
+  ASSERT_NE(p.Focus(), p.Main()) << "nothing of the link page takes the focus";
+  for (WORD key : {VK_UP, VK_LEFT, VK_DOWN, VK_RIGHT, VK_UP}) {
+    p.Key(key);
+    p.Settle();
+    const HWND f = p.Focus();
+    EXPECT_TRUE(f && IsChild(p.Main(), f) && GetParent(f) != p.Main())
+        << "key " << key << " moved the focus to " << FocusText();
+  }
+  EXPECT_EQ(p.ShownWindows(), std::vector<HWND>{p.Main()}) << "a window opened";
 }
 
 // The about box of the footer from the keyboard: the window's system menu

@@ -6,6 +6,7 @@
 #include "common/AccessTest.h"
 #include "pages/station/Uformchart.h"
 #include "pages/station/Uframelinkinfo.h"
+#include "pages/station/Uframeprofile.h"
 #include "pages/station/Uframesurvey.h"
 #include "shell/Uaccessnames.h"
 #include "shell/Uformabout.h"
@@ -18,13 +19,14 @@ namespace {
 
 // The texts a screen reader reads, per language.
 struct Words {
-  std::string settings, linkInfo, siteSurvey, help, about, press, switchTab, signal0, signal7,
-      quality0, chart, close, transmit0, transmit, question, no;
+  std::string settings, linkInfo, siteSurvey, profile, help, about, press, switchTab, signal0,
+      signal7, quality0, chart, close, transmit0, transmit, receive0, receive, question, no;
 };
 
 const Words kEnglish{"",
                      "Link Info",
                      "Site Survey",
+                     "Profile",
                      "Help",
                      "About",
                      "Press",
@@ -36,11 +38,14 @@ const Words kEnglish{"",
                      "Close",
                      "Transmit: 0 Kbps",
                      "Transmit",
+                     "Receive: 0 Kbps",
+                     "Receive",
                      "Question",
                      "No"};
 const Words kGerman{"StringFile=Z:" WU_SOURCE_DIR "\\data\\WirelessUtility.de.ini\r\n",
                     "Verbindung",
                     "Netzwerke",
+                    "Profile",
                     "Hilfe",
                     "Info",
                     "Dr\xC3\xBC"
@@ -54,6 +59,8 @@ const Words kGerman{"StringFile=Z:" WU_SOURCE_DIR "\\data\\WirelessUtility.de.in
                     "en",
                     "Senden: 0 Kbps",
                     "Senden",
+                    "Empfangen: 0 Kbps",
+                    "Empfangen",
                     "Frage",
                     "Nein"};
 
@@ -98,6 +105,40 @@ TEST_P(ScreenReader, TheMainWindowsTabsSwitchPagesAndEveryPageCanBeUsed) {
   Pump();
   EXPECT_EQ(log.Count(EVENT_OBJECT_SELECTION, form->Handle(), survey.id), 1);
 
+  // Chosen as a click chooses it, the tab holds the focus of the strip: the
+  // focused object is the tab, and it said so.
+  auto focusedChild = [&root] {
+    VARIANT v;
+    VariantInit(&v);
+    const HRESULT hr = root->get_accFocus(&v);
+    const long id = hr == S_OK && v.vt == VT_I4 ? v.lVal : -1;
+    VariantClear(&v);
+    return id;
+  };
+  const long focusedTab = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_SELECTED;
+  EXPECT_EQ(GetFocus(), form->Handle());
+  EXPECT_EQ(Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PAGETAB).state & focusedTab, focusedTab);
+  EXPECT_EQ(Node(root.get(), W().linkInfo, ROLE_SYSTEM_PAGETAB).state & focusedTab,
+            STATE_SYSTEM_FOCUSABLE);
+  EXPECT_EQ(focusedChild(), survey.id);
+  EXPECT_GE(log.Count(EVENT_OBJECT_FOCUS, form->Handle(), survey.id), 1);
+  // The arrow key moves the focus and the choice to the next tab, which
+  // says so; Tab leaves the strip for the page.
+  AccNode profile = Node(root.get(), W().profile, ROLE_SYSTEM_PAGETAB);
+  MSG right{form->Handle(), WM_KEYDOWN, VK_RIGHT, 1, 0, {0, 0}};
+  ASSERT_TRUE(TForm::DialogMessage(form->Handle(), right));
+  EXPECT_EQ(form->CurrentPage(), form->FrameProfile1);
+  Pump();
+  EXPECT_EQ(Node(root.get(), W().profile, ROLE_SYSTEM_PAGETAB).state & focusedTab, focusedTab);
+  EXPECT_FALSE(Node(root.get(), W().siteSurvey, ROLE_SYSTEM_PAGETAB).state & STATE_SYSTEM_FOCUSED);
+  EXPECT_EQ(focusedChild(), profile.id);
+  EXPECT_GE(log.Count(EVENT_OBJECT_FOCUS, form->Handle(), profile.id), 1);
+  MSG tab{form->Handle(), WM_KEYDOWN, VK_TAB, 1, 0, {0, 0}};
+  ASSERT_TRUE(TForm::DialogMessage(form->Handle(), tab));
+  EXPECT_TRUE(IsChild(form->FrameProfile1->Handle(), GetFocus()));
+  EXPECT_FALSE(Node(root.get(), W().profile, ROLE_SYSTEM_PAGETAB).state & STATE_SYSTEM_FOCUSED);
+  EXPECT_NE(focusedChild(), profile.id);
+
   // Four tabs, two footer buttons and the page's own controls.
   for (TTabLabel* tab : {form->LbLinkInfo, form->LbSiteSurvey, form->LbProfile, form->LbAdapter}) {
     form->SwitchPage(tab, 0);
@@ -136,7 +177,10 @@ TEST_P(ScreenReader, TheChartIsReadAsItsTwoRates) {
   AccPtr root = ClientObject(chart.Handle());
   ASSERT_TRUE(root);
   AccNode tx = Node(root.get(), W().transmit0, ROLE_SYSTEM_CHART);
+  AccNode rx = Node(root.get(), W().receive0, ROLE_SYSTEM_CHART);
+  EXPECT_NE(rx.id, tx.id);
   EXPECT_EQ(Node(root.get(), W().transmit, ROLE_SYSTEM_TEXT).value, "0");
+  EXPECT_EQ(Node(root.get(), W().receive, ROLE_SYSTEM_TEXT).value, "0");
   EXPECT_EQ(Node(root.get(), W().close, ROLE_SYSTEM_PUSHBUTTON).action, W().press);
   Usable(root.get(), 3, "chart");
 
@@ -145,6 +189,15 @@ TEST_P(ScreenReader, TheChartIsReadAsItsTwoRates) {
   chart.ResetChart();
   chart.ResetChart();  // unchanged numbers: not announced again
   Pump();
+  EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), tx.id), 1);
+  EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), rx.id), 0);
+  // The receive rate is read from its own field, and announced on its own.
+  chart.EdtRx->SetText("48");
+  EXPECT_EQ(Node(root.get(), W().receive + ": 48 Kbps", ROLE_SYSTEM_CHART).id, rx.id);
+  EXPECT_EQ(Node(root.get(), W().transmit0, ROLE_SYSTEM_CHART).id, tx.id);
+  chart.ResetChart();
+  Pump();
+  EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), rx.id), 1);
   EXPECT_EQ(log.Count(EVENT_OBJECT_NAMECHANGE, chart.Handle(), tx.id), 1);
   chart.Hide();
 }

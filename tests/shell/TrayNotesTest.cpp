@@ -1,5 +1,9 @@
-// The balloons' rate limit and the link changes, as plain logic.
+// The balloons' rate limit, the link changes and the hand-over between two
+// adapters, as plain logic.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "shell/Utraynotes.h"
 
@@ -53,6 +57,20 @@ TEST(LinkWatch, UpDownAndAnotherNetworkAreChangesRepeatsAreNot) {
   watch.Reset();  // the adapter went: no drop to report
   EXPECT_EQ(watch.Sample(false, ""), LinkChange::None);
   EXPECT_EQ(watch.Sample(true, "B"), LinkChange::Up);
+}
+
+TEST(HandOver, OnlyAListWithoutAnAdapterListedBeforeTheOneInUseProvesItLeft) {
+  const std::vector<std::string> order{"USB", "PCI", "CARD"};
+  // Listed before it: it may still be there and only gave way.
+  EXPECT_FALSE(LeftForSure(order, "PCI", {"USB"}));
+  EXPECT_FALSE(LeftForSure(order, "CARD", {"PCI"}));
+  // Listed after it, or nothing listed: detection would have named it.
+  EXPECT_TRUE(LeftForSure(order, "USB", {"PCI"}));
+  EXPECT_TRUE(LeftForSure(order, "PCI", {"CARD"}));
+  EXPECT_TRUE(LeftForSure(order, "PCI", {}));
+  // An adapter no longer among the supported ones, or an id never probed.
+  EXPECT_TRUE(LeftForSure(order, "OLD", {"USB"}));
+  EXPECT_TRUE(LeftForSure(order, "PCI", {"OTHER"}));
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <thread>
 
 #include "adapter/Unicadapter.h"
+#include "app/Utimescale.h"
 #include "pages/ap/Uframeapinfo.h"
 #include "pages/station/Uframelinkinfo.h"
 #include "pages/station/Uframeprofile.h"
 #include "pages/wizard/Uframeprofset.h"
 #include "shell/Uformabout.h"
+#include "shell/Utraynotes.h"
 #include "tformmain_support.h"
 #include "workers/Uthrddetect.h"
 
@@ -323,11 +325,43 @@ TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAn
   ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, pciKey.c_str(), "LastProf", REG_SZ, "Home", 5),
             ERROR_SUCCESS);
   form->Show();
+  std::vector<std::string> balloons;
+  form->TrayNotes()->Show = [&balloons](const std::string&, const std::string& text) {
+    balloons.push_back(text);
+    return true;
+  };
+  // Balloons show one per interval and only the latest of those waiting:
+  // a step starts once the link is up and its balloon's interval is over.
+  const DWORD interval = timescale::Ms(5000);
+  auto settle = [&] {
+    EXPECT_TRUE(LinkUp());
+    WaitUntil([] { return false; }, interval * 3 / 2);
+    balloons.clear();
+  };
+  // The adapter's balloons of a step (the link's aside), once the new link
+  // is up and any balloon that waited for its turn has shown.
+  auto news = [&] {
+    EXPECT_TRUE(LinkUp());
+    WaitUntil([] { return false; }, interval * 3 / 2);
+    std::vector<std::string> got;
+    for (const std::string& text : balloons)
+      if (text.rfind("Connected to ", 0) != 0 && text.rfind("Disconnected from ", 0) != 0)
+        got.push_back(text);
+    balloons.clear();
+    return got;
+  };
 
+  settle();
   events.clear();
   env.WriteWorld(false, 1);
   ASSERT_TRUE(Using(kPciHwid)) << "the adapter left present was not taken";
   EXPECT_EQ(events, kHandOver);
+  // The window stays open for the adapter that takes over; the one that
+  // left is announced, the one that was there all along is not.
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  // (The old link's drop may have taken the balloon's turn, and the new
+  // link's the rest: only the latest waiting balloon shows.)
+  for (const std::string& text : news()) EXPECT_EQ(text, "Ombrix Test Adapter was unplugged.");
   EXPECT_TRUE(env.Logged("Select Dev: <Ombrix Test PCI Adapter><VEN_1D4F&DEV_0B12><9999>"));
   EXPECT_EQ(form->FrameProfile1->Adapter(), form->Adapter());
   EXPECT_EQ(form->FrameLinkInfo1->Adapter(), form->Adapter());
@@ -337,11 +371,15 @@ TEST_F(TFormMainTwoAdapters, UnpluggingTheAdapterInUseHandsTheWindowToTheOtherAn
   EXPECT_EQ(form->OperateMode(), kModeStation);
 
   // The USB adapter is back: the list names it alone, so the window goes back.
+  settle();
   events.clear();
   env.WriteWorld(true, 1);
   ASSERT_TRUE(Using(kUsbHwid));
   EXPECT_EQ(events, kHandOver);
   EXPECT_EQ(FieldText(form->SelectedDevice()->Description), "Ombrix Test Adapter");
+  // The built-in adapter only gave way: still plugged in, not announced.
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(news(), std::vector<std::string>{"Ombrix Test Adapter was plugged in."});
 
   // Unplugging the adapter not in use changes nothing, even after the passes
   // its removal set off.

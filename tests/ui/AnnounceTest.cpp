@@ -28,6 +28,9 @@ class TRecorder final : public ui::TAnnouncer {
   void SelectionChanged(const TControl* c, bool selected) override {
     Add(selected ? "selected" : "unselected", c);
   }
+  void FocusChanged(const TControl* c, bool focused) override {
+    Add(focused ? "focused" : "unfocused", c);
+  }
   void Destroyed(const TControl* c) override { Add("destroyed", c); }
   bool Answer(TWinControl*, UINT msg, WPARAM, LPARAM, LRESULT&) override {
     getObject += msg == WM_GETOBJECT;
@@ -62,6 +65,9 @@ TEST(Announcer, ControlsReportEachChangeOnceAndTheirEnd) {
   label->SetVisible(false);
   label->SetEnabled(false);
   tab->SetSelected(true);
+  tab->SetFocusMark(true);
+  tab->SetFocusMark(true);
+  tab->SetFocusMark(false);
   tab->SetSelected(false);
   button->SetCaption("Rescan");
   button->SetEnabled(false);
@@ -69,8 +75,9 @@ TEST(Announcer, ControlsReportEachChangeOnceAndTheirEnd) {
   delete label;
   EXPECT_EQ(recorder.log,
             (std::vector<std::string>{"name LbName", "visibility LbName", "state LbName",
-                                      "selected LbTab", "unselected LbTab", "name BtnScan",
-                                      "state BtnScan", "state EdtKey", "destroyed LbName"}));
+                                      "selected LbTab", "focused LbTab", "unfocused LbTab",
+                                      "unselected LbTab", "name BtnScan", "state BtnScan",
+                                      "state EdtKey", "destroyed LbName"}));
 
   // A screen reader's question reaches the announcer, which left it to the
   // system: no toolkit object behind the button.

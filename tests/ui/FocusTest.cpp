@@ -2,8 +2,12 @@
 // control hides, is disabled or goes; the message loops' dialog manager
 // drops keys for controls out of reach and repairs a focus left on one
 // (Wine's accelerator search would loop forever on it); Enter presses a
-// button once and its character goes with it; Alt+letter of a button.
+// button once and its character goes with it; Alt+letter of a button; the
+// arrow keys stay in their group; a form that is a Tab stop itself.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "ui/Uform.h"
 #include "ui/UiTest.h"
@@ -146,6 +150,100 @@ TEST_F(Focus, AltAndTheAcceleratorLetterPressTheShownButton) {
   MSG altB2 = Key(btnB_->Handle(), WM_SYSCHAR, 'B');
   EXPECT_TRUE(TForm::DialogMessage(form_.Handle(), altB2));
   EXPECT_EQ(back, 1);
+}
+
+// A form that draws something focusable itself (a tab strip).
+class TStripForm : public TForm {
+ public:
+  using TForm::TForm;
+  bool SelfTabStop() const override { return true; }
+};
+
+TEST_F(Focus, ArrowKeysMoveOnlyWithinTheirGroupAndWrapAround) {
+  // On the page: a row of buttons (the middle one disabled), a column of
+  // check boxes, an edit; in the footer a row of buttons Tab never reaches.
+  auto* next = new TPicButton(&form_, pageA_, "BtnNext", "Next");
+  next->SetBounds(100, 160, 60, 24);
+  auto* back = new TPicButton(&form_, pageA_, "BtnBack", "Back");
+  back->SetBounds(170, 160, 60, 24);
+  back->SetEnabled(false);
+  auto* exit = new TPicButton(&form_, pageA_, "BtnExit", "Exit");
+  exit->SetBounds(240, 160, 60, 24);
+  auto* checkA = new TCheckBox(&form_, pageA_, "ChkA", "A");
+  checkA->SetBounds(200, 10, 80, 20);
+  auto* checkB = new TCheckBox(&form_, pageA_, "ChkB", "B");
+  checkB->SetBounds(200, 40, 80, 20);
+  auto* help = new TPicButton(&form_, &form_, "BtnHelp", "?");
+  help->SetBounds(300, 260, 28, 28);
+  auto* about = new TPicButton(&form_, &form_, "BtnAbout", "i");
+  about->SetBounds(340, 260, 28, 28);
+  for (TPicButton* b : {help, about})
+    SetWindowLongW(b->Handle(), GWL_STYLE, GetWindowLongW(b->Handle(), GWL_STYLE) & ~WS_TABSTOP);
+
+  using Group = std::vector<TWinControl*>;
+  EXPECT_EQ(TForm::ArrowGroup(next), (Group{next, back, exit}));
+  EXPECT_EQ(TForm::ArrowGroup(checkB), (Group{checkA, checkB}));
+  EXPECT_EQ(TForm::ArrowGroup(help), (Group{help, about}));
+  // btnA_ stands above the edit in another row: alone.
+  EXPECT_EQ(TForm::ArrowGroup(btnA_), (Group{btnA_}));
+  // A control marked as the start of a group begins one.
+  SetWindowLongW(exit->Handle(), GWL_STYLE, GetWindowLongW(exit->Handle(), GWL_STYLE) | WS_GROUP);
+  EXPECT_EQ(TForm::ArrowGroup(next), (Group{next, back}));
+  SetWindowLongW(exit->Handle(), GWL_STYLE, GetWindowLongW(exit->Handle(), GWL_STYLE) & ~WS_GROUP);
+
+  // The keys: each move as the loop takes it, and where the focus is after.
+  struct Move {
+    TWinControl* from;
+    WPARAM key;
+    TWinControl* to;
+  };
+  const Move moves[] = {
+      {next, VK_RIGHT, exit},    {exit, VK_RIGHT, next},  {next, VK_LEFT, exit},
+      {exit, VK_DOWN, next},     {next, VK_UP, exit},     {checkA, VK_DOWN, checkB},
+      {checkB, VK_DOWN, checkA}, {btnA_, VK_UP, btnA_},   {btnA_, VK_RIGHT, btnA_},
+      {help, VK_RIGHT, about},   {about, VK_RIGHT, help},
+  };
+  for (const Move& m : moves) {
+    SCOPED_TRACE(m.from->Name() + " key " + std::to_string(m.key));
+    ::SetFocus(m.from->Handle());
+    MSG key = Key(m.from->Handle(), WM_KEYDOWN, m.key);
+    EXPECT_TRUE(TForm::DialogMessage(form_.Handle(), key));
+    EXPECT_EQ(GetFocus(), m.to->Handle()) << "focus on " << TWinControl::FromHandle(GetFocus());
+  }
+  // An edit keeps its arrows for its caret.
+  edtA_->SetFocus();
+  MSG left = Key(edtA_->Handle(), WM_KEYDOWN, VK_LEFT);
+  TForm::DialogMessage(form_.Handle(), left);
+  EXPECT_TRUE(edtA_->Focused());
+}
+
+TEST(FocusStrip, AFormThatIsATabStopComesFirstInTheTabOrder) {
+  TStripForm form(nullptr, "FormStrip");
+  form.SetClientSize(300, 200);
+  auto* first = new TEdit(&form, &form, "EdtFirst");
+  first->SetBounds(10, 10, 80, 22);
+  auto* last = new TPicButton(&form, &form, "BtnLast", "OK");
+  last->SetBounds(10, 50, 80, 24);
+  form.Show();
+  ::SetFocus(form.Handle());
+  MSG tab = Key(form.Handle(), WM_KEYDOWN, VK_TAB);
+  EXPECT_TRUE(TForm::DialogMessage(form.Handle(), tab));
+  EXPECT_TRUE(first->Focused()) << "Tab from the form goes to its first control";
+  form.SelectNext(first, false);
+  EXPECT_EQ(GetFocus(), form.Handle()) << "Shift+Tab from the first control goes back to the form";
+  form.SelectNext(&form, false);
+  EXPECT_TRUE(last->Focused());
+  form.SelectNext(last, true);
+  EXPECT_EQ(GetFocus(), form.Handle()) << "Tab from the last control wraps to the form";
+
+  // Activated again, the form itself has the focus back.
+  TForm other(nullptr, "FormOther");
+  other.Show();
+  SetActiveWindow(other.Handle());
+  SetActiveWindow(form.Handle());
+  EXPECT_EQ(GetFocus(), form.Handle());
+  other.Hide();
+  form.Hide();
 }
 
 }  // namespace

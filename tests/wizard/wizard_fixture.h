@@ -48,6 +48,8 @@ inline bool SelectSurveyRow(TFrameSurvey* survey, const std::string& ssid, DWORD
 
 class WizardFlow : public ::testing::Test {
  protected:
+  // settings: extra lines of the settings file (a string file, say).
+  explicit WizardFlow(const std::string& settings = "") : env{settings, 6, DefaultNetworks()} {}
   void SetUp() override {
     ASSERT_TRUE(env.Bound());
     form = new TFormMain(nullptr);
@@ -108,7 +110,7 @@ class WizardFlow : public ::testing::Test {
     form->SwitchPage(form->LbProfile, 0);
   }
 
-  MainWindowEnv env{"", 6, DefaultNetworks()};
+  MainWindowEnv env;
   TFormMain* form = nullptr;
   TFrameProfile* page = nullptr;
   TFrameProfSet* wiz = nullptr;

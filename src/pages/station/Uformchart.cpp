@@ -289,9 +289,13 @@ void TFormChart::Sample() {
 }
 
 void TFormChart::AnnounceRates(const std::string& before) {
-  if (before == EdtTx->Text() + "/" + EdtRx->Text()) return;
-  ui::access::NotifyNameChange(PBoxTx);
-  ui::access::NotifyNameChange(PBoxRx);
+  // Each trace only when its own rate changed: a screen reader would read
+  // the other one again for nothing.
+  const size_t cut = before.find('/');
+  const std::string tx = before.substr(0, cut);
+  const std::string rx = cut == std::string::npos ? std::string() : before.substr(cut + 1);
+  if (tx != EdtTx->Text()) ui::access::NotifyNameChange(PBoxTx);
+  if (rx != EdtRx->Text()) ui::access::NotifyNameChange(PBoxRx);
 }
 
 void TFormChart::DialogKey(int id) {

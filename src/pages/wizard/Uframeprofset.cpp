@@ -1,5 +1,7 @@
 #include "pages/wizard/Uframeprofset.h"
 
+#include <utility>
+
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "pages/wizard/Uframeactive.h"
@@ -12,6 +14,7 @@
 #include "pages/wizard/Uframewlmode.h"
 #include "pages/wizard/Uframewpapsk.h"
 #include "pages/wizard/Uwizardparts.h"
+#include "shell/Uaccessnames.h"
 
 using wizardlogic::TWizPage;
 
@@ -40,6 +43,19 @@ TFrameProfSet::TFrameProfSet(TComponent* owner, TContainer* parent, std::string 
   pages_[SlotOf(TWizPage::Confirm)] = FrameConfirm1 = new TFrameConfirm(this, this);
   pages_[SlotOf(TWizPage::Active)] = FrameActive1 = new TFrameActive(this, this);
   for (TPropertyPageFrame* page : pages_) page->SetBounds(0, 0, Width(), Height());
+  // A screen reader reads each page by its title (the last one by what it
+  // says), as the tabs name the main window's pages.
+  const std::pair<TPropertyPageFrame*, const TControl*> titles[] = {
+      {FrameNetType1, FrameNetType1->LbEdtMode},
+      {FrameWlMode1, FrameWlMode1->LbWlSet},
+      {FrameWireless1, FrameWireless1->LbWlModeSet},
+      {FrameSecurity1, FrameSecurity1->LbSecuritySet},
+      {FrameWEP1, FrameWEP1->LbWEPSet},
+      {FrameWPAPSK1, FrameWPAPSK1->LbPSKSet},
+      {Frame8021X1, Frame8021X1->LbDot11Set},
+      {FrameConfirm1, FrameConfirm1->LbConfirm},
+      {FrameActive1, FrameActive1->LbMsg}};
+  for (const auto& [page, title] : titles) accessnames::DescribePage(page, title);
 
   // The pages never move by themselves: their buttons are the controller's.
   auto wire = [this](TPicButton* button, void (TFrameProfSet::*handler)()) {

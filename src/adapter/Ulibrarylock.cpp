@@ -44,6 +44,7 @@ void NoteLockWait(LARGE_INTEGER start) {
 std::atomic<DWORD> g_Interface{0};
 // Read and written by the interface thread only.
 bool g_InterfaceTimedOut = false;
+DWORD g_InterfaceBoundMs = librarylock::kInterfaceWaitMs;
 std::atomic<unsigned> g_Timeouts{0};
 
 std::atomic<HWND> g_WakeWnd{nullptr};
@@ -132,7 +133,7 @@ bool Acquire(HANDLE stopEvent, CThread* thread) {
     g_InterfaceTimedOut = false;
     wait.bounded = true;
     wait.start = GetTickCount();
-    wait.bound = timescale::Ms(kInterfaceWaitMs);
+    wait.bound = timescale::Ms(g_InterfaceBoundMs);
   }
   if (!sync || !stopEvent || !mutex || !g_OmxLib.IsBound()) return false;
   LARGE_INTEGER start{};
@@ -202,6 +203,14 @@ bool ReleaseIfHeldBy(DWORD threadId, const char* logLine) {
 
 DWORD Holder() {
   return g_Holder;
+}
+
+CInterfaceBound::CInterfaceBound(DWORD ms) : previous_(g_InterfaceBoundMs) {
+  g_InterfaceBoundMs = ms;
+}
+
+CInterfaceBound::~CInterfaceBound() {
+  g_InterfaceBoundMs = previous_;
 }
 
 }  // namespace librarylock

@@ -19,6 +19,12 @@ namespace librarylock {
 // window that answers within this is still a window that answers.
 constexpr DWORD kInterfaceWaitMs = 50;
 
+// The bound for interface-thread work that cannot wait its turn in a queue:
+// an adapter being made (its identity and profile list are read once, and
+// detection may hold the lock a while) and a script's request, whose sender
+// waits for the answer.
+constexpr DWORD kInterfaceLongWaitMs = 2000;
+
 // Names the interface thread (0: none). Only its waits are bounded.
 void SetInterfaceThread(DWORD threadId);
 DWORD InterfaceThread();
@@ -50,6 +56,18 @@ void Release();
 bool ReleaseIfHeldBy(DWORD threadId, const char* logLine);
 // The thread that holds the lock (0: none).
 DWORD Holder();
+
+// The interface thread's bound is ms (before timescale) for the scope.
+class CInterfaceBound {
+ public:
+  explicit CInterfaceBound(DWORD ms);
+  ~CInterfaceBound();
+  CInterfaceBound(const CInterfaceBound&) = delete;
+  CInterfaceBound& operator=(const CInterfaceBound&) = delete;
+
+ private:
+  DWORD previous_;
+};
 
 }  // namespace librarylock
 

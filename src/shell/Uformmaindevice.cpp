@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Uapp.h"
@@ -40,6 +41,9 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
            FieldText(device_->HardwareId).c_str(), FieldText(device_->Tag).c_str());
   if (!adapter_) {
     try {
+      // Its first reads may wait longer, but not for ever: a worker of an
+      // adapter before it may still be stuck in the library.
+      librarylock::CInterfaceBound bound(librarylock::kInterfaceLongWaitMs);
       adapter_ = new CNICAdapter(Handle(), CmdFlags, *device_);
     } catch (const std::exception& e) {
       LogWrite("Exception(TFormMain::SelectDevice): %s", e.what());

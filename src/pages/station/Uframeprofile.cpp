@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
@@ -379,6 +380,8 @@ bool TFrameProfile::ActivateProfile(const std::string& name) {
 
 int TFrameProfile::ExportFile(const std::string& name, const std::string& path) {
   if (!adapter_) return 0;
+  // Scripts ask for this and wait for the answer: the longer bound.
+  librarylock::CInterfaceBound bound(librarylock::kInterfaceLongWaitMs);
   std::string stored;
   if (!name.empty()) {
     stored = adapter_->StoredProfileName(name);
@@ -390,6 +393,7 @@ int TFrameProfile::ExportFile(const std::string& name, const std::string& path) 
 int TFrameProfile::ImportFile(const std::string& path, int* refused) {
   if (refused) *refused = 0;
   if (!adapter_) return 0;
+  librarylock::CInterfaceBound bound(librarylock::kInterfaceLongWaitMs);
   std::vector<WLProfile> before;
   adapter_->GetProfileList(kStationList, before);
   int32_t notTaken = 0;

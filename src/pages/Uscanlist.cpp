@@ -84,6 +84,8 @@ void TScanList::Detach() {
 }
 
 void TScanList::Reset() {
+  // A scan still waiting for the library is not made any more.
+  libqueue::Forget(BtnScan);
   TimerSurvey->SetEnabled(false);
   if (surveyInterval_) {
     TimerSurvey->SetInterval(surveyInterval_);

@@ -167,6 +167,16 @@ void Clear(const char* why) {
   Disarm();
 }
 
+void Forget(TControl* busy) {
+  if (!busy) return;
+  const size_t before = g_Items.size();
+  std::erase_if(g_Items, [busy](const Item& item) { return item.busy == busy; });
+  if (g_Items.size() != before)
+    LogWrite("libqueue: %u waiting actions of %s dropped",
+             static_cast<unsigned>(before - g_Items.size()), busy->Name().c_str());
+  if (g_Items.empty()) Disarm();
+}
+
 size_t Count() {
   return g_Items.size();
 }

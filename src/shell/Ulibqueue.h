@@ -35,6 +35,11 @@ void Queue(TControl* busy, const std::string& what, std::function<void()> action
 // (adapter released, window closing). why names the cause in the log.
 void Clear(const char* why);
 
+// Drops the waiting actions of control busy without giving it back its
+// state: its owner is setting a new one (a list reset while Windows takes
+// the adapter).
+void Forget(TControl* busy);
+
 // Actions waiting.
 size_t Count();
 

@@ -268,9 +268,18 @@ TEST(LockBound, QueuedActionsRunInOrderWhenTheLockFreesAndAreDroppedPastTheBound
     libqueue::Run(&first, "H", [&] { ran.push_back("H"); });
     libqueue::Clear("adapter released");
     EXPECT_TRUE(first.Enabled());
+    // A control whose owner sets a new state loses its waiting actions and
+    // keeps that state.
+    libqueue::Run(&first, "I", [&] { ran.push_back("I"); });
+    libqueue::Run(&second, "J", [&] { ran.push_back("J"); });
+    libqueue::Forget(&first);
+    EXPECT_FALSE(first.Enabled());
+    EXPECT_EQ(libqueue::Count(), 1u);
+    holder.Free();
+    ASSERT_TRUE(WaitUntil([] { return libqueue::Count() == 0; }, 5000));
   }
   WaitUntil([] { return false; }, 100);
-  EXPECT_TRUE(ran.empty());
+  EXPECT_EQ(ran, std::vector<std::string>{"J"});
   EXPECT_EQ(told, 1u);
   libqueue::OnNotAnswering = previous;
 }

@@ -1,17 +1,20 @@
 // The real program while its worker is stuck inside the library with the
 // library lock taken (a connection whose OMXWL_SetWLANStatus does not come
 // back): the window keeps answering, a click that needs the library waits
-// its turn with its button showing it, and past the bound the user is told
-// that the adapter is not answering. Once the library answers, the same
-// click works.
+// its turn with its button showing it, timers skip their reads, and past the
+// bound the user is told that the adapter is not answering. Once the library
+// answers, the same click works.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "e2e/Driver.h"
 
 using namespace e2e;
+using wutest::ReadText;
+using wutest::WriteText;
 
 namespace {
 
@@ -33,37 +36,61 @@ TEST(LockWait, AClickWhileTheWorkerIsStuckInTheLibraryWaitsAndIsToldNotAnswering
       << p.Log();
   EXPECT_EQ(CountOf(p.Log(), "call OMXWL_SetWLANStatus end"), 0u);
 
-  // The survey page scans as it shows: the scan waits, its button disabled.
-  p.Pinger().SetContext("survey page while the library is held");
-  p.ClickTab(1);
-  ASSERT_TRUE(p.WaitFor([&] { return p.Button("Scan") != nullptr; }));
-  HWND scan = p.Button("Scan");
-  ASSERT_TRUE(p.WaitFor([&] { return p.Log().find("libqueue: Scan waits") != std::string::npos; }))
-      << p.Log();
-  EXPECT_FALSE(IsWindowEnabled(scan)) << "a waiting scan shows on its button";
+  // The profile page's Delete, asked and answered: the removal waits, its
+  // button disabled.
+  p.Pinger().SetContext("Delete while the library is held");
+  p.ClickTab(2);
+  ASSERT_TRUE(p.WaitFor([&] { return p.Button("Delete") != nullptr; }));
+  HWND del = p.Button("Delete");
+  HWND rows = p.Find("SysListView32");
+  ASSERT_NE(rows, nullptr);
+  auto askDelete = [&] {
+    // The first row: just under the list's header.
+    RECT list{}, header{};
+    GetWindowRect(rows, &list);
+    GetWindowRect(FindWindowExA(rows, nullptr, "SysHeader32", nullptr), &header);
+    p.ClickAt({list.left + 40, std::max(list.top, header.bottom) + 8});
+    ASSERT_TRUE(p.WaitFor([&] { return ListSelected(rows) == 0; }));
+    p.Click(del);
+    ASSERT_TRUE(p.WaitFor([&] { return p.MessageBox() != nullptr; })) << "no question";
+    p.Key('O', {VK_MENU});
+    ASSERT_TRUE(p.WaitFor([&] { return p.MessageBox() == nullptr; }));
+  };
+  askDelete();
+  ASSERT_TRUE(p.WaitFor([&] {
+    return p.Log().find("libqueue: Delete waits") != std::string::npos;
+  })) << p.Log();
+  EXPECT_FALSE(IsWindowEnabled(del)) << "a waiting removal shows on its button";
 
   // Past the bound: dropped, one message box, the button given back.
   p.Pinger().SetContext("waiting for the not-answering message");
   ASSERT_TRUE(p.WaitFor([&] { return p.MessageBox() != nullptr; })) << p.Log();
-  EXPECT_NE(p.Log().find("actions dropped"), std::string::npos) << p.Log();
-  EXPECT_EQ(CountOf(p.Log(), "libqueue: Scan runs"), 0u);
-  EXPECT_TRUE(IsWindowEnabled(scan));
+  EXPECT_NE(p.Log().find("1 actions dropped"), std::string::npos) << p.Log();
+  EXPECT_EQ(p.Log().find("libqueue: Delete runs"), std::string::npos);
+  EXPECT_TRUE(IsWindowEnabled(del));
+  EXPECT_EQ(p.ProfileOrder().size(), 1u) << "a dropped removal removed";
   p.Pinger().SetContext("closing the message");
   p.Key(VK_RETURN);
   ASSERT_TRUE(p.WaitFor([&] { return p.MessageBox() == nullptr; }));
 
-  // The library answers again: the connection ends and Scan scans.
+  // The library answers again: the connection ends, the survey's timer gets
+  // the list it skipped, and Delete removes.
   p.Pinger().SetContext("library free again");
   const std::string world = ReadText(p.Folder() + "OMXWL.world");
   WriteText(p.Folder() + "OMXWL.world", world.substr(0, world.find("Delay.")));
   ASSERT_TRUE(p.WaitFor([&] { return CountOf(p.Log(), "call OMXWL_SetWLANStatus end") > 0; }))
       << p.Log();
-  HWND list = p.Find("SysListView32");
-  ASSERT_NE(list, nullptr);
-  p.Pinger().SetContext("Scan after the library came back");
-  ASSERT_TRUE(p.WaitFor([&] { return IsWindowEnabled(scan) != FALSE; }));
-  p.Click(scan);
-  EXPECT_TRUE(p.WaitFor([&] { return ListCount(list) > 0; })) << "Scan did not scan";
+  EXPECT_NE(p.Log().find("gave up"), std::string::npos) << "the survey's reads were not skipped";
+  p.ClickTab(1);
+  ASSERT_TRUE(p.WaitFor([&] { return p.Button("Scan") != nullptr; }));
+  HWND sites = p.Find("SysListView32");
+  ASSERT_NE(sites, nullptr);
+  EXPECT_TRUE(p.WaitFor([&] { return ListCount(sites) > 0; })) << "the survey stayed empty";
+  p.Pinger().SetContext("Delete after the library came back");
+  p.ClickTab(2);
+  ASSERT_TRUE(p.WaitFor([&] { return IsWindowVisible(del) != FALSE; }));
+  askDelete();
+  EXPECT_TRUE(p.WaitFor([&] { return p.ProfileOrder().empty(); })) << p.Log();
 
   std::printf(
       "lock wait: %ld pings, longest answer %lu ms (of it %lu ms waiting for the library "

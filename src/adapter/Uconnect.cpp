@@ -169,10 +169,16 @@ void CNICAdapter::DoConnect() {
     if (!CFAGlobalVar::SameNetInfo(current, profile.NetInfo)) {
       LogWrite("set IP");
       g_OmxLib.OMXWL_SetNetworkInfo(&profile.NetInfo);
-      // The adapter restarts with new IP settings; give it ten seconds.
+      // The adapter restarts with new IP settings; give it ten seconds. The
+      // lock is free while the worker waits, so nobody waits on a pause.
       for (int attempt = 0; attempt < 10; ++attempt) {
         ::DetectRec probe = DetectRec;
-        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1 || !Pause(timescale::Ms(1000))) break;
+        if (g_OmxLib.OMXWL_DevDetect(&probe) == 1) break;
+        lib.Release();
+        if (!Pause(timescale::Ms(1000)) || !lib.Retake()) {
+          RecordOutcome(ticket, kApplyAborted);
+          return;
+        }
       }
     }
   }
@@ -191,6 +197,9 @@ void CNICAdapter::DoConnect() {
     // A record the library did not build is never applied.
     LogWrite("call OMXWL_WLProfileToWLStatus end %d", built);
   }
+  // The settle pause and the settings writes need no library: the lock is
+  // free for them.
+  lib.Release();
   LastApplyResult = result;
   RecordOutcome(ticket, result);
   if (result == 1) {
@@ -199,7 +208,6 @@ void CNICAdapter::DoConnect() {
     g_GlobalVar.ProfToIniFileChecked(profile, "LastApplyProf");
     Pause(timescale::Ms(1000));
   }
-  lib.Release();
 
   if (g_ThrdDetect) {
     Pause(timescale::Ms(1000));

@@ -152,14 +152,18 @@ const std::vector<WLProfile>& CNICAdapter::ListOf(int kind) const {
 void CNICAdapter::Initial() {
   LogWrite("CNICAdapter::Initial()");
   CLibraryGuard lib(StopEvent, this);
-  if (!lib) return;
+  if (!lib && !librarylock::TimedOut()) return;
+  // A library that does not answer in time leaves the identity empty; the
+  // settings and the default profiles are still read.
+  if (!lib) LogWrite("CNICAdapter::Initial: the library did not answer, identity not read");
 
   // The description the library leaves here is the default of "NicDesc".
-  g_OmxLib.OMXWL_DevDetect(&DetectRec);
+  if (lib) g_OmxLib.OMXWL_DevDetect(&DetectRec);
 
   uint8_t mac[6] = {};
   uint32_t written = 0;
-  if (g_OmxLib.OMXWL_QueryOID(OMXWL_OID_802_3_CURRENT_ADDRESS, mac, sizeof mac, &written) != 0)
+  if (!lib ||
+      g_OmxLib.OMXWL_QueryOID(OMXWL_OID_802_3_CURRENT_ADDRESS, mac, sizeof mac, &written) != 0)
     std::memset(mac, 0, sizeof mac);
   char text[32];
   snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
@@ -167,13 +171,13 @@ void CNICAdapter::Initial() {
   MacAddress = text;
 
   char domain[256] = {};
-  g_OmxLib.OMXWL_GetWLANDomain(domain);
+  if (lib) g_OmxLib.OMXWL_GetWLANDomain(domain);
   const std::string libDomain = FieldText(domain, sizeof domain);
   LogWrite("Domain = [%s]", libDomain.c_str());
   Domain = ReadSet("Domain", libDomain);
 
   char driver[256] = {};
-  g_OmxLib.OMXWL_GetWLANDriverPath(driver);
+  if (lib) g_OmxLib.OMXWL_GetWLANDriverPath(driver);
   const std::string libDriver = FieldText(driver, sizeof driver);
   lib.Release();
 

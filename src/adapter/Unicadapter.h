@@ -210,8 +210,10 @@ class CNICAdapter : public CThread {
   void SetAntenna(uint8_t value);
 
   // ---- site survey, channels, bands, certificates ----
-  void StartSiteSurvey();
-  void GetSiteList(std::vector<SiteEntry>& list);
+  // False when the library lock did not come (librarylock::TimedOut tells
+  // a wait that gave up on the interface thread).
+  bool StartSiteSurvey();
+  bool GetSiteList(std::vector<SiteEntry>& list);
   void SiteToProfile(const SiteEntry& site, WLProfile& profile);
   int GetAllowedCh(int32_t* out, int capacity, int32_t bands);
   int GetSoftAPAllowedCh(int32_t* out, int capacity, int32_t bands);

@@ -91,18 +91,19 @@ SiteSecurity SecurityOfSite(int32_t code) {
 
 }  // namespace
 
-void CNICAdapter::StartSiteSurvey() {
+bool CNICAdapter::StartSiteSurvey() {
   CLibraryGuard lib(StopEvent, this);
-  if (!lib) return;
+  if (!lib) return false;
   g_OmxLib.OMXWL_SiteSurveyScan();
+  return true;
 }
 
-void CNICAdapter::GetSiteList(std::vector<SiteEntry>& list) {
+bool CNICAdapter::GetSiteList(std::vector<SiteEntry>& list) {
   auto buffer = std::make_unique<SiteList>();
   std::memset(buffer.get(), 0, sizeof(SiteList));
   {
     CLibraryGuard lib(StopEvent, this);
-    if (!lib) return;
+    if (!lib) return false;
     uint32_t length = sizeof(SiteList);
     g_OmxLib.OMXWL_SiteSurveyGet(buffer.get(), &length);
   }
@@ -121,6 +122,7 @@ void CNICAdapter::GetSiteList(std::vector<SiteEntry>& list) {
     }
     if (!seen) list.push_back(e);
   }
+  return true;
 }
 
 void CNICAdapter::SiteToProfile(const SiteEntry& site, WLProfile& profile) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "adapter/Ulibrarylock.h"
 #include "app/Uapplication.h"
 #include "app/Udebug.h"
 #include "app/Uscriptrun.h"
@@ -67,6 +68,8 @@ void StartupSteps(int argc, const char* const* argv, StartupState& state) {
   }
   if (!CreateInstanceMutex(state.Mutex)) return;
 
+  // The window's thread: its waits for the library are bounded.
+  librarylock::SetInterfaceThread(GetCurrentThreadId());
   Application.Initialize();
   Application.Title = g_GlobalVar.AppTitle;
   Application.HelpFile.clear();

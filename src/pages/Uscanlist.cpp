@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "config/Unotify.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
+#include "shell/Ulibqueue.h"
 #include "ui/Upalette.h"
 
 using namespace pageparts;
@@ -82,6 +84,8 @@ void TScanList::Detach() {
 }
 
 void TScanList::Reset() {
+  // A scan still waiting for the library is not made any more.
+  libqueue::Forget(BtnScan);
   TimerSurvey->SetEnabled(false);
   if (surveyInterval_) {
     TimerSurvey->SetInterval(surveyInterval_);
@@ -111,10 +115,22 @@ void TScanList::AdapterNotify(int code, int value) {
 
 void TScanList::Scan() {
   if (!adapter_ || adapter_->UseWZC) return;
+  // While another thread holds the library the scan waits its turn, the
+  // button showing it.
+  libqueue::Run(BtnScan, "Scan", [this] { StartScan(); });
+}
+
+void TScanList::StartScan() {
+  if (!adapter_ || adapter_->UseWZC) return;
+  if (!adapter_->StartSiteSurvey() && librarylock::TimedOut()) {
+    // Taken between the look and the call: back in the queue, nothing shown
+    // changed.
+    libqueue::Queue(BtnScan, "Scan", [this] { StartScan(); });
+    return;
+  }
   BtnScan->SetEnabled(false);
   Clear();
   PlSearch->Show();
-  adapter_->StartSiteSurvey();
   TimerSurvey->SetEnabled(false);
   TimerSurvey->SetEnabled(true);
 }
@@ -127,7 +143,12 @@ void TScanList::Fetch() {
   }
   if (adapter_) {
     std::vector<SiteEntry> entries;
-    adapter_->GetSiteList(entries);
+    if (!adapter_->GetSiteList(entries) && librarylock::TimedOut()) {
+      // The library is busy: the rows stay as they are, the next tick asks
+      // again.
+      TimerSurvey->SetEnabled(true);
+      return;
+    }
     Clear();
     LvSite->BeginUpdate();
     for (const SiteEntry& e : entries) {

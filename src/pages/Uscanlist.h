@@ -96,6 +96,9 @@ class TScanList {
   void CatchUp(DWORD attachedMs);
 
  private:
+  // Scan's work once the library can be had.
+  void StartScan();
+
   CNICAdapter* adapter_ = nullptr;
   bool blocked_ = false;
   uint8_t currentAP_[6] = {};

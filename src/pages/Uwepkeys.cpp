@@ -1,6 +1,8 @@
 #include "pages/Uwepkeys.h"
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
+#include "shell/Ulibqueue.h"
 
 using namespace pageparts;
 
@@ -182,8 +184,17 @@ void TWEPKeyEditor::EdtPhraseChange() {
     for (int i = 0; i < 4; ++i) KeyEdit(i)->SetText("");
   } else {
     WEPKeyTexts keys;
-    if (MakeWEPKeys(adapter_, phrase, SelectedSize(), keys))
+    if (MakeWEPKeys(adapter_, phrase, SelectedSize(), keys)) {
       for (int i = 0; i < 4; ++i) KeyEdit(i)->SetText(keys[i]);
+    } else if (librarylock::TimedOut() && !phraseQueued_) {
+      // The library is busy: the keys follow the phrase once it is free.
+      phraseQueued_ = true;
+      libqueue::Queue(nullptr, "WEP keys from a pass phrase", [this] {
+        phraseQueued_ = false;
+        // Keys typed meanwhile emptied the phrase: those stay.
+        if (!EdtPhrase->Text().empty()) EdtPhraseChange();
+      });
+    }
   }
   for (int i = 0; i < 4; ++i) KeyEdit(i)->SetMasked(false);
   generating_ = false;

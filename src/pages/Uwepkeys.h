@@ -92,4 +92,6 @@ class TWEPKeyEditor {
   bool filling_ = false;
   // Set while keys are written from the pass phrase.
   bool generating_ = false;
+  // Keys from the phrase wait for the library (libqueue).
+  bool phraseQueued_ = false;
 };

@@ -237,6 +237,8 @@ class TFormMain : public TFormBase {
   void ForwardNotify(int code, int value);
   void AttachAll(int kind, int mode);
   void FinishRelease();
+  // Sets the antenna for mode once the library can be had (libqueue).
+  void QueueAntenna(int mode);
   void ShowPage(int page);
   // The selected tab is marked while the window itself has the focus.
   void UpdateTabMark();

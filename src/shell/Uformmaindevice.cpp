@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Uapp.h"
@@ -16,6 +17,7 @@
 #include "pages/station/Uframeprofile.h"
 #include "shell/Propertypageframeunit.h"
 #include "shell/Uformmain.h"
+#include "shell/Ulibqueue.h"
 #include "shell/Uthrdcloseform.h"
 #include "shell/Utraynotes.h"
 #include "workers/Uthrddetect.h"
@@ -39,6 +41,9 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
            FieldText(device_->HardwareId).c_str(), FieldText(device_->Tag).c_str());
   if (!adapter_) {
     try {
+      // Its first reads may wait longer, but not for ever: a worker of an
+      // adapter before it may still be stuck in the library.
+      librarylock::CInterfaceBound bound(librarylock::kInterfaceLongWaitMs);
       adapter_ = new CNICAdapter(Handle(), CmdFlags, *device_);
     } catch (const std::exception& e) {
       LogWrite("Exception(TFormMain::SelectDevice): %s", e.what());
@@ -48,8 +53,7 @@ void TFormMain::SelectDevice(const DeviceRec& device) {
   }
   WLProfile last{};
   if (CmdFlags & CmdService) adapter_->GetLastApplyProf(last);
-  if (adapter_->AntennaEnabled)
-    adapter_->SetAntenna(static_cast<uint8_t>(adapter_->ReadSet("AntennaMode", int32_t{4})));
+  if (adapter_->AntennaEnabled) QueueAntenna(kModeStation);
   SetOperateMode(kModeStation);
   // SetOperateMode let other messages run: the adapter may be gone again.
   if (!adapter_) return;
@@ -113,8 +117,20 @@ void TFormMain::ReleaseDevice() {
   });
 }
 
+void TFormMain::QueueAntenna(int mode) {
+  // Set when the library can be had; the setting is read then.
+  libqueue::Run(nullptr, "Antenna", [this, mode] {
+    if (!adapter_ || !adapter_->AntennaEnabled) return;
+    adapter_->SetAntenna(static_cast<uint8_t>(
+        mode == kModeStation ? adapter_->ReadSet("AntennaMode", static_cast<int32_t>(4)) : 0));
+  });
+}
+
 void TFormMain::FinishRelease() {
   Busy busy(this);
+  // Nothing waiting for the library may run for an adapter that is gone;
+  // the controls are given back before the pages let go of it.
+  libqueue::Clear("adapter released");
   if (device_) {
     AttachAll(kDetach, mode_);
     BtnSoftAP->SetEnabled(false);

@@ -9,6 +9,7 @@
 #include "shell/Propertypageframeunit.h"
 #include "shell/Uformmain.h"
 #include "shell/Uformres.h"
+#include "shell/Ulibqueue.h"
 #include "shell/Uthrdcloseform.h"
 #include "shell/Utraynotes.h"
 #include "workers/Uthrddetect.h"
@@ -68,6 +69,7 @@ void TFormMain::FormDestroy() {
   if (lifetime_ == Lifetime::Destroyed) return;
   lifetime_ = Lifetime::Destroyed;
   KillTimer(Handle(), kFreeRetryTimer);
+  libqueue::Clear("window closed");
   OpenScriptChannel(false);
   for (TPropertyPageFrame* page : Pages()) {
     try {
@@ -95,6 +97,7 @@ void TFormMain::EndSession() {
   MenuItCloseClick();
   TrayIconMain->SetVisible(false);
   StopDetection();
+  libqueue::Clear("session ends");
   if (adapter_) {
     AttachAll(kDetach, mode_);
     // Deleting the adapter waits for a connection in progress to finish

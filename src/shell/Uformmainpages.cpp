@@ -20,6 +20,7 @@
 #include "shell/Uaccessnames.h"
 #include "shell/Uformmain.h"
 #include "shell/Uformres.h"
+#include "shell/Ulibqueue.h"
 
 std::vector<TPropertyPageFrame*> TFormMain::Pages() const {
   std::vector<TPropertyPageFrame*> pages;
@@ -267,9 +268,7 @@ void TFormMain::BtnSoftAPClick(TPicButton* sender) {
   if (!adapter_) return;
   adapter_->WriteSet("OperateMode", static_cast<int32_t>(mode));
   AttachAll(kAttach, mode);
-  if (adapter_->AntennaEnabled)
-    adapter_->SetAntenna(static_cast<uint8_t>(
-        mode == kModeStation ? adapter_->ReadSet("AntennaMode", static_cast<int32_t>(4)) : 0));
+  if (adapter_->AntennaEnabled) QueueAntenna(mode);
   if (!adapter_->UseWZC) {
     if (mode == kModeAP) {
       // SetOperateMode showed the access-point pages: they are built.

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
@@ -11,6 +12,7 @@
 #include "config/Unotify.h"
 #include "pages/ap/Uaplogic.h"
 #include "pages/station/Upageparts.h"
+#include "shell/Ulibqueue.h"
 
 using namespace pageparts;
 
@@ -76,7 +78,11 @@ TFrameAPCfg::TFrameAPCfg(TComponent* owner, TContainer* parent, std::string name
                          kButtonRight - kButtonGap - 100, kButtonTop);
 
   CmbMode->OnSelect = [this] { CmbModeSelect(); };
-  BtnSave->OnClick = [this] { BtnSaveClick(); };
+  // Keys made from a pass phrase come from the library: the save waits its
+  // turn while another thread holds it.
+  BtnSave->OnClick = [this] {
+    libqueue::Run(BtnSave, "Save (access point)", [this] { BtnSaveClick(); });
+  };
   BtnCancel->OnClick = [this] { BtnCancelClick(); };
 }
 
@@ -208,6 +214,12 @@ void TFrameAPCfg::FillChannels(const std::string& name, int32_t band, int32_t fa
     const int n = adapter_->GetSoftAPAllowedCh(channels, channelrules::kMaxListed, band);
     // More than fit means nothing was copied.
     if (n > 0 && n <= channelrules::kMaxListed) library.assign(channels, channels + n);
+    if (n == 0 && librarylock::TimedOut()) {
+      // The library is busy: the list shows what it can and is filled again
+      // once the library is free, the box waiting till then.
+      LogWrite("TFrameAPCfg: channels listed without the library, asked again");
+      libqueue::Queue(CmbCh, "Channels (access point)", [this] { CmbModeSelect(); });
+    }
   }
   const auto items = channelrules::ChannelItems(
       channelrules::ListedChannels(setting, library, false), g_GlobalVar.CommonStrings[csAuto]);

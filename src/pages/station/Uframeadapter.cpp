@@ -9,6 +9,7 @@
 #include "config/Uunicode.h"
 #include "pages/station/Upageparts.h"
 #include "pages/station/Ustationlogic.h"
+#include "shell/Ulibqueue.h"
 
 using namespace pageparts;
 
@@ -41,7 +42,11 @@ TFrameAdapter::TFrameAdapter(TComponent* owner, TContainer* parent, std::string 
   LbPower = rows.Caption("LbPower", "Power Saving Mode:");
   CmbPower = rows.Combo("CmbPower");
   BtnSave = MakeButton(this, this, "BtnSave", "Save", "ImgBtnSave", kButtonRight, kButtonTop);
-  BtnSave->OnClick = [this] { BtnSaveClick(); };
+  // The save stores through the library: it waits its turn while another
+  // thread holds it.
+  BtnSave->OnClick = [this] {
+    libqueue::Run(BtnSave, "Save (adapter page)", [this] { BtnSaveClick(); });
+  };
 }
 
 void TFrameAdapter::InitPage() {

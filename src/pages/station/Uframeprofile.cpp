@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
 #include "app/Udebug.h"
@@ -16,6 +17,7 @@
 #include "pages/wizard/Uframeprofset.h"
 #include "pages/wizard/Uwizardlogic.h"
 #include "shell/Uformbase.h"
+#include "shell/Ulibqueue.h"
 #include "ui/Upalette.h"
 
 using namespace pageparts;
@@ -314,8 +316,15 @@ void TFrameProfile::BtnDeleteClick() {
     FocusControl(LvProf, this, "TFrameProfile::BtnDeleteClick 1");
     return;
   }
-  // The question ran a message loop: the row or the adapter may be gone.
-  if (!adapter_ || LvProf->IndexOf(row) < 0) return;
+  // While another thread holds the library the removal waits its turn.
+  libqueue::Run(BtnDelete, "Delete", [this, row, name] { DeleteRow(row, name); });
+}
+
+void TFrameProfile::DeleteRow(TLvRow* row, const std::string& name) {
+  // The question (or the wait) ran a message loop: the row or the adapter
+  // may be gone.
+  const WLProfile* p = LvProf->IndexOf(row) < 0 ? nullptr : RowProfile(row);
+  if (!adapter_ || !p || ProfileNameText(*p) != name) return;
   if (!adapter_->DeleteProfile(kStationList, name)) {
     // The row stays, and the user learns why.
     g_GlobalVar.ShowMsgBox(
@@ -371,6 +380,8 @@ bool TFrameProfile::ActivateProfile(const std::string& name) {
 
 int TFrameProfile::ExportFile(const std::string& name, const std::string& path) {
   if (!adapter_) return 0;
+  // Scripts ask for this and wait for the answer: the longer bound.
+  librarylock::CInterfaceBound bound(librarylock::kInterfaceLongWaitMs);
   std::string stored;
   if (!name.empty()) {
     stored = adapter_->StoredProfileName(name);
@@ -382,6 +393,7 @@ int TFrameProfile::ExportFile(const std::string& name, const std::string& path) 
 int TFrameProfile::ImportFile(const std::string& path, int* refused) {
   if (refused) *refused = 0;
   if (!adapter_) return 0;
+  librarylock::CInterfaceBound bound(librarylock::kInterfaceLongWaitMs);
   std::vector<WLProfile> before;
   adapter_->GetProfileList(kStationList, before);
   int32_t notTaken = 0;
@@ -471,6 +483,11 @@ void TFrameProfile::ExportWithDialog(const std::string& name, const std::string&
   if (!AskFile(true, path)) return;
   // The dialog ran a message loop: the adapter may be gone.
   if (!adapter_ || !LibraryPathOk(path)) return;
+  libqueue::Run(LvProf, "Export", [this, name, path] { ExportToFile(name, path); });
+}
+
+void TFrameProfile::ExportToFile(const std::string& name, const std::string& path) {
+  if (!adapter_) return;
   if (ExportFile(name, path) <= 0)
     g_GlobalVar.ShowMsgBox(
         Handle(),
@@ -503,6 +520,11 @@ void TFrameProfile::MenuItImportClick() {
   if (!adapter_ || blocked_) return;
   std::string path;
   if (!AskFile(false, path) || !adapter_ || !LibraryPathOk(path)) return;
+  libqueue::Run(LvProf, "Import", [this, path] { ImportFromFile(path); });
+}
+
+void TFrameProfile::ImportFromFile(const std::string& path) {
+  if (!adapter_ || blocked_) return;
   int refused = 0;
   const int n = ImportFile(path, &refused);
   std::string text;

@@ -138,6 +138,11 @@ class TFrameProfile : public TPropertyPageFrame {
   // handed is refused with a message naming the character.
   bool LibraryPathOk(const std::string& path);
   void ExportWithDialog(const std::string& name, const std::string& suggestion);
+  // The library's part of Delete, Export and Import, run when the library
+  // lock can be had (libqueue).
+  void DeleteRow(TLvRow* row, const std::string& name);
+  void ExportToFile(const std::string& name, const std::string& path);
+  void ImportFromFile(const std::string& path);
 
   TFrameProfSet* wizard_ = nullptr;
   CNICAdapter* adapter_ = nullptr;

@@ -1,8 +1,11 @@
 #include "pages/wizard/Uframedot11.h"
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unames.h"
 #include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
 #include "pages/station/Upageparts.h"
+#include "shell/Ulibqueue.h"
 
 using namespace pageparts;
 using namespace securitylogic;
@@ -157,8 +160,15 @@ void TFrameDot11::ClearCertificates() {
 void TFrameDot11::RefillCertificates() {
   ClearCertificates();
   if (adapter_) {
+    const unsigned missed = librarylock::TimeoutCount();
     adapter_->GetCertificateList(userCerts_, kUserCertificates);
     adapter_->GetCertificateList(authorities_, kAuthorities);
+    if (librarylock::TimeoutCount() != missed) {
+      // The library is busy: the lists show what they can and are filled
+      // again once it is free, the boxes waiting till then.
+      LogWrite("TFrameDot11: certificates listed without the library, asked again");
+      libqueue::Queue(CmbMyCert, "Certificates (wizard)", [this] { RefillCertificates(); });
+    }
   }
   // Items carry the index of their entry.
   for (size_t i = 0; i < userCerts_.size(); ++i)

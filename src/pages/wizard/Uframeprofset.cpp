@@ -15,6 +15,7 @@
 #include "pages/wizard/Uframewpapsk.h"
 #include "pages/wizard/Uwizardparts.h"
 #include "shell/Uaccessnames.h"
+#include "shell/Ulibqueue.h"
 
 using wizardlogic::TWizPage;
 
@@ -276,6 +277,14 @@ void TFrameProfSet::BtnSaveClick() {
     BtnActNowClick();
     return;
   }
+  // While another thread holds the library the save waits its turn; it is
+  // made only if the wizard still shows the page it was asked from.
+  libqueue::Run(FrameConfirm1->BtnSave, "Save (wizard)", [this, from = current_] {
+    if (current_ == from && Showing()) StoreAndGo();
+  });
+}
+
+void TFrameProfSet::StoreAndGo() {
   TForm* form = ParentForm();
   const LRESULT stored =
       form ? SendMessageA(form->Handle(), NotifyMsg, kNotifyStoreProfile, flags_) : 0;

@@ -55,6 +55,9 @@ class TFrameProfSet : public TPropertyPageFrame {
   void BtnBackClick();
   void BtnExitClick();
   void BtnSaveClick();
+  // Save's work once the library can be had: stores the profile through the
+  // window and goes on to the last page, or warns.
+  void StoreAndGo();
   void BtnActNowClick();
   void BtnActLaterClick();
 

@@ -1,9 +1,12 @@
 #include "pages/wizard/Uframewlmode.h"
 
+#include "adapter/Ulibrarylock.h"
 #include "adapter/Unicadapter.h"
+#include "app/Udebug.h"
 #include "config/Uchannelrules.h"
 #include "pages/wizard/Uwizardlogic.h"
 #include "pages/wizard/Uwizardparts.h"
+#include "shell/Ulibqueue.h"
 
 using namespace pageparts;
 using namespace wizardparts;
@@ -88,6 +91,12 @@ void TFrameWlMode::CmbAdHocModeSelect() {
     int32_t channels[channelrules::kMaxListed];
     const int n = adapter_->GetAllowedCh(channels, channelrules::kMaxListed, source.Band);
     if (n > 0 && n <= channelrules::kMaxListed) library.assign(channels, channels + n);
+    if (n == 0 && librarylock::TimedOut()) {
+      // The library is busy: the list shows what it can and is filled again
+      // once the library is free, the box waiting till then.
+      LogWrite("TFrameWlMode: channels listed without the library, asked again");
+      libqueue::Queue(CmbChannel, "Channels (wizard)", [this] { CmbAdHocModeSelect(); });
+    }
   }
   const auto items = channelrules::ChannelItems(
       channelrules::ListedChannels(setting, library, true), g_GlobalVar.CommonStrings[csAuto]);
